@@ -1,0 +1,109 @@
+#include "stats/number_format.hpp"
+
+#include <cmath>
+#include <cstdio>
+
+namespace stats {
+namespace {
+
+std::string& separator_setting()
+{
+    static std::string separator = ".";
+    return separator;
+}
+
+struct RoundedDecimal {
+    bool negative = false;
+    std::string whole;     // at least one digit
+    std::string fraction;  // exactly the requested number of digits
+};
+
+// Adds one to a string of decimal digits.
+void increment(std::string& digits)
+{
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+        if (*it != '9') {
+            ++*it;
+            return;
+        }
+        *it = '0';
+    }
+    digits.insert(digits.begin(), '1');
+}
+
+RoundedDecimal round_to_decimals(Extended value, int decimals)
+{
+    constexpr int significant = 18;
+    // "%.17Le" prints d.ddddddddddddddddde±x: 18 significant digits, correctly rounded.
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%.*Le", significant - 1, std::fabs(value));
+    const std::string printed = buffer;
+    const std::string mantissa = printed.substr(0, 1) + printed.substr(2, significant - 1);
+    const int exponent = std::stoi(printed.substr(printed.find('e') + 1));
+
+    // The kept digits, read as an integer, count units of 10^-decimals.
+    const int kept = exponent + 1 + decimals;
+    std::string units;
+    if (kept >= 0) {
+        units = mantissa.substr(0, std::min(kept, significant));
+        units.resize(kept, '0');
+        if (kept < significant && mantissa[kept] >= '5')
+            increment(units);
+    }
+    if (units.size() < static_cast<std::size_t>(decimals) + 1)
+        units.insert(0, decimals + 1 - units.size(), '0');
+
+    RoundedDecimal result;
+    result.whole = units.substr(0, units.size() - decimals);
+    result.fraction = units.substr(units.size() - decimals);
+    result.negative = std::signbit(value) && units.find_first_not_of('0') != std::string::npos;
+    return result;
+}
+
+std::string non_finite_text(Extended value)
+{
+    if (std::isnan(value))
+        return "NAN";
+    return value < 0 ? "-INF" : "INF";
+}
+
+std::string join(const RoundedDecimal& rounded)
+{
+    std::string text = (rounded.negative ? "-" : "") + rounded.whole;
+    if (!rounded.fraction.empty())
+        text += decimal_separator() + rounded.fraction;
+    return text;
+}
+
+}  // namespace
+
+void set_decimal_separator(std::string separator)
+{
+    separator_setting() = std::move(separator);
+}
+
+const std::string& decimal_separator()
+{
+    return separator_setting();
+}
+
+std::string format_fixed(Extended value, int width, int decimals)
+{
+    std::string text =
+        std::isfinite(value) ? join(round_to_decimals(value, decimals)) : non_finite_text(value);
+    if (text.size() < static_cast<std::size_t>(width))
+        text.insert(0, width - text.size(), ' ');
+    return text;
+}
+
+std::string format_number(Extended x)
+{
+    if (!std::isfinite(x))
+        return non_finite_text(x);
+    RoundedDecimal rounded = round_to_decimals(x, 12);
+    const auto last_digit = rounded.fraction.find_last_not_of('0');
+    rounded.fraction.erase(last_digit == std::string::npos ? 0 : last_digit + 1);
+    return join(rounded);
+}
+
+}  // namespace stats
