@@ -1,0 +1,136 @@
+#include "stats/Bayes_Engines.hpp"
+
+#include <cmath>
+
+namespace stats {
+namespace {
+
+struct TargetLevels {
+    Extended lower_tail;
+    Extended upper_target;
+};
+
+// Computed in this order so that the targets are always the same extended values.
+TargetLevels target_levels(Extended conf)
+{
+    const Extended tail = (100 - conf) / 2;
+    return {tail / 100, (tail + conf) / 100};
+}
+
+// The highest case index j of the k + 1 cases.
+long long last_case(Extended k)
+{
+    return std::llrint(k);
+}
+
+// Fifteen halving steps over [0, 1] towards where the rising function `sum` crosses target.
+template <class Sum>
+Extended bisect(Extended target, Sum sum)
+{
+    Extended lo = 0;
+    Extended hi = 1;
+    for (int step = 0; step < 15; ++step) {
+        const Extended mid = (lo + hi) / 2;
+        if (sum(mid) <= target)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    return (lo + hi) / 2;
+}
+
+// The beta distribution function at p, after re-shaping the one object an engine owns.
+Extended beta_cdf(tBeta_distribution& beta, Extended a, Extended b, Extended p)
+{
+    beta.set_parameters(a, b, 0);
+    return beta.cdf(p);
+}
+
+}  // namespace
+
+Extended PR_point_estimate(Extended n, Extended m, Extended k)
+{
+    return ((k * 0.5L) + m) / n * 100;
+}
+
+void Bayesian_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                          Extended& upper)
+{
+    const TargetLevels levels = target_levels(conf);
+    tBeta_distribution beta(0.5L, 0.5L);
+    const auto posterior_mixture = [&](Extended p) {
+        Extended sum = 0;
+        for (long long j = 0; j <= last_case(k); ++j) {
+            const Extended x = j + m;
+            sum += beta_cdf(beta, x + 0.5L, (n - x) + 0.5L, p) / (k + 1);
+        }
+        return sum;
+    };
+    lower = bisect(levels.lower_tail, posterior_mixture);
+    upper = bisect(levels.upper_target, posterior_mixture);
+}
+
+void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                           Extended& upper)
+{
+    lower = 0;
+    upper = 0;
+    const TargetLevels levels = target_levels(conf);
+    // With few enough ties at an end of the range, that limit is the end itself.
+    const bool lower_is_zero = m == 0 && !(k + 1 > 1 / levels.lower_tail);
+    const bool upper_is_one = m + k == n && !(k + 1 > 1 / levels.lower_tail);
+    tBeta_distribution beta(0.5L, 0.5L);
+
+    // P(at least x successes) as a function of p; certain when x = 0.
+    const auto lower_tails = [&](Extended p) {
+        Extended sum = 0;
+        for (long long j = 0; j <= last_case(k); ++j) {
+            const Extended x = m + j;
+            const Extended term = x == 0 ? 1 : beta_cdf(beta, x, (n - x) + 1, p);
+            sum += term / (k + 1);
+        }
+        return sum;
+    };
+    // P(at least x + 1 successes); at x = n the second shape is lifted from 0 to 1.
+    const auto upper_tails = [&](Extended p) {
+        Extended sum = 0;
+        for (long long j = 0; j <= last_case(k); ++j) {
+            const Extended x = m + j;
+            const Extended y = n - x == 0 ? 1 : n - x;
+            sum += beta_cdf(beta, x + 1, y, p) / (k + 1);
+        }
+        return sum;
+    };
+    lower = lower_is_zero ? 0 : bisect(levels.lower_tail, lower_tails);
+    upper = upper_is_one ? 1 : bisect(levels.upper_target, upper_tails);
+}
+
+void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                      Extended& upper)
+{
+    lower = 0;
+    upper = 0;
+    const TargetLevels levels = target_levels(conf);
+    const bool at_bottom = m == 0;
+    const bool at_top = m + k == n;
+    tBeta_distribution beta(0.5L, 0.5L);
+
+    // Each case contributes the mean of its two adjacent upper tails; at the ends of the
+    // score range the missing tail is replaced by its neighbour.
+    const auto mid_tails = [&](Extended p) {
+        Extended sum = 0;
+        const Extended first = at_bottom ? beta_cdf(beta, 1, n, p)
+                                         : beta_cdf(beta, m, (n - m) + 1, p);
+        sum += 0.5L * first / (k + 1);
+        for (long long j = 1; j <= last_case(k); ++j)
+            sum += beta_cdf(beta, m + j, (n - m - j) + 1, p) / (k + 1);
+        const Extended last = at_top ? beta_cdf(beta, n, 1, p)
+                                     : beta_cdf(beta, m + k + 1, n - (m + k), p);
+        sum += 0.5L * last / (k + 1);
+        return sum;
+    };
+    lower = bisect(levels.lower_tail, mid_tails);
+    upper = bisect(levels.upper_target, mid_tails);
+}
+
+}  // namespace stats

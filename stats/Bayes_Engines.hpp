@@ -1,0 +1,29 @@
+// Percentile rank of a raw score in a normative sample, and its interval estimates.
+//
+// n is the sample size, m the number who scored below the raw score and k the number who
+// obtained it; all are whole numbers with m + k <= n. conf is the confidence level in percent
+// (95 or 90). The point estimate is in percent; the interval limits are proportions.
+//
+// Each interval method averages k + 1 equally weighted cases, case j counting j of the k tied
+// members as below the individual, and finds each limit by 15 halving steps over [0, 1]. A
+// limit found that way is an odd multiple of 2^-16; only the classical shortcuts give an exact
+// 0 or 1. Shapes that n, m and k make invalid raise EArgumentError.
+#pragma once
+
+#include "stats/distrib.hpp"
+
+namespace stats {
+
+Extended PR_point_estimate(Extended n, Extended m, Extended k);
+
+// Posterior limits under a beta(0.5, 0.5) prior.
+void Bayesian_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                          Extended& upper);
+// Limits from binomial tails; with k = 0 these are the Clopper–Pearson limits.
+void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                           Extended& upper);
+// Classical limits with each case averaging its two adjacent binomial tails.
+void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                      Extended& upper);
+
+}  // namespace stats
