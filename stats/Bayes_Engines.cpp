@@ -57,10 +57,11 @@ void Bayesian_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ext
                           Extended& upper)
 {
     const TargetLevels levels = target_levels(conf);
+    const long long last_j = last_case(k);
     tBeta_distribution beta(0.5L, 0.5L);
     const auto posterior_mixture = [&](Extended p) {
         Extended sum = 0;
-        for (long long j = 0; j <= last_case(k); ++j) {
+        for (long long j = 0; j <= last_j; ++j) {
             const Extended x = j + m;
             sum += beta_cdf(beta, x + 0.5L, (n - x) + 0.5L, p) / (k + 1);
         }
@@ -79,12 +80,13 @@ void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ex
     // With few enough ties at an end of the range, that limit is the end itself.
     const bool lower_is_zero = m == 0 && !(k + 1 > 1 / levels.lower_tail);
     const bool upper_is_one = m + k == n && !(k + 1 > 1 / levels.lower_tail);
+    const long long last_j = last_case(k);
     tBeta_distribution beta(0.5L, 0.5L);
 
     // P(at least x successes) as a function of p; certain when x = 0.
     const auto lower_tails = [&](Extended p) {
         Extended sum = 0;
-        for (long long j = 0; j <= last_case(k); ++j) {
+        for (long long j = 0; j <= last_j; ++j) {
             const Extended x = m + j;
             const Extended term = x == 0 ? 1 : beta_cdf(beta, x, (n - x) + 1, p);
             sum += term / (k + 1);
@@ -94,7 +96,7 @@ void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ex
     // P(at least x + 1 successes); at x = n the second shape is lifted from 0 to 1.
     const auto upper_tails = [&](Extended p) {
         Extended sum = 0;
-        for (long long j = 0; j <= last_case(k); ++j) {
+        for (long long j = 0; j <= last_j; ++j) {
             const Extended x = m + j;
             const Extended y = n - x == 0 ? 1 : n - x;
             sum += beta_cdf(beta, x + 1, y, p) / (k + 1);
@@ -113,20 +115,21 @@ void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extende
     const TargetLevels levels = target_levels(conf);
     const bool at_bottom = m == 0;
     const bool at_top = m + k == n;
+    const long long last_j = last_case(k);
     tBeta_distribution beta(0.5L, 0.5L);
 
     // Each case contributes the mean of its two adjacent upper tails; at the ends of the
     // score range the missing tail is replaced by its neighbour.
     const auto mid_tails = [&](Extended p) {
         Extended sum = 0;
-        const Extended first = at_bottom ? beta_cdf(beta, 1, n, p)
+        const Extended first_half = at_bottom ? beta_cdf(beta, 1, n, p)
                                          : beta_cdf(beta, m, (n - m) + 1, p);
-        sum += 0.5L * first / (k + 1);
-        for (long long j = 1; j <= last_case(k); ++j)
+        sum += 0.5L * first_half / (k + 1);
+        for (long long j = 1; j <= last_j; ++j)
             sum += beta_cdf(beta, m + j, (n - m - j) + 1, p) / (k + 1);
-        const Extended last = at_top ? beta_cdf(beta, n, 1, p)
+        const Extended last_half = at_top ? beta_cdf(beta, n, 1, p)
                                      : beta_cdf(beta, m + k + 1, n - (m + k), p);
-        sum += 0.5L * last / (k + 1);
+        sum += 0.5L * last_half / (k + 1);
         return sum;
     };
     lower = bisect(levels.lower_tail, mid_tails);

@@ -19,14 +19,14 @@ bool tDistribution::set_parameters(Extended p1, Extended p2, Extended p3)
 
 void tDistribution::check_parameter(int i)
 {
-    const ParameterSpec& spec = parameters[i - 1];
+    const ParameterSpec& parameter = parameters[i - 1];
     const int first_message = 1296 + 4 * i;
-    if (!spec.whole) {
-        check_bound(first_message + 1, spec.value, spec.lower_limit);
-        check_bound(first_message + 3, spec.value, spec.upper_limit);
+    if (!parameter.whole) {
+        check_bound(first_message + 1, parameter.value, parameter.lower_limit);
+        check_bound(first_message + 3, parameter.value, parameter.upper_limit);
     } else {
-        check_bound(first_message + 3, spec.value, spec.upper_limit);
-        check_condition(!is_whole_number(spec.value), first_message + 4);
+        check_bound(first_message + 3, parameter.value, parameter.upper_limit);
+        check_condition(!is_whole_number(parameter.value), first_message + 4);
     }
 }
 
