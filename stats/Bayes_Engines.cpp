@@ -122,13 +122,13 @@ void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extende
     // score range the missing tail is replaced by its neighbour.
     const auto mid_tails = [&](Extended p) {
         Extended sum = 0;
-        const Extended first_half = at_bottom ? beta_cdf(beta, 1, n, p)
-                                         : beta_cdf(beta, m, (n - m) + 1, p);
+        const Extended first_half =
+            at_bottom ? beta_cdf(beta, 1, n, p) : beta_cdf(beta, m, (n - m) + 1, p);
         sum += 0.5L * first_half / (k + 1);
         for (long long j = 1; j <= last_j; ++j)
             sum += beta_cdf(beta, m + j, (n - m - j) + 1, p) / (k + 1);
-        const Extended last_half = at_top ? beta_cdf(beta, n, 1, p)
-                                     : beta_cdf(beta, m + k + 1, n - (m + k), p);
+        const Extended last_half =
+            at_top ? beta_cdf(beta, n, 1, p) : beta_cdf(beta, m + k + 1, n - (m + k), p);
         sum += 0.5L * last_half / (k + 1);
         return sum;
     };
