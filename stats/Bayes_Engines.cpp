@@ -23,6 +23,16 @@ long long last_case(Extended k)
     return std::llrint(k);
 }
 
+// The mean over the k + 1 cases of term(x), case j having x = m + j members below.
+template <class Term>
+Extended case_average(Extended m, Extended k, Term term)
+{
+    Extended sum = 0;
+    for (long long j = 0; j <= last_case(k); ++j)
+        sum += term(m + j) / (k + 1);
+    return sum;
+}
+
 // Fifteen halving steps over [0, 1] towards where the rising function `sum` crosses target.
 template <class Sum>
 Extended bisect(Extended target, Sum sum)
@@ -57,15 +67,11 @@ void Bayesian_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ext
                           Extended& upper)
 {
     const TargetLevels levels = target_levels(conf);
-    const long long last_j = last_case(k);
     tBeta_distribution beta(0.5L, 0.5L);
     const auto posterior_mixture = [&](Extended p) {
-        Extended sum = 0;
-        for (long long j = 0; j <= last_j; ++j) {
-            const Extended x = j + m;
-            sum += beta_cdf(beta, x + 0.5L, (n - x) + 0.5L, p) / (k + 1);
-        }
-        return sum;
+        return case_average(m, k, [&](Extended x) {
+            return beta_cdf(beta, x + 0.5L, (n - x) + 0.5L, p);
+        });
     };
     lower = bisect(levels.lower_tail, posterior_mixture);
     upper = bisect(levels.upper_target, posterior_mixture);
@@ -80,28 +86,19 @@ void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ex
     // With few enough ties at an end of the range, that limit is the end itself.
     const bool lower_is_zero = m == 0 && !(k + 1 > 1 / levels.lower_tail);
     const bool upper_is_one = m + k == n && !(k + 1 > 1 / levels.lower_tail);
-    const long long last_j = last_case(k);
     tBeta_distribution beta(0.5L, 0.5L);
 
     // P(at least x successes) as a function of p; certain when x = 0.
     const auto lower_tails = [&](Extended p) {
-        Extended sum = 0;
-        for (long long j = 0; j <= last_j; ++j) {
-            const Extended x = m + j;
-            const Extended term = x == 0 ? 1 : beta_cdf(beta, x, (n - x) + 1, p);
-            sum += term / (k + 1);
-        }
-        return sum;
+        return case_average(m, k, [&](Extended x) -> Extended {
+            return x == 0 ? 1 : beta_cdf(beta, x, (n - x) + 1, p);
+        });
     };
     // P(at least x + 1 successes); at x = n the second shape is lifted from 0 to 1.
     const auto upper_tails = [&](Extended p) {
-        Extended sum = 0;
-        for (long long j = 0; j <= last_j; ++j) {
-            const Extended x = m + j;
-            const Extended y = n - x == 0 ? 1 : n - x;
-            sum += beta_cdf(beta, x + 1, y, p) / (k + 1);
-        }
-        return sum;
+        return case_average(m, k, [&](Extended x) {
+            return beta_cdf(beta, x + 1, n - x == 0 ? 1 : n - x, p);
+        });
     };
     lower = lower_is_zero ? 0 : bisect(levels.lower_tail, lower_tails);
     upper = upper_is_one ? 1 : bisect(levels.upper_target, upper_tails);
