@@ -111,10 +111,12 @@ TEST(Intervals, WithoutTiesLimitsAreBetaQuantiles)
                 EXPECT_NEAR(b.lower, boost::math::ibeta_inv(m + 0.5L, n - m + 0.5L, tail), resolution);
                 EXPECT_NEAR(b.upper, boost::math::ibeta_inv(m + 0.5L, n - m + 0.5L, 1 - tail), resolution);
                 const Limits c = limits(classical, n, m, 0, conf);
-                if (m > 0)
+                if (m > 0) {
                     EXPECT_NEAR(c.lower, boost::math::ibeta_inv(m, n - m + 1, tail), resolution);
-                if (m < n)
+                }
+                if (m < n) {
                     EXPECT_NEAR(c.upper, boost::math::ibeta_inv(m + 1, n - m, 1 - tail), resolution);
+                }
             }
     // Mid-p at the bottom without ties solves 1 - (1 - p)^n = tail.
     EXPECT_NEAR(limits(mid_p, 100, 0, 0, 95).lower, 1 - std::pow(0.975L, 0.01L), resolution);
@@ -130,9 +132,11 @@ TEST(Intervals, StructureOfTheLimits)
                                                 << ", k " << double(k));
                 const Limits wide = limits(method, n, m, k, 95);
                 const Limits narrow = limits(method, n, m, k, 90);
-                for (Extended limit : {wide.lower, wide.upper, narrow.lower, narrow.upper})
-                    if (method != classical || (limit != 0 && limit != 1))
+                for (Extended limit : {wide.lower, wide.upper, narrow.lower, narrow.upper}) {
+                    if (method != classical || (limit != 0 && limit != 1)) {
                         EXPECT_TRUE(is_odd_multiple_of_resolution(limit)) << double(limit);
+                    }
+                }
                 EXPECT_LE(wide.lower, narrow.lower);
                 EXPECT_LE(narrow.lower, narrow.upper);
                 EXPECT_LE(narrow.upper, wide.upper);
