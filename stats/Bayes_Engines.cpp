@@ -84,8 +84,9 @@ void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ex
     upper = 0;
     const TargetLevels levels = target_levels(conf);
     // With few enough ties at an end of the range, that limit is the end itself.
-    const bool lower_is_zero = m == 0 && !(k + 1 > 1 / levels.lower_tail);
-    const bool upper_is_one = m + k == n && !(k + 1 > 1 / levels.lower_tail);
+    const bool few_ties = !(k + 1 > 1 / levels.lower_tail);
+    const bool lower_is_zero = m == 0 && few_ties;
+    const bool upper_is_one = m + k == n && few_ties;
     tBeta_distribution beta(0.5L, 0.5L);
 
     // P(at least x successes) as a function of p; certain when x = 0.

@@ -1,7 +1,7 @@
 #include "stats/number_format.hpp"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace stats {
 namespace {
@@ -34,10 +34,12 @@ void increment(std::string& digits)
 RoundedDecimal round_to_decimals(Extended value, int decimals)
 {
     constexpr int significant = 18;
-    // "%.17Le" prints d.ddddddddddddddddde±x: 18 significant digits, correctly rounded.
+    // d.ddddddddddddddddde±x: 18 significant digits, correctly rounded, and unlike printf
+    // never touched by the C locale that the windowing toolkit sets.
     char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%.*Le", significant - 1, std::fabs(value));
-    const std::string printed = buffer;
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                   std::chars_format::scientific, significant - 1).ptr;
+    const std::string printed(buffer, end);
     const std::string mantissa = printed.substr(0, 1) + printed.substr(2, significant - 1);
     const int exponent = std::stoi(printed.substr(printed.find('e') + 1));
 
