@@ -1,0 +1,19 @@
+// Start-up of the windowed program. The program-wide title and file name are constants and the
+// random source holds its fixed seeds before main runs.
+#include "platform/qt_desktop.hpp"
+#include "stats/number_format.hpp"
+#include "ui/Application.hpp"
+#include "ui/TemplateForm.hpp"
+
+int main(int argc, char** argv)
+{
+    platform::QtDesktop desktop;
+    ui::Application app(argc, argv, desktop);
+    stats::set_decimal_separator(desktop.decimal_separator());
+
+    ui::TfrmTemplate frmTemplate(desktop);
+    // The results viewer frmTemplateResults is created here, hidden, and the worksheet's
+    // Compute command is given the norms run that fills it.
+    frmTemplate.show();
+    return app.exec();
+}

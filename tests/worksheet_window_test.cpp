@@ -1,0 +1,226 @@
+#include "ui/TemplateForm.hpp"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "norms/program_strings.hpp"
+#include "platform/failure.hpp"
+#include "tests/support/scripted_desktop.hpp"
+#include "tests/support/ui_test_application.hpp"
+#include "ui/input_checks.hpp"
+
+namespace {
+
+const ScriptedDesktop::Message numeric_only{"Warning", "INPUT ERROR\r\rEnter numeric data only."};
+const ScriptedDesktop::Message too_long{"Warning", "Maximum length of input is 6 characters."};
+
+std::string file_content(const std::string& path)
+{
+    std::ostringstream content;
+    content << std::ifstream(path, std::ios::binary).rdbuf();
+    return content.str();
+}
+
+class Worksheet : public testing::Test {
+protected:
+    Worksheet()
+    {
+        std::filesystem::remove(saved_path);
+        form.set_saved_worksheet_path(saved_path);
+        form.show();
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+    }
+
+    template <typename Control>
+    Control* control(const char* name)
+    {
+        auto* found = form.findChild<Control*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QLineEdit* box(int number)
+    {
+        const std::string name = (number == 8 ? "txtinput" : "txtInput") + std::to_string(number);
+        return control<QLineEdit>(name.c_str());
+    }
+    QPlainTextEdit* notes() { return control<QPlainTextEdit>("memoComments"); }
+    void type_into(QWidget* widget, const QString& keys)
+    {
+        widget->setFocus();
+        QTest::keyClicks(widget, keys);
+    }
+
+    const std::string saved_path =
+        testing::TempDir() + testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
+    ScriptedDesktop desktop;
+    ui::TfrmTemplate form{desktop};
+};
+
+TEST_F(Worksheet, StartsEmptyWithTheBayesianMethodAndTheFocusInTheFirstBox)
+{
+    EXPECT_EQ(form.windowTitle().toStdString(), norms::TitleLine);
+    EXPECT_EQ(form.size(), QSize(792, 573));
+    for (int number = 1; number <= 8; ++number) {
+        EXPECT_EQ(box(number)->isVisible(), number <= 3) << number;
+        EXPECT_TRUE(box(number)->text().isEmpty()) << number;
+    }
+    EXPECT_TRUE(form.notes_lines().empty());
+    EXPECT_EQ(form.method_index(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), box(1));
+}
+
+TEST_F(Worksheet, BoxesTakeOnlyNumericCharactersAndRefuseTheClipboardShortcuts)
+{
+    QLineEdit* input = box(2);
+    type_into(input, "1a");
+    EXPECT_EQ(input->text(), "1");
+    EXPECT_EQ(desktop.beeps, 1);
+    EXPECT_EQ(desktop.messages, std::vector{numeric_only});
+
+    type_into(input, ",");
+    EXPECT_EQ(input->text(), "1.");
+
+    // Keys that type nothing move about in the box as usual, without a word.
+    QTest::keyClick(input, Qt::Key_Home);
+    QTest::keyClick(input, Qt::Key_Shift);
+    QTest::keyClick(input, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(input->selectedText(), "1");
+    EXPECT_EQ(desktop.messages.size(), 1u);
+
+    QGuiApplication::clipboard()->setText("999");
+    QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(input, Qt::Key_Insert, Qt::ShiftModifier);
+    QTest::keyClick(input, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(input->text(), "1.");
+    EXPECT_EQ(desktop.beeps, 4);
+    EXPECT_EQ(desktop.messages, std::vector(4, numeric_only));
+
+    // The box's context menu offers no paste either.
+    QContextMenuEvent menu_request(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                   input->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(input, &menu_request);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    const QList<QAction*> actions = menu->actions();
+    const auto paste = std::find_if(actions.begin(), actions.end(), [](const QAction* action) {
+        return action->text().startsWith("&Paste");
+    });
+    ASSERT_NE(paste, actions.end());
+    EXPECT_FALSE((*paste)->isEnabled());
+    menu->close();
+}
+
+TEST_F(Worksheet, ASeventhCharacterIsCutBackToSixAllSelected)
+{
+    type_into(box(1), "12");
+    type_into(box(3), "1234567");
+    EXPECT_EQ(desktop.messages, std::vector{too_long});
+    EXPECT_EQ(desktop.beeps, 1);
+    EXPECT_EQ(box(3)->text(), "123456");
+    EXPECT_EQ(box(3)->selectedText(), "123456");
+    // The next character replaces the whole selection.
+    type_into(box(3), "9");
+    EXPECT_EQ(box(3)->text(), "9");
+    EXPECT_EQ(box(1)->text(), "12");
+}
+
+TEST_F(Worksheet, SavesTheBoxTextsAndClearDataDeletesThemButKeepsTheMethod)
+{
+    type_into(box(1), "0");
+    type_into(box(2), "30");
+    type_into(box(3), "250");
+    type_into(notes(), "norms of 2024");
+    form.findChildren<QRadioButton*>().at(2)->click();
+    form.save_current_data();
+    EXPECT_EQ(file_content(saved_path), "0 30 250      ");
+
+    QTest::mouseClick(control<QPushButton>("btnclearData"), Qt::LeftButton);
+    EXPECT_FALSE(std::filesystem::exists(saved_path));
+    for (int number = 1; number <= 3; ++number)
+        EXPECT_TRUE(box(number)->text().isEmpty());
+    EXPECT_TRUE(notes()->toPlainText().isEmpty());
+    EXPECT_EQ(form.method_index(), 2);
+    EXPECT_EQ(QApplication::focusWidget(), box(1));
+    // Without a file there is nothing to report.
+    QTest::mouseClick(control<QPushButton>("btnclearData"), Qt::LeftButton);
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
+TEST_F(Worksheet, ExitEndsTheProgramOnlyWhenConfirmedAndTheFrameClosesWithoutAsking)
+{
+    desktop.confirm_answers = {false, true};
+    QTest::mouseClick(control<QPushButton>("ExitBtn"), Qt::LeftButton);
+    EXPECT_TRUE(form.isVisible());
+    QTest::mouseClick(control<QPushButton>("ExitBtn"), Qt::LeftButton);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(desktop.messages,
+              std::vector(2, ScriptedDesktop::Message{"Confirm", "Exit from program?"}));
+
+    form.show();
+    form.close();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(desktop.messages.size(), 2u);
+}
+
+TEST_F(Worksheet, NotesBoxGrowsForSeveralLinesAndShrinksWhenLeft)
+{
+    QPlainTextEdit* memo = notes();
+    type_into(memo, "first");
+    EXPECT_EQ(memo->height(), 25);
+    QTest::keyClick(memo, Qt::Key_Return);
+    EXPECT_EQ(memo->height(), 70);
+    QTest::keyClicks(memo, "second");
+    box(1)->setFocus();
+    EXPECT_EQ(memo->height(), 25);
+    EXPECT_EQ(form.notes_lines(), (std::vector<std::string>{"first", "second"}));
+    memo->setFocus();
+    EXPECT_EQ(memo->height(), 70);
+
+    // One long line that the box wraps counts as several, and the notes stop at 250 characters.
+    memo->setPlainText(QString("word ").repeated(60));
+    const std::vector<std::string> lines = form.notes_lines();
+    EXPECT_GT(lines.size(), 2u);
+    std::string joined;
+    for (const std::string& line : lines)
+        joined += line;
+    EXPECT_EQ(joined, QString("word ").repeated(50).toStdString());
+}
+
+TEST_F(Worksheet, AFailureInsideComputeIsShownOnceAndLeavesTheWorksheet)
+{
+    type_into(box(1), "5");
+    form.set_compute_handler([] { throw platform::file_failure(EACCES); });
+    QTest::mouseClick(control<QPushButton>("cmdCompute"), Qt::LeftButton);
+    const ScriptedDesktop::Message shown{"Failure", "File access denied"};
+    EXPECT_EQ(desktop.messages, std::vector{shown});
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(box(1)->text(), "5");
+}
+
+TEST(Application, ShowsAFailureThatEscapesAnEventHandler)
+{
+    struct Throwing : QObject {
+        bool event(QEvent*) override { throw platform::file_failure(ENOSPC); }
+    } receiver;
+    application_failures().messages.clear();
+    QEvent event(QEvent::User);
+    EXPECT_FALSE(QCoreApplication::sendEvent(&receiver, &event));
+    const ScriptedDesktop::Message shown{"Failure", "Disk full"};
+    EXPECT_EQ(application_failures().messages, std::vector{shown});
+}
+
+}  // namespace

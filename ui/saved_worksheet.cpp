@@ -1,0 +1,81 @@
+#include "ui/saved_worksheet.hpp"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "norms/program_strings.hpp"
+#include "platform/failure.hpp"
+
+namespace ui {
+
+namespace {
+
+bool starts_exe_suffix(std::string_view path, std::size_t i)
+{
+    if (path.size() - i < 4 || path[i] != '.')
+        return false;
+    const std::string_view exe = "exe";
+    for (std::size_t k = 0; k < exe.size(); ++k) {
+        if (std::tolower(static_cast<unsigned char>(path[i + 1 + k])) != exe[k])
+            return false;
+    }
+    return true;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
+
+std::string GetProgramFolder(std::string_view executable_path)
+{
+    std::size_t last_backslash = std::string_view::npos;
+    for (std::size_t i = 0; i < executable_path.size(); ++i) {
+        if (starts_exe_suffix(executable_path, i))
+            return last_backslash == std::string_view::npos
+                       ? std::string()
+                       : std::string(executable_path.substr(0, last_backslash));
+        if (executable_path[i] == '\\')
+            last_backslash = i;
+    }
+    return {};
+}
+
+std::string RunningProgramFolder()
+{
+    std::error_code error;
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : executable.parent_path().string();
+}
+
+std::string SavedWorksheetPath()
+{
+    return RunningProgramFolder() + "/" + norms::SavedWorksheetName;
+}
+
+void SaveCurrentData(const std::string& path, const std::vector<std::string>& box_texts)
+{
+    std::remove(path.c_str());
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+    if (!file)
+        throw platform::file_failure(errno);
+    for (const std::string& text : box_texts) {
+        const std::string field = text + " ";
+        if (std::fwrite(field.data(), 1, field.size(), file.get()) != field.size())
+            throw platform::file_failure(errno);
+    }
+    // A write that only fails when the buffer reaches the disk shows up at closing.
+    if (std::fclose(file.release()) != 0)
+        throw platform::file_failure(errno);
+}
+
+void DeleteSavedWorksheet(const std::string& path)
+{
+    std::remove(path.c_str());
+}
+
+}  // namespace ui
