@@ -1,9 +1,6 @@
 #include "ui/numeric_input_box.hpp"
 
-#include <QContextMenuEvent>
 #include <QKeyEvent>
-#include <QMenu>
-#include <QMouseEvent>
 #include <optional>
 
 #include "ui/input_checks.hpp"
@@ -45,7 +42,6 @@ std::optional<char> typed_character(const QKeyEvent& event)
 NumericInputBox::NumericInputBox(platform::Desktop& desktop, QWidget* parent)
     : QLineEdit(parent), desktop_(desktop)
 {
-    setAcceptDrops(false);
 }
 
 void NumericInputBox::keyPressEvent(QKeyEvent* event)
@@ -79,29 +75,6 @@ void NumericInputBox::keyReleaseEvent(QKeyEvent* event)
     desktop_.warning(InputTooLongMessage);
     setText(QString::fromStdString(LimitInputLength(current)));
     selectAll();
-}
-
-void NumericInputBox::contextMenuEvent(QContextMenuEvent* event)
-{
-    QMenu* menu = createStandardContextMenu();
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    const QString paste_suffix =
-        '\t' + QKeySequence(QKeySequence::Paste).toString(QKeySequence::NativeText);
-    for (QAction* action : menu->actions()) {
-        if (action->text().endsWith(paste_suffix))
-            action->setEnabled(false);
-    }
-    menu->popup(event->globalPos());
-}
-
-void NumericInputBox::mouseReleaseEvent(QMouseEvent* event)
-{
-    // The middle button would paste the selection clipboard.
-    if (event->button() == Qt::MiddleButton) {
-        event->accept();
-        return;
-    }
-    QLineEdit::mouseReleaseEvent(event);
 }
 
 }  // namespace ui

@@ -1,6 +1,7 @@
 // One of the worksheet's small numeric input boxes. Every typed character passes the numeric key
 // filter, and a box that grows past six characters is cut back on the next key release.
-// Clipboard shortcuts count as forbidden characters, and nothing can be pasted with the mouse.
+// Clipboard shortcuts count as forbidden characters. Text pasted with the mouse is cut back on
+// the box's next key release, and the parser checks it at Compute.
 #pragma once
 
 #include <QLineEdit>
@@ -17,8 +18,6 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     platform::Desktop& desktop_;
