@@ -71,14 +71,6 @@ std::vector<std::string> split_lines(const std::string& text)
     return lines;
 }
 
-bool is_blank(const std::string& text)
-{
-    for (char c : text)
-        if (static_cast<unsigned char>(c) > 32)
-            return false;
-    return true;
-}
-
 // As printf's "%.17Lg" prints in the C locale, whatever the user's locale.
 std::string csv_number(Extended x)
 {
@@ -114,19 +106,17 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
     };
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (options_ended || argument.size() <= 2 || argument.compare(0, 2, "--") != 0) {
-            operands.push_back(argument);  // "-1" and "-" are numbers
-        } else if (argument == "--") {
+        if (!options_ended && argument == "--") {
             options_ended = true;
+        } else if (options_ended || !argument.starts_with("--")) {
+            operands.push_back(argument);  // "-1" and "-" are numbers
         } else if (argument == "--csv") {
             csv = true;
-        } else if ((argument == "--method" || argument == "--notes") && i + 1 < arguments.size()) {
-            const std::string& value = arguments[++i];
-            if (argument == "--notes") {
-                worksheet.notes = split_lines(value);
-                continue;
-            }
-            const auto name = std::find(std::begin(method_names), std::end(method_names), value);
+        } else if (argument == "--notes" && i + 1 < arguments.size()) {
+            worksheet.notes = split_lines(arguments[++i]);
+        } else if (argument == "--method" && i + 1 < arguments.size()) {
+            const auto name =
+                std::find(std::begin(method_names), std::end(method_names), arguments[++i]);
             if (name == std::end(method_names))
                 return usage();
             worksheet.method = static_cast<int>(name - std::begin(method_names));
@@ -134,7 +124,9 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
             return usage();
         }
     }
-    if (operands.size() != 4 || is_blank(operands[3]))
+    // A FILE of nothing but white space would be a silent cancel.
+    if (operands.size() != 4 || std::all_of(operands[3].begin(), operands[3].end(),
+                                            [](unsigned char c) { return c <= 32; }))
         return usage();
     for (int box = 0; box < 3; ++box)
         worksheet.texts[box] = operands[box];

@@ -1,5 +1,6 @@
 #include "norms/frequency_file.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -58,19 +59,21 @@ private:
     int fd_;
 };
 
-bool is_blank(const std::string& text)
-{
-    for (char c : text)
-        if (!is_white_space(static_cast<unsigned char>(c)))
-            return false;
-    return true;
-}
-
 std::string current_folder()
 {
     std::error_code error;
     const std::filesystem::path folder = std::filesystem::current_path(error);
     return error ? std::string() : folder.string();
+}
+
+// Message 3 or 4: the first or last raw score against the minimum or maximum.
+std::string end_mismatch(const char* entry, const char* bound, const FileCheck& check)
+{
+    return std::string(" The ") + entry + " entry in column one of the data file (" +
+           stats::format_fixed(check.found, 2, 0) +
+           ") does not match the value you entered as the " + bound +
+           " raw score on the form (" + stats::format_fixed(check.expected, 3, 0) +
+           "). Check your data and re-run. ";
 }
 
 }  // namespace
@@ -230,15 +233,9 @@ std::string FileCheckMessage(const FileCheck& check)
         return " The frequencies in column two of the data file must all be positive integers or "
                "zero. Correct your data file and re-run. ";
     case 3:
-        return " The first entry in column one of the data file (" +
-               format_fixed(check.found, 2, 0) +
-               ") does not match the value you entered as the minimum raw score on the form (" +
-               format_fixed(check.expected, 3, 0) + "). Check your data and re-run. ";
+        return end_mismatch("first", "minimum", check);
     case 4:
-        return " The last entry in column one of the data file (" +
-               format_fixed(check.found, 2, 0) +
-               ") does not match the value you entered as the maximum raw score on the form (" +
-               format_fixed(check.expected, 3, 0) + "). Check your data and re-run. ";
+        return end_mismatch("last", "maximum", check);
     case 5:
         return " The raw scores in column one of the data file must be sequential integers. "
                "Correct your data file and re-run. ";
@@ -261,7 +258,9 @@ bool ReadFrequencyFile(platform::Desktop& desktop, platform::FileDialog& dialog,
     dialog.file_must_exist = true;
     dialog.prompt_overwrite = false;
     dialog.initial_folder = current_folder();
-    if (!desktop.open_file(dialog) || is_blank(dialog.file_name))
+    if (!desktop.open_file(dialog) ||
+        std::all_of(dialog.file_name.begin(), dialog.file_name.end(),
+                    [](unsigned char c) { return is_white_space(c); }))
         return false;
 
     FileCheck check;

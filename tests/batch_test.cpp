@@ -97,16 +97,15 @@ TEST(VornakBatch, RefusalsAndFailuresGoToStandardErrorOnly)
         {{"", "4", "3", path},
          "INPUT ERROR\n\n(  Minimum legitimate raw score:  )\n\n"
          "Data have not been entered in this field.\n"},
-        {{"0", "4", "2.5", path},
-         "INPUT ERROR\n(  Total sample size (n) for the normative sample:  2.500  )\n"
-         "The value for sample size must be an integer greater than 2.\n"},
         {{"-1", "199", "3", path}, std::string(TooManyRowsMessage) + "\n"},
         {{"0", "9", "3", path},
          " The last entry in column one of the data file ( 4) does not match the value you "
          "entered as the maximum raw score on the form (  9). Check your data and re-run. \n"},
         {{"0", "4", "3", write_temp_file("header.txt", "raw freq\n")}, "Invalid numeric input.\n"},
-        {{"0", "4", "3", testing::TempDir() + "missing.txt"}, "File not found.\n"},
         {{"0", "4", "3", testing::TempDir()}, "File access denied.\n"},
+        {{"--", "0", "4", "--1", path},
+         "INPUT ERROR\n(  Total sample size (n) for the normative sample:  --1  )\n\n"
+         "Enter numeric data only.\n"},
     };
     for (const auto& c : cases) {
         const Outcome outcome = batch(c.arguments);

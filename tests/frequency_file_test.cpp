@@ -18,16 +18,16 @@ struct Read {
     NormsTable table{};
 };
 
-// Reads `contents` as the data file chosen for a worksheet with these values.
-Read read(const std::string& contents, Extended min, Extended max, Extended n)
+// Reads the file at `path` as the data file chosen for a worksheet with these values.
+Read read_path(const std::string& path, Extended min = 0, Extended max = 2, Extended n = 10)
 {
     ScriptedDesktop desktop;
-    desktop.open_answers.push_back(write_temp_file("data.txt", contents));
+    desktop.open_answers.push_back(path);
     platform::FileDialog dialog;
     Read result;
-    std::string path;
+    std::string data_file;
     const int row_count = static_cast<int>(std::max(max - min + 1, Extended(0)));
-    result.ok = ReadFrequencyFile(desktop, dialog, min, max, n, row_count, result.table, path);
+    result.ok = ReadFrequencyFile(desktop, dialog, min, max, n, row_count, result.table, data_file);
     EXPECT_LE(desktop.messages.size(), 1u);
     for (const auto& message : desktop.messages) {
         EXPECT_EQ(message.kind, "Error");
@@ -37,17 +37,21 @@ Read read(const std::string& contents, Extended min, Extended max, Extended n)
     return result;
 }
 
+Read read(const std::string& contents, Extended min, Extended max, Extended n)
+{
+    return read_path(write_temp_file("data.txt", contents), min, max, n);
+}
+
 std::string message_of(const std::string& contents, Extended min, Extended max, Extended n)
 {
     return read(contents, min, max, n).message;
 }
 
-// The failure that reading throws, as the error box shows it.
-std::string failure_of(const std::string& contents, Extended min = 0, Extended max = 2,
-                       Extended n = 10)
+// The failure that reading the file at `path` throws, as the error box shows it.
+std::string failure_reading(const std::string& path)
 {
     try {
-        read(contents, min, max, n);
+        read_path(path);
     } catch (const platform::Failure& failure) {
         return platform::failure_text(failure.what());
     }
@@ -173,28 +177,16 @@ TEST(FrequencyFile, ATokenThatIsNotANumberAbandonsTheRun)
              "1e 3", "1e+ 3", "+ 3", ". 3", "- 3", "1.2.3 3", "--1 3", "inf 3", "nan 3",
              "0x10 3",
          }) {
-        EXPECT_EQ(failure_of(file), "Invalid numeric input.") << testing::PrintToString(file.substr(0, 20));
+        EXPECT_EQ(failure_reading(write_temp_file("data.txt", file)), "Invalid numeric input.")
+            << testing::PrintToString(file.substr(0, 20));
     }
 }
 
 TEST(FrequencyFile, AFileThatCannotBeOpenedOrReadAbandonsTheRun)
 {
-    const auto failure_reading = [](const std::string& path) {
-        ScriptedDesktop desktop;
-        desktop.open_answers.push_back(path);
-        platform::FileDialog dialog;
-        NormsTable table{};
-        std::string data_file;
-        try {
-            ReadFrequencyFile(desktop, dialog, 0, 2, 10, 3, table, data_file);
-        } catch (const platform::Failure& failure) {
-            return std::string(failure.what());
-        }
-        return std::string("no failure");
-    };
-    EXPECT_EQ(failure_reading(testing::TempDir() + "no such file.txt"), "File not found");
-    EXPECT_EQ(failure_reading(testing::TempDir()), "File access denied");  // a folder
-    EXPECT_EQ(failure_reading("/proc/self/mem"), "I/O error 5");          // unreadable at 0
+    EXPECT_EQ(failure_reading(testing::TempDir() + "no such file.txt"), "File not found.");
+    EXPECT_EQ(failure_reading(testing::TempDir()), "File access denied.");  // a folder
+    EXPECT_EQ(failure_reading("/proc/self/mem"), "I/O error 5.");          // unreadable at 0
 }
 
 TEST(FrequencyFile, DialogAsksForAnExistingTextFileAndKeepsTheLastName)
