@@ -8,4 +8,12 @@ inline constexpr const char* TitleLine =
     "score frequencies";
 inline constexpr const char* SavedWorksheetName = "Vornak.txt";
 
+// Captions of the worksheet's three visible input boxes' labels, and of the notes box's label.
+inline constexpr const char* InputCaptions[] = {
+    "Minimum legitimate raw score:",
+    "Maximum legitimate raw score:",
+    "Total sample size (n) for the normative sample:",
+};
+inline constexpr const char* NotesCaption = "User's Notes:";
+
 }  // namespace norms

@@ -1,0 +1,80 @@
+#include "norms/compute_run.hpp"
+
+#include <cmath>
+
+#include "norms/program_strings.hpp"
+#include "norms/report.hpp"
+#include "platform/failure.hpp"
+#include "stats/Bayes_Engines.hpp"
+#include "ui/input_checks.hpp"
+
+namespace norms {
+namespace {
+
+using Engine = void (*)(Extended, Extended, Extended, Extended, Extended&, Extended&);
+constexpr Engine engines[] = {stats::Bayesian_PR_interval, stats::Classical_PR_interval,
+                              stats::MidP_PR_interval};
+
+}  // namespace
+
+void ComputeNormsTable(NormsTable& table, int row_count, Extended sample_size, int method)
+{
+    Extended below = 0;
+    for (int j = 0; j < row_count; ++j) {
+        NormsRow& row = table[j];
+        row.Below = below;
+        below += row.Frequency;
+        row.PR = stats::PR_point_estimate(sample_size, row.Below, row.Frequency);
+        if (method < 0 || method > 2)
+            continue;
+        engines[method](sample_size, row.Below, row.Frequency, 95, row.Lower95, row.Upper95);
+        engines[method](sample_size, row.Below, row.Frequency, 90, row.Lower90, row.Upper90);
+    }
+}
+
+bool RunCompute(platform::Desktop& desktop, WorksheetView& worksheet, ResultsView& results,
+                NormsRun& run)
+{
+    Extended values[3];
+    for (int box = 1; box <= 3; ++box) {
+        const std::string caption = worksheet.label_caption(box);
+        const Extended value = ui::ParseFieldValue(desktop, worksheet.input_text(box), caption);
+        if (ui::InputError || (box == 3 && !ui::CheckSampleSize(desktop, caption, value))) {
+            worksheet.focus_input(box);
+            return false;
+        }
+        values[box - 1] = std::trunc(value);
+    }
+    const Extended min_raw_score = values[0];
+    const Extended max_raw_score = values[1];
+    const Extended sample_size = values[2];
+
+    worksheet.save_current_data();
+    run = NormsRun{};
+
+    const Extended row_count = max_raw_score - min_raw_score + 1;
+    if (std::isnan(row_count))  // both ends infinite
+        throw platform::Failure("Invalid floating point operation");
+    if (row_count > MaxNormsRows) {
+        desktop.error(TooManyRowsMessage);
+        worksheet.focus_input(1);
+        return false;
+    }
+    // A maximum below the minimum reads no row; the sum check then fails.
+    run.row_count = row_count > 0 ? static_cast<int>(row_count) : 0;
+
+    if (!ReadFrequencyFile(desktop, worksheet.open_dialog(), min_raw_score, max_raw_score,
+                           sample_size, run.row_count, run.table, run.data_file_path)) {
+        worksheet.focus_input(1);
+        return false;
+    }
+    ComputeNormsTable(run.table, run.row_count, sample_size, worksheet.method_index());
+
+    results.show();
+    worksheet.hide();
+    results.set_caption(std::string("Results viewer: ") + TitleLine);
+    AppendReport(run.table, run.row_count, run.data_file_path, worksheet, results);
+    return true;
+}
+
+}  // namespace norms

@@ -1,0 +1,146 @@
+#include "norms/batch.hpp"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include "norms/compute_run.hpp"
+#include "tests/support/norms_files.hpp"
+
+using namespace norms;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+Outcome batch(const std::vector<std::string>& arguments)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    Outcome outcome;
+    outcome.status = RunBatch(arguments, out, err);
+    outcome.out = out.str();
+    outcome.err = err.str();
+    return outcome;
+}
+
+std::string joined(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+std::string read_file(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// Runs the real executable through the shell with the given environment settings.
+Outcome run_executable(const std::string& environment, const std::string& arguments)
+{
+    const std::string out = testing::TempDir() + "batch.out";
+    const std::string err = testing::TempDir() + "batch.err";
+    const std::string command = "env -u LC_ALL -u LC_NUMERIC -u LANG " + environment + " '" +
+                                VORNAK_BATCH + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(out), read_file(err)};
+}
+
+}  // namespace
+
+TEST(VornakBatch, PrintsTheReportOrTheTable)
+{
+    const std::string path = write_temp_file("classical.txt", classical_n3_file);
+    Outcome report = batch({"--method", "classical", "--notes", "Norm group A,\nsecond line\n",
+                            "0", "4", "3", path});
+    EXPECT_EQ(report.status, 0);
+    EXPECT_EQ(report.err, "");
+    EXPECT_EQ(report.out, joined(classical_n3_report(path, {" User's Notes: Norm group A,",
+                                                            "               second line", " "})));
+
+    // Limits are the bisection's odd multiples of 2^-16 next to the closed-form roots.
+    Outcome table = batch({"0", "4", "3", path, "--method", "classical", "--csv"});
+    EXPECT_EQ(table.status, 0);
+    EXPECT_EQ(table.out,
+              "raw_score,frequency,below,pr,lower95,upper95,lower90,upper90\n"
+              "0,0,0,0,0,0.7075958251953125,0,0.6316070556640625\n"
+              "1,1,0,16.666666666666667,0,0.8679656982421875,0,0.8113861083984375\n"
+              "2,1,1,50,0.0166778564453125,0.9833221435546875,0.0333404541015625,0.9666595458984375\n"
+              "3,1,2,83.333333333333333,0.1320343017578125,1,0.1886138916015625,1\n"
+              "4,0,3,100,0.2924041748046875,1,0.3683929443359375,1\n");
+
+    // The default method is the Bayesian one: (3, 1, 1) gives 6.1 - 93.9 and 9.7 - 90.3.
+    Outcome bayesian = batch({"0", "4", "3", path});
+    EXPECT_NE(bayesian.out.find("  2                 50                6.1          93.9            "
+                                "(   9.7      90.3   )\n"),
+              std::string::npos);
+}
+
+TEST(VornakBatch, RefusalsAndFailuresGoToStandardErrorOnly)
+{
+    const std::string path = write_temp_file("classical.txt", classical_n3_file);
+    const struct {
+        std::vector<std::string> arguments;
+        std::string err;
+    } cases[] = {
+        {{"", "4", "3", path},
+         "INPUT ERROR\n\n(  Minimum legitimate raw score:  )\n\n"
+         "Data have not been entered in this field.\n"},
+        {{"-1", "199", "3", path}, std::string(TooManyRowsMessage) + "\n"},
+        {{"0", "9", "3", path},
+         " The last entry in column one of the data file ( 4) does not match the value you "
+         "entered as the maximum raw score on the form (  9). Check your data and re-run. \n"},
+        {{"0", "4", "3", write_temp_file("header.txt", "raw freq\n")}, "Invalid numeric input.\n"},
+        {{"0", "4", "3", testing::TempDir()}, "File access denied.\n"},
+        {{"--", "0", "4", "--1", path},
+         "INPUT ERROR\n(  Total sample size (n) for the normative sample:  --1  )\n\n"
+         "Enter numeric data only.\n"},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = batch(c.arguments);
+        EXPECT_EQ(outcome.status, 1) << c.err;
+        EXPECT_EQ(outcome.err, c.err);
+        EXPECT_EQ(outcome.out, "");
+    }
+}
+
+TEST(VornakBatch, WrongArgumentsGiveTheUsageLine)
+{
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {}, {"0", "4", "3"}, {"0", "4", "3", "f.txt", "extra"}, {"--method", "exact", "0", "4", "3", "f.txt"},
+             {"0", "4", "3", "f.txt", "--notes"}, {"--verbose", "0", "4", "3", "f.txt"}, {"0", "4", "3", " "}}) {
+        const Outcome outcome = batch(arguments);
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_EQ(outcome.err, std::string(BatchUsage) + "\n");
+        EXPECT_EQ(outcome.out, "");
+    }
+}
+
+TEST(VornakBatch, TheExecutableTakesTheSeparatorFromTheLocale)
+{
+    const std::string path = write_temp_file("classical.txt", classical_n3_file);
+    const Outcome german = run_executable("LC_ALL=de_DE.UTF-8", "--method classical 0 4 3 '" + path + "'");
+    EXPECT_EQ(german.status, 0);
+    EXPECT_NE(german.out.find("\n  4                100,0             29,2         100,0    "), std::string::npos)
+        << german.out;
+    const Outcome csv = run_executable("LANG=de_DE.UTF-8", "--csv 0 4 3 '" + path + "'");
+    EXPECT_NE(csv.out.find("\n1,1,0,16.666666666666667,"), std::string::npos) << csv.out;
+    const Outcome plain = run_executable("", "--method classical 0 4 3 '" + path + "'");
+    EXPECT_NE(plain.out.find("\n  4                100.0 "), std::string::npos);
+
+    EXPECT_EQ(run_executable("", "0 4 3 '" + path + "x'").status, 1);
+    const Outcome usage = run_executable("", "0 4");
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_EQ(usage.err, std::string(BatchUsage) + "\n");
+}
