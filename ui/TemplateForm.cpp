@@ -48,11 +48,6 @@ constexpr int description_scroll_threshold = 550;
 constexpr int window_font_pixels = 13;
 constexpr int notes_font_pixels = 12;
 
-const char* const input_captions[TfrmTemplate::ShownInputSlots] = {
-    "Minimum legitimate raw score:",
-    "Maximum legitimate raw score:",
-    "Total sample size (n) for the normative sample:",
-};
 const char* const method_names[] = {
     "Bayesian method",
     "Classical method",
@@ -127,7 +122,7 @@ void TfrmTemplate::FormCreate()
     setWindowTitle(norms::TitleLine);
     DescripFld->setPlainText(worksheet_description(QLocale::system()));
     for (int i = 0; i < ShownInputSlots; ++i)
-        labels_[i]->setText(input_captions[i]);
+        labels_[i]->setText(norms::InputCaptions[i]);
     LoadPreviousData();
 }
 
@@ -147,7 +142,7 @@ void TfrmTemplate::createDescription()
 void TfrmTemplate::createNotes()
 {
     QFrame* Panel3 = panel(this, "Panel3", notes_panel_rect, QFrame::Raised);
-    lblComments = new QLabel("User's Notes:", Panel3);
+    lblComments = new QLabel(norms::NotesCaption, Panel3);
     lblComments->setObjectName("lblComments");
     lblComments->setFont(bold(font()));
     lblComments->move(notes_caption_pos);
