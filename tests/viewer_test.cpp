@@ -5,11 +5,14 @@
 #include <csignal>
 #include <cstdlib>
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpontaneKeyEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -153,6 +156,16 @@ TEST_F(Viewer, ReturnToWorksheetSwapsTheWindowsAndKeepsTheText)
     EXPECT_FALSE(viewer.isVisible());
     EXPECT_TRUE(worksheet.isVisible());
     EXPECT_EQ(memo().toPlainText(), "kept");
+}
+
+TEST_F(Viewer, OnlyTheProgramCanCloseTheWindowNotTheWindowManager)
+{
+    QCloseEvent from_window_manager;
+    QSpontaneKeyEvent::setSpontaneous(&from_window_manager);
+    qApp->notify(&viewer, &from_window_manager);  // sendEvent would clear the flag
+    EXPECT_FALSE(from_window_manager.isAccepted());
+    EXPECT_TRUE(viewer.isVisible());
+    EXPECT_TRUE(viewer.close());
 }
 
 TEST_F(Viewer, ExitAnsweredNoKeepsEverythingAndYesStopsTheEventLoop)

@@ -1,6 +1,7 @@
 #include "ui/TemplateResults.hpp"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QLayout>
 #include <QMenuBar>
@@ -153,6 +154,17 @@ void TfrmTemplateResults::showEvent(QShowEvent* event)
         shown_before_ = true;
         cmdReturn->setFocus();
     }
+}
+
+// The window has no close box and is left through its buttons. A close from the window
+// manager (Alt+F4) is refused: with the worksheet hidden it would end the program and lose
+// unsaved reports. Closes from the program itself, as when the application quits, go ahead.
+void TfrmTemplateResults::closeEvent(QCloseEvent* event)
+{
+    if (event->spontaneous())
+        event->ignore();
+    else
+        QMainWindow::closeEvent(event);
 }
 
 void TfrmTemplateResults::set_caption(const std::string& caption)
