@@ -1,0 +1,234 @@
+#include "ui/TemplateResults.hpp"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStringList>
+
+#include "ui/qt_print_surface.hpp"
+#include "ui/text_file.hpp"
+
+namespace ui {
+
+namespace {
+
+// The report is laid out in columns by spaces, so it needs a fixed-pitch font; fontconfig
+// maps Courier New to the metric-compatible Liberation Mono.
+QFont report_font()
+{
+    QFont font("Courier New");
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(12);
+    return font;
+}
+
+QFont button_font(QFont font)
+{
+    font.setPixelSize(13);
+    font.setBold(true);
+    return font;
+}
+
+// Black text, and a selection that stays highlighted when the box loses the focus, so the
+// user still sees what "Print Selection" will print after clicking the menu.
+QPalette report_palette(QPalette palette)
+{
+    palette.setColor(QPalette::Text, Qt::black);
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    return palette;
+}
+
+QFrame* new_panel(QWidget* parent, const char* name, QFrame::Shadow shadow, const QRect& geometry)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(name);
+    panel->setFrameStyle(QFrame::Panel | shadow);
+    panel->setGeometry(geometry);
+    return panel;
+}
+
+// A selection's text has paragraph and line separators where the box shows line ends.
+QString with_line_feeds(QString text)
+{
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
+    return text;
+}
+
+}  // namespace
+
+TfrmTemplateResults::TfrmTemplateResults(platform::Desktop& desktop, QWidget* worksheet)
+    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      desktop_(desktop), worksheet_(worksheet)
+{
+    setObjectName("frmTemplateResults");
+    setWindowTitle("Output");
+    SaveDialog1.file_name = "results.txt";
+    SaveDialog1.filter = "*.txt|*.txt";
+    SaveDialog1.prompt_overwrite = true;
+
+    createMenu();
+    createControls();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TfrmTemplateResults::createMenu()
+{
+    QMenu* menu = menuBar()->addMenu("Printer options...");
+    mnuPrint = menu->addAction("Print All");
+    mnuPrint->setObjectName("mnuPrint");
+    connect(mnuPrint, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintClick);
+    mnuPrintSelection = menu->addAction("Print Selection");
+    mnuPrintSelection->setObjectName("mnuPrintSelection");
+    connect(mnuPrintSelection, &QAction::triggered, this,
+            &TfrmTemplateResults::mnuPrintSelectionClick);
+}
+
+void TfrmTemplateResults::createControls()
+{
+    auto* client = new QWidget(this);
+    client->setFixedSize(792, 554);
+    QFont form_font = client->font();
+    form_font.setPixelSize(11);
+    client->setFont(form_font);
+    setCentralWidget(client);
+
+    Panel1 = new_panel(client, "Panel1", QFrame::Raised, {12, 2, 765, 468});
+    memoResults = new QPlainTextEdit(Panel1);
+    memoResults->setObjectName("memoResults");
+    memoResults->setGeometry(8, 8, 749, 452);
+    memoResults->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memoResults->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memoResults->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memoResults->setTabChangesFocus(true);
+    memoResults->setFont(report_font());
+    memoResults->setPalette(report_palette(memoResults->palette()));
+
+    // Created before the buttons, so that it lies behind them.
+    Panel2 = new_panel(client, "Panel2", QFrame::Sunken, {12, 482, 765, 49});
+
+    const auto add_button = [&](const char* name, const char* caption, int left,
+                                void (TfrmTemplateResults::*command)()) {
+        auto* button = new QPushButton(caption, client);
+        button->setObjectName(name);
+        button->setGeometry(left, 488, 161, 37);
+        button->setFont(button_font(client->font()));
+        connect(button, &QPushButton::clicked, this, command);
+        return button;
+    };
+    cmdSaveOutput = add_button("cmdSaveOutput", "Save Output", 28,
+                               &TfrmTemplateResults::cmdSaveOutputClick);
+    cmdClearResults = add_button("cmdClearResults", "Clear Results", 220,
+                                 &TfrmTemplateResults::cmdClearResultsClick);
+    cmdReturn = add_button("cmdReturn", "Return to Worksheet", 411,
+                           &TfrmTemplateResults::cmdReturnClick);
+    cmdExit = add_button("cmdExit", "Exit", 603, &TfrmTemplateResults::cmdExitClick);
+
+    setTabOrder(memoResults, cmdSaveOutput);
+    setTabOrder(cmdSaveOutput, cmdClearResults);
+    setTabOrder(cmdClearResults, cmdReturn);
+    setTabOrder(cmdReturn, cmdExit);
+}
+
+void TfrmTemplateResults::show()
+{
+    QMainWindow::show();
+    raise();
+    activateWindow();
+}
+
+void TfrmTemplateResults::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!shown_before_) {
+        shown_before_ = true;
+        cmdReturn->setFocus();
+    }
+}
+
+// The window has no close box and is left through its buttons. A close from the window
+// manager (Alt+F4) is refused: with the worksheet hidden it would end the program and lose
+// unsaved reports. Closes from the program itself, as when the application quits, go ahead.
+void TfrmTemplateResults::closeEvent(QCloseEvent* event)
+{
+    if (event->spontaneous())
+        event->ignore();
+    else
+        QMainWindow::closeEvent(event);
+}
+
+void TfrmTemplateResults::set_caption(const std::string& caption)
+{
+    setWindowTitle(QString::fromStdString(caption));
+}
+
+bool TfrmTemplateResults::has_lines() const
+{
+    return !memoResults->document()->isEmpty();
+}
+
+void TfrmTemplateResults::append_lines(const std::vector<std::string>& lines)
+{
+    if (lines.empty())
+        return;
+    QStringList text;
+    for (const std::string& line : lines)
+        text << QString::fromStdString(line);
+    memoResults->appendPlainText(text.join(u'\n'));
+}
+
+void TfrmTemplateResults::cmdSaveOutputClick()
+{
+    platform::FileDialog dialog = SaveDialog1;
+    if (!desktop_.save_file(dialog))
+        return;
+    SaveDialog1.file_name = dialog.file_name;
+    const QString text = memoResults->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
+    SaveTextFile(dialog.file_name, text.toStdString());
+}
+
+void TfrmTemplateResults::cmdClearResultsClick()
+{
+    memoResults->clear();
+}
+
+void TfrmTemplateResults::cmdReturnClick()
+{
+    hide();
+    if (worksheet_)
+        worksheet_->show();
+}
+
+void TfrmTemplateResults::cmdExitClick()
+{
+    if (desktop_.confirm("Exit from program?"))
+        QCoreApplication::exit(0);
+}
+
+void TfrmTemplateResults::mnuPrintClick()
+{
+    PrintOnDefaultPrinter(memoResults->font(), memoResults->toPlainText().toStdString());
+}
+
+void TfrmTemplateResults::mnuPrintSelectionClick()
+{
+    const QTextCursor cursor = memoResults->textCursor();
+    if (!cursor.hasSelection()) {
+        desktop_.warning("You have not selected any text.");
+        return;
+    }
+    PrintOnDefaultPrinter(memoResults->font(),
+                          with_line_feeds(cursor.selectedText()).toStdString());
+}
+
+}  // namespace ui

@@ -1,0 +1,67 @@
+// The results viewer: the window that collects the reports of the Compute runs and saves,
+// prints and clears them. It is created hidden and shown by a successful run, and it leaves
+// only through "Return to Worksheet" or "Exit".
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <QMainWindow>
+
+#include "norms/views.hpp"
+#include "platform/desktop.hpp"
+
+class QAction;
+class QFrame;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace ui {
+
+class TfrmTemplateResults : public QMainWindow, public norms::ResultsView {
+    Q_OBJECT
+
+public:
+    // "Return to Worksheet" shows the worksheet window again.
+    explicit TfrmTemplateResults(platform::Desktop& desktop, QWidget* worksheet = nullptr);
+    void set_worksheet(QWidget* worksheet) { worksheet_ = worksheet; }
+
+    // norms::ResultsView
+    void show() override;
+    void set_caption(const std::string& caption) override;
+    bool has_lines() const override;
+    void append_lines(const std::vector<std::string>& lines) override;
+
+    // The commands. A failure inside one is thrown as platform::Failure.
+    void cmdSaveOutputClick();
+    void cmdClearResultsClick();
+    void cmdReturnClick();
+    void cmdExitClick();
+    void mnuPrintClick();
+    void mnuPrintSelectionClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createMenu();
+    void createControls();
+
+    platform::Desktop& desktop_;
+    QWidget* worksheet_;
+    platform::FileDialog SaveDialog1;
+    bool shown_before_ = false;
+
+    QAction* mnuPrint = nullptr;
+    QAction* mnuPrintSelection = nullptr;
+    QFrame* Panel1 = nullptr;
+    QPlainTextEdit* memoResults = nullptr;
+    QFrame* Panel2 = nullptr;
+    QPushButton* cmdSaveOutput = nullptr;
+    QPushButton* cmdClearResults = nullptr;
+    QPushButton* cmdReturn = nullptr;
+    QPushButton* cmdExit = nullptr;
+};
+
+}  // namespace ui
