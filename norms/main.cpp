@@ -4,6 +4,7 @@
 #include "stats/number_format.hpp"
 #include "ui/Application.hpp"
 #include "ui/TemplateForm.hpp"
+#include "ui/TemplateResults.hpp"
 
 int main(int argc, char** argv)
 {
@@ -12,8 +13,8 @@ int main(int argc, char** argv)
     stats::set_decimal_separator(desktop.decimal_separator());
 
     ui::TfrmTemplate frmTemplate(desktop);
-    // The results viewer frmTemplateResults is created here, hidden, and the worksheet's
-    // Compute command is given the norms run that fills it.
+    ui::TfrmTemplateResults frmTemplateResults(desktop, &frmTemplate);
+    frmTemplate.set_results_viewer(frmTemplateResults);
     frmTemplate.show();
     return app.exec();
 }

@@ -184,17 +184,6 @@ TEST_F(Worksheet, NotesBoxGrowsForSeveralLinesAndShrinksWhenLeft)
     EXPECT_EQ(joined, QString("word ").repeated(50).toStdString());
 }
 
-TEST_F(Worksheet, AFailureInsideComputeIsShownOnceAndLeavesTheWorksheet)
-{
-    type_into(box(1), "5");
-    form.set_compute_handler([] { throw platform::file_failure(EACCES); });
-    QTest::mouseClick(control<QPushButton>("cmdCompute"), Qt::LeftButton);
-    const ScriptedDesktop::Message shown{"Failure", "File access denied"};
-    EXPECT_EQ(desktop.messages, std::vector{shown});
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(box(1)->text(), "5");
-}
-
 TEST(Application, ShowsAFailureThatEscapesAnEventHandler)
 {
     struct Throwing : QObject {

@@ -16,6 +16,7 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
+#include "norms/compute_run.hpp"
 #include "norms/program_strings.hpp"
 #include "ui/Application.hpp"
 #include "ui/numeric_input_box.hpp"
@@ -226,9 +227,9 @@ void TfrmTemplate::LoadPreviousData()
     }
 }
 
-void TfrmTemplate::set_compute_handler(std::function<void()> handler)
+void TfrmTemplate::set_results_viewer(norms::ResultsView& viewer)
 {
-    compute_handler_ = std::move(handler);
+    results_viewer_ = &viewer;
 }
 
 void TfrmTemplate::set_saved_worksheet_path(std::string path)
@@ -315,8 +316,10 @@ platform::FileDialog& TfrmTemplate::open_dialog()
 
 void TfrmTemplate::cmdComputeClick()
 {
-    if (compute_handler_)
-        run_command(desktop_, compute_handler_);
+    run_command(desktop_, [this] {
+        norms::NormsRun run;
+        norms::RunCompute(desktop_, *this, *results_viewer_, run);
+    });
 }
 
 void TfrmTemplate::btnclearDataClick()

@@ -5,7 +5,6 @@
 
 #include <QWidget>
 #include <array>
-#include <functional>
 
 #include "norms/views.hpp"
 #include "platform/desktop.hpp"
@@ -30,8 +29,8 @@ public:
 
     explicit TfrmTemplate(platform::Desktop& desktop, QWidget* parent = nullptr);
 
-    // The Compute command; the program's start-up installs the norms run here.
-    void set_compute_handler(std::function<void()> handler);
+    // The results viewer that a successful Compute brings up in place of this window.
+    void set_results_viewer(norms::ResultsView& viewer);
     // Where the saved-worksheet file goes; the running program's folder unless changed.
     void set_saved_worksheet_path(std::string path);
 
@@ -75,7 +74,7 @@ private:
     NumericInputBox* box(int number) const;
 
     platform::Desktop& desktop_;
-    std::function<void()> compute_handler_;
+    norms::ResultsView* results_viewer_ = nullptr;
     std::string saved_worksheet_path_;
     platform::FileDialog OpenDialog1;
 

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QStringList>
 
+#include "ui/Application.hpp"
 #include "ui/qt_print_surface.hpp"
 #include "ui/text_file.hpp"
 
@@ -87,11 +88,11 @@ void TfrmTemplateResults::createMenu()
     QMenu* menu = menuBar()->addMenu("Printer options...");
     mnuPrint = menu->addAction("Print All");
     mnuPrint->setObjectName("mnuPrint");
-    connect(mnuPrint, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintClick);
+    connect(mnuPrint, &QAction::triggered, this, [this] { runCommand(&TfrmTemplateResults::mnuPrintClick); });
     mnuPrintSelection = menu->addAction("Print Selection");
     mnuPrintSelection->setObjectName("mnuPrintSelection");
     connect(mnuPrintSelection, &QAction::triggered, this,
-            &TfrmTemplateResults::mnuPrintSelectionClick);
+            [this] { runCommand(&TfrmTemplateResults::mnuPrintSelectionClick); });
 }
 
 void TfrmTemplateResults::createControls()
@@ -123,7 +124,7 @@ void TfrmTemplateResults::createControls()
         button->setObjectName(name);
         button->setGeometry(left, 488, 161, 37);
         button->setFont(button_font(client->font()));
-        connect(button, &QPushButton::clicked, this, command);
+        connect(button, &QPushButton::clicked, this, [this, command] { runCommand(command); });
         return button;
     };
     cmdSaveOutput = add_button("cmdSaveOutput", "Save Output", 28,
@@ -138,6 +139,11 @@ void TfrmTemplateResults::createControls()
     setTabOrder(cmdSaveOutput, cmdClearResults);
     setTabOrder(cmdClearResults, cmdReturn);
     setTabOrder(cmdReturn, cmdExit);
+}
+
+void TfrmTemplateResults::runCommand(void (TfrmTemplateResults::*command)())
+{
+    run_command(desktop_, [this, command] { (this->*command)(); });
 }
 
 void TfrmTemplateResults::show()

@@ -47,6 +47,8 @@ protected:
 private:
     void createMenu();
     void createControls();
+    // Runs a command of this window, showing a failure inside it in the standard error box.
+    void runCommand(void (TfrmTemplateResults::*command)());
 
     platform::Desktop& desktop_;
     QWidget* worksheet_;
