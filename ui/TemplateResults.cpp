@@ -26,6 +26,8 @@ QFont report_font()
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     font.setPixelSize(12);
+    // Whole-pixel advances (7 px) keep the report's 103-character rules on one line of the box.
+    font.setHintingPreference(QFont::PreferFullHinting);
     return font;
 }
 
