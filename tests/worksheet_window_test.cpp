@@ -105,7 +105,6 @@ TEST_F(Worksheet, BoxesTakeOnlyNumericCharactersAndRefuseTheClipboardShortcuts)
     EXPECT_EQ(input->text(), "1.");
     EXPECT_EQ(desktop.beeps, 4);
     EXPECT_EQ(desktop.messages, std::vector(4, numeric_only));
-
 }
 
 TEST_F(Worksheet, ASeventhCharacterIsCutBackToSixAllSelected)
