@@ -7,13 +7,12 @@
 #include <QRadioButton>
 #include <QTest>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "norms/program_strings.hpp"
 #include "tests/support/scripted_desktop.hpp"
+#include "tests/support/temp_files.hpp"
 #include "ui/TemplateForm.hpp"
 #include "ui/TemplateResults.hpp"
 
@@ -22,20 +21,13 @@ namespace {
 namespace fs = std::filesystem;
 using Message = ScriptedDesktop::Message;
 
-std::string file_content(const fs::path& path)
-{
-    std::ostringstream content;
-    content << std::ifstream(path, std::ios::binary).rdbuf();
-    return content.str();
-}
-
 const fs::path example = fs::path(VORNAK_SOURCE_DIR) / "examples/memory_test_n250.txt";
 
 // The report of the example file for 0, 30 and 250, as the box shows it.
 std::string expected_report(const std::string& method)
 {
-    std::string report =
-        file_content(fs::path(VORNAK_SOURCE_DIR) / "tests/data" / ("memory_test_n250." + method + ".report"));
+    const fs::path data = fs::path(VORNAK_SOURCE_DIR) / "tests/data";
+    std::string report = file_content(data / ("memory_test_n250." + method + ".report"));
     report.replace(report.find("@DATA_FILE@"), 11, example.string());
     report.pop_back();  // the box holds no line end after its last line
     return report;

@@ -2,11 +2,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "platform/failure.hpp"
+#include "tests/support/temp_files.hpp"
 
 using namespace ui;
 
@@ -37,9 +37,7 @@ TEST(SavedWorksheet, ReplacesTheFileAndReportsAFileThatCannotBeCreated)
     { std::ofstream(path) << "an older and much longer line\r\n"; }
 
     SaveCurrentData(path, {"-0.5", "5.", "", "", "", "", "", ""});
-    std::ostringstream content;
-    content << std::ifstream(path, std::ios::binary).rdbuf();
-    EXPECT_EQ(content.str(), "-0.5 5.       ");
+    EXPECT_EQ(file_content(path), "-0.5 5.       ");
 
     DeleteSavedWorksheet(path);
     EXPECT_FALSE(std::filesystem::exists(path));

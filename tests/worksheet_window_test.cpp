@@ -8,14 +8,13 @@
 #include <QRadioButton>
 #include <QTest>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "norms/program_strings.hpp"
 #include "platform/failure.hpp"
 #include "tests/support/scripted_desktop.hpp"
+#include "tests/support/temp_files.hpp"
 #include "tests/support/ui_test_application.hpp"
 #include "ui/input_checks.hpp"
 
@@ -23,13 +22,6 @@ namespace {
 
 const ScriptedDesktop::Message numeric_only{"Warning", "INPUT ERROR\r\rEnter numeric data only."};
 const ScriptedDesktop::Message too_long{"Warning", "Maximum length of input is 6 characters."};
-
-std::string file_content(const std::string& path)
-{
-    std::ostringstream content;
-    content << std::ifstream(path, std::ios::binary).rdbuf();
-    return content.str();
-}
 
 class Worksheet : public testing::Test {
 protected:

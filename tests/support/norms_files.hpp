@@ -2,19 +2,10 @@
 // closed forms rather than from the engines.
 #pragma once
 
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-// Writes contents to a fresh file in the test's temporary folder and gives its path.
-inline std::string write_temp_file(const std::string& name, const std::string& contents)
-{
-    const std::string path = testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
-    return path;
-}
+#include "tests/support/temp_files.hpp"
 
 // n = 3, raw scores 0 to 4 with frequencies 0 1 1 1 0, classical method. With n = 3 every
 // classical tail is a cubic: I_p(1,3) = 1 - (1-p)^3, I_p(2,2) = 3p^2 - 2p^3, I_p(3,1) = p^3, and
