@@ -1,27 +1,9 @@
 #include "stats/Bayes_Engines.hpp"
 
-#include <cmath>
+#include "stats/interval_search.hpp"
 
 namespace stats {
 namespace {
-
-struct TargetLevels {
-    Extended lower_tail;
-    Extended upper_target;
-};
-
-// Computed in this order so that the targets are always the same extended values.
-TargetLevels target_levels(Extended conf)
-{
-    const Extended tail = (100 - conf) / 2;
-    return {tail / 100, (tail + conf) / 100};
-}
-
-// The highest case index j of the k + 1 cases.
-long long last_case(Extended k)
-{
-    return std::llrint(k);
-}
 
 // The mean over the k + 1 cases of term(x), case j having x = m + j members below.
 template <class Term>
@@ -31,29 +13,6 @@ Extended case_average(Extended m, Extended k, Term term)
     for (long long j = 0; j <= last_case(k); ++j)
         sum += term(m + j) / (k + 1);
     return sum;
-}
-
-// Fifteen halving steps over [0, 1] towards where the rising function `sum` crosses target.
-template <class Sum>
-Extended bisect(Extended target, Sum sum)
-{
-    Extended lo = 0;
-    Extended hi = 1;
-    for (int step = 0; step < 15; ++step) {
-        const Extended mid = (lo + hi) / 2;
-        if (sum(mid) <= target)
-            lo = mid;
-        else
-            hi = mid;
-    }
-    return (lo + hi) / 2;
-}
-
-// The beta distribution function at p, after re-shaping the one object an engine owns.
-Extended beta_cdf(tBeta_distribution& beta, Extended a, Extended b, Extended p)
-{
-    beta.set_parameters(a, b, 0);
-    return beta.cdf(p);
 }
 
 }  // namespace
@@ -83,10 +42,7 @@ void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ex
     lower = 0;
     upper = 0;
     const TargetLevels levels = target_levels(conf);
-    // With few enough ties at an end of the range, that limit is the end itself.
-    const bool few_ties = !(k + 1 > 1 / levels.lower_tail);
-    const bool lower_is_zero = m == 0 && few_ties;
-    const bool upper_is_one = m + k == n && few_ties;
+    const ClassicalShortcuts ends = classical_shortcuts(n, m, k, levels);
     tBeta_distribution beta(0.5L, 0.5L);
 
     // P(at least x successes) as a function of p; certain when x = 0.
@@ -101,8 +57,8 @@ void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ex
             return beta_cdf(beta, x + 1, n - x == 0 ? 1 : n - x, p);
         });
     };
-    lower = lower_is_zero ? 0 : bisect(levels.lower_tail, lower_tails);
-    upper = upper_is_one ? 1 : bisect(levels.upper_target, upper_tails);
+    lower = ends.lower_is_zero ? 0 : bisect(levels.lower_tail, lower_tails);
+    upper = ends.upper_is_one ? 1 : bisect(levels.upper_target, upper_tails);
 }
 
 void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
