@@ -18,9 +18,7 @@ using namespace stats;
 
 namespace {
 
-#ifndef VORNAK_EQUALITY_ROWS
-#define VORNAK_EQUALITY_ROWS 10000
-#endif
+constexpr int equality_rows = 10000;
 
 using Engine = void (*)(Extended, Extended, Extended, Extended, Extended&, Extended&);
 enum Method { bayesian, classical, mid_p };
@@ -151,7 +149,7 @@ TEST(FastEngines, LimitsMatchTheTermByTermEngines)
 {
     std::mt19937_64 random(20240605);
     std::vector<Row> rows;
-    for (int index = 0; index < VORNAK_EQUALITY_ROWS; ++index)
+    for (int index = 0; index < equality_rows; ++index)
         rows.push_back(random_row(random, index));
 
     // Limits in the order method, level, lower before upper.
