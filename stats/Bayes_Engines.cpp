@@ -1,62 +1,14 @@
 #include "stats/Bayes_Engines.hpp"
 
-#include <cmath>
+#include "stats/beta_mixture.hpp"
+#include "stats/interval_search.hpp"
 
 namespace stats {
-namespace {
 
-struct TargetLevels {
-    Extended lower_tail;
-    Extended upper_target;
-};
-
-// Computed in this order so that the targets are always the same extended values.
-TargetLevels target_levels(Extended conf)
-{
-    const Extended tail = (100 - conf) / 2;
-    return {tail / 100, (tail + conf) / 100};
-}
-
-// The highest case index j of the k + 1 cases.
-long long last_case(Extended k)
-{
-    return std::llrint(k);
-}
-
-// The mean over the k + 1 cases of term(x), case j having x = m + j members below.
-template <class Term>
-Extended case_average(Extended m, Extended k, Term term)
-{
-    Extended sum = 0;
-    for (long long j = 0; j <= last_case(k); ++j)
-        sum += term(m + j) / (k + 1);
-    return sum;
-}
-
-// Fifteen halving steps over [0, 1] towards where the rising function `sum` crosses target.
-template <class Sum>
-Extended bisect(Extended target, Sum sum)
-{
-    Extended lo = 0;
-    Extended hi = 1;
-    for (int step = 0; step < 15; ++step) {
-        const Extended mid = (lo + hi) / 2;
-        if (sum(mid) <= target)
-            lo = mid;
-        else
-            hi = mid;
-    }
-    return (lo + hi) / 2;
-}
-
-// The beta distribution function at p, after re-shaping the one object an engine owns.
-Extended beta_cdf(tBeta_distribution& beta, Extended a, Extended b, Extended p)
-{
-    beta.set_parameters(a, b, 0);
-    return beta.cdf(p);
-}
-
-}  // namespace
+// Every mixture below runs over the cases j = 0 … K of one row, and the shapes of its terms
+// move along a line as j grows, so each is the sum of one BetaLine, divided by the k + 1
+// cases. Only the classical method's certain term for nobody below and its top term with
+// the second shape lifted from 0 to 1 stand off the line.
 
 Extended PR_point_estimate(Extended n, Extended m, Extended k)
 {
@@ -68,11 +20,9 @@ void Bayesian_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ext
 {
     const TargetLevels levels = target_levels(conf);
     tBeta_distribution beta(0.5L, 0.5L);
-    const auto posterior_mixture = [&](Extended p) {
-        return case_average(m, k, [&](Extended x) {
-            return beta_cdf(beta, x + 0.5L, (n - x) + 0.5L, p);
-        });
-    };
+    // Case j: the posterior of a proportion after x = m + j of n fell below, prior beta(½, ½).
+    BetaLine posteriors(beta, m + 0.5L, (n - m) + 0.5L, last_case(k));
+    const auto posterior_mixture = [&](Extended p) { return posteriors.sum(p).total / (k + 1); };
     lower = bisect(levels.lower_tail, posterior_mixture);
     upper = bisect(levels.upper_target, posterior_mixture);
 }
@@ -83,26 +33,34 @@ void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ex
     lower = 0;
     upper = 0;
     const TargetLevels levels = target_levels(conf);
-    // With few enough ties at an end of the range, that limit is the end itself.
-    const bool few_ties = !(k + 1 > 1 / levels.lower_tail);
-    const bool lower_is_zero = m == 0 && few_ties;
-    const bool upper_is_one = m + k == n && few_ties;
+    const ClassicalShortcuts ends = classical_shortcuts(n, m, k, levels);
+    const long long last_j = last_case(k);
     tBeta_distribution beta(0.5L, 0.5L);
 
-    // P(at least x successes) as a function of p; certain when x = 0.
-    const auto lower_tails = [&](Extended p) {
-        return case_average(m, k, [&](Extended x) -> Extended {
-            return x == 0 ? 1 : beta_cdf(beta, x, (n - x) + 1, p);
+    if (ends.lower_is_zero) {
+        lower = 0;
+    } else {
+        // P(at least x successes) for x = m + j. It is certain for x = 0, which leaves the line
+        // to start at x = 1 when m = 0.
+        const long long certain_cases = m == 0 ? 1 : 0;
+        BetaLine tails(beta, m + certain_cases, (n - m) + 1 - certain_cases, last_j - certain_cases);
+        lower = bisect(levels.lower_tail, [&](Extended p) {
+            return (certain_cases + tails.sum(p).total) / (k + 1);
         });
-    };
-    // P(at least x + 1 successes); at x = n the second shape is lifted from 0 to 1.
-    const auto upper_tails = [&](Extended p) {
-        return case_average(m, k, [&](Extended x) {
-            return beta_cdf(beta, x + 1, n - x == 0 ? 1 : n - x, p);
+    }
+
+    if (ends.upper_is_one) {
+        upper = 1;
+    } else {
+        // P(at least x + 1 successes); at x = n the second shape is lifted from 0 to 1, which
+        // takes that case off the line.
+        const bool reaches_top = n - (m + last_j) == 0;
+        BetaLine tails(beta, m + 1, n - m, reaches_top ? last_j - 1 : last_j);
+        upper = bisect(levels.upper_target, [&](Extended p) {
+            const Extended top = reaches_top ? beta_cdf(beta, n + 1, 1, p) : 0;
+            return (tails.sum(p).total + top) / (k + 1);
         });
-    };
-    lower = lower_is_zero ? 0 : bisect(levels.lower_tail, lower_tails);
-    upper = upper_is_one ? 1 : bisect(levels.upper_target, upper_tails);
+    }
 }
 
 void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
@@ -113,22 +71,21 @@ void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extende
     const TargetLevels levels = target_levels(conf);
     const bool at_bottom = m == 0;
     const bool at_top = m + k == n;
-    const long long last_j = last_case(k);
     tBeta_distribution beta(0.5L, 0.5L);
 
-    // Each case contributes the mean of its two adjacent upper tails; at the ends of the
-    // score range the missing tail is replaced by its neighbour.
+    // Each case contributes the mean of its two adjacent upper tails P(at least x successes),
+    // x = m + j and m + j + 1: half a tail at each end of the line j = 0 … K + 1, whole tails
+    // between. At the ends of the score range the missing tail is replaced by its neighbour:
+    // the line then starts at j = 1 or stops at j = K, and its end tail counts one and a half.
+    const long long first_j = at_bottom ? 1 : 0;
+    const long long last_j = at_top ? last_case(k) : last_case(k) + 1;
+    const Extended first_weight = at_bottom ? 0.5L : -0.5L;
+    const Extended last_weight = at_top ? 0.5L : -0.5L;
+    BetaLine tails(beta, m + first_j, (n - m) + 1 - first_j, last_j - first_j);
     const auto mid_tails = [&](Extended p) {
-        Extended sum = 0;
-        const Extended first_half =
-            at_bottom ? beta_cdf(beta, 1, n, p) : beta_cdf(beta, m, (n - m) + 1, p);
-        sum += 0.5L * first_half / (k + 1);
-        for (long long j = 1; j <= last_j; ++j)
-            sum += beta_cdf(beta, m + j, (n - m - j) + 1, p) / (k + 1);
-        const Extended last_half =
-            at_top ? beta_cdf(beta, n, 1, p) : beta_cdf(beta, m + k + 1, n - (m + k), p);
-        sum += 0.5L * last_half / (k + 1);
-        return sum;
+        const BetaLineSum line = tails.sum(p);
+        return (line.total + first_weight * line.first_term + last_weight * line.last_term) /
+               (k + 1);
     };
     lower = bisect(levels.lower_tail, mid_tails);
     upper = bisect(levels.upper_target, mid_tails);

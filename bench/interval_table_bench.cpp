@@ -1,0 +1,128 @@
+// Whole norms tables, 200 raw scores with both confidence levels per row, through the
+// term-by-term reference engines and through the engines that walk a line of shapes.
+// Frequencies are bell-shaped; in the worst case one raw score holds half the sample.
+#include "reference_engines.hpp"
+#include "stats/Bayes_Engines.hpp"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+using stats::Extended;
+using Engine = void (*)(Extended, Extended, Extended, Extended, Extended&, Extended&);
+
+constexpr int table_rows = 200;
+
+// Frequencies of 200 raw scores proportional to a normal density with a standard deviation
+// of 30 scores, whole numbers adding up to `total` (largest remainders round up).
+std::vector<long long> bell_frequencies(long long total)
+{
+    std::vector<double> weight(table_rows);
+    for (int i = 0; i < table_rows; ++i) {
+        const double z = (i - (table_rows - 1) / 2.0) / 30;
+        weight[i] = std::exp(-z * z / 2);
+    }
+    double weight_sum = 0;
+    for (double w : weight)
+        weight_sum += w;
+    std::vector<long long> frequency(table_rows);
+    std::vector<std::pair<double, int>> remainder(table_rows);
+    long long assigned = 0;
+    for (int i = 0; i < table_rows; ++i) {
+        const double share = total * weight[i] / weight_sum;
+        frequency[i] = static_cast<long long>(share);
+        assigned += frequency[i];
+        remainder[i] = {share - frequency[i], i};
+    }
+    std::sort(remainder.rbegin(), remainder.rend());
+    for (long long i = 0; i < total - assigned; ++i)
+        ++frequency[remainder[i].second];
+    return frequency;
+}
+
+// Half of the sample on the middle raw score, the other half bell-shaped around it.
+std::vector<long long> half_on_one_score(long long total)
+{
+    std::vector<long long> frequency = bell_frequencies(total - total / 2);
+    frequency[table_rows / 2] += total / 2;
+    return frequency;
+}
+
+void run_table(benchmark::State& state, Engine engine, const std::vector<long long>& frequency)
+{
+    long long n = 0;
+    for (long long f : frequency)
+        n += f;
+    for (auto _ : state) {
+        long long below = 0;
+        for (long long k : frequency) {
+            Extended lower, upper;
+            engine(n, below, k, 95, lower, upper);
+            benchmark::DoNotOptimize(lower);
+            engine(n, below, k, 90, lower, upper);
+            benchmark::DoNotOptimize(upper);
+            below += k;
+        }
+    }
+}
+
+const Engine fast_engines[] = {stats::Bayesian_PR_interval, stats::Classical_PR_interval,
+                               stats::MidP_PR_interval};
+const Engine reference_engines[] = {reference::Bayesian_PR_interval,
+                                    reference::Classical_PR_interval,
+                                    reference::MidP_PR_interval};
+
+// Arguments: method (0 Bayesian, 1 classical, 2 mid-p), sample size, 1 for the worst case.
+void BM_fast_table(benchmark::State& state)
+{
+    const auto frequency = state.range(2) ? half_on_one_score(state.range(1))
+                                          : bell_frequencies(state.range(1));
+    run_table(state, fast_engines[state.range(0)], frequency);
+}
+
+void BM_reference_table(benchmark::State& state)
+{
+    const auto frequency = state.range(2) ? half_on_one_score(state.range(1))
+                                          : bell_frequencies(state.range(1));
+    run_table(state, reference_engines[state.range(0)], frequency);
+}
+
+// Arguments of the tables up to n = 100,000, and of those at n = 999,999.
+void smaller_tables(benchmark::internal::Benchmark* bench)
+{
+    bench->ArgNames({"method", "n", "half"});
+    for (int method = 0; method < 3; ++method)
+        for (long long n : {1000LL, 10000LL, 100000LL})
+            bench->Args({method, n, 0});
+}
+
+void largest_tables(benchmark::internal::Benchmark* bench)
+{
+    bench->ArgNames({"method", "n", "half"});
+    for (int method = 0; method < 3; ++method) {
+        bench->Args({method, 999999, 0});
+        bench->Args({method, 999999, 1});
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_fast_table)
+    ->Apply(smaller_tables)
+    ->Apply(largest_tables)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+// One table per repetition: the reference needs over a minute for one at n = 999,999, and
+// there a single repetition has to do.
+BENCHMARK(BM_reference_table)
+    ->Apply(smaller_tables)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_reference_table)->Apply(largest_tables)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -1,0 +1,38 @@
+// Sums of beta distribution functions whose shapes move along a line: term j is
+// I_p(a + j, b - j) for j = 0 … last, with a + b fixed. Every mixture of the interval engines
+// is such a sum, give or take a fixed term at an end of the score range.
+#pragma once
+
+#include "stats/distrib.hpp"
+
+namespace stats {
+
+struct BetaLineSum {
+    Extended total;       // the terms j = 0 … last added up
+    Extended first_term;  // j = 0
+    Extended last_term;   // j = last
+};
+
+class BetaLine {
+public:
+    // A line without terms when last < 0. Otherwise `beta` is re-shaped to both end terms here,
+    // so that shapes out of range raise EArgumentError before any sum, as the first
+    // term-by-term sum would.
+    BetaLine(tBeta_distribution& beta, Extended a, Extended b, long long last);
+
+    // Only one term is evaluated in full, the one next to the largest step between
+    // neighbours; the others follow from it by the exact recurrence
+    //     I_p(a + 1, b - 1) = I_p(a, b) - Γ(a + b) / (Γ(a + 1) Γ(b)) · p^a (1 - p)^(b - 1),
+    // walking up and down from there until the steps still ahead are too small to count.
+    // The cost therefore grows with the spread of beta(a, b), about √(a + b), and not with
+    // the number of terms. Re-shapes `beta`; requires 0 < p < 1.
+    BetaLineSum sum(Extended p);
+
+private:
+    tBeta_distribution& beta;
+    Extended a;
+    Extended b;
+    long long last;
+};
+
+}  // namespace stats

@@ -1,0 +1,66 @@
+// What the interval engines share besides their mixtures: the target levels of a confidence
+// level, the number of cases, and the fixed bisection that finds a limit.
+#pragma once
+
+#include "stats/distrib.hpp"
+
+#include <cmath>
+
+namespace stats {
+
+struct TargetLevels {
+    Extended lower_tail;
+    Extended upper_target;
+};
+
+// Computed in this order so that the targets are always the same extended values.
+inline TargetLevels target_levels(Extended conf)
+{
+    const Extended tail = (100 - conf) / 2;
+    return {tail / 100, (tail + conf) / 100};
+}
+
+// The highest case index j of the k + 1 cases.
+inline long long last_case(Extended k)
+{
+    return std::llrint(k);
+}
+
+// Fifteen halving steps over [0, 1] towards where the rising function `sum` crosses target.
+// The limit's binary digits record the steps: digit s is 1 where step s moved lo up.
+template <class Sum>
+Extended bisect(Extended target, Sum sum)
+{
+    Extended lo = 0;
+    Extended hi = 1;
+    for (int step = 0; step < 15; ++step) {
+        const Extended mid = (lo + hi) / 2;
+        if (sum(mid) <= target)
+            lo = mid;
+        else
+            hi = mid;
+    }
+    return (lo + hi) / 2;
+}
+
+// The beta distribution function at p, after re-shaping the one object an engine owns.
+inline Extended beta_cdf(tBeta_distribution& beta, Extended a, Extended b, Extended p)
+{
+    beta.set_parameters(a, b, 0);
+    return beta.cdf(p);
+}
+
+// The classical method's ends: with few enough ties at an end of the range, that limit is the
+// end itself.
+struct ClassicalShortcuts {
+    bool lower_is_zero;
+    bool upper_is_one;
+};
+
+inline ClassicalShortcuts classical_shortcuts(Extended n, Extended m, Extended k, TargetLevels levels)
+{
+    const bool few_ties = !(k + 1 > 1 / levels.lower_tail);
+    return {m == 0 && few_ties, m + k == n && few_ties};
+}
+
+}  // namespace stats
