@@ -12,7 +12,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTextBlock>
 #include <QVBoxLayout>
 
@@ -21,6 +20,7 @@
 #include "ui/Application.hpp"
 #include "ui/numeric_input_box.hpp"
 #include "ui/saved_worksheet.hpp"
+#include "ui/window_parts.hpp"
 #include "ui/worksheet_description.hpp"
 
 namespace ui {
@@ -61,15 +61,6 @@ QFont bold(QFont font)
     return font;
 }
 
-QFrame* panel(QWidget* parent, const char* name, QRect geometry, QFrame::Shadow shadow)
-{
-    auto* frame = new QFrame(parent);
-    frame->setObjectName(name);
-    frame->setFrameStyle(QFrame::Panel | shadow);
-    frame->setGeometry(geometry);
-    return frame;
-}
-
 QPushButton* button(QWidget* parent, const char* name, const char* caption, QRect geometry)
 {
     auto* push = new QPushButton(caption, parent);
@@ -104,8 +95,7 @@ TfrmTemplate::TfrmTemplate(platform::Desktop& desktop, QWidget* parent)
     window_font.setPixelSize(window_font_pixels);
     setFont(window_font);
     setFixedSize(client_area.size());
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - client_area.center());
+    centre_on_screen(*this);
 
     createDescription();
     createNotes();
@@ -142,7 +132,7 @@ void TfrmTemplate::createDescription()
 
 void TfrmTemplate::createNotes()
 {
-    QFrame* Panel3 = panel(this, "Panel3", notes_panel_rect, QFrame::Raised);
+    QFrame* Panel3 = new_panel(this, "Panel3", notes_panel_rect, QFrame::Raised);
     lblComments = new QLabel(norms::NotesCaption, Panel3);
     lblComments->setObjectName("lblComments");
     lblComments->setFont(bold(font()));
@@ -152,10 +142,7 @@ void TfrmTemplate::createNotes()
     memoComments = new QPlainTextEdit(this);
     memoComments->setObjectName("memoComments");
     memoComments->setGeometry(QRect(notes_pos, QSize(notes_width, NotesHeight)));
-    QFont typewriter("Courier New");
-    typewriter.setStyleHint(QFont::TypeWriter);
-    typewriter.setPixelSize(notes_font_pixels);
-    memoComments->setFont(typewriter);
+    memoComments->setFont(typewriter_font(notes_font_pixels));
     // A 25-pixel box leaves room for one line only with a slim margin.
     memoComments->document()->setDocumentMargin(2);
     memoComments->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -167,7 +154,7 @@ void TfrmTemplate::createNotes()
 
 void TfrmTemplate::createMethodAndInputs()
 {
-    QFrame* Panel1 = panel(this, "Panel1", inputs_panel_rect, QFrame::Raised);
+    QFrame* Panel1 = new_panel(this, "Panel1", inputs_panel_rect, QFrame::Raised);
 
     auto* group = new QGroupBox("Method used to generate interval estimates of percentile ranks...",
                                 Panel1);
@@ -200,7 +187,7 @@ void TfrmTemplate::createMethodAndInputs()
 
 void TfrmTemplate::createButtons()
 {
-    panel(this, "pan1", buttons_panel_rect, QFrame::Sunken);
+    new_panel(this, "pan1", buttons_panel_rect, QFrame::Sunken);
     cmdCompute = button(this, "cmdCompute", "Compute", compute_rect);
     btnclearData = button(this, "btnclearData", "Clear Data ", clear_rect);
     ExitBtn = button(this, "ExitBtn", "Exit", exit_rect);

@@ -7,25 +7,22 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStringList>
 
 #include "ui/Application.hpp"
 #include "ui/qt_print_surface.hpp"
 #include "ui/text_file.hpp"
+#include "ui/window_parts.hpp"
 
 namespace ui {
 
 namespace {
 
-// The report is laid out in columns by spaces, so it needs a fixed-pitch font; fontconfig
-// maps Courier New to the metric-compatible Liberation Mono.
+// The report is laid out in columns by spaces, so it needs a fixed-pitch font.
 QFont report_font()
 {
-    QFont font("Courier New");
-    font.setStyleHint(QFont::TypeWriter);
+    QFont font = typewriter_font(12);
     font.setFixedPitch(true);
-    font.setPixelSize(12);
     // Whole-pixel advances (7 px) keep the report's 103-character rules on one line of the box.
     font.setHintingPreference(QFont::PreferFullHinting);
     return font;
@@ -46,15 +43,6 @@ QPalette report_palette(QPalette palette)
     for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     return palette;
-}
-
-QFrame* new_panel(QWidget* parent, const char* name, QFrame::Shadow shadow, const QRect& geometry)
-{
-    auto* panel = new QFrame(parent);
-    panel->setObjectName(name);
-    panel->setFrameStyle(QFrame::Panel | shadow);
-    panel->setGeometry(geometry);
-    return panel;
 }
 
 // A selection's text has paragraph and line separators where the box shows line ends.
@@ -81,8 +69,7 @@ TfrmTemplateResults::TfrmTemplateResults(platform::Desktop& desktop, QWidget* wo
     createControls();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    centre_on_screen(*this);
 }
 
 void TfrmTemplateResults::createMenu()
@@ -106,7 +93,7 @@ void TfrmTemplateResults::createControls()
     client->setFont(form_font);
     setCentralWidget(client);
 
-    Panel1 = new_panel(client, "Panel1", QFrame::Raised, {12, 2, 765, 468});
+    Panel1 = new_panel(client, "Panel1", {12, 2, 765, 468}, QFrame::Raised);
     memoResults = new QPlainTextEdit(Panel1);
     memoResults->setObjectName("memoResults");
     memoResults->setGeometry(8, 8, 749, 452);
@@ -118,7 +105,7 @@ void TfrmTemplateResults::createControls()
     memoResults->setPalette(report_palette(memoResults->palette()));
 
     // Created before the buttons, so that it lies behind them.
-    Panel2 = new_panel(client, "Panel2", QFrame::Sunken, {12, 482, 765, 49});
+    Panel2 = new_panel(client, "Panel2", {12, 482, 765, 49}, QFrame::Sunken);
 
     const auto add_button = [&](const char* name, const char* caption, int left,
                                 void (TfrmTemplateResults::*command)()) {
