@@ -125,8 +125,7 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
         }
     }
     // A FILE of nothing but white space would be a silent cancel.
-    if (operands.size() != 4 || std::all_of(operands[3].begin(), operands[3].end(),
-                                            [](unsigned char c) { return c <= 32; }))
+    if (operands.size() != 4 || IsBlankFileName(operands[3]))
         return usage();
     for (int box = 0; box < 3; ++box)
         worksheet.texts[box] = operands[box];
@@ -150,7 +149,7 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
             out << line << '\n';
     }
     if (!out.flush()) {
-        desktop.failure(platform::file_failure(errno != 0 ? errno : EIO).what());
+        desktop.failure(platform::file_failure(errno).what());
         return 1;
     }
     return 0;

@@ -249,6 +249,12 @@ std::string FileCheckMessage(const FileCheck& check)
     }
 }
 
+bool IsBlankFileName(std::string_view name)
+{
+    return std::all_of(name.begin(), name.end(),
+                       [](unsigned char c) { return is_white_space(c); });
+}
+
 bool ReadFrequencyFile(platform::Desktop& desktop, platform::FileDialog& dialog,
                        Extended min_raw_score, Extended max_raw_score, Extended sample_size,
                        int row_count, NormsTable& table, std::string& data_file_path)
@@ -258,9 +264,7 @@ bool ReadFrequencyFile(platform::Desktop& desktop, platform::FileDialog& dialog,
     dialog.file_must_exist = true;
     dialog.prompt_overwrite = false;
     dialog.initial_folder = current_folder();
-    if (!desktop.open_file(dialog) ||
-        std::all_of(dialog.file_name.begin(), dialog.file_name.end(),
-                    [](unsigned char c) { return is_white_space(c); }))
+    if (!desktop.open_file(dialog) || IsBlankFileName(dialog.file_name))
         return false;
 
     FileCheck check;

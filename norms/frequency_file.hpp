@@ -85,6 +85,9 @@ FileCheck ReadFrequencyRows(FrequencyScanner& scanner, Extended min_raw_score,
 // The text of a failed check's message.
 std::string FileCheckMessage(const FileCheck& check);
 
+// A file name of nothing but characters with codes 0 to 32, which the reader takes as no choice.
+bool IsBlankFileName(std::string_view name);
+
 // Asks for the data file in `dialog`, reads it into the table and checks it. Gives false after
 // a cancel, a blank name or a failed check (whose message it has shown); on success sets
 // data_file_path to the name chosen. Throws platform::Failure when the file cannot be opened or

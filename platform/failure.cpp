@@ -8,6 +8,8 @@ namespace platform {
 Failure file_failure(int error_code)
 {
     switch (error_code) {
+    case 0:  // a failure the system gave no code for
+        return file_failure(EIO);
     case ENOENT:
     case ENOTDIR:
         return Failure("File not found");

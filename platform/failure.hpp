@@ -13,6 +13,7 @@ public:
 
 // The failure for an operating-system error code (errno) met while opening, reading or
 // writing a file: "File not found", "File access denied", "Disk full", … or "I/O error N".
+// A code of 0 (no system error recorded) counts as a general I/O error.
 Failure file_failure(int error_code);
 
 // The text of the standard error box: the message, with a full stop added when its last

@@ -3,17 +3,13 @@
 #include <cmath>
 
 #include "stats/number_format.hpp"
+#include "ui/utf8.hpp"
 
 namespace ui {
 
 bool InputError = false;
 
 namespace {
-
-bool is_utf8_continuation(char c)
-{
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
 
 // Byte offset just past the first `count` characters of UTF-8 text.
 std::size_t prefix_bytes(const std::string& text, int count)

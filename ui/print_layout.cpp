@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/utf8.hpp"
+
 namespace ui {
 
 namespace {
-
-bool is_utf8_continuation(char c)
-{
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
 
 // Byte offsets of the character boundaries of UTF-8 text, from 0 to its size.
 std::vector<std::size_t> character_boundaries(std::string_view text)

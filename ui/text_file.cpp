@@ -9,18 +9,6 @@
 
 namespace ui {
 
-namespace {
-
-// Qt reports the failure of its last system call through errno; a failure found by Qt's own
-// checks leaves errno at 0 and counts as a general I/O error.
-platform::Failure failure_from_errno()
-{
-    const int error_code = errno;
-    return platform::file_failure(error_code != 0 ? error_code : EIO);
-}
-
-}  // namespace
-
 void SaveTextFile(const std::string& path, const std::string& contents)
 {
     const QString name = QString::fromStdString(path);
@@ -31,18 +19,20 @@ void SaveTextFile(const std::string& path, const std::string& contents)
     // In a folder the user may not create files in, an existing file that may be written is
     // still replaced in place rather than refused.
     file.setDirectWriteFallback(true);
+    // Qt reports the failure of its last system call through errno; one found by Qt's own
+    // checks leaves it at 0.
     errno = 0;
     // Unbuffered, so that a failed write is seen at once, with its errno, rather than in a
     // later flush.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw failure_from_errno();
+        throw platform::file_failure(errno);
     errno = 0;
     if (file.write(contents.data(), static_cast<qint64>(contents.size()))
         != static_cast<qint64>(contents.size()))
-        throw failure_from_errno();
+        throw platform::file_failure(errno);
     errno = 0;
     if (!file.commit())
-        throw failure_from_errno();
+        throw platform::file_failure(errno);
 }
 
 }  // namespace ui
