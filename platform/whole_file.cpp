@@ -1,0 +1,260 @@
+#include "platform/whole_file.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <random>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/failure.hpp"
+
+namespace platform {
+namespace {
+
+constexpr int max_link_hops = 40;  // as many as the kernel follows before ELOOP
+
+// Closes a descriptor when it leaves scope, unless closed before.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return fd_; }
+    // Some file systems report a failed write only here.
+    void close()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0 && errno != EINTR)
+            throw file_failure(errno);
+    }
+
+private:
+    int fd_;
+};
+
+// Removes the temporary file on every path except a completed rename.
+struct TemporaryName {
+    std::string name;
+    bool renamed = false;
+    ~TemporaryName()
+    {
+        if (!renamed)
+            ::unlink(name.c_str());
+    }
+};
+
+std::string folder_of(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The path with the symlinks of its last part followed, so that a save replaces the file a link
+// points to and not the link; the path itself when nothing is there yet.
+std::string final_target(const std::string& path)
+{
+    std::string target = path;
+    for (int hops = 0;; ++hops) {
+        struct stat status;
+        if (::lstat(target.c_str(), &status) != 0) {
+            if (errno == ENOENT)
+                return target;
+            throw file_failure(errno);
+        }
+        if (!S_ISLNK(status.st_mode))
+            return target;
+        if (hops == max_link_hops)
+            throw file_failure(ELOOP);
+        char buffer[PATH_MAX];
+        const ssize_t length = ::readlink(target.c_str(), buffer, sizeof buffer);
+        if (length < 0)
+            throw file_failure(errno);
+        if (length == 0 || static_cast<std::size_t>(length) == sizeof buffer)
+            throw file_failure(ENAMETOOLONG);
+        const std::string link(buffer, static_cast<std::size_t>(length));
+        target = link.front() == '/' ? link : folder_of(target) + "/" + link;
+    }
+}
+
+void write_all(int fd, std::string_view contents, SaveCalls& calls)
+{
+    for (std::size_t done = 0; done < contents.size();) {
+        const ssize_t count = calls.write_at(fd, contents.data() + done, contents.size() - done,
+                                             static_cast<off_t>(done));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            throw file_failure(count < 0 ? errno : ENOSPC);
+        done += static_cast<std::size_t>(count);
+    }
+}
+
+void reserve(int fd, off_t length, SaveCalls& calls)
+{
+    if (length == 0)
+        return;
+    if (const int error = calls.reserve(fd, length))
+        throw file_failure(error);
+}
+
+std::string read_all(int fd, off_t size)
+{
+    std::string contents(static_cast<std::size_t>(size), '\0');
+    for (std::size_t done = 0; done < contents.size();) {
+        const ssize_t count = ::pread(fd, contents.data() + done, contents.size() - done,
+                                      static_cast<off_t>(done));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            throw file_failure(errno);
+        if (count == 0) {  // the file shrank meanwhile
+            contents.resize(done);
+            break;
+        }
+        done += static_cast<std::size_t>(count);
+    }
+    return contents;
+}
+
+// Writes the text to a new file beside the target and renames it over the target. Gives false,
+// having changed nothing, when the folder takes no new file or the old file's owner cannot be
+// passed on; the old file may then still be written in place.
+bool replace_through_temporary(const std::string& target, const struct stat* old,
+                               std::string_view contents, SaveCalls& calls)
+{
+    TemporaryName temporary{folder_of(target) + "/.vornak-save-XXXXXX"};
+    Descriptor file(calls.create_temporary(temporary.name));
+    if (file.get() < 0) {
+        temporary.renamed = true;  // nothing was created
+        if (old != nullptr)
+            return false;
+        throw file_failure(errno);
+    }
+    if (old != nullptr) {
+        if (::fchown(file.get(), old->st_uid, old->st_gid) != 0)
+            return false;
+        if (::fchmod(file.get(), old->st_mode & 07777) != 0)
+            throw file_failure(errno);
+    }
+    reserve(file.get(), static_cast<off_t>(contents.size()), calls);
+    write_all(file.get(), contents, calls);
+    if (::fsync(file.get()) != 0)
+        throw file_failure(errno);
+    file.close();
+    if (::rename(temporary.name.c_str(), target.c_str()) != 0)
+        throw file_failure(errno);
+    temporary.renamed = true;
+    return true;
+}
+
+// Overwrites the file itself, once the space for the longer of the old and the new text is
+// reserved. Should a write still fail, the old bytes go back into that space.
+void overwrite_in_place(const std::string& target, std::string_view contents, SaveCalls& calls)
+{
+    Descriptor file(::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK));
+    if (file.get() < 0)
+        throw file_failure(errno);
+    struct stat status;
+    if (::fstat(file.get(), &status) != 0)
+        throw file_failure(errno);
+    if (!S_ISREG(status.st_mode))
+        throw file_failure(EACCES);
+    const std::string old_contents = read_all(file.get(), status.st_size);
+    const auto old_size = static_cast<off_t>(old_contents.size());
+    const auto new_size = static_cast<off_t>(contents.size());
+    try {
+        reserve(file.get(), std::max(old_size, new_size), calls);
+    } catch (const Failure&) {
+        // A reservation that failed part-way may have made the file longer.
+        [[maybe_unused]] const int ignored = ::ftruncate(file.get(), old_size);
+        throw;
+    }
+    try {
+        write_all(file.get(), contents, calls);
+        if (::ftruncate(file.get(), new_size) != 0 || ::fsync(file.get()) != 0)
+            throw file_failure(errno);
+    } catch (const Failure&) {
+        try {
+            write_all(file.get(), old_contents, calls);
+        } catch (const Failure&) {
+        }
+        [[maybe_unused]] const int ignored = ::ftruncate(file.get(), old_size);
+        throw;
+    }
+    file.close();
+}
+
+}  // namespace
+
+int SaveCalls::create_temporary(std::string& name_template)
+{
+    // As mkstemp(), except that the file gets the usual mode for a new file (0666 less the
+    // umask) rather than 0600.
+    static std::minstd_rand random(std::random_device{}());
+    static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    const std::size_t first = name_template.size() - 6;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        for (std::size_t i = first; i < name_template.size(); ++i)
+            name_template[i] = letters[random() % (sizeof letters - 1)];
+        const int fd =
+            ::open(name_template.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+int SaveCalls::reserve(int fd, off_t length)
+{
+    return ::posix_fallocate(fd, 0, length);
+}
+
+ssize_t SaveCalls::write_at(int fd, const char* data, std::size_t size, off_t offset)
+{
+    return ::pwrite(fd, data, size, offset);
+}
+
+void SaveWholeFile(const std::string& path, std::string_view contents)
+{
+    SaveCalls calls;
+    SaveWholeFile(path, contents, calls);
+}
+
+void SaveWholeFile(const std::string& path, std::string_view contents, SaveCalls& calls)
+{
+    if (path.empty())
+        throw file_failure(ENOENT);
+    const std::string target = final_target(path);
+    struct stat old;
+    if (::stat(target.c_str(), &old) != 0) {
+        if (errno != ENOENT)
+            throw file_failure(errno);
+        replace_through_temporary(target, nullptr, contents, calls);
+        return;
+    }
+    if (S_ISDIR(old.st_mode))
+        throw file_failure(EISDIR);
+    // A FIFO would block the save, a device would swallow the text.
+    if (!S_ISREG(old.st_mode))
+        throw file_failure(EACCES);
+    // A read-only file stays read-only, although its folder would let it be replaced.
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        throw file_failure(errno);
+    // A new file would leave the other names of a hard-linked file on the old text.
+    if (old.st_nlink > 1 || !replace_through_temporary(target, &old, contents, calls))
+        overwrite_in_place(target, contents, calls);
+}
+
+}  // namespace platform
