@@ -8,6 +8,7 @@
 #include <limits>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/failure.hpp"
@@ -32,13 +33,26 @@ bool is_count(Extended x)
     return x >= 0 && x < 0x1p63L && x == std::trunc(x);
 }
 
-// Streams a file from the start; closes it when destroyed.
+// Streams a regular file from the start, up to the size it had when opened, so that a file
+// that never ends (a pseudo-file that keeps producing bytes) still does. Anything else, a
+// FIFO, a device or a socket, is refused before a byte is read: opening without blocking means
+// a FIFO with no writer cannot hang the run. Closes the file when destroyed.
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC))
+    explicit FileSource(const std::string& path)
+        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK))
     {
         if (fd_ < 0)
             throw platform::file_failure(errno);
+        struct stat status;
+        int error = ::fstat(fd_, &status) != 0 ? errno : 0;
+        if (error == 0 && !S_ISREG(status.st_mode))
+            error = S_ISDIR(status.st_mode) ? EISDIR : EACCES;
+        if (error != 0) {
+            ::close(fd_);
+            throw platform::file_failure(error);
+        }
+        left_ = static_cast<std::size_t>(status.st_size);
     }
     ~FileSource() override { ::close(fd_); }
     FileSource(const FileSource&) = delete;
@@ -47,16 +61,19 @@ public:
     std::size_t read(char* buffer, std::size_t size) override
     {
         for (;;) {
-            const ssize_t count = ::read(fd_, buffer, size);
-            if (count >= 0)
+            const ssize_t count = ::read(fd_, buffer, std::min(size, left_));
+            if (count >= 0) {
+                left_ -= static_cast<std::size_t>(count);
                 return static_cast<std::size_t>(count);
+            }
             if (errno != EINTR)
-                throw platform::file_failure(errno);  // a folder gives EISDIR here
+                throw platform::file_failure(errno);
         }
     }
 
 private:
     int fd_;
+    std::size_t left_ = 0;
 };
 
 std::string current_folder()

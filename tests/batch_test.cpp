@@ -1,9 +1,11 @@
 #include "norms/batch.hpp"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -46,13 +48,15 @@ std::string read_file(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
-// Runs the real executable through the shell with the given environment settings.
+// Runs the real executable through the shell with the given environment settings. A run that
+// takes more than a few seconds is killed, and its status is then 124.
 Outcome run_executable(const std::string& environment, const std::string& arguments)
 {
     const std::string out = testing::TempDir() + "batch.out";
     const std::string err = testing::TempDir() + "batch.err";
-    const std::string command = "env -u LC_ALL -u LC_NUMERIC -u LANG " + environment + " '" +
-                                VORNAK_BATCH + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
+    const std::string command = "env -u LC_ALL -u LC_NUMERIC -u LANG " + environment +
+                                " timeout 5 '" + VORNAK_BATCH + "' " + arguments + " >'" + out +
+                                "' 2>'" + err + "'";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(out), read_file(err)};
 }
@@ -143,4 +147,19 @@ TEST(VornakBatch, TheExecutableTakesTheSeparatorFromTheLocale)
     const Outcome usage = run_executable("", "0 4");
     EXPECT_EQ(usage.status, 2);
     EXPECT_EQ(usage.err, std::string(BatchUsage) + "\n");
+}
+
+TEST(VornakBatch, ADataFileThatNeverEndsOrNeverOpensEndsTheRunAtOnce)
+{
+    const std::string fifo = testing::TempDir() + "no writer.txt";
+    std::remove(fifo.c_str());
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {std::string("/dev/zero"), fifo}) {
+        const Outcome outcome = run_executable("", "0 2 10 '" + path + "'");
+        EXPECT_EQ(outcome.status, 1) << path;
+        EXPECT_EQ(outcome.err, "File access denied.\n") << path;
+    }
+    const Outcome pagemap = run_executable("", "0 2 10 /proc/self/pagemap");
+    EXPECT_EQ(pagemap.status, 1);
+    EXPECT_NE(pagemap.err.find("( 0) does not match"), std::string::npos) << pagemap.err;
 }
