@@ -1,5 +1,6 @@
 #include "stats/number_format.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -69,6 +70,15 @@ std::string non_finite_text(Extended value)
     return value < 0 ? "-INF" : "INF";
 }
 
+// Characters, not bytes: a regional separator such as the Arabic "٫" (U+066B) takes two bytes in
+// UTF-8 but one column.
+std::size_t character_count(const std::string& text)
+{
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
 std::string join(const RoundedDecimal& rounded)
 {
     std::string text = (rounded.negative ? "-" : "") + rounded.whole;
@@ -93,8 +103,9 @@ std::string format_fixed(Extended value, int width, int decimals)
 {
     std::string text =
         std::isfinite(value) ? join(round_to_decimals(value, decimals)) : non_finite_text(value);
-    if (text.size() < static_cast<std::size_t>(width))
-        text.insert(0, width - text.size(), ' ');
+    const std::size_t characters = character_count(text);
+    if (characters < static_cast<std::size_t>(width))
+        text.insert(0, width - characters, ' ');
     return text;
 }
 

@@ -71,9 +71,14 @@ TEST(ReportRow, WideValuesPushTheLineRightAndTheRegionalSeparatorIsUsed)
               "  1 12345678901234567900.0             41.0          59.0            (  43.0      57.0   )");
     stats::set_decimal_separator(",");
     const std::string line = TableRowLine(row(3, 2.25L));
+    // The Arabic separator takes two bytes but one column: the columns stay where they were.
+    stats::set_decimal_separator("\u066b");
+    const std::string arabic = TableRowLine(row(3, 2.25L));
     stats::set_decimal_separator(".");
     EXPECT_EQ(line,
               "  3                  2,3             41,0          59,0            (  43,0      57,0   )");
+    EXPECT_EQ(arabic, "  3                  2\u066b3             41\u066b0          59\u066b0"
+                      "            (  43\u066b0      57\u066b0   )");
 }
 
 TEST(EchoInputLine, CaptionUpToItsLastColonThenTheTextAsTyped)
