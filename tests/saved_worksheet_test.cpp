@@ -50,3 +50,29 @@ TEST(SavedWorksheet, ReplacesTheFileAndReportsAFileThatCannotBeCreated)
         EXPECT_STREQ(failure.what(), "File not found");
     }
 }
+
+TEST(SavedWorksheet, OnlyAFileOrSymlinkOfThatNameIsEverDeleted)
+{
+    const std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "saved_ws_dir";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder / "Vornak.txt");
+    const std::string path = (folder / "Vornak.txt").string();
+
+    // An empty folder in the way stops the save, and neither the save nor Clear Data removes it.
+    try {
+        SaveCurrentData(path, {"1"});
+        FAIL() << "no failure";
+    } catch (const platform::Failure& failure) {
+        EXPECT_STREQ(failure.what(), "File access denied");
+    }
+    DeleteSavedWorksheet(path);
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+
+    // A symlink goes, not what it points to.
+    std::filesystem::remove(path);
+    { std::ofstream(folder / "elsewhere.txt") << "kept"; }
+    std::filesystem::create_symlink("elsewhere.txt", path);
+    DeleteSavedWorksheet(path);
+    EXPECT_FALSE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(file_content(folder / "elsewhere.txt"), "kept");
+}

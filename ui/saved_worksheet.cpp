@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <memory>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "norms/program_strings.hpp"
 #include "platform/failure.hpp"
 
@@ -23,6 +26,24 @@ bool starts_exe_suffix(std::string_view path, std::size_t i)
             return false;
     }
     return true;
+}
+
+// Only a file or a symlink of the saved-worksheet name is ever deleted. A folder, however
+// empty, stays, and so does a FIFO or device, which the save could not write anyway.
+enum class Entry { none, file, other };
+
+Entry entry_at(const std::string& path)
+{
+    struct stat status;
+    if (::lstat(path.c_str(), &status) != 0)
+        return Entry::none;
+    return S_ISREG(status.st_mode) || S_ISLNK(status.st_mode) ? Entry::file : Entry::other;
+}
+
+void delete_if_file(const std::string& path)
+{
+    if (entry_at(path) == Entry::file)
+        ::unlink(path.c_str());
 }
 
 struct FileCloser {
@@ -59,7 +80,9 @@ std::string SavedWorksheetPath()
 
 void SaveCurrentData(const std::string& path, const std::vector<std::string>& box_texts)
 {
-    std::remove(path.c_str());
+    if (entry_at(path) == Entry::other)
+        throw platform::file_failure(EACCES);
+    delete_if_file(path);
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
     if (!file)
         throw platform::file_failure(errno);
@@ -75,7 +98,7 @@ void SaveCurrentData(const std::string& path, const std::vector<std::string>& bo
 
 void DeleteSavedWorksheet(const std::string& path)
 {
-    std::remove(path.c_str());
+    delete_if_file(path);
 }
 
 }  // namespace ui

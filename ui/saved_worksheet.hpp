@@ -22,10 +22,12 @@ std::string RunningProgramFolder();
 std::string SavedWorksheetPath();
 
 // Replaces the file at path by one line, without a line break: every text followed by one space.
-// Throws platform::Failure when the file cannot be created or written.
+// Throws platform::Failure when the file cannot be created or written, or when something other
+// than a file or a symlink (a folder, say) stands at path; that is left as it is.
 void SaveCurrentData(const std::string& path, const std::vector<std::string>& box_texts);
 
-// Deletes the file if it exists; a file that cannot be deleted is left without a word.
+// Deletes the file (or symlink) if it exists; a file that cannot be deleted, or a folder of that
+// name, is left without a word.
 void DeleteSavedWorksheet(const std::string& path);
 
 }  // namespace ui
