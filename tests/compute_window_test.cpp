@@ -76,8 +76,11 @@ protected:
         EXPECT_TRUE(worksheet.isVisible());
         EXPECT_FALSE(viewer.isVisible());
         EXPECT_EQ(results_text(), "");
-        if (focused_box)
+        if (focused_box) {
             EXPECT_EQ(worksheet.focusWidget(), box(focused_box));
+            // All selected, so that the next key typed replaces the refused value.
+            EXPECT_EQ(box(focused_box)->selectedText(), box(focused_box)->text());
+        }
         desktop.messages.clear();
     }
 
@@ -141,6 +144,8 @@ TEST_F(Program, RefusedValuesStopTheRunWithTheirMessageAndTheFocusInTheBoxToCorr
                                 "sample:  2.000  )\rThe value for sample size must be an "
                                 "integer greater than 2."}},
                    3);
+    QTest::keyClicks(box(3), "9");
+    EXPECT_EQ(box(3)->text(), "9");
     // None of these reached the saved file or the dialog.
     EXPECT_FALSE(fs::exists(saved_path));
     EXPECT_TRUE(desktop.dialogs_seen.empty());

@@ -278,9 +278,12 @@ std::string TfrmTemplate::notes_caption() const
     return lblComments->text().toStdString();
 }
 
+// Like any input box the program moves the focus into, the box selects its whole text, so the
+// next key typed replaces the value the user is asked to correct.
 void TfrmTemplate::focus_input(int number)
 {
     box(number)->setFocus(Qt::OtherFocusReason);
+    box(number)->selectAll();
 }
 
 void TfrmTemplate::hide()
