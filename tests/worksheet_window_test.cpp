@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextBlock>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -185,6 +186,13 @@ TEST_F(Worksheet, NotesBoxGrowsForSeveralLinesAndShrinksWhenLeft)
     box(1)->setFocus();
     EXPECT_EQ(memo->height(), 25);
     EXPECT_EQ(form.notes_lines(), (std::vector<std::string>{"first", "second"}));
+    // Whole lines only: the first line all inside the box, nothing of the second.
+    const auto line_extent = [&](int line) {
+        return memo->cursorRect(QTextCursor(memo->document()->findBlockByNumber(line)));
+    };
+    const int shown_height = memo->viewport()->height();
+    EXPECT_LE(line_extent(0).y() + line_extent(0).height(), shown_height);
+    EXPECT_GE(line_extent(1).y(), shown_height);
     memo->setFocus();
     EXPECT_EQ(memo->height(), 70);
 
