@@ -64,7 +64,7 @@ TfrmTemplateResults::TfrmTemplateResults(platform::Desktop& desktop, QWidget* wo
     setObjectName("frmTemplateResults");
     setWindowTitle("Output");
     SaveDialog1.file_name = "results.txt";
-    SaveDialog1.filter = "*.txt|*.txt";
+    SaveDialog1.filter = "Text files|*.txt";
     SaveDialog1.prompt_overwrite = true;
 
     createMenu();
