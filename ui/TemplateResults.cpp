@@ -8,8 +8,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QStringList>
+#include <QTextBlock>
 
 #include "ui/Application.hpp"
 #include "ui/qt_print_surface.hpp"
