@@ -47,15 +47,15 @@ std::string TableRowLine(const NormsRow& row)
 void AppendReport(const NormsTable& table, int row_count, const std::string& data_file_path,
                   const WorksheetView& worksheet, ResultsView& results)
 {
-    std::vector<std::string> lines;
+    // The separator goes in on its own, so that the viewer shows the report from its first line.
     if (results.has_lines())
-        lines.emplace_back(36, '-');
-    lines.insert(lines.end(),
-                 {"", TitleLine, "",
-                  " THIS PROGRAM IMPLEMENTS STATISTICAL METHODS DEVELOPED IN THE FOLLOWING PAPERS:",
-                  "", " Brown, L. D., Cai, T. T., & DasGupta, A. (2001).",
-                  " Interval estimation for a binomial proportion.",
-                  " Statistical Science, 16, 101-133.", "", ""});
+        results.append_lines({std::string(36, '-')});
+    std::vector<std::string> lines = {
+        "", TitleLine, "",
+        " THIS PROGRAM IMPLEMENTS STATISTICAL METHODS DEVELOPED IN THE FOLLOWING PAPERS:",
+        "", " Brown, L. D., Cai, T. T., & DasGupta, A. (2001).",
+        " Interval estimation for a binomial proportion.",
+        " Statistical Science, 16, 101-133.", "", ""};
 
     const std::vector<std::string> notes = worksheet.notes_lines();
     if (!notes.empty()) {

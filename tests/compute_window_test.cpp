@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextBlock>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -76,8 +77,11 @@ protected:
         EXPECT_TRUE(worksheet.isVisible());
         EXPECT_FALSE(viewer.isVisible());
         EXPECT_EQ(results_text(), "");
-        if (focused_box)
+        if (focused_box) {
             EXPECT_EQ(worksheet.focusWidget(), box(focused_box));
+            // All selected, so that the next key typed replaces the refused value.
+            EXPECT_EQ(box(focused_box)->selectedText(), box(focused_box)->text());
+        }
         desktop.messages.clear();
     }
 
@@ -106,16 +110,26 @@ TEST_F(Program, EachMethodPutsItsReportInTheViewerInPlaceOfTheWorksheet)
     EXPECT_EQ(file_content(saved_path), "0 30 250      ");
 }
 
-TEST_F(Program, ASecondRunAppendsItsReportAfterALineOfHyphens)
+TEST_F(Program, ASecondRunAppendsItsReportAfterALineOfHyphensAndShowsItFromItsFirstLine)
 {
+    auto* memo = viewer.findChild<QPlainTextEdit*>("memoResults");
+    const auto first_visible_line = [&] { return memo->cursorForPosition({0, 0}).blockNumber(); };
     type_values("0", "30", "250");
     compute();
+    EXPECT_EQ(first_visible_line(), 0);
     return_to_worksheet();
     EXPECT_TRUE(worksheet.isVisible());
     EXPECT_EQ(box(3)->text(), "250");
     compute();
     const std::string report = expected_report("bayesian");
     EXPECT_EQ(results_text(), report + "\n" + std::string(36, '-') + "\n" + report);
+
+    // The report is longer than the box holds; its first line comes after the hyphens.
+    const int second_report_start = memo->blockCount() / 2 + 1;
+    ASSERT_GT(memo->blockCount() / 2, memo->height() / memo->fontMetrics().height());
+    EXPECT_EQ(first_visible_line(), second_report_start);
+    EXPECT_EQ(memo->textCursor().position(),
+              memo->document()->findBlockByNumber(second_report_start).position());
 }
 
 TEST_F(Program, RefusedValuesStopTheRunWithTheirMessageAndTheFocusInTheBoxToCorrect)
@@ -141,6 +155,8 @@ TEST_F(Program, RefusedValuesStopTheRunWithTheirMessageAndTheFocusInTheBoxToCorr
                                 "sample:  2.000  )\rThe value for sample size must be an "
                                 "integer greater than 2."}},
                    3);
+    QTest::keyClicks(box(3), "9");
+    EXPECT_EQ(box(3)->text(), "9");
     // None of these reached the saved file or the dialog.
     EXPECT_FALSE(fs::exists(saved_path));
     EXPECT_TRUE(desktop.dialogs_seen.empty());

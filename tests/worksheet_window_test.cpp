@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextBlock>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -92,11 +93,34 @@ TEST_F(Worksheet, BoxesTakeOnlyNumericCharactersAndRefuseTheClipboardShortcuts)
 
     QGuiApplication::clipboard()->setText("999");
     QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
-    QTest::keyClick(input, Qt::Key_Insert, Qt::ShiftModifier);
     QTest::keyClick(input, Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(input->text(), "1.");
-    EXPECT_EQ(desktop.beeps, 4);
-    EXPECT_EQ(desktop.messages, std::vector(4, numeric_only));
+    EXPECT_EQ(desktop.beeps, 3);
+    EXPECT_EQ(desktop.messages, std::vector(3, numeric_only));
+}
+
+TEST_F(Worksheet, DeleteAndTheInsertShortcutsEditTheBoxWithoutAWord)
+{
+    QLineEdit* input = box(1);
+    type_into(input, "123");
+    QTest::keyClick(input, Qt::Key_Home);
+    QTest::keyClick(input, Qt::Key_Delete);
+    // An X server gives Delete the text of the DEL character; it still types nothing.
+    QTest::sendKeyEvent(QTest::Click, input, Qt::Key_Delete, '\x7f', Qt::NoModifier);
+    EXPECT_EQ(input->text(), "3");
+
+    input->selectAll();
+    QTest::keyClick(input, Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "3");
+    EXPECT_TRUE(desktop.messages.empty());
+    EXPECT_EQ(desktop.beeps, 0);
+
+    // A paste is not filtered, but its key release cuts the box back to six characters.
+    QGuiApplication::clipboard()->setText("45x7890");
+    QTest::keyClick(input, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(input->text(), "45x789");
+    EXPECT_EQ(desktop.messages, std::vector{too_long});
+    EXPECT_EQ(desktop.beeps, 1);
 }
 
 TEST_F(Worksheet, ASeventhCharacterIsCutBackToSixAllSelected)
@@ -162,6 +186,13 @@ TEST_F(Worksheet, NotesBoxGrowsForSeveralLinesAndShrinksWhenLeft)
     box(1)->setFocus();
     EXPECT_EQ(memo->height(), 25);
     EXPECT_EQ(form.notes_lines(), (std::vector<std::string>{"first", "second"}));
+    // Whole lines only: the first line all inside the box, nothing of the second.
+    const auto line_extent = [&](int line) {
+        return memo->cursorRect(QTextCursor(memo->document()->findBlockByNumber(line)));
+    };
+    const int shown_height = memo->viewport()->height();
+    EXPECT_LE(line_extent(0).y() + line_extent(0).height(), shown_height);
+    EXPECT_GE(line_extent(1).y(), shown_height);
     memo->setFocus();
     EXPECT_EQ(memo->height(), 70);
 

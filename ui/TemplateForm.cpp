@@ -20,6 +20,7 @@
 #include "ui/Application.hpp"
 #include "ui/numeric_input_box.hpp"
 #include "ui/saved_worksheet.hpp"
+#include "ui/whole_line_text_edit.hpp"
 #include "ui/window_parts.hpp"
 #include "ui/worksheet_description.hpp"
 
@@ -139,12 +140,11 @@ void TfrmTemplate::createNotes()
     lblComments->move(notes_caption_pos);
     lblComments->adjustSize();
 
-    memoComments = new QPlainTextEdit(this);
-    memoComments->setObjectName("memoComments");
-    memoComments->setGeometry(QRect(notes_pos, QSize(notes_width, NotesHeight)));
-    memoComments->setFont(typewriter_font(notes_font_pixels));
     // A 25-pixel box leaves room for one line only with a slim margin.
-    memoComments->document()->setDocumentMargin(2);
+    memoComments = new WholeLineTextEdit(2, this);
+    memoComments->setObjectName("memoComments");
+    memoComments->setFont(typewriter_font(notes_font_pixels));
+    memoComments->setGeometry(QRect(notes_pos, QSize(notes_width, NotesHeight)));
     memoComments->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memoComments->setTabChangesFocus(true);
     memoComments->installEventFilter(this);
@@ -278,9 +278,12 @@ std::string TfrmTemplate::notes_caption() const
     return lblComments->text().toStdString();
 }
 
+// Like any input box the program moves the focus into, the box selects its whole text, so the
+// next key typed replaces the value the user is asked to correct.
 void TfrmTemplate::focus_input(int number)
 {
     box(number)->setFocus(Qt::OtherFocusReason);
+    box(number)->selectAll();
 }
 
 void TfrmTemplate::hide()

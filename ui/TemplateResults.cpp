@@ -7,7 +7,9 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStringList>
+#include <QTextBlock>
 
 #include "ui/Application.hpp"
 #include "ui/qt_print_surface.hpp"
@@ -62,7 +64,7 @@ TfrmTemplateResults::TfrmTemplateResults(platform::Desktop& desktop, QWidget* wo
     setObjectName("frmTemplateResults");
     setWindowTitle("Output");
     SaveDialog1.file_name = "results.txt";
-    SaveDialog1.filter = "*.txt|*.txt";
+    SaveDialog1.filter = "Text files|*.txt";
     SaveDialog1.prompt_overwrite = true;
 
     createMenu();
@@ -176,10 +178,22 @@ void TfrmTemplateResults::append_lines(const std::vector<std::string>& lines)
 {
     if (lines.empty())
         return;
+    const int first_new_line = has_lines() ? memoResults->blockCount() : 0;
     QStringList text;
     for (const std::string& line : lines)
         text << QString::fromStdString(line);
     memoResults->appendPlainText(text.join(u'\n'));
+    showFromLine(first_new_line);
+}
+
+// Puts the caret at the start of the line and scrolls it to the top of the box, as far as the
+// text below it allows: from the end, the box scrolls back just far enough to show the caret.
+void TfrmTemplateResults::showFromLine(int line)
+{
+    QScrollBar* scroll_bar = memoResults->verticalScrollBar();
+    scroll_bar->setValue(scroll_bar->maximum());
+    memoResults->setTextCursor(QTextCursor(memoResults->document()->findBlockByNumber(line)));
+    memoResults->ensureCursorVisible();
 }
 
 void TfrmTemplateResults::cmdSaveOutputClick()

@@ -30,6 +30,7 @@ public:
     void show() override;
     void set_caption(const std::string& caption) override;
     bool has_lines() const override;
+    // Shows the appended lines from the first, with the caret there.
     void append_lines(const std::vector<std::string>& lines) override;
 
     // The commands. A failure inside one is thrown as platform::Failure.
@@ -47,6 +48,7 @@ protected:
 private:
     void createMenu();
     void createControls();
+    void showFromLine(int line);
     // Runs a command of this window, showing a failure inside it in the standard error box.
     void runCommand(void (TfrmTemplateResults::*command)());
 

@@ -9,29 +9,39 @@ namespace ui {
 
 namespace {
 
-constexpr char ctrl(char letter)
-{
-    return static_cast<char>(letter - 'A' + 1);
-}
-
 // Stands for a typed character outside ASCII; the filter refuses it like any other.
 constexpr char non_ascii_character = '\x1a';
 
-// The character a key press types, as the numeric filter sees it; nothing for keys that type
-// no character (arrows, Shift, Delete, …), which the box handles as usual.
+// The character a key press types, as the numeric filter sees it: what the key types on a
+// desktop whose edit keys type no character. Only Backspace, Tab, Enter and Escape among Qt's
+// non-character keys type one; Delete, Insert, the arrows and the function keys type nothing and
+// go to the box as usual, whatever text the window system gives them (an X server gives Delete
+// the DEL character). So Shift+Insert and Ctrl+Insert paste and copy, while Ctrl with a letter,
+// the clipboard shortcuts included, types a control character.
 std::optional<char> typed_character(const QKeyEvent& event)
 {
-    if (event.matches(QKeySequence::Paste))
-        return ctrl('V');
-    if (event.matches(QKeySequence::Copy))
-        return ctrl('C');
-    if (event.matches(QKeySequence::Cut))
-        return ctrl('X');
+    const int key = event.key();
     const Qt::KeyboardModifiers chord =
         event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (chord == Qt::ControlModifier && event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z)
-        return static_cast<char>(event.key() - Qt::Key_A + 1);
-    if (chord != Qt::NoModifier || event.text().isEmpty())
+    if (chord == Qt::ControlModifier && key >= Qt::Key_A && key <= Qt::Key_Z)
+        return static_cast<char>(key - Qt::Key_A + 1);
+    if (chord != Qt::NoModifier)
+        return std::nullopt;
+    switch (key) {
+    case Qt::Key_Backspace:
+        return '\b';
+    case Qt::Key_Tab:
+        return '\t';
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return '\r';
+    case Qt::Key_Escape:
+        return '\x1b';
+    default:
+        break;
+    }
+    const bool non_character_key = key >= Qt::Key_Escape && key != Qt::Key_unknown;
+    if (non_character_key || event.text().isEmpty())
         return std::nullopt;
     const char16_t c = event.text().front().unicode();
     return c < 0x80 ? static_cast<char>(c) : non_ascii_character;

@@ -1,7 +1,9 @@
 // One of the worksheet's small numeric input boxes. Every typed character passes the numeric key
 // filter, and a box that grows past six characters is cut back on the next key release.
-// Clipboard shortcuts count as forbidden characters. Text pasted with the mouse is cut back on
-// the box's next key release, and the parser checks it at Compute.
+// Ctrl with a letter, the clipboard shortcuts among them, counts as a forbidden character; keys
+// that type no character (Delete, Shift+Insert, Ctrl+Insert) edit the box as usual. Pasted text
+// is not filtered: it is cut back on the box's next key release, and the parser checks it at
+// Compute.
 #pragma once
 
 #include <QLineEdit>
