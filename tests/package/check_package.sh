@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build tree with CPack, unpacks it into a temporary root and
 # checks what an installation gets: every file in its place, dependencies found by
-# dpkg-shlibdeps, a desktop entry and AppStream metadata that validate, and a vornak-batch that
-# works from the unpacked tree.
+# dpkg-shlibdeps, no lintian error, a desktop entry and AppStream metadata that validate, and a
+# vornak-batch that works from the unpacked tree.
 # Usage: check_package.sh BUILD_DIR VERSION APP_ID EXPECTED_REPORT
 set -euo pipefail
 build_dir=$1 version=$2 app_id=$3 expected_report=$4
@@ -28,6 +28,9 @@ for file in \
     usr/share/doc/vornak/examples/reading_scale_n4200.txt; do
   [[ -f "$root/$file" ]] || fail "missing /$file"
 done
+
+# Errors only: warnings may come with a newer lintian, and scripts/package shows them.
+lintian --fail-on error "$deb" >"$work/lintian" 2>&1 || { cat "$work/lintian"; fail "lintian"; }
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libc6 libqt6widgets6 libqt6core6 libcups2; do
