@@ -46,6 +46,9 @@ grep -v -e ': hint: ' -e '^$' <<<"$entry_check" && fail "desktop entry"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$app_id.metainfo.xml" >"$work/as" ||
   { cat "$work/as"; fail "AppStream metadata"; }
 
+# Without a display, as in a terminal on a server.
+[[ "$(env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/Vornak" --version)" == "Vornak $version" ]] ||
+  fail "Vornak --version"
 batch=$root/usr/bin/vornak-batch
 [[ "$("$batch" --version)" == "Vornak $version" ]] || fail "vornak-batch --version"
 example=$root/usr/share/doc/vornak/examples/memory_test_n250.txt
