@@ -8,6 +8,7 @@
 
 #include "norms/compute_run.hpp"
 #include "norms/program_strings.hpp"
+#include "norms/version.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
 #include "stats/number_format.hpp"
@@ -110,6 +111,9 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
             options_ended = true;
         } else if (options_ended || !argument.starts_with("--")) {
             operands.push_back(argument);  // "-1" and "-" are numbers
+        } else if (argument == "--version") {
+            out << VersionLine << '\n';
+            return 0;
         } else if (argument == "--csv") {
             csv = true;
         } else if (argument == "--notes" && i + 1 < arguments.size()) {

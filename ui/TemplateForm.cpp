@@ -20,6 +20,7 @@
 #include "ui/Application.hpp"
 #include "ui/numeric_input_box.hpp"
 #include "ui/saved_worksheet.hpp"
+#include "ui/saved_worksheet_location.hpp"
 #include "ui/whole_line_text_edit.hpp"
 #include "ui/window_parts.hpp"
 #include "ui/worksheet_description.hpp"
@@ -86,7 +87,7 @@ TfrmTemplate::TfrmTemplate(platform::Desktop& desktop, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       desktop_(desktop),
-      saved_worksheet_path_(SavedWorksheetPath())
+      saved_worksheet_path_(ChooseSavedWorksheetPath())
 {
     setObjectName("frmTemplate");
     // The pixel layout was drawn for a narrow Windows interface font; a wider desktop font would

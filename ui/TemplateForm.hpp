@@ -31,7 +31,7 @@ public:
 
     // The results viewer that a successful Compute brings up in place of this window.
     void set_results_viewer(norms::ResultsView& viewer);
-    // Where the saved-worksheet file goes; the running program's folder unless changed.
+    // Where the saved-worksheet file goes; chosen when the window is created unless changed.
     void set_saved_worksheet_path(std::string path);
 
     // norms::WorksheetView
