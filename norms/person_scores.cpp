@@ -6,7 +6,6 @@
 #include <new>
 #include <optional>
 #include <unordered_map>
-#include <utility>
 
 #include <csv.h>
 
@@ -226,14 +225,23 @@ std::vector<ScoreGroup> CountPersonScores(ByteSource& source, const PersonScoreL
     ScoreCounter counter(layout);
     CsvParser parser(layout.delimiter);
     const std::unique_ptr<char[]> buffer(new char[buffer_size]);
-    bool at_start = true;
+    constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+    std::size_t mark_bytes = 0;  // how much of a byte-order mark the file has begun with
+    bool in_mark = true;
     bool after_cr = false;
     // The parser is fed one line at a time, so that the line count is right at every callback.
     for (std::size_t filled; !counter.error && (filled = source.read(buffer.get(), buffer_size));) {
         const char* next = buffer.get();
         const char* const end = next + filled;
-        if (std::exchange(at_start, false) && filled >= 3 && std::memcmp(next, "\xEF\xBB\xBF", 3) == 0)
-            next += 3;
+        for (; in_mark && next < end; ++next, ++mark_bytes) {
+            if (mark_bytes == byte_order_mark.size() || *next != byte_order_mark[mark_bytes]) {
+                // Not a mark after all: its bytes are data.
+                if (mark_bytes < byte_order_mark.size())
+                    parser.parse(byte_order_mark.data(), mark_bytes, counter);
+                in_mark = false;
+                break;
+            }
+        }
         while (next < end && !counter.error) {
             const char* stop = next;
             while (stop < end && *stop != '\n' && *stop != '\r')
