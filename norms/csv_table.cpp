@@ -29,8 +29,9 @@ void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
 
 std::string CsvField(std::string_view text)
 {
+    const auto is_blank = [](char c) { return c == ' ' || c == '\t'; };
     const bool plain = text.find_first_of(",\"\r\n") == std::string_view::npos &&
-                       (text.empty() || (text.front() != ' ' && text.back() != ' '));
+                       (text.empty() || (!is_blank(text.front()) && !is_blank(text.back())));
     if (plain)
         return std::string(text);
     std::string field = "\"";
