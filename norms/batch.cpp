@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <exception>
 #include <iterator>
 
+#include "norms/batch_views.hpp"
 #include "norms/compute_run.hpp"
+#include "norms/csv_table.hpp"
 #include "norms/program_strings.hpp"
+#include "norms/scores_batch.hpp"
 #include "norms/version.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
@@ -18,48 +20,15 @@ namespace {
 
 const char* const method_names[] = {"bayesian", "classical", "mid-p"};
 
-// The worksheet as the command line fills it: three boxes, the method, the notes.
-class BatchWorksheet : public WorksheetView {
-public:
-    std::string texts[3];
-    std::vector<std::string> notes;
-    int method = 0;
+}  // namespace
 
-    std::string input_text(int box) const override { return box <= 3 ? texts[box - 1] : ""; }
-    std::string label_caption(int box) const override
-    {
-        return box <= 3 ? InputCaptions[box - 1] : "";
-    }
-    int visible_input_count() const override { return 3; }
-    int method_index() const override { return method; }
-    std::vector<std::string> notes_lines() const override { return notes; }
-    std::string notes_caption() const override { return NotesCaption; }
+int BatchMethodIndex(const std::string& name)
+{
+    const auto found = std::find(std::begin(method_names), std::end(method_names), name);
+    return found == std::end(method_names) ? -1 : static_cast<int>(found - std::begin(method_names));
+}
 
-    void focus_input(int) override {}
-    void hide() override {}
-    // Nothing is kept between runs of vornak-batch.
-    void save_current_data() override {}
-    platform::FileDialog& open_dialog() override { return dialog_; }
-
-private:
-    platform::FileDialog dialog_;
-};
-
-class BatchResults : public ResultsView {
-public:
-    std::vector<std::string> lines;
-
-    void show() override {}
-    void set_caption(const std::string&) override {}
-    bool has_lines() const override { return !lines.empty(); }
-    void append_lines(const std::vector<std::string>& appended) override
-    {
-        lines.insert(lines.end(), appended.begin(), appended.end());
-    }
-};
-
-// Lines as a notes box holds them: a final line feed starts no further line.
-std::vector<std::string> split_lines(const std::string& text)
+std::vector<std::string> SplitNotes(const std::string& text)
 {
     std::vector<std::string> lines;
     for (std::size_t start = 0; start < text.size();) {
@@ -72,31 +41,10 @@ std::vector<std::string> split_lines(const std::string& text)
     return lines;
 }
 
-// As printf's "%.17Lg" prints in the C locale, whatever the user's locale.
-std::string csv_number(Extended x)
-{
-    char buffer[64];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, x,
-                                   std::chars_format::general, 17).ptr;
-    return std::string(buffer, end);
-}
-
-void write_csv(std::ostream& out, const NormsRun& run)
-{
-    out << "raw_score,frequency,below,pr,lower95,upper95,lower90,upper90\n";
-    for (int j = 0; j < run.row_count; ++j) {
-        const NormsRow& row = run.table[j];
-        out << csv_number(row.RawScore) << ',' << csv_number(row.Frequency) << ','
-            << csv_number(row.Below) << ',' << csv_number(row.PR) << ','
-            << csv_number(row.Lower95) << ',' << csv_number(row.Upper95) << ','
-            << csv_number(row.Lower90) << ',' << csv_number(row.Upper90) << '\n';
-    }
-}
-
-}  // namespace
-
 int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
 {
+    if (!arguments.empty() && arguments.front() == "scores")
+        return RunScoresBatch({arguments.begin() + 1, arguments.end()}, out, err);
     BatchWorksheet worksheet;
     bool csv = false;
     bool options_ended = false;
@@ -117,13 +65,11 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
         } else if (argument == "--csv") {
             csv = true;
         } else if (argument == "--notes" && i + 1 < arguments.size()) {
-            worksheet.notes = split_lines(arguments[++i]);
+            worksheet.notes = SplitNotes(arguments[++i]);
         } else if (argument == "--method" && i + 1 < arguments.size()) {
-            const auto name =
-                std::find(std::begin(method_names), std::end(method_names), arguments[++i]);
-            if (name == std::end(method_names))
+            worksheet.method = BatchMethodIndex(arguments[++i]);
+            if (worksheet.method < 0)
                 return usage();
-            worksheet.method = static_cast<int>(name - std::begin(method_names));
         } else {
             return usage();
         }
@@ -147,7 +93,8 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
 
     errno = 0;
     if (csv) {
-        write_csv(out, run);
+        out << CsvTableHeader << '\n';
+        WriteCsvRows(out, run.table, run.row_count);
     } else {
         for (const std::string& line : results.lines)
             out << line << '\n';

@@ -299,4 +299,9 @@ bool ReadFrequencyFile(platform::Desktop& desktop, platform::FileDialog& dialog,
     return true;
 }
 
+std::unique_ptr<ByteSource> OpenDataFile(const std::string& path)
+{
+    return std::make_unique<FileSource>(path);
+}
+
 }  // namespace norms

@@ -40,6 +40,9 @@ public:
     virtual std::size_t read(char* buffer, std::size_t size) = 0;
 };
 
+// Opens a data file for reading from its start; throws platform::Failure when it cannot.
+std::unique_ptr<ByteSource> OpenDataFile(const std::string& path);
+
 // Numbers and lines of a frequency file. Codes 0 to 32 are white space. A line ends at CR,
 // CR LF or LF.
 class FrequencyScanner {

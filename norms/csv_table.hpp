@@ -1,0 +1,24 @@
+// The norms table as comma-separated values: one line per raw score, numbers as printf's
+// "%.17Lg" prints them in the C locale, whatever the user's locale.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "norms/frequency_file.hpp"
+
+namespace norms {
+
+inline constexpr const char* CsvTableHeader =
+    "raw_score,frequency,below,pr,lower95,upper95,lower90,upper90";
+
+// Writes rows 0 to row_count - 1, each line beginning with `line_start` (for leading columns).
+void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
+                  std::string_view line_start = {});
+
+// A field as it stands in a CSV line: quoted, with its quotes doubled, only where it holds the
+// delimiter, a quote, a line end or an outer blank.
+std::string CsvField(std::string_view text);
+
+}  // namespace norms

@@ -1,0 +1,43 @@
+// Per-person data: a delimited text file with a header line and one row per person. Counting
+// its scores per norm group gives each group's raw-score frequencies.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "norms/frequency_file.hpp"
+
+namespace norms {
+
+// Where the scores are and which of them count.
+struct PersonScoreLayout {
+    char delimiter = ',';
+    std::string score_column;
+    std::string group_column;  // empty: all rows form one group
+    std::int64_t min_score = 0;
+    std::int64_t max_score = 0;
+};
+
+struct ScoreGroup {
+    std::string name;  // the group column's value; empty without a group column
+    std::vector<std::int64_t> frequencies;  // one per score from min_score to max_score
+    std::int64_t size = 0;                  // valid scores
+    std::int64_t missing = 0;               // scores skipped as missing
+};
+
+// An empty field, "NA" or ".".
+bool IsMissingValue(std::string_view field);
+
+// Reads the file (RFC 4180 quoting, CR LF or LF line ends, an optional UTF-8 byte-order mark)
+// and counts every row's score into its group. A score is a decimal number with "." as the
+// point that is whole and from min_score to max_score. The groups come in the order of their
+// first row. Throws platform::Failure, naming the line, for anything but a valid or missing
+// score: a bad score, a row without a group value, a row whose field count differs from the
+// header's, a quote out of place; and for a header without the named columns.
+std::vector<ScoreGroup> CountPersonScores(ByteSource& source, const PersonScoreLayout& layout);
+
+// Ascending: by number when every name is a decimal number, else by text.
+void SortGroups(std::vector<ScoreGroup>& groups);
+
+}  // namespace norms

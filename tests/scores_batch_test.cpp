@@ -1,0 +1,140 @@
+#include "norms/scores_batch.hpp"
+
+#include <filesystem>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "norms/batch.hpp"
+#include "norms/compute_run.hpp"
+#include "tests/support/temp_files.hpp"
+
+using namespace norms;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+Outcome batch(const std::vector<std::string>& arguments)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunBatch(arguments, out, err);
+    return {status, out.str(), err.str()};
+}
+
+Outcome scores(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), "scores");
+    return batch(arguments);
+}
+
+// The lines of `text` that start with `prefix`, without it.
+std::string lines_after(const std::string& text, const std::string& prefix)
+{
+    std::istringstream lines(text);
+    std::string result;
+    for (std::string line; std::getline(lines, line);)
+        if (line.starts_with(prefix))
+            result += line.substr(prefix.size()) + "\n";
+    return result;
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+}  // namespace
+
+TEST(ScoresBatch, EachGroupIsTheExistingFormRunOnItsWrittenFrequencyFile)
+{
+    // Group "y/z" needs its file name made safe; text order puts "10" first.
+    const std::string path = write_temp_file(
+        "persons.csv", "id,band,raw\n1,x,3\n2,y/z,1\n3,10,6\n4,x,3\n5,y/z,NA\n6,10,6\n7,x,5\n"
+                       "8,y/z,2\n9,10,1\n10,x,\n11,y/z,6\n12,10,4.0\n13,x,1\n");
+    const std::string folder = testing::TempDir() + "frequencies/";
+    std::filesystem::create_directories(folder);
+    write_temp_file("frequencies/x.txt", "an older file");
+
+    const std::vector<std::string> options = {"--method", "mid-p", "--group", "band", "--score",
+                                              "raw", "--write-frequencies", folder};
+    std::vector<std::string> csv_arguments = options;
+    csv_arguments.insert(csv_arguments.end(), {"--csv", "1", "6", path});
+    const Outcome csv = scores(csv_arguments);
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(csv.err, "group x: 1 missing score skipped\ngroup y/z: 1 missing score skipped\n");
+    EXPECT_TRUE(csv.out.starts_with("group,raw_score,frequency,below,pr,"));
+
+    std::vector<std::string> text_arguments = options;
+    text_arguments.insert(text_arguments.end(), {"--notes", "Spring norms\n", "1", "6", path});
+    const Outcome text = scores(text_arguments);
+    ASSERT_EQ(text.status, 0);
+
+    std::string expected_text;
+    for (const auto& [group, file, n] : {std::tuple{"10", "10.txt", "4"}, {"x", "x.txt", "4"},
+                                        {"y/z", "y_z.txt", "3"}}) {
+        const Outcome existing = batch({"--method", "mid-p", "--csv", "1", "6", n, folder + file});
+        ASSERT_EQ(existing.status, 0) << group << existing.err;
+        EXPECT_EQ(lines_after(csv.out, std::string(group) + ","), existing.out.substr(existing.out.find('\n') + 1))
+            << group;
+        const Outcome report = batch({"--method", "mid-p", "--notes",
+                                  "Group: band = " + std::string(group) + "\nSpring norms", "1",
+                                  "6", n, folder + file});
+        expected_text += (expected_text.empty() ? "" : std::string(36, '-') + "\n") +
+                         replaced(report.out, " " + folder + file + "\n", " " + path + "\n");
+    }
+    EXPECT_EQ(text.out, expected_text);
+    EXPECT_EQ(file_content(folder + "x.txt"), "1 1\r\n2 0\r\n3 2\r\n4 0\r\n5 1\r\n6 0\r\n");
+
+    // Without --group: one table, no group column, one file.
+    const Outcome whole = scores({"--score", "raw", "--csv", "--write-frequencies", folder, "1", "6", path});
+    EXPECT_EQ(whole.err, "2 missing scores skipped\n");
+    EXPECT_TRUE(whole.out.starts_with("raw_score,frequency,below,pr,"));
+    EXPECT_EQ(file_content(folder + "frequencies.txt"), "1 3\r\n2 1\r\n3 2\r\n4 1\r\n5 1\r\n6 3\r\n");
+}
+
+TEST(ScoresBatch, RefusalsAndFailuresLeaveStandardOutputEmpty)
+{
+    const std::string small = write_temp_file(
+        "small.csv", "band;raw\na;1\na;2\na;3\nb;1\nb;NA\nb;2\nb;.\nc;4\n");
+    const std::string clash = write_temp_file("clash.csv", "band,raw\na/b,1\na:b,1\na/b,1\na:b,1\n"
+                                                           "a/b,1\na:b,1\n");
+    const std::string clash_folder = testing::TempDir() + "clash/";
+    const struct {
+        std::vector<std::string> arguments;
+        std::string err;
+    } cases[] = {
+        {{"--delimiter", ";", "--group", "band", "--score", "raw", "1", "6", small},
+         "group b: 2 missing scores skipped\n"
+         "group b: only 2 scores; a norm group needs at least 3.\n"
+         "group c: only 1 score; a norm group needs at least 3.\n"},
+        {{"--group", "band", "--score", "raw", "1", "6", small},
+         "The header line has no column named \"raw\"\n"},
+        {{"--group", "band", "--score", "raw", "--write-frequencies", clash_folder, "1", "6", clash},
+         "Groups \"a/b\" and \"a:b\" would both be written to \"a_b.txt\"\n"},
+        {{"--score", "raw", "6", "1", small}, "The maximum raw score is below the minimum raw score.\n"},
+        {{"--score", "raw", "0", "200", small}, std::string(TooManyRowsMessage) + "\n"},
+        {{"--score", "raw", "1", "6", small + "x"}, "File not found.\n"},
+    };
+    for (const auto& c : cases) {
+        const Outcome run = scores(c.arguments);
+        EXPECT_EQ(run.status, 1) << c.err;
+        EXPECT_EQ(run.err, c.err);
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_FALSE(std::filesystem::exists(clash_folder));
+
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {"1", "6", small}, {"--score", "raw", "1", small}, {"--delimiter", "|", "--score", "raw", "1", "6", small}}) {
+        const Outcome run = scores(arguments);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, std::string(ScoresUsage) + "\n");
+    }
+}
