@@ -6,6 +6,7 @@
 #include <exception>
 #include <iterator>
 
+#include "norms/chart_model.hpp"
 #include "norms/compute_run.hpp"
 #include "norms/program_strings.hpp"
 #include "platform/console_desktop.hpp"
@@ -80,7 +81,9 @@ std::string csv_number(Extended x)
     return std::string(buffer, end);
 }
 
-void write_csv(std::ostream& out, const NormsRun& run)
+}  // namespace
+
+void WriteNormsCsv(std::ostream& out, const NormsRun& run)
 {
     out << "raw_score,frequency,below,pr,lower95,upper95,lower90,upper90\n";
     for (int j = 0; j < run.row_count; ++j) {
@@ -92,12 +95,12 @@ void write_csv(std::ostream& out, const NormsRun& run)
     }
 }
 
-}  // namespace
-
-int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+             const ChartSaver& save_chart)
 {
     BatchWorksheet worksheet;
     bool csv = false;
+    std::string plot_path;
     bool options_ended = false;
     std::vector<std::string> operands;
     const auto usage = [&] {
@@ -112,6 +115,10 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
             operands.push_back(argument);  // "-1" and "-" are numbers
         } else if (argument == "--csv") {
             csv = true;
+        } else if (argument == "--plot" && i + 1 < arguments.size() && save_chart) {
+            plot_path = arguments[++i];
+            if (!ChartFormatOf(plot_path))
+                return usage();
         } else if (argument == "--notes" && i + 1 < arguments.size()) {
             worksheet.notes = split_lines(arguments[++i]);
         } else if (argument == "--method" && i + 1 < arguments.size()) {
@@ -141,9 +148,18 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
         return 1;
     }
 
+    if (!plot_path.empty()) {
+        try {
+            save_chart(plot_path, *ChartFormatOf(plot_path), BuildChartModel(run));
+        } catch (const std::exception& failure) {
+            desktop.failure(failure.what());
+            return 1;
+        }
+    }
+
     errno = 0;
     if (csv) {
-        write_csv(out, run);
+        WriteNormsCsv(out, run);
     } else {
         for (const std::string& line : results.lines)
             out << line << '\n';
