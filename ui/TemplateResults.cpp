@@ -261,8 +261,10 @@ void TfrmTemplateResults::mnuChartClick()
 {
     if (warnWithoutRun())
         return;
-    if (!chart_window_)
+    if (!chart_window_) {
         chart_window_ = new ChartWindow(desktop_, this);
+        centre_on_screen(*chart_window_);
+    }
     chart_window_->set_chart(norms::BuildChartModel(*latest_run_));
     chart_window_->show();
     chart_window_->raise();
