@@ -54,8 +54,6 @@ TEST(ChartModel, TakesPointsAndBandsInPercentFromTheTable)
 
     const ChartModel chart = BuildChartModel(run);
     EXPECT_EQ(chart.title, "Classical method, n = 3, classical.txt");
-    EXPECT_EQ(chart.x.label, "Raw score");
-    EXPECT_EQ(chart.y.label, "Percentile rank");
     ASSERT_EQ(chart.points.size(), 5u);
     EXPECT_EQ(chart.points[2].score, 2);
     EXPECT_EQ(chart.points[2].pr, 50);
@@ -66,7 +64,6 @@ TEST(ChartModel, TakesPointsAndBandsInPercentFromTheTable)
     EXPECT_EQ(chart.band95[0].upper, 70.75958251953125);
     EXPECT_EQ(chart.band90[0].upper, 63.16070556640625);
     EXPECT_EQ(chart.band95[3].lower, 13.20343017578125);
-    EXPECT_EQ(chart.band90[4].score, 4);
     EXPECT_EQ(chart.band90[4].lower, 36.83929443359375);
     EXPECT_EQ(chart.band90[4].upper, 100);
 
@@ -78,7 +75,6 @@ TEST(ChartModel, TakesPointsAndBandsInPercentFromTheTable)
     EXPECT_EQ(chart.y.min, 0);
     EXPECT_EQ(chart.y.max, 100);
     EXPECT_EQ(tick_values(chart.y), std::vector<double>({0, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
-    EXPECT_EQ(chart.y.ticks.back().label, "100");
 }
 
 TEST(ChartModel, TickStepsKeepAtMostElevenLabelsOnTheScoreAxis)

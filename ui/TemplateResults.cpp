@@ -203,6 +203,9 @@ void TfrmTemplateResults::append_lines(const std::vector<std::string>& lines)
 void TfrmTemplateResults::keep_run(const norms::NormsRun& run)
 {
     latest_run_ = run;
+    // A chart window left open shows the latest run, as its menu item promises.
+    if (chart_window_)
+        chart_window_->set_chart(norms::BuildChartModel(run));
 }
 
 void TfrmTemplateResults::cmdSaveOutputClick()
