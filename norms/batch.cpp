@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "norms/batch_views.hpp"
+#include "norms/chart_model.hpp"
 #include "norms/compute_run.hpp"
 #include "norms/csv_table.hpp"
 #include "norms/program_strings.hpp"
@@ -41,12 +42,14 @@ std::vector<std::string> SplitNotes(const std::string& text)
     return lines;
 }
 
-int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+             const ChartSaver& save_chart)
 {
     if (!arguments.empty() && arguments.front() == "scores")
         return RunScoresBatch({arguments.begin() + 1, arguments.end()}, out, err);
     BatchWorksheet worksheet;
     bool csv = false;
+    std::string plot_path;
     bool options_ended = false;
     std::vector<std::string> operands;
     const auto usage = [&] {
@@ -64,6 +67,10 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
             return 0;
         } else if (argument == "--csv") {
             csv = true;
+        } else if (argument == "--plot" && i + 1 < arguments.size() && save_chart) {
+            plot_path = arguments[++i];
+            if (!ChartFormatOf(plot_path))
+                return usage();
         } else if (argument == "--notes" && i + 1 < arguments.size()) {
             worksheet.notes = SplitNotes(arguments[++i]);
         } else if (argument == "--method" && i + 1 < arguments.size()) {
@@ -91,10 +98,18 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
         return 1;
     }
 
+    if (!plot_path.empty()) {
+        try {
+            save_chart(plot_path, *ChartFormatOf(plot_path), BuildChartModel(run));
+        } catch (const std::exception& failure) {
+            desktop.failure(failure.what());
+            return 1;
+        }
+    }
+
     errno = 0;
     if (csv) {
-        out << CsvTableHeader << '\n';
-        WriteCsvRows(out, run.table, run.row_count);
+        WriteNormsCsv(out, run);
     } else {
         for (const std::string& line : results.lines)
             out << line << '\n';

@@ -1,6 +1,7 @@
 // vornak-batch: the Compute run from a terminal, for many norm groups and reproducible scripts.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -8,12 +9,22 @@
 namespace norms {
 
 inline constexpr const char* BatchUsage =
-    "usage: vornak-batch [--method bayesian|classical|mid-p] [--csv] [--notes TEXT] MIN MAX N FILE";
+    "usage: vornak-batch [--method bayesian|classical|mid-p] [--csv] [--notes TEXT] [--plot PICTURE] MIN MAX N FILE";
+
+struct ChartModel;
+enum class ChartFormat;
+
+// Writes the chart to a picture file; throws platform::Failure when the file cannot be written.
+using ChartSaver =
+    std::function<void(const std::string& path, ChartFormat format, const ChartModel& chart)>;
 
 // Runs vornak-batch on its arguments (without the program's name): the report, or with --csv
 // the table, to `out`; messages and the usage line to `err`. Numbers in the report use the
 // process-wide decimal separator. Gives the exit status: 0 done, 1 a refused input or a
-// failure (nothing written to `out`), 2 wrong arguments.
-int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+// failure (nothing written to `out`), 2 wrong arguments. With --plot PICTURE the chart also
+// goes to that .png, .svg or .pdf file through save_chart, before anything is written to `out`;
+// without a save_chart the option is refused.
+int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+             const ChartSaver& save_chart = nullptr);
 
 }  // namespace norms

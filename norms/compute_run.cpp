@@ -68,12 +68,15 @@ bool RunCompute(platform::Desktop& desktop, WorksheetView& worksheet, ResultsVie
         worksheet.focus_input(1);
         return false;
     }
-    ComputeNormsTable(run.table, run.row_count, sample_size, worksheet.method_index());
+    run.sample_size = sample_size;
+    run.method = worksheet.method_index();
+    ComputeNormsTable(run.table, run.row_count, sample_size, run.method);
 
     results.show();
     worksheet.hide();
     results.set_caption(std::string("Results viewer: ") + TitleLine);
     AppendReport(run.table, run.row_count, run.data_file_path, worksheet, results);
+    results.keep_run(run);
     return true;
 }
 

@@ -15,6 +15,8 @@ struct NormsRun {
     NormsTable table{};
     int row_count = 0;
     std::string data_file_path;
+    Extended sample_size = 0;
+    int method = 0;  // index into MethodCaptions
 };
 
 inline constexpr const char* TooManyRowsMessage =
@@ -28,7 +30,8 @@ void ComputeNormsTable(NormsTable& table, int row_count, Extended sample_size, i
 
 // One Compute run. Gives true when the report has been appended and the results viewer
 // brought up. A refused input shows its message (or none, for a cancelled dialog), moves the
-// focus to the box to correct and gives false. Failures inside the run (files, numbers in the
+// focus to the box to correct and gives false. A successful run is also handed to
+// results.keep_run. Failures inside the run (files, numbers in the
 // data file, the distributions) propagate as exceptions to the caller's catch place.
 bool RunCompute(platform::Desktop& desktop, WorksheetView& worksheet, ResultsView& results,
                 NormsRun& run);

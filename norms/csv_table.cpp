@@ -27,6 +27,12 @@ void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
     }
 }
 
+void WriteNormsCsv(std::ostream& out, const NormsRun& run)
+{
+    out << CsvTableHeader << '\n';
+    WriteCsvRows(out, run.table, run.row_count);
+}
+
 std::string CsvField(std::string_view text)
 {
     const auto is_blank = [](char c) { return c == ' ' || c == '\t'; };

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "norms/compute_run.hpp"
 #include "norms/frequency_file.hpp"
 
 namespace norms {
@@ -16,6 +17,10 @@ inline constexpr const char* CsvTableHeader =
 // Writes rows 0 to row_count - 1, each line beginning with `line_start` (for leading columns).
 void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
                   std::string_view line_start = {});
+
+// The run's table as CSV: the header line, then one line per row; "." as the decimal point and LF
+// line ends whatever the user's settings.
+void WriteNormsCsv(std::ostream& out, const NormsRun& run);
 
 // A field as it stands in a CSV line: quoted, with its quotes doubled, only where it holds the
 // delimiter, a quote, a line end or an outer blank.

@@ -9,6 +9,8 @@
 
 namespace norms {
 
+struct NormsRun;
+
 class WorksheetView {
 public:
     virtual ~WorksheetView() = default;
@@ -39,6 +41,8 @@ public:
     virtual void set_caption(const std::string& caption) = 0;
     virtual bool has_lines() const = 0;
     virtual void append_lines(const std::vector<std::string>& lines) = 0;
+    // The table of the latest successful run, for views that offer it beside the report.
+    virtual void keep_run(const NormsRun&) {}
 };
 
 }  // namespace norms

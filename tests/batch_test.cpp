@@ -163,3 +163,28 @@ TEST(VornakBatch, ADataFileThatNeverEndsOrNeverOpensEndsTheRunAtOnce)
     EXPECT_EQ(pagemap.status, 1);
     EXPECT_NE(pagemap.err.find("( 0) does not match"), std::string::npos) << pagemap.err;
 }
+
+TEST(VornakBatch, PlotWritesThePictureBesideTheNormalOutput)
+{
+    const std::string path = write_temp_file("classical.txt", classical_n3_file);
+    const std::string picture = testing::TempDir() + "batch chart.svg";
+    std::remove(picture.c_str());
+    const Outcome plotted =
+        run_executable("", "--csv --plot '" + picture + "' 0 4 3 '" + path + "'");
+    EXPECT_EQ(plotted.status, 0);
+    EXPECT_EQ(plotted.err, "");
+    EXPECT_EQ(plotted.out, run_executable("", "--csv 0 4 3 '" + path + "'").out);
+    const std::string svg = read_file(picture);
+    EXPECT_TRUE(svg.starts_with("<?xml")) << svg.substr(0, 100);
+    EXPECT_NE(svg.find("</svg>"), std::string::npos);
+
+    const Outcome unknown = run_executable("", "--plot chart.jpg 0 4 3 '" + path + "'");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.err, std::string(BatchUsage) + "\n");
+
+    const Outcome unwritable =
+        run_executable("", "--plot '" + testing::TempDir() + "missing/chart.png' 0 4 3 '" + path + "'");
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_EQ(unwritable.err, "File not found.\n");
+    EXPECT_EQ(unwritable.out, "");
+}

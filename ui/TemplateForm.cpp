@@ -51,12 +51,6 @@ constexpr int description_scroll_threshold = 550;
 constexpr int window_font_pixels = 13;
 constexpr int notes_font_pixels = 12;
 
-const char* const method_names[] = {
-    "Bayesian method",
-    "Classical method",
-    "Classical method: Mid-p variant",
-};
-
 QFont bold(QFont font)
 {
     font.setBold(true);
@@ -166,7 +160,7 @@ void TfrmTemplate::createMethodAndInputs()
     items->setSpacing(0);
     RadioGroup1 = new QButtonGroup(group);
     for (int i = 0; i < 3; ++i) {
-        auto* item = new QRadioButton(method_names[i], group);
+        auto* item = new QRadioButton(norms::MethodCaptions[i], group);
         RadioGroup1->addButton(item, i);
         items->addWidget(item);
     }

@@ -11,7 +11,12 @@
 #include <QStringList>
 #include <QTextBlock>
 
+#include <sstream>
+
+#include "norms/csv_table.hpp"
+#include "norms/chart_model.hpp"
 #include "ui/Application.hpp"
+#include "ui/chart_window.hpp"
 #include "ui/qt_print_surface.hpp"
 #include "ui/text_file.hpp"
 #include "ui/window_parts.hpp"
@@ -66,6 +71,9 @@ TfrmTemplateResults::TfrmTemplateResults(platform::Desktop& desktop, QWidget* wo
     SaveDialog1.file_name = "results.txt";
     SaveDialog1.filter = "Text files|*.txt";
     SaveDialog1.prompt_overwrite = true;
+    csv_dialog_.file_name = "table.csv";
+    csv_dialog_.filter = "CSV files|*.csv";
+    csv_dialog_.prompt_overwrite = true;
 
     createMenu();
     createControls();
@@ -84,6 +92,16 @@ void TfrmTemplateResults::createMenu()
     mnuPrintSelection->setObjectName("mnuPrintSelection");
     connect(mnuPrintSelection, &QAction::triggered, this,
             [this] { runCommand(&TfrmTemplateResults::mnuPrintSelectionClick); });
+
+    QMenu* table = menuBar()->addMenu("Table");
+    mnuChart = table->addAction("Chart...");
+    mnuChart->setObjectName("mnuChart");
+    connect(mnuChart, &QAction::triggered, this,
+            [this] { runCommand(&TfrmTemplateResults::mnuChartClick); });
+    mnuExportCsv = table->addAction("Export CSV...");
+    mnuExportCsv->setObjectName("mnuExportCsv");
+    connect(mnuExportCsv, &QAction::triggered, this,
+            [this] { runCommand(&TfrmTemplateResults::mnuExportCsvClick); });
 }
 
 void TfrmTemplateResults::createControls()
@@ -196,6 +214,14 @@ void TfrmTemplateResults::showFromLine(int line)
     memoResults->ensureCursorVisible();
 }
 
+void TfrmTemplateResults::keep_run(const norms::NormsRun& run)
+{
+    latest_run_ = run;
+    // A chart window left open shows the latest run, as its menu item promises.
+    if (chart_window_)
+        chart_window_->set_chart(norms::BuildChartModel(run));
+}
+
 void TfrmTemplateResults::cmdSaveOutputClick()
 {
     platform::FileDialog dialog = SaveDialog1;
@@ -238,6 +264,41 @@ void TfrmTemplateResults::mnuPrintSelectionClick()
     }
     PrintOnDefaultPrinter(memoResults->font(),
                           with_line_feeds(cursor.selectedText()).toStdString());
+}
+
+bool TfrmTemplateResults::warnWithoutRun()
+{
+    if (latest_run_)
+        return false;
+    desktop_.warning("There is no computed table yet. Run Compute first.");
+    return true;
+}
+
+void TfrmTemplateResults::mnuChartClick()
+{
+    if (warnWithoutRun())
+        return;
+    if (!chart_window_) {
+        chart_window_ = new ChartWindow(desktop_, this);
+        centre_on_screen(*chart_window_);
+    }
+    chart_window_->set_chart(norms::BuildChartModel(*latest_run_));
+    chart_window_->show();
+    chart_window_->raise();
+    chart_window_->activateWindow();
+}
+
+void TfrmTemplateResults::mnuExportCsvClick()
+{
+    if (warnWithoutRun())
+        return;
+    platform::FileDialog dialog = csv_dialog_;
+    if (!desktop_.save_file(dialog))
+        return;
+    csv_dialog_.file_name = dialog.file_name;
+    std::ostringstream csv;
+    norms::WriteNormsCsv(csv, *latest_run_);
+    SaveTextFile(dialog.file_name, csv.str());
 }
 
 }  // namespace ui

@@ -3,11 +3,13 @@
 // only through "Return to Worksheet" or "Exit".
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <QMainWindow>
 
+#include "norms/compute_run.hpp"
 #include "norms/views.hpp"
 #include "platform/desktop.hpp"
 
@@ -17,6 +19,8 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace ui {
+
+class ChartWindow;
 
 class TfrmTemplateResults : public QMainWindow, public norms::ResultsView {
     Q_OBJECT
@@ -32,6 +36,7 @@ public:
     bool has_lines() const override;
     // Shows the appended lines from the first, with the caret there.
     void append_lines(const std::vector<std::string>& lines) override;
+    void keep_run(const norms::NormsRun& run) override;
 
     // The commands. A failure inside one is thrown as platform::Failure.
     void cmdSaveOutputClick();
@@ -40,6 +45,10 @@ public:
     void cmdExitClick();
     void mnuPrintClick();
     void mnuPrintSelectionClick();
+    // The "Table" menu: both work on the latest run's computed table, whatever the report text
+    // now holds, and warn when no run has been made yet.
+    void mnuChartClick();
+    void mnuExportCsvClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -47,6 +56,7 @@ protected:
 
 private:
     void createMenu();
+    bool warnWithoutRun();
     void createControls();
     void showFromLine(int line);
     // Runs a command of this window, showing a failure inside it in the standard error box.
@@ -56,9 +66,14 @@ private:
     QWidget* worksheet_;
     platform::FileDialog SaveDialog1;
     bool shown_before_ = false;
+    std::optional<norms::NormsRun> latest_run_;
+    platform::FileDialog csv_dialog_;
+    ChartWindow* chart_window_ = nullptr;
 
     QAction* mnuPrint = nullptr;
     QAction* mnuPrintSelection = nullptr;
+    QAction* mnuChart = nullptr;
+    QAction* mnuExportCsv = nullptr;
     QFrame* Panel1 = nullptr;
     QPlainTextEdit* memoResults = nullptr;
     QFrame* Panel2 = nullptr;

@@ -1,0 +1,168 @@
+// The chart and the CSV export: the pictures drawn from a known table, and the results
+// viewer's "Table" menu after a real Compute run.
+#include <QAction>
+#include <QImage>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "norms/chart_model.hpp"
+#include "norms/compute_run.hpp"
+#include "tests/support/scripted_desktop.hpp"
+#include "tests/support/temp_files.hpp"
+#include "ui/TemplateForm.hpp"
+#include "ui/TemplateResults.hpp"
+#include "ui/chart_picture.hpp"
+#include "ui/chart_window.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Message = ScriptedDesktop::Message;
+using norms::ChartFormat;
+
+const fs::path example = fs::path(VORNAK_SOURCE_DIR) / "examples/memory_test_n250.txt";
+
+std::string run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished();
+    return process.readAllStandardOutput().toStdString();
+}
+
+int pdf_pages(const std::string& path)
+{
+    const QString info = QString::fromStdString(run("pdfinfo", {QString::fromStdString(path)}));
+    return QRegularExpression("Pages:\\s+(\\d+)").match(info).captured(1).toInt();
+}
+
+// Classical method, n = 3, raw scores 0 to 4 with frequencies 0 1 1 1 0. Score 0 has the
+// limits 0 - 70.8 (95%) and 0 - 63.2 (90%); score 1 reaches up to 86.8.
+norms::ChartModel small_chart()
+{
+    norms::NormsRun run;
+    run.row_count = 5;
+    run.sample_size = 3;
+    run.method = 1;
+    run.data_file_path = "classical.txt";
+    for (int j = 0; j < 5; ++j) {
+        run.table[j].RawScore = j;
+        run.table[j].Frequency = (j == 0 || j == 4) ? 0 : 1;
+    }
+    norms::ComputeNormsTable(run.table, run.row_count, run.sample_size, run.method);
+    return norms::BuildChartModel(run);
+}
+
+}  // namespace
+
+TEST(ChartPicture, PngShowsEachBandInItsColourWhereOnlyItReaches)
+{
+    const norms::ChartModel chart = small_chart();
+    const QImage image = QImage::fromData(ui::ChartPicture(chart, ChartFormat::Png), "PNG");
+    ASSERT_EQ(image.size(), ui::ChartPictureSize);
+    const QRectF plot = ui::ChartPlotArea(QRectF(QPointF(0, 0), ui::ChartPictureSize));
+    const auto colour_at = [&](double score, double pr) {
+        return image.pixelColor(ui::ChartPosition(chart, plot, score, pr).toPoint());
+    };
+    EXPECT_EQ(colour_at(0, 67), ui::ChartBand95Colour);  // between 63.2 and 70.8
+    EXPECT_EQ(colour_at(0, 35), ui::ChartBand90Colour);
+    EXPECT_EQ(colour_at(1.3, 95), QColor(Qt::white));  // above score 1's 86.8, off the grid
+}
+
+TEST(ChartPicture, SvgHasOneMarkerPerScoreAndPdfOnePage)
+{
+    const norms::ChartModel chart = small_chart();
+    const QByteArray svg = ui::ChartPicture(chart, ChartFormat::Svg);
+    EXPECT_EQ(svg.count("<circle"), 5 + 1) << "one per score and one in the legend";
+
+    const std::string pdf = testing::TempDir() + "chart_test.pdf";
+    ui::SaveChartPicture(pdf, ChartFormat::Pdf, chart);
+    EXPECT_EQ(pdf_pages(pdf), 1);
+}
+
+namespace {
+
+class TableMenu : public testing::Test {
+protected:
+    TableMenu()
+    {
+        worksheet.set_saved_worksheet_path(testing::TempDir() + "chart_test_Vornak.txt");
+        worksheet.set_results_viewer(viewer);
+        worksheet.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&worksheet));
+    }
+
+    void compute_mid_p()
+    {
+        worksheet.findChildren<QRadioButton*>().at(2)->click();
+        const char* values[] = {"0", "30", "250"};
+        for (int number = 1; number <= 3; ++number)
+            QTest::keyClicks(worksheet.findChild<QLineEdit*>(QString("txtInput%1").arg(number)),
+                             values[number - 1]);
+        desktop.open_answers.push_back(example.string());
+        QTest::mouseClick(worksheet.findChild<QPushButton*>("cmdCompute"), Qt::LeftButton);
+    }
+    void trigger(const char* action) { viewer.findChild<QAction*>(action)->trigger(); }
+    ui::ChartWindow* chart_window() { return viewer.findChild<ui::ChartWindow*>("frmChart"); }
+
+    ScriptedDesktop desktop;
+    ui::TfrmTemplate worksheet{desktop};
+    ui::TfrmTemplateResults viewer{desktop, &worksheet};
+};
+
+}  // namespace
+
+TEST_F(TableMenu, WarnsBeforeTheFirstRun)
+{
+    trigger("mnuChart");
+    trigger("mnuExportCsv");
+    const Message warning{"Warning", "There is no computed table yet. Run Compute first."};
+    EXPECT_EQ(desktop.messages, std::vector<Message>({warning, warning}));
+    EXPECT_TRUE(desktop.dialogs_seen.empty());
+    EXPECT_EQ(chart_window(), nullptr);
+}
+
+TEST_F(TableMenu, ChartAndCsvComeFromTheRunEvenAfterClearResults)
+{
+    compute_mid_p();
+    ASSERT_TRUE(viewer.isVisible());
+    QTest::mouseClick(viewer.findChild<QPushButton*>("cmdClearResults"), Qt::LeftButton);
+
+    const std::string csv = testing::TempDir() + "chart_test.csv";
+    desktop.save_answers = {csv};
+    trigger("mnuExportCsv");
+    const std::string batch_csv = run(VORNAK_BATCH, {"--method", "mid-p", "--csv", "0", "30", "250",
+                                                 QString::fromStdString(example.string())});
+    EXPECT_EQ(file_content(csv), batch_csv);
+    EXPECT_TRUE(batch_csv.starts_with("raw_score,"));
+    ASSERT_EQ(desktop.dialogs_seen.size(), 2u);
+    EXPECT_EQ(desktop.dialogs_seen[1].filter, "CSV files|*.csv");
+    EXPECT_TRUE(desktop.dialogs_seen[1].prompt_overwrite);
+
+    trigger("mnuChart");
+    ui::ChartWindow* window = chart_window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->chart().title, "Classical method: Mid-p variant, n = 250, memory_test_n250.txt");
+    EXPECT_EQ(window->chart().points.size(), 31u);
+
+    const std::string picture = testing::TempDir() + "chart_test_window.pdf";
+    fs::remove(picture);
+    desktop.save_answers = {testing::TempDir() + "chart.gif", picture};
+    QPushButton* save = window->findChild<QPushButton*>("cmdSavePicture");
+    QTest::mouseClick(save, Qt::LeftButton);
+    EXPECT_EQ(desktop.messages, std::vector<Message>({{"Warning", "The picture's file name must end in .png, .svg or .pdf."}}));
+    QTest::mouseClick(save, Qt::LeftButton);
+    EXPECT_EQ(pdf_pages(picture), 1);
+    EXPECT_EQ(desktop.dialogs_seen.back().file_name, "chart.png");
+
+    QTest::mouseClick(window->findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
+}

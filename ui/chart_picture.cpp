@@ -1,0 +1,232 @@
+#include "ui/chart_picture.hpp"
+
+#include <algorithm>
+
+#include <QBuffer>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+#include "ui/text_file.hpp"
+
+namespace ui {
+namespace {
+
+const QColor grid_colour{0xe3, 0xe3, 0xe3};
+const QColor frame_colour{0x60, 0x60, 0x60};
+
+QFont chart_font(int pixels, bool bold = false)
+{
+    QFont font("Liberation Sans");
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+// A band as one shape: the upper limits as steps from left to right, then the lower limits
+// back. One shape rather than a rectangle per score leaves no hairline seams between scores.
+QPolygonF band_shape(const norms::ChartModel& chart, const QRectF& plot,
+                     const std::vector<norms::ChartInterval>& band)
+{
+    QPolygonF shape;
+    for (const norms::ChartInterval& interval : band) {
+        shape << ChartPosition(chart, plot, interval.score - 0.5, interval.upper)
+              << ChartPosition(chart, plot, interval.score + 0.5, interval.upper);
+    }
+    for (auto interval = band.rbegin(); interval != band.rend(); ++interval) {
+        shape << ChartPosition(chart, plot, interval->score + 0.5, interval->lower)
+              << ChartPosition(chart, plot, interval->score - 0.5, interval->lower);
+    }
+    return shape;
+}
+
+// Markers shrink as the scores crowd together, down to a size that still shows.
+double marker_radius(const norms::ChartModel& chart, const QRectF& plot)
+{
+    const double column = plot.width() / std::max(1.0, chart.x.max - chart.x.min);
+    return std::clamp(column / 3, 2.0, 5.0);
+}
+
+void paint_grid_and_ticks(QPainter& painter, const norms::ChartModel& chart, const QRectF& plot)
+{
+    painter.setFont(chart_font(12));
+    const QFontMetricsF metrics(painter.font());
+    for (const norms::ChartTick& tick : chart.x.ticks) {
+        const double x = ChartPosition(chart, plot, tick.value, 0).x();
+        painter.setPen(QPen(grid_colour, 1));
+        painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+        painter.setPen(Qt::black);
+        painter.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + 4));
+        const QString label = QString::fromStdString(tick.label);
+        painter.drawText(QPointF(x - metrics.horizontalAdvance(label) / 2,
+                                 plot.bottom() + 6 + metrics.ascent()),
+                         label);
+    }
+    for (const norms::ChartTick& tick : chart.y.ticks) {
+        const double y = ChartPosition(chart, plot, chart.x.min, tick.value).y();
+        painter.setPen(QPen(grid_colour, 1));
+        painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+        painter.setPen(Qt::black);
+        painter.drawLine(QPointF(plot.left() - 4, y), QPointF(plot.left(), y));
+        const QString label = QString::fromStdString(tick.label);
+        painter.drawText(QPointF(plot.left() - 7 - metrics.horizontalAdvance(label),
+                                 y + metrics.capHeight() / 2),
+                         label);
+    }
+}
+
+void paint_axis_labels(QPainter& painter, const norms::ChartModel& chart, const QRectF& plot)
+{
+    painter.setFont(chart_font(13));
+    painter.setPen(Qt::black);
+    const QFontMetricsF metrics(painter.font());
+    const QString x_label = QString::fromStdString(chart.x.label);
+    painter.drawText(QPointF(plot.center().x() - metrics.horizontalAdvance(x_label) / 2,
+                             plot.bottom() + 40),
+                     x_label);
+    const QString y_label = QString::fromStdString(chart.y.label);
+    painter.save();
+    painter.translate(plot.left() - 40, plot.center().y() + metrics.horizontalAdvance(y_label) / 2);
+    painter.rotate(-90);
+    painter.drawText(QPointF(0, 0), y_label);
+    painter.restore();
+}
+
+void paint_marker(QPainter& painter, QPointF centre, double radius)
+{
+    painter.setPen(QPen(Qt::white, 1));
+    painter.setBrush(ChartPointColour);
+    painter.drawEllipse(centre, radius, radius);
+}
+
+// The title, and under it the legend in one row, above the plot where it never hides data.
+void paint_title_and_legend(QPainter& painter, const norms::ChartModel& chart, const QRectF& area,
+                            const QRectF& plot)
+{
+    painter.setPen(Qt::black);
+    painter.setFont(chart_font(16, true));
+    painter.drawText(QRectF(area.left(), area.top() + 8, area.width(), 24), Qt::AlignCenter,
+                     QString::fromStdString(chart.title));
+
+    painter.setFont(chart_font(13));
+    const QFontMetricsF metrics(painter.font());
+    const double middle = area.top() + 46;
+    double x = plot.left();
+    const auto entry = [&](const std::string& text) {
+        const QString label = QString::fromStdString(text);
+        painter.setPen(Qt::black);
+        painter.drawText(QPointF(x + 30, middle + metrics.capHeight() / 2), label);
+        x += 30 + metrics.horizontalAdvance(label) + 24;
+    };
+    painter.setPen(QPen(ChartPointColour, 1.5));
+    painter.drawLine(QPointF(x, middle), QPointF(x + 22, middle));
+    paint_marker(painter, QPointF(x + 11, middle), 4);
+    entry(chart.points_legend);
+    for (const auto& [colour, text] : {std::pair{ChartBand95Colour, chart.band95_legend},
+                                       std::pair{ChartBand90Colour, chart.band90_legend}}) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour);
+        painter.drawRect(QRectF(x, middle - 7, 22, 14));
+        entry(text);
+    }
+}
+
+}  // namespace
+
+QRectF ChartPlotArea(const QRectF& area)
+{
+    return area.adjusted(72, 72, -28, -56);
+}
+
+QPointF ChartPosition(const norms::ChartModel& chart, const QRectF& plot, double score, double pr)
+{
+    const double x_span = chart.x.max - chart.x.min;
+    const double y_span = chart.y.max - chart.y.min;
+    return {plot.left() + (score - chart.x.min) / x_span * plot.width(),
+            plot.bottom() - (pr - chart.y.min) / y_span * plot.height()};
+}
+
+void PaintChart(QPainter& painter, const QRectF& area, const norms::ChartModel& chart)
+{
+    const QRectF plot = ChartPlotArea(area);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillRect(area, Qt::white);
+
+    paint_grid_and_ticks(painter, chart, plot);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ChartBand95Colour);
+    painter.drawPolygon(band_shape(chart, plot, chart.band95));
+    painter.setBrush(ChartBand90Colour);
+    painter.drawPolygon(band_shape(chart, plot, chart.band90));
+
+    QPolygonF line;
+    for (const norms::ChartPoint& point : chart.points)
+        line << ChartPosition(chart, plot, point.score, point.pr);
+    painter.setPen(QPen(ChartPointColour, 1.5));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolyline(line);
+    const double radius = marker_radius(chart, plot);
+    for (const QPointF& centre : line)
+        paint_marker(painter, centre, radius);
+
+    painter.setPen(QPen(frame_colour, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(plot);
+    paint_axis_labels(painter, chart, plot);
+    paint_title_and_legend(painter, chart, area, plot);
+    painter.restore();
+}
+
+QByteArray ChartPicture(const norms::ChartModel& chart, norms::ChartFormat format)
+{
+    const QRectF area(QPointF(0, 0), ChartPictureSize);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    switch (format) {
+    case norms::ChartFormat::Png: {
+        QImage image(ChartPictureSize, QImage::Format_RGB32);
+        QPainter painter(&image);
+        PaintChart(painter, area, chart);
+        painter.end();
+        image.save(&buffer, "PNG");
+        break;
+    }
+    case norms::ChartFormat::Svg: {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(ChartPictureSize);
+        svg.setViewBox(area);
+        svg.setResolution(96);
+        svg.setTitle(QString::fromStdString(chart.title));
+        QPainter painter(&svg);
+        PaintChart(painter, area, chart);
+        break;
+    }
+    case norms::ChartFormat::Pdf: {
+        QPdfWriter pdf(&buffer);
+        pdf.setTitle(QString::fromStdString(chart.title));
+        pdf.setCreator("Vornak");
+        pdf.setResolution(96);
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setPageSize(QPageSize(QSizeF(ChartPictureSize) * 72 / 96, QPageSize::Point, QString(),
+                                  QPageSize::ExactMatch));
+        QPainter painter(&pdf);
+        PaintChart(painter, area, chart);
+        break;
+    }
+    }
+    return bytes;
+}
+
+void SaveChartPicture(const std::string& path, norms::ChartFormat format,
+                      const norms::ChartModel& chart)
+{
+    SaveTextFile(path, ChartPicture(chart, format).toStdString());
+}
+
+}  // namespace ui

@@ -1,0 +1,43 @@
+// Drawing a chart of a norms table with QPainter: on the chart window, and into PNG, SVG and
+// PDF files. All of them draw the same norms::ChartModel with the same code.
+#pragma once
+
+#include <string>
+
+#include <QByteArray>
+#include <QColor>
+#include <QRectF>
+#include <QSize>
+
+#include "norms/chart_model.hpp"
+
+class QPainter;
+
+namespace ui {
+
+// ColorBrewer's "Blues": one hue in three clearly different lightnesses, so the bands and the
+// points stay apart in grey print and for every kind of colour blindness.
+inline const QColor ChartBand95Colour{0xc6, 0xdb, 0xef};
+inline const QColor ChartBand90Colour{0x6b, 0xae, 0xd6};
+inline const QColor ChartPointColour{0x08, 0x30, 0x6b};
+
+// Pictures are this size in pixels; SVG and PDF at 96 pixels per inch.
+inline constexpr QSize ChartPictureSize{960, 600};
+
+// Where the plot's axes lie when a chart fills `area`.
+QRectF ChartPlotArea(const QRectF& area);
+
+// The position in `plot` of a raw score and a percentile rank.
+QPointF ChartPosition(const norms::ChartModel& chart, const QRectF& plot, double score, double pr);
+
+void PaintChart(QPainter& painter, const QRectF& area, const norms::ChartModel& chart);
+
+// The chart as the bytes of a picture file of ChartPictureSize.
+QByteArray ChartPicture(const norms::ChartModel& chart, norms::ChartFormat format);
+
+// Writes the picture to `path`, keeping an existing file intact if the writing fails. Throws
+// platform::Failure with the file message.
+void SaveChartPicture(const std::string& path, norms::ChartFormat format,
+                      const norms::ChartModel& chart);
+
+}  // namespace ui
