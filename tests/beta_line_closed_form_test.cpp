@@ -1,0 +1,97 @@
+#include "stats/beta_line_closed_form.hpp"
+
+#include <boost/math/special_functions/beta.hpp>
+#include <boost/multiprecision/cpp_bin_float.hpp>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+
+using namespace stats;
+using Precise = boost::multiprecision::cpp_bin_float_50;
+
+namespace {
+
+struct Line {
+    Extended a, b;
+    long long last;
+};
+
+struct PreciseLineSum {
+    Precise total, first_term, last_term, first_density, last_density;
+};
+
+// Σ_j I_p(a + j, b - j) term by term in 50 digits: the first term from the incomplete beta,
+// each next one through I_j - I_(j+1) = h_j / ((a + j)(1 - p)), checked at the end against
+// the incomplete beta of the last term.
+PreciseLineSum direct_sum(Line line, Extended p)
+{
+    const Precise x = p, a = line.a, b = line.b;
+    Precise term = boost::math::ibeta(a, b, x);
+    Precise density = boost::math::ibeta_derivative(a, b, x) * x * (1 - x);
+    PreciseLineSum sum{0, term, 0, density, 0};
+    for (long long j = 0;; ++j) {
+        sum.total += term;
+        if (j == line.last)
+            break;
+        term -= density / ((a + j) * (1 - x));
+        density *= x * (b - j - 1) / ((1 - x) * (a + j));
+    }
+    sum.last_term = term;
+    sum.last_density = density;
+    EXPECT_LT(abs(term - boost::math::ibeta(a + line.last, b - line.last, x)), 1e-40);
+    return sum;
+}
+
+}  // namespace
+
+// Lines of every engine: tiny shapes, whole-number tails, the bottom and top rows and a block
+// of half the sample at n = 999,999. The trial points put each end in turn near its centre,
+// where the expansion works, and in its tails, where the fraction does.
+TEST(BetaLineClosedForm, MatchesDirectSumsIn50Digits)
+{
+    const struct {
+        Line line;
+        std::vector<Extended> points;
+    } cases[] = {
+        {{0.5L, 20.5L, 20}, {0.015625L, 0.3L, 0.5L, 0.90625L}},
+        {{1, 1000, 998}, {0.0009765625L, 0.5L, 0.998046875L}},
+        {{0.5L, 999999.5L, 5000}, {0.0001220703125L, 0.0025L, 0.004974365234375L}},
+        {{994999.5L, 5000.5L, 5000}, {0.995025634765625L, 0.99755859375L, 0.99993896484375L}},
+        {{250000.5L, 749999.5L, 500000}, {0.250091552734375L, 0.5L, 0.749908447265625L}},
+    };
+    tBeta_distribution beta(0.5L, 0.5L);
+    for (const auto& c : cases) {
+        const BetaLineClosedForm line(beta, c.line.a, c.line.b, c.line.last);
+        for (Extended p : c.points) {
+            SCOPED_TRACE(testing::Message() << "a " << double(c.line.a) << ", last " << c.line.last
+                                            << ", p " << double(p));
+            const PreciseLineSum direct = direct_sum(c.line, p);
+            const BetaLineSum sum = line.sum(p);
+            // The bound that the header states.
+            const Extended mu = (c.line.a + c.line.b - 1) * p;
+            const Extended bound =
+                1e-18L * (std::fabs(c.line.a - mu) + std::fabs(c.line.a + c.line.last - mu) + 1) +
+                3e-17L * Extended(direct.first_density + direct.last_density) +
+                1e-19L * (c.line.last + 1);
+            const Extended error = Extended(abs(sum.total - direct.total));
+            std::printf("a %.1Lf, last %lld, p %.8Lf: error %.2Lg, bound %.2Lg\n", c.line.a,
+                        c.line.last, p, error, bound);
+            EXPECT_LE(error, bound);
+            EXPECT_LE(Extended(abs(sum.first_term - direct.first_term)), 1e-18L);
+            EXPECT_LE(Extended(abs(sum.last_term - direct.last_term)), 1e-18L);
+        }
+    }
+}
+
+TEST(BetaLineClosedForm, LinesOfOneTermAndOfNone)
+{
+    tBeta_distribution beta(0.5L, 0.5L);
+    const BetaLineSum one = BetaLineClosedForm(beta, 3, 4, 0).sum(0.25L);
+    const Extended term = Extended(boost::math::ibeta(Precise(3), Precise(4), Precise(0.25L)));
+    EXPECT_NEAR(one.total, term, 1e-19L);
+    EXPECT_EQ(one.first_term, one.total);
+    EXPECT_EQ(one.last_term, one.total);
+    const BetaLineSum none = BetaLineClosedForm(beta, 3, 0, -1).sum(0.25L);
+    EXPECT_EQ(none.total, 0);
+}
