@@ -11,6 +11,9 @@ struct BetaLineSum {
     Extended total;       // the terms j = 0 … last added up
     Extended first_term;  // j = 0
     Extended last_term;   // j = last
+    // Bound on |total - Σ_j t_j|, where t_j is term j as incomplete_beta evaluates it on its
+    // own; it covers both the error of this sum and that of every t_j.
+    Extended error_bound;
 };
 
 class BetaLine {
@@ -25,8 +28,16 @@ public:
     //     I_p(a + 1, b - 1) = I_p(a, b) - Γ(a + b) / (Γ(a + 1) Γ(b)) · p^a (1 - p)^(b - 1),
     // walking up and down from there until the steps still ahead are too small to count.
     // The cost therefore grows with the spread of beta(a, b), about √(a + b), and not with
-    // the number of terms. Re-shapes `beta`; requires 0 < p < 1.
+    // the number of terms. Requires 0 < p < 1.
     BetaLineSum sum(Extended p);
+
+    // Term j as incomplete_beta evaluates it, through `beta`.
+    Extended term(Extended p, long long j);
+
+    // sum += t_j / divisor for j = from … to in this order, with t_j as term() gives it: the
+    // same rounded result as evaluating every term, but terms that cannot change it are not
+    // evaluated. Requires 0 <= from and to <= last.
+    void add_terms(Extended p, long long from, long long to, Extended divisor, Extended& sum);
 
 private:
     tBeta_distribution& beta;
