@@ -1,17 +1,19 @@
 #include "stats/Bayes_Engines.hpp"
 
+#include "stats/beta_line_closed_form.hpp"
 #include "stats/beta_mixture.hpp"
+#include "stats/interval_engines.hpp"
 #include "stats/interval_search.hpp"
 
 namespace stats {
 
 // Every mixture below runs over the cases j = 0 … K of one row, and the shapes of its terms
-// move along a line as j grows, so each is the sum of one BetaLine, divided by the k + 1
-// cases. Only the classical method's certain term for nobody below and its top term with
-// the second shape lifted from 0 to 1 stand off the line.
+// move along a line as j grows, so each is the sum of one line, divided by the k + 1 cases.
+// Only the classical method's certain term for nobody below and its top term with the second
+// shape lifted from 0 to 1 stand off the line.
 //
-// Each limit takes its bisection steps as the term-by-term sum over the cases would: the line
-// walk decides a step unless it lies within its error bound of the target, and then the
+// Each limit takes its bisection steps as the term-by-term sum over the cases would: the fast
+// line sum decides a step unless it lies within its error bound of the target, and then the
 // term-by-term sum, evaluated as cheaply as it can be without changing it, decides.
 
 namespace {
@@ -31,15 +33,17 @@ Extended PR_point_estimate(Extended n, Extended m, Extended k)
     return ((k * 0.5L) + m) / n * 100;
 }
 
-void Bayesian_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
-                          Extended& upper)
+template <class FastLine>
+void bayesian_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                       Extended& upper)
 {
     const TargetLevels levels = target_levels(conf);
     tBeta_distribution beta(0.5L, 0.5L);
     // Case j: the posterior of a proportion after x = m + j of n fell below, prior beta(½, ½).
     BetaLine posteriors(beta, m + 0.5L, (n - m) + 0.5L, last_case(k));
+    FastLine fast_posteriors(beta, m + 0.5L, (n - m) + 0.5L, last_case(k));
     const auto fast = [&](Extended p) {
-        const BetaLineSum line = posteriors.sum(p);
+        const BetaLineSum line = fast_posteriors.sum(p);
         return BoundedSum{line.total / (k + 1), mixture_error_bound(line, k)};
     };
     const auto term_by_term = [&](Extended p) {
@@ -51,8 +55,9 @@ void Bayesian_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ext
     upper = bisect_as_term_by_term(levels.upper_target, fast, term_by_term);
 }
 
-void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
-                           Extended& upper)
+template <class FastLine>
+void classical_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                        Extended& upper)
 {
     lower = 0;
     upper = 0;
@@ -69,8 +74,9 @@ void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ex
         const long long certain_cases = m == 0 ? 1 : 0;
         const long long line_last = last_j - certain_cases;
         BetaLine tails(beta, m + certain_cases, (n - m) + 1 - certain_cases, line_last);
+        FastLine fast_tails(beta, m + certain_cases, (n - m) + 1 - certain_cases, line_last);
         const auto fast = [&](Extended p) {
-            const BetaLineSum line = tails.sum(p);
+            const BetaLineSum line = fast_tails.sum(p);
             return BoundedSum{(certain_cases + line.total) / (k + 1), mixture_error_bound(line, k)};
         };
         const auto term_by_term = [&](Extended p) {
@@ -91,9 +97,10 @@ void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ex
         const bool reaches_top = n - (m + last_j) == 0;
         const long long line_last = reaches_top ? last_j - 1 : last_j;
         BetaLine tails(beta, m + 1, n - m, line_last);
+        FastLine fast_tails(beta, m + 1, n - m, line_last);
         const auto fast = [&](Extended p) {
             const Extended top = reaches_top ? beta_cdf(beta, n + 1, 1, p) : 0;
-            const BetaLineSum line = tails.sum(p);
+            const BetaLineSum line = fast_tails.sum(p);
             return BoundedSum{(line.total + top) / (k + 1), mixture_error_bound(line, k)};
         };
         const auto term_by_term = [&](Extended p) {
@@ -107,8 +114,9 @@ void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ex
     }
 }
 
-void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
-                      Extended& upper)
+template <class FastLine>
+void mid_p_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                    Extended& upper)
 {
     lower = 0;
     upper = 0;
@@ -127,8 +135,9 @@ void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extende
     const Extended last_weight = at_top ? 0.5L : -0.5L;
     const long long line_last = last_j - first_j;
     BetaLine tails(beta, m + first_j, (n - m) + 1 - first_j, line_last);
+    FastLine fast_tails(beta, m + first_j, (n - m) + 1 - first_j, line_last);
     const auto fast = [&](Extended p) {
-        const BetaLineSum line = tails.sum(p);
+        const BetaLineSum line = fast_tails.sum(p);
         return BoundedSum{
             (line.total + first_weight * line.first_term + last_weight * line.last_term) / (k + 1),
             mixture_error_bound(line, k)};
@@ -143,6 +152,31 @@ void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extende
     };
     lower = bisect_as_term_by_term(levels.lower_tail, fast, term_by_term);
     upper = bisect_as_term_by_term(levels.upper_target, fast, term_by_term);
+}
+
+template void bayesian_interval<BetaLine>(Extended, Extended, Extended, Extended, Extended&,
+                                          Extended&);
+template void classical_interval<BetaLine>(Extended, Extended, Extended, Extended, Extended&,
+                                           Extended&);
+template void mid_p_interval<BetaLine>(Extended, Extended, Extended, Extended, Extended&,
+                                       Extended&);
+
+void Bayesian_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                          Extended& upper)
+{
+    bayesian_interval<BetaLineClosedForm>(n, m, k, conf, lower, upper);
+}
+
+void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                           Extended& upper)
+{
+    classical_interval<BetaLineClosedForm>(n, m, k, conf, lower, upper);
+}
+
+void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                      Extended& upper)
+{
+    mid_p_interval<BetaLineClosedForm>(n, m, k, conf, lower, upper);
 }
 
 }  // namespace stats

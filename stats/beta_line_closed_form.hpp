@@ -29,18 +29,24 @@ class BetaLineClosedForm {
 public:
     // A line without terms when last < 0. Otherwise `beta` is re-shaped to both end terms
     // here, so that shapes out of range raise EArgumentError before any sum, as the first
-    // term-by-term sum would; it is not used afterwards.
+    // term-by-term sum would. A line of one term is that term through `beta`.
     BetaLineClosedForm(tBeta_distribution& beta, Extended a, Extended b, long long last);
 
-    // Requires 0 < p < 1.
-    BetaLineSum sum(Extended p) const;
+    // Requires 0 < p < 1. The error bound covers the distance to the sum of the terms as
+    // incomplete_beta evaluates them one by one, which is almost all of it.
+    BetaLineSum sum(Extended p);
 
 private:
+    tBeta_distribution& beta;
     Extended a;
     Extended b;
     long long last;
     std::optional<PreciseBeta> first_end;
     std::optional<PreciseBeta> last_end;
+
+    // Bound on the sum of the tails that incomplete_beta computes for the terms.
+    Extended tails_bound(Extended p, const BetaTails& first, const BetaTails& end,
+                         Extended total) const;
 };
 
 }  // namespace stats

@@ -106,6 +106,11 @@ bool certainly_one(Extended p, Extended a, Extended b)
 
 }  // namespace
 
+Extended incomplete_beta_tail_error(Extended p, Extended shape_sum)
+{
+    return 3 * log_gamma_error + fraction_error + 8 * unit_roundoff * exponent_magnitude(p, shape_sum);
+}
+
 BetaLine::BetaLine(tBeta_distribution& beta, Extended a, Extended b, long long last)
     : beta(beta), a(a), b(b), last(last)
 {
@@ -190,7 +195,7 @@ BetaLineSum BetaLine::sum(Extended p)
 
     const Extended u = unit_roundoff;
     const Extended magnitude_error = 8 * u * exponent_magnitude(p, a + b);
-    const Extended term_error = 3 * log_gamma_error + fraction_error + magnitude_error;
+    const Extended term_error = incomplete_beta_tail_error(p, a + b);
     const Extended walk_error =
         2 * magnitude_error + 4 * u * Extended(walked) + 66 * u + 2 * negligible_step;
     const Extended error_bound = term_error * tails + Extended(last + 1) * walk_error;

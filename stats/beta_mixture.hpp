@@ -16,6 +16,10 @@ struct BetaLineSum {
     Extended error_bound;
 };
 
+// Bound on the relative error of the tail that incomplete_beta computes for I_p(a, b) with
+// a + b = shape_sum, against the true tail.
+Extended incomplete_beta_tail_error(Extended p, Extended shape_sum);
+
 class BetaLine {
 public:
     // A line without terms when last < 0. Otherwise `beta` is re-shaped to both end terms here,

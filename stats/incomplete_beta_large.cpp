@@ -1,6 +1,7 @@
 #include "stats/incomplete_beta_large.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -17,10 +18,16 @@ Extended log1p_minus_x(Extended x)
         return std::log1p(x) - x;
     const Extended y = x / (2 + x);
     const Extended y2 = y * y;
+    static constexpr auto reciprocals = [] {
+        std::array<Extended, 24> r{};
+        for (int k = 0; k < 24; ++k)
+            r[k] = 1.0L / (2 * k + 3);
+        return r;
+    }();
     Extended power = 1;
     Extended series = 0;  // Σ_k y^(2k) / (2k + 3); |y| ≤ 1/3
-    for (int k = 0; k < 30; ++k) {
-        const Extended term = power / (2 * k + 3);
+    for (Extended reciprocal : reciprocals) {
+        const Extended term = power * reciprocal;
         series += term;
         if (term < 1e-21L * series)
             break;
@@ -122,18 +129,25 @@ Extended log_density_scale(Extended a, Extended b)
 
 }  // namespace
 
+Extended beta_density_factor(Extended p, Extended a, Extended b)
+{
+    return std::exp(scaled_phi(deviation(p, a, b), a, b) + log_density_scale(a, b));
+}
+
 PreciseBeta::PreciseBeta(Extended a, Extended b)
     : a(a), b(b), n(a + b), log_scale(log_density_scale(a, b)),
       large(std::min(a, b) >= expansion_min_shape)
 {
     if (!large)
         return;
-    // At the reach each Taylor term of G is at most 1.7 / √min(a, b) times the one before,
-    // and each order of 1/N gains a factor of about 1 / min(a, b).
+    // The Taylor series of G converges within |η| < √(4π min(p0, q0)), that is within
+    // |w| < √(2π min(a, b)); the reach stays at 0.17 of that or less, so that each term is at
+    // most 0.17 times the one before. Each order of 1/N gains a factor of about 1 / min(a, b).
     const Extended smaller = std::min(a, b);
+    reach = std::min(max_reach, 0.17L * std::sqrt(2 * pi * smaller));
     const int orders = smaller >= 1e5L ? 3 : smaller >= 1e4L ? 4 : smaller >= 1e3L ? 6 : 9;
-    terms = std::min(max_terms - 2 * orders - 2,
-                     int(std::ceil(-44 / std::log(1.7L / std::sqrt(smaller)))) + 2);
+    const Extended ratio = reach / std::sqrt(2 * pi * smaller);
+    terms = std::min(max_terms - 2 * orders - 2, int(std::ceil(-44 / std::log(ratio))) + 2);
     const int size = terms + 2 * orders + 2;
 
     // u = Σ_(i≥1) u_i η^i from u u' = η (1 + c u - u²); the coefficient of η^k on the left
@@ -174,15 +188,20 @@ PreciseBeta::PreciseBeta(Extended a, Extended b)
 
 bool PreciseBeta::uses_expansion_at(Extended p) const
 {
-    return large && -scaled_phi(deviation(p, a, b), a, b) <= expansion_reach * expansion_reach;
+    return large && -scaled_phi(deviation(p, a, b), a, b) <= reach * reach;
 }
 
 BetaTails PreciseBeta::at(Extended p) const
 {
     const Extended d = deviation(p, a, b);
     const Extended phi_n = scaled_phi(d, a, b);
+    // Where |d| ≥ 1 the far tail is at most 1.5 h, by its power series, or h / (a (1 - p))
+    // < 2^17 h when the shape on its side is below 1. Beyond this it is below 1e-34, and taken
+    // as 0 it leaves every line sum as it is, even times weights of 10⁶.
+    if (phi_n + log_scale < -90 && std::fabs(d) >= 1)
+        return d > 0 ? BetaTails{1, 0, 0} : BetaTails{0, 1, 0};
     const Extended density = std::exp(phi_n + log_scale);
-    if (!large || -phi_n > expansion_reach * expansion_reach)
+    if (!large || -phi_n > reach * reach)
         return by_fraction(p, density);
 
     const Extended w = std::copysign(std::sqrt(-phi_n), d);
