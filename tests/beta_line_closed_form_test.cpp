@@ -4,6 +4,7 @@
 #include <boost/multiprecision/cpp_bin_float.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -84,3 +85,30 @@ TEST(BetaLineClosedForm, MatchesDirectSumsIn50Digits)
     }
 }
 
+
+// The bound must cover the distance to the terms as incomplete_beta gives them one by one,
+// whose errors reach 1e-10 each; it is built from a bound on the tails that incomplete_beta
+// computes, so a line crossing the branch point between its two tails is the test.
+TEST(BetaLineClosedForm, ErrorBoundCoversTheTermByTermSum)
+{
+    const Line lines[] = {{0.5L, 2000.5L, 1500}, {1, 5000, 4000}, {300.5L, 1700.5L, 700}};
+    tBeta_distribution beta(0.5L, 0.5L);
+    Extended closest = INFINITY;  // smallest bound / distance seen
+    for (const Line& l : lines) {
+        BetaLineClosedForm line(beta, l.a, l.b, l.last);
+        const Extended n = l.a + l.b;
+        for (Extended p = 0x1p-15L; p < 1; p += 0x1p-6L) {
+            const Extended centre = std::ldexp(std::round(std::ldexp(p * l.last / n, 15)), -15);
+            const Extended x = std::clamp(centre + l.a / n, 0x1p-15L, 1 - 0x1p-15L);
+            Extended term_by_term = 0;
+            for (long long j = 0; j <= l.last; ++j)
+                term_by_term += incomplete_beta(x, l.a + j, l.b - j);
+            const BetaLineSum sum = line.sum(x);
+            const Extended distance = std::fabs(sum.total - term_by_term);
+            EXPECT_LE(distance, sum.error_bound) << "a " << double(l.a) << ", p " << double(x);
+            if (distance > 0)
+                closest = std::min(closest, sum.error_bound / distance);
+        }
+    }
+    std::printf("bound at least %.3Lg times the distance\n", closest);
+}
