@@ -47,17 +47,18 @@ std::vector<Row> norms_table(const std::vector<long long>& frequency)
 
 // Rows at the bottom of the range, alternately mirrored to the top. With m = 0 and k + 1 well
 // above n p, the lower functions are (n p + c) / (k + 1) up to terms below every sum's error,
-// c = 1 for the classical method and ½ for the others. With n = 15 · 2^16 and the midpoint
-// p = r / 2^16, r odd, the row k + 1 = (15 r + c) / τ therefore meets the target τ there.
+// c = 1 for the classical method and ½ for the others. With n = 30 · 2^15 and p = r / 2^15,
+// r odd, which the last bisection step visits, the row k + 1 = (30 r + c) / τ therefore meets
+// the target τ there.
 std::vector<Row> near_tie_rows(int method)
 {
-    const Extended n = 15 * 65536;
+    const Extended n = 30 * 32768;
     const Extended c = method == 1 ? 1 : 0.5L;
     std::vector<Row> rows;
     for (int i = 0; i < 2 * bench_tables::table_rows; ++i) {
         const Extended conf = (i / 2) % 2 ? 90 : 95;
         const Extended r = 41 + 2 * ((i / 4) % 31);
-        const Extended k = (15 * r + c) * (200 / (100 - conf)) - 1;
+        const Extended k = (30 * r + c) * (200 / (100 - conf)) - 1;
         rows.push_back({n, i % 2 ? n - k : 0, k, conf});
     }
     return rows;
