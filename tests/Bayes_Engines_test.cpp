@@ -1,4 +1,5 @@
 #include "stats/Bayes_Engines.hpp"
+#include "stats/interval_search.hpp"
 #include "stats/number_format.hpp"
 
 #include <boost/math/special_functions/beta.hpp>
@@ -49,6 +50,15 @@ TEST(PointEstimate, CountsHalfOfTheTies)
     EXPECT_NEAR(PR_point_estimate(3, 2, 1), 500.0L / 6, 1e-15L);
     EXPECT_EQ(PR_point_estimate(100, 0, 0), 0);
     EXPECT_EQ(PR_point_estimate(100, 100, 0), 100);
+    // The quotient is scaled last: 1.5 / 5 rounds below 0.3, and times 100 that rounds to one
+    // unit in the last place above 30, where 150 / 5 would be 30 exactly.
+    EXPECT_EQ(PR_point_estimate(5, 1, 1), std::nextafter(30.0L, 100.0L));
+}
+
+// A sum that meets the target exactly at a midpoint moves the limit up past it.
+TEST(Intervals, BisectionStepsUpWhereTheSumEqualsTheTarget)
+{
+    EXPECT_EQ(bisect(0.25L, [](Extended p) { return p; }), 0.25L + resolution);
 }
 
 TEST(Intervals, KnownRowsPrintAsPublished)
