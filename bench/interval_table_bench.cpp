@@ -1,6 +1,7 @@
 // Whole norms tables, 200 raw scores with both confidence levels per row, through the
 // term-by-term reference engines and through the engines that walk a line of shapes.
-// Frequencies are bell-shaped; in the worst case one raw score holds half the sample.
+// Frequencies are bell-shaped, uniform, or with half the sample on one raw score. Rows built to
+// meet a target at a bisection midpoint measure the steps that the term-by-term sum decides.
 #include "reference_engines.hpp"
 #include "stats/Bayes_Engines.hpp"
 
@@ -52,6 +53,26 @@ std::vector<long long> half_on_one_score(long long total)
     return frequency;
 }
 
+// The same number of cases on every raw score, give or take one.
+std::vector<long long> uniform_frequencies(long long total)
+{
+    std::vector<long long> frequency(table_rows, total / table_rows);
+    for (long long i = 0; i < total % table_rows; ++i)
+        ++frequency[i];
+    return frequency;
+}
+
+enum Shape { bell, half, uniform };
+
+std::vector<long long> table_frequencies(long long shape, long long total)
+{
+    switch (shape) {
+    case half: return half_on_one_score(total);
+    case uniform: return uniform_frequencies(total);
+    default: return bell_frequencies(total);
+    }
+}
+
 void run_table(benchmark::State& state, Engine engine, const std::vector<long long>& frequency)
 {
     long long n = 0;
@@ -76,36 +97,63 @@ const Engine reference_engines[] = {reference::Bayesian_PR_interval,
                                     reference::Classical_PR_interval,
                                     reference::MidP_PR_interval};
 
-// Arguments: method (0 Bayesian, 1 classical, 2 mid-p), sample size, 1 for the worst case.
+// Arguments: method (0 Bayesian, 1 classical, 2 mid-p), sample size, Shape.
 void BM_fast_table(benchmark::State& state)
 {
-    const auto frequency = state.range(2) ? half_on_one_score(state.range(1))
-                                          : bell_frequencies(state.range(1));
-    run_table(state, fast_engines[state.range(0)], frequency);
+    run_table(state, fast_engines[state.range(0)], table_frequencies(state.range(2), state.range(1)));
 }
 
 void BM_reference_table(benchmark::State& state)
 {
-    const auto frequency = state.range(2) ? half_on_one_score(state.range(1))
-                                          : bell_frequencies(state.range(1));
-    run_table(state, reference_engines[state.range(0)], frequency);
+    run_table(state, reference_engines[state.range(0)],
+              table_frequencies(state.range(2), state.range(1)));
+}
+
+// 200 rows at the bottom and top of the range whose mixture meets the target of one level at
+// a midpoint p = r / 2^s, up to terms below the sums' errors: with m = 0 and k + 1 well above
+// n p, the lower functions are (n p + c) / (k + 1), c = 1 for the classical method and 1/2
+// for the others; mirrored at the top for the upper limits. Arguments: method, n, s.
+void BM_fast_near_ties(benchmark::State& state)
+{
+    const long long method = state.range(0);
+    const Extended n = state.range(1);
+    const Extended steps = std::ldexp(1.0L, state.range(2));
+    const Extended c = method == 1 ? 1 : 0.5L;
+    struct Row {
+        Extended m, k, conf;
+    };
+    std::vector<Row> rows;
+    for (int i = 0; i < table_rows; ++i) {
+        const Extended conf = (i / 2) % 2 ? 90 : 95;
+        const Extended r = 41 + 2 * ((i / 4) % 31);
+        const Extended k = (n * r / steps + c) * (200 / (100 - conf)) - 1;
+        rows.push_back({i % 2 ? n - k : 0, k, conf});
+    }
+    for (auto _ : state)
+        for (const Row& row : rows) {
+            Extended lower, upper;
+            fast_engines[method](n, row.m, row.k, row.conf, lower, upper);
+            benchmark::DoNotOptimize(lower);
+            benchmark::DoNotOptimize(upper);
+        }
 }
 
 // Arguments of the tables up to n = 100,000, and of those at n = 999,999.
 void smaller_tables(benchmark::internal::Benchmark* bench)
 {
-    bench->ArgNames({"method", "n", "half"});
+    bench->ArgNames({"method", "n", "shape"});
     for (int method = 0; method < 3; ++method)
         for (long long n : {1000LL, 10000LL, 100000LL})
-            bench->Args({method, n, 0});
+            bench->Args({method, n, bell});
 }
 
 void largest_tables(benchmark::internal::Benchmark* bench)
 {
-    bench->ArgNames({"method", "n", "half"});
+    bench->ArgNames({"method", "n", "shape"});
     for (int method = 0; method < 3; ++method) {
-        bench->Args({method, 999999, 0});
-        bench->Args({method, 999999, 1});
+        bench->Args({method, 999999, bell});
+        bench->Args({method, 999999, half});
+        bench->Args({method, 999999, uniform});
     }
 }
 
@@ -116,6 +164,13 @@ BENCHMARK(BM_fast_table)
     ->Apply(largest_tables)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_fast_near_ties)
+    ->ArgNames({"method", "n", "s"})
+    ->ArgsProduct({{0, 1, 2}, {2048}, {12}})
+    ->ArgsProduct({{0, 1, 2}, {983040}, {16}})
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 // One table per repetition: the reference needs over a minute for one at n = 999,999, and
 // there a single repetition has to do.

@@ -140,18 +140,10 @@ BetaLineSum BetaLine::sum(Extended p)
     const Extended start_step = step_after(p, a + start, b - start);
     const Extended odds = p / (1 - p);
 
-    // incomplete_beta computes the lower tail of the terms above j ≈ `branch` and the upper
-    // tail of those below; next to it either may be the one.
-    const Extended branch = p * (a + b + 2) - a - 1;
-    const auto tail = [&](long long j, Extended t) -> Extended {
-        return j > branch + 1 ? t : j < branch - 1 ? 1 - t : 1;
-    };
-
     // Upwards the terms fall towards 0. `step` is term j minus term j + 1; each step is the
     // one before times `ratio`, which only falls as j grows, so once ratio < 1 the steps
     // still ahead add up to at most step / (1 - ratio).
     Extended total = start_term;
-    Extended tails = tail(start, start_term);
     Extended term = start_term;
     Extended step = start_step;
     long long j = start;
@@ -161,13 +153,12 @@ BetaLineSum BetaLine::sum(Extended p)
             break;
         term -= step;
         total += term;
-        ++j;
-        tails += tail(j, term);
         step *= ratio;
+        ++j;
     }
     total += Extended(last - j) * term;
-    tails += Extended(last - j) * tail(last, term);
     const Extended last_term = term;
+    const Extended above_start = total - start_term;
     long long walked = j - start;
 
     // Downwards the terms rise towards 1, by steps that shrink likewise.
@@ -182,11 +173,17 @@ BetaLineSum BetaLine::sum(Extended p)
         term += step;
         total += term;
         --j;
-        tails += tail(j, term);
     }
     total += Extended(j) * term;
-    tails += Extended(j) * tail(0, term);
+    const Extended below_start = total - above_start - start_term;
     walked += start - j;
+
+    // incomplete_beta computes the lower tail of a term with p below about its mean and the
+    // upper tail of the others. The means pass p within two terms of the start, so the tails
+    // it computes add up to at most the lower tails above the start, the upper tails below
+    // it, and 1 for each of the five terms around it.
+    const Extended tails =
+        std::min(Extended(last + 1), above_start + (Extended(start) - below_start) + 5);
 
     const Extended u = unit_roundoff;
     const Extended magnitude_error = 8 * u * exponent_magnitude(p, a + b);
