@@ -138,6 +138,21 @@ void BM_fast_near_ties(benchmark::State& state)
         }
 }
 
+// What four cut-off probabilities per row add to a table: arguments n and Shape.
+void BM_cutoff_probabilities(benchmark::State& state)
+{
+    const auto frequency = table_frequencies(state.range(1), state.range(0));
+    const Extended n = state.range(0);
+    for (auto _ : state) {
+        long long below = 0;
+        for (long long k : frequency) {
+            for (Extended cutoff : {0.02L, 0.05L, 0.10L, 0.16L})
+                benchmark::DoNotOptimize(stats::Bayesian_cutoff_probability(n, below, k, cutoff));
+            below += k;
+        }
+    }
+}
+
 // Arguments of the tables up to n = 100,000, and of those at n = 999,999.
 void smaller_tables(benchmark::internal::Benchmark* bench)
 {
@@ -162,6 +177,12 @@ void largest_tables(benchmark::internal::Benchmark* bench)
 BENCHMARK(BM_fast_table)
     ->Apply(smaller_tables)
     ->Apply(largest_tables)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_cutoff_probabilities)
+    ->ArgNames({"n", "shape"})
+    ->ArgsProduct({{999999}, {bell, half, uniform}})
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
