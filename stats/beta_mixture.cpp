@@ -79,33 +79,11 @@ Extended log_front(Extended p, Extended a, Extended b)
     return gamma_ratio - std::lgamma(small) + power;
 }
 
-// The continued fraction of incomplete_beta, run until a step no longer changes it.
+// The continued fraction of incomplete_beta, run until a step changes it by no more than
+// rounding does (it reaches that within about 1,100 steps for shapes up to 10^6).
 Extended converged_fraction(Extended x, Extended a, Extended b)
 {
-    const Extended qab = a + b;
-    const Extended qap = a + 1;
-    const Extended qam = a - 1;
-    Extended am = 1;
-    Extended bm = 1;
-    Extended az = 1;
-    Extended bz = 1 - qab * x / qap;
-    for (Extended m = 1; m < 1e6L; m += 1) {
-        const Extended tem = 2 * m;
-        Extended d = m * (b - m) * x / ((qam + tem) * (a + tem));
-        const Extended ap = az + d * am;
-        const Extended bp = bz + d * bm;
-        d = -(a + m) * (qab + m) * x / ((qap + tem) * (a + tem));
-        const Extended app = ap + d * az;
-        const Extended bpp = bp + d * bz;
-        const Extended aold = az;
-        am = ap / bpp;
-        bm = bp / bpp;
-        az = app / bpp;
-        bz = 1;
-        if (std::fabs(az - aold) <= 4 * unit_roundoff * std::fabs(az))
-            break;
-    }
-    return az;
+    return beta_continued_fraction(x, a, b, 0x1p-62L);
 }
 
 struct Tails {
