@@ -25,9 +25,7 @@ const Engine walk_engines[] = {stats::bayesian_interval<stats::BetaLine>,
 
 enum Table { uniform, bell, half, near_ties };
 
-struct Row {
-    Extended n, m, k, conf;
-};
+using Row = bench_tables::EngineCall;
 
 // A norms table: every raw score in turn, each at both levels.
 std::vector<Row> norms_table(const std::vector<long long>& frequency)
@@ -45,25 +43,6 @@ std::vector<Row> norms_table(const std::vector<long long>& frequency)
     return rows;
 }
 
-// Rows at the bottom of the range, alternately mirrored to the top. With m = 0 and k + 1 well
-// above n p, the lower functions are (n p + c) / (k + 1) up to terms below every sum's error,
-// c = 1 for the classical method and ½ for the others. With n = 30 · 2^15 and p = r / 2^15,
-// r odd, which the last bisection step visits, the row k + 1 = (30 r + c) / τ therefore meets
-// the target τ there.
-std::vector<Row> near_tie_rows(int method)
-{
-    const Extended n = 30 * 32768;
-    const Extended c = method == 1 ? 1 : 0.5L;
-    std::vector<Row> rows;
-    for (int i = 0; i < 2 * bench_tables::table_rows; ++i) {
-        const Extended conf = (i / 2) % 2 ? 90 : 95;
-        const Extended r = 41 + 2 * ((i / 4) % 31);
-        const Extended k = (30 * r + c) * (200 / (100 - conf)) - 1;
-        rows.push_back({n, i % 2 ? n - k : 0, k, conf});
-    }
-    return rows;
-}
-
 std::vector<Row> table_rows(Table table, int method)
 {
     constexpr long long n = 999999;
@@ -71,7 +50,8 @@ std::vector<Row> table_rows(Table table, int method)
     case uniform: return norms_table(bench_tables::uniform_frequencies(n));
     case bell: return norms_table(bench_tables::bell_frequencies(n));
     case half: return norms_table(bench_tables::half_on_one_score(n));
-    default: return near_tie_rows(method);
+    // As many calls as a norms table makes, each with one near tie, at n = 30 · 2^15.
+    default: return bench_tables::near_tie_calls(method, 30 * 32768, 15, 2 * bench_tables::table_rows);
     }
 }
 

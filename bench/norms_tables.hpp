@@ -1,5 +1,5 @@
-// Frequencies of 200-row norms tables for the table benchmarks, whole numbers adding up to
-// the sample size.
+// Inputs of the table benchmarks: frequencies of 200-row norms tables, whole numbers adding
+// up to the sample size, and rows built to meet a target at a bisection midpoint.
 #pragma once
 
 #include <algorithm>
@@ -52,6 +52,28 @@ inline std::vector<long long> uniform_frequencies(long long total)
     for (long long i = 0; i < total % table_rows; ++i)
         ++frequency[i];
     return frequency;
+}
+
+struct EngineCall {
+    long double n, m, k, conf;
+};
+
+// Rows at the bottom of the range, alternately mirrored to the top. With m = 0 and k + 1 well
+// above n p, the lower functions are (n p + c) / (k + 1) up to terms below every sum's error,
+// c = 1 for the classical method (1) and ½ for the others. At p = r / 2^s, r odd, the row
+// k + 1 = (n p + c) / τ therefore meets the target τ; the bisection visits that p when
+// s ≤ 15, and n p + c must be a multiple of ½.
+inline std::vector<EngineCall> near_tie_calls(int method, long double n, int s, int count)
+{
+    const long double c = method == 1 ? 1 : 0.5L;
+    std::vector<EngineCall> calls;
+    for (int i = 0; i < count; ++i) {
+        const long double conf = (i / 2) % 2 ? 90 : 95;
+        const long double r = 41 + 2 * ((i / 4) % 31);
+        const long double k = (std::ldexp(n * r, -s) + c) * (200 / (100 - conf)) - 1;
+        calls.push_back({n, i % 2 ? n - k : 0, k, conf});
+    }
+    return calls;
 }
 
 }  // namespace bench_tables

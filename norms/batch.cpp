@@ -5,11 +5,13 @@
 #include <charconv>
 #include <exception>
 #include <iterator>
+#include <optional>
 
 #include "norms/compute_run.hpp"
 #include "norms/program_strings.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
+#include "stats/Bayes_Engines.hpp"
 #include "stats/number_format.hpp"
 
 namespace norms {
@@ -80,15 +82,41 @@ std::string csv_number(Extended x)
     return std::string(buffer, end);
 }
 
-void write_csv(std::ostream& out, const NormsRun& run)
+// A --cutoff: the percentile rank as typed, and as a proportion.
+struct Cutoff {
+    std::string text;
+    Extended proportion;
+};
+
+// A percentile rank strictly between 0 and 100, with "." as the decimal point.
+std::optional<Cutoff> parse_cutoff(const std::string& text)
 {
-    out << "raw_score,frequency,below,pr,lower95,upper95,lower90,upper90\n";
+    Extended rank = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rank);
+    if (error != std::errc() || end != text.data() + text.size() || !(rank > 0 && rank < 100))
+        return std::nullopt;
+    return Cutoff{text, rank / 100};
+}
+
+void write_csv(std::ostream& out, const NormsRun& run, const std::vector<Cutoff>& cutoffs)
+{
+    out << "raw_score,frequency,below,pr,lower95,upper95,lower90,upper90";
+    for (const Cutoff& cutoff : cutoffs)
+        out << ",prob_below_" << cutoff.text;
+    out << '\n';
+    Extended n = 0;
+    for (int j = 0; j < run.row_count; ++j)
+        n += run.table[j].Frequency;
     for (int j = 0; j < run.row_count; ++j) {
         const NormsRow& row = run.table[j];
         out << csv_number(row.RawScore) << ',' << csv_number(row.Frequency) << ','
             << csv_number(row.Below) << ',' << csv_number(row.PR) << ','
             << csv_number(row.Lower95) << ',' << csv_number(row.Upper95) << ','
-            << csv_number(row.Lower90) << ',' << csv_number(row.Upper90) << '\n';
+            << csv_number(row.Lower90) << ',' << csv_number(row.Upper90);
+        for (const Cutoff& cutoff : cutoffs)
+            out << ',' << csv_number(stats::Bayesian_cutoff_probability(n, row.Below, row.Frequency,
+                                                                         cutoff.proportion));
+        out << '\n';
     }
 }
 
@@ -98,11 +126,16 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
 {
     BatchWorksheet worksheet;
     bool csv = false;
+    std::vector<Cutoff> cutoffs;
     bool options_ended = false;
     std::vector<std::string> operands;
     const auto usage = [&] {
         err << BatchUsage << '\n';
         return 2;
+    };
+    const auto refuse = [&](const std::string& reason) {
+        err << "vornak-batch: " << reason << '\n';
+        return usage();
     };
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -112,6 +145,11 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
             operands.push_back(argument);  // "-1" and "-" are numbers
         } else if (argument == "--csv") {
             csv = true;
+        } else if (argument == "--cutoff" && i + 1 < arguments.size()) {
+            const std::optional<Cutoff> cutoff = parse_cutoff(arguments[++i]);
+            if (!cutoff)
+                return refuse("--cutoff takes a percentile rank between 0 and 100, such as 2.5");
+            cutoffs.push_back(*cutoff);
         } else if (argument == "--notes" && i + 1 < arguments.size()) {
             worksheet.notes = split_lines(arguments[++i]);
         } else if (argument == "--method" && i + 1 < arguments.size()) {
@@ -124,6 +162,10 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
             return usage();
         }
     }
+    if (!cutoffs.empty() && worksheet.method != 0)
+        return refuse("--cutoff gives a posterior probability, which needs the Bayesian method");
+    if (!cutoffs.empty() && !csv)
+        return refuse("--cutoff adds columns to the table, which needs --csv");
     // A FILE of nothing but white space would be a silent cancel.
     if (operands.size() != 4 || IsBlankFileName(operands[3]))
         return usage();
@@ -143,7 +185,7 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
 
     errno = 0;
     if (csv) {
-        write_csv(out, run);
+        write_csv(out, run, cutoffs);
     } else {
         for (const std::string& line : results.lines)
             out << line << '\n';

@@ -8,7 +8,7 @@
 namespace norms {
 
 inline constexpr const char* BatchUsage =
-    "usage: vornak-batch [--method bayesian|classical|mid-p] [--csv] [--notes TEXT] MIN MAX N FILE";
+    "usage: vornak-batch [--method bayesian|classical|mid-p] [--csv [--cutoff P]...] [--notes TEXT] MIN MAX N FILE";
 
 // Runs vornak-batch on its arguments (without the program's name): the report, or with --csv
 // the table, to `out`; messages and the usage line to `err`. Numbers in the report use the

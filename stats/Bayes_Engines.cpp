@@ -26,6 +26,13 @@ Extended mixture_error_bound(const BetaLineSum& line, Extended k)
     return 2 * line.error_bound / (k + 1) + (k + 8) * 0x1p-64L;
 }
 
+// Case j: the posterior of a proportion after x = m + j of n fell below, prior beta(½, ½).
+template <class Line>
+Line posterior_line(tBeta_distribution& beta, Extended n, Extended m, Extended k)
+{
+    return Line(beta, m + 0.5L, (n - m) + 0.5L, last_case(k));
+}
+
 }  // namespace
 
 Extended PR_point_estimate(Extended n, Extended m, Extended k)
@@ -39,9 +46,8 @@ void bayesian_interval(Extended n, Extended m, Extended k, Extended conf, Extend
 {
     const TargetLevels levels = target_levels(conf);
     tBeta_distribution beta(0.5L, 0.5L);
-    // Case j: the posterior of a proportion after x = m + j of n fell below, prior beta(½, ½).
-    BetaLine posteriors(beta, m + 0.5L, (n - m) + 0.5L, last_case(k));
-    FastLine fast_posteriors(beta, m + 0.5L, (n - m) + 0.5L, last_case(k));
+    BetaLine posteriors = posterior_line<BetaLine>(beta, n, m, k);
+    FastLine fast_posteriors = posterior_line<FastLine>(beta, n, m, k);
     const auto fast = [&](Extended p) {
         const BetaLineSum line = fast_posteriors.sum(p);
         return BoundedSum{line.total / (k + 1), mixture_error_bound(line, k)};
@@ -53,6 +59,12 @@ void bayesian_interval(Extended n, Extended m, Extended k, Extended conf, Extend
     };
     lower = bisect_as_term_by_term(levels.lower_tail, fast, term_by_term);
     upper = bisect_as_term_by_term(levels.upper_target, fast, term_by_term);
+}
+
+Extended Bayesian_cutoff_probability(Extended n, Extended m, Extended k, Extended cutoff)
+{
+    tBeta_distribution beta(0.5L, 0.5L);
+    return posterior_line<BetaLineClosedForm>(beta, n, m, k).sum(cutoff).total / (k + 1);
 }
 
 template <class FastLine>

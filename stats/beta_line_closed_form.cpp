@@ -1,7 +1,5 @@
 #include "stats/beta_line_closed_form.hpp"
 
-#include "stats/interval_search.hpp"
-
 #include <algorithm>
 #include <cmath>
 
@@ -31,30 +29,30 @@ void add_weighted(Extended weight, const BetaTails& tails, Extended& whole, Exte
 
 BetaLineClosedForm::BetaLineClosedForm(tBeta_distribution& beta, Extended a, Extended b,
                                        long long last)
-    : beta(beta), a(a), b(b), last(last)
+    : a(a), b(b), last(last)
 {
     if (last < 0)
         return;
     beta.set_parameters(a, b, 0);
     beta.set_parameters(a + last, b - last, 0);
-    if (last > 0) {
-        first_end.emplace(a, b);
+    first_end.emplace(a, b);
+    if (last > 0)
         last_end.emplace(a + last, b - last);
-    }
 }
 
 BetaLineSum BetaLineClosedForm::sum(Extended p)
 {
     if (last < 0)
         return {0, 0, 0, 0};
-    if (last == 0) {
-        // The one term exactly as incomplete_beta gives it.
-        const Extended only = beta_cdf(beta, a, b, p);
-        return {only, only, only, 0};
-    }
-
     const BetaTails first = first_end->at(p);
     const Extended n = a + b;
+    if (last == 0) {
+        // incomplete_beta computes the tail that this comparison picks.
+        const Extended tail = p < (a + 1) / (a + b + 2) ? first.lower : first.upper;
+        const Extended only = distribution_value(first);
+        return {only, only, only, incomplete_beta_tail_error(p, n) * tail + 2e-18L};
+    }
+
     const BetaTails end = last_end->at(p);
     const Extended mu = (n - 1) * p;
     const Extended first_weight = 1 - (a - mu);

@@ -34,14 +34,13 @@ class BetaLineClosedForm {
 public:
     // A line without terms when last < 0. Otherwise `beta` is re-shaped to both end terms
     // here, so that shapes out of range raise EArgumentError before any sum, as the first
-    // term-by-term sum would. A line of one term is that term through `beta`.
+    // term-by-term sum would; it is not used afterwards.
     BetaLineClosedForm(tBeta_distribution& beta, Extended a, Extended b, long long last);
 
     // Requires 0 < p < 1.
     BetaLineSum sum(Extended p);
 
 private:
-    tBeta_distribution& beta;
     Extended a;
     Extended b;
     long long last;

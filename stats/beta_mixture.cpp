@@ -21,11 +21,12 @@ namespace {
 //     so E is off by at most 8 u · M, M bounding the sum of the pieces' magnitudes.
 // That gives ε_term = 3.3e-10 + 4 · tolerance + 8 u M.
 //
-// The walk evaluates its start term the same way but with an accurate log-gamma and the
-// continued fraction run to the last bit: relative error 8 u M + 64 u. Each step carries the
-// same 8 u M from its logarithms, and each product of the recurrence one u more per term
-// walked, so the walked terms are off by at most the start's error plus 8 u M + 3 u W for W
-// terms walked, plus the negligible step left out at each end.
+// The walk evaluates its start term with its logarithm written so that nothing cancels
+// (log_front) and the continued fraction run to the last bit: relative error a few u times
+// the distance x of log_front plus 64 u, well inside 8 u M. Each step carries the same from
+// its logarithm, and each product of the recurrence one u more per term walked, so the walked
+// terms are off by at most the start's error plus 8 u M + 3 u W for W terms walked, plus the
+// negligible step left out at each end.
 constexpr Extended unit_roundoff = 0x1p-64L;
 constexpr Extended log_gamma_error = 1.1e-10L;
 constexpr Extended fraction_error = 4 * tolerance;
@@ -41,41 +42,48 @@ Extended exponent_magnitude(Extended p, Extended s)
     return s * (3 * std::log(s) + std::max(-std::log(p), -std::log1p(-p))) + 3;
 }
 
-// I_p(a, b) - I_p(a + 1, b - 1), through logarithms: for large shapes the factors overflow
-// and underflow long before their product does.
-Extended step_after(Extended p, Extended a, Extended b)
+// ln Γ(z) - ((z - 1/2) ln z - z + ln √(2π)), by its asymptotic series; for z >= 20 the
+// terms left out are below 1e-19.
+Extended stirling_rest(Extended z)
 {
-    return std::exp(std::lgamma(a + b) - std::lgamma(a + 1) - std::lgamma(b) + a * std::log(p) +
-                    (b - 1) * std::log1p(-p));
+    const Extended w = 1 / (z * z);
+    return (1.0L / 12 - w * (1.0L / 360 - w * (1.0L / 1260 - w * (1.0L / 1680 -
+            w * (1.0L / 1188 - w * (691.0L / 360360)))))) / z;
 }
 
-// The continued fraction of incomplete_beta, run until a step no longer changes it.
+// ln(Γ(a + b) / (Γ(a) Γ(b)) · p^a (1 - p)^b). For large shapes the logarithms of the gamma
+// functions are huge and nearly cancel, losing up to a dozen digits; written through Stirling's
+// formula the cancelling parts drop out analytically. With x = p (a + b) - a,
+//     a ln(1 + x/a) + b ln(1 - x/b) + ln √(ab / (2π (a + b))) + rests,
+// where each logarithm minus its linear part is off by about one unit of x/a, so the whole by
+// a few units of x, and x is small wherever the result matters.
+Extended log_front(Extended p, Extended a, Extended b)
+{
+    constexpr Extended large = 20;
+    constexpr Extended log_root_2pi = 0.918938533204672741780329736405617639861L;
+    const Extended s = a + b;
+    if (a >= large && b >= large) {
+        const Extended x = p * s - a;
+        return a * (std::log1p(x / a) - x / a) + b * (std::log1p(-x / b) + x / b) +
+               0.5L * std::log(a * b / s) - log_root_2pi + stirling_rest(s) -
+               stirling_rest(a) - stirling_rest(b);
+    }
+    const Extended power = a * std::log(p) + b * std::log1p(-p);
+    if (a < large && b < large)
+        return std::lgamma(s) - std::lgamma(a) - std::lgamma(b) + power;
+    // One shape small: only ln Γ(a + b) - ln Γ(larger shape) cancels.
+    const Extended small = std::min(a, b);
+    const Extended big = std::max(a, b);
+    const Extended gamma_ratio = (big - 0.5L) * std::log1p(small / big) + small * std::log(s) -
+                                 small + stirling_rest(s) - stirling_rest(big);
+    return gamma_ratio - std::lgamma(small) + power;
+}
+
+// The continued fraction of incomplete_beta, run until a step changes it by no more than
+// rounding does (it reaches that within about 1,100 steps for shapes up to 10^6).
 Extended converged_fraction(Extended x, Extended a, Extended b)
 {
-    const Extended qab = a + b;
-    const Extended qap = a + 1;
-    const Extended qam = a - 1;
-    Extended am = 1;
-    Extended bm = 1;
-    Extended az = 1;
-    Extended bz = 1 - qab * x / qap;
-    for (Extended m = 1; m < 1e6L; m += 1) {
-        const Extended tem = 2 * m;
-        Extended d = m * (b - m) * x / ((qam + tem) * (a + tem));
-        const Extended ap = az + d * am;
-        const Extended bp = bz + d * bm;
-        d = -(a + m) * (qab + m) * x / ((qap + tem) * (a + tem));
-        const Extended app = ap + d * az;
-        const Extended bpp = bp + d * bz;
-        const Extended aold = az;
-        am = ap / bpp;
-        bm = bp / bpp;
-        az = app / bpp;
-        bz = 1;
-        if (std::fabs(az - aold) <= 4 * unit_roundoff * std::fabs(az))
-            break;
-    }
-    return az;
+    return beta_continued_fraction(x, a, b, 0x1p-62L);
 }
 
 struct Tails {
@@ -83,12 +91,11 @@ struct Tails {
     Extended upper;  // 1 - I_p(a, b)
 };
 
-// Both tails of beta(a, b) at p, each to nearly full precision. The branch is that of
-// incomplete_beta, so that the tail computed first is the one incomplete_beta computes.
-Tails accurate_tails(Extended p, Extended a, Extended b)
+// Both tails of beta(a, b) at p, each to nearly full precision, given
+// front = exp(log_front(p, a, b)). The branch is that of incomplete_beta, so that the tail
+// computed first is the one incomplete_beta computes.
+Tails accurate_tails(Extended p, Extended a, Extended b, Extended front)
 {
-    const Extended front = std::exp(std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) +
-                                    a * std::log(p) + b * std::log1p(-p));
     if (p < (a + 1) / (a + b + 2)) {
         const Extended lower = front * converged_fraction(p, a, b) / a;
         return {lower, 1 - lower};
@@ -101,7 +108,7 @@ Tails accurate_tails(Extended p, Extended a, Extended b)
 // upper tail, and a tail of at most 2^-66, off by far less than a factor 2, rounds away.
 bool certainly_one(Extended p, Extended a, Extended b)
 {
-    return !(p < (a + 1) / (a + b + 2)) && accurate_tails(p, a, b).upper <= 0x1p-66L;
+    return !(p < (a + 1) / (a + b + 2)) && accurate_tails(p, a, b, std::exp(log_front(p, a, b))).upper <= 0x1p-66L;
 }
 
 }  // namespace
@@ -131,9 +138,9 @@ BetaLineSum BetaLine::sum(Extended p)
     if (last < 0)
         return {0, 0, 0, 0};
     if (last == 0) {
-        // The one term exactly as incomplete_beta gives it.
-        const Extended only = term(p, 0);
-        return {only, only, only, 0};
+        const Tails only = accurate_tails(p, a, b, std::exp(log_front(p, a, b)));
+        const Extended tail = p < (a + 1) / (a + b + 2) ? only.lower : only.upper;
+        return {only.lower, only.lower, only.lower, error_bound(p, tail, 1, 0)};
     }
 
     // Step j, from term j to term j + 1, is largest where the mean (a + j) / (a + b - 1) of
@@ -141,22 +148,16 @@ BetaLineSum BetaLine::sum(Extended p)
     // far the line reaches into either tail.
     const Extended centre = std::clamp(p * (a + b - 1) - a, Extended{0}, Extended(last - 1));
     const long long start = std::llround(centre);
-    const Extended start_term = accurate_tails(p, a + start, b - start).lower;
-    const Extended start_step = step_after(p, a + start, b - start);
+    // The step from the start, I_p(a, b) - I_p(a + 1, b - 1), is front / (a (1 - p)).
+    const Extended start_front = std::exp(log_front(p, a + start, b - start));
+    const Extended start_term = accurate_tails(p, a + start, b - start, start_front).lower;
+    const Extended start_step = start_front / ((a + start) * (1 - p));
     const Extended odds = p / (1 - p);
-
-    // incomplete_beta computes the lower tail of the terms above j ≈ `branch` and the upper
-    // tail of those below; next to it either may be the one.
-    const Extended branch = p * (a + b + 2) - a - 1;
-    const auto tail = [&](long long j, Extended t) -> Extended {
-        return j > branch + 1 ? t : j < branch - 1 ? 1 - t : 1;
-    };
 
     // Upwards the terms fall towards 0. `step` is term j minus term j + 1; each step is the
     // one before times `ratio`, which only falls as j grows, so once ratio < 1 the steps
     // still ahead add up to at most step / (1 - ratio).
     Extended total = start_term;
-    Extended tails = tail(start, start_term);
     Extended term = start_term;
     Extended step = start_step;
     long long j = start;
@@ -166,13 +167,12 @@ BetaLineSum BetaLine::sum(Extended p)
             break;
         term -= step;
         total += term;
-        ++j;
-        tails += tail(j, term);
         step *= ratio;
+        ++j;
     }
     total += Extended(last - j) * term;
-    tails += Extended(last - j) * tail(last, term);
     const Extended last_term = term;
+    const Extended above_start = total - start_term;
     long long walked = j - start;
 
     // Downwards the terms rise towards 1, by steps that shrink likewise.
@@ -187,19 +187,29 @@ BetaLineSum BetaLine::sum(Extended p)
         term += step;
         total += term;
         --j;
-        tails += tail(j, term);
     }
     total += Extended(j) * term;
-    tails += Extended(j) * tail(0, term);
+    const Extended below_start = total - above_start - start_term;
     walked += start - j;
 
+    // incomplete_beta computes the lower tail of a term with p below about its mean and the
+    // upper tail of the others. The means pass p within two terms of the start, so the tails
+    // it computes add up to at most the lower tails above the start, the upper tails below
+    // it, and 1 for each of the five terms around it.
+    const Extended tails =
+        std::min(Extended(last + 1), above_start + (Extended(start) - below_start) + 5);
+
+    return {total, term, last_term, error_bound(p, tails, last + 1, walked)};
+}
+
+Extended BetaLine::error_bound(Extended p, Extended tails, long long terms, long long walked) const
+{
     const Extended u = unit_roundoff;
     const Extended magnitude_error = 8 * u * exponent_magnitude(p, a + b);
     const Extended term_error = incomplete_beta_tail_error(p, a + b);
     const Extended walk_error =
         2 * magnitude_error + 4 * u * Extended(walked) + 66 * u + 2 * negligible_step;
-    const Extended error_bound = term_error * tails + Extended(last + 1) * walk_error;
-    return {total, term, last_term, error_bound};
+    return term_error * tails + Extended(terms) * walk_error;
 }
 
 void BetaLine::add_terms(Extended p, long long from, long long to, Extended divisor, Extended& sum)

@@ -44,6 +44,10 @@ public:
     void add_terms(Extended p, long long from, long long to, Extended divisor, Extended& sum);
 
 private:
+    // Bound on |sum - Σ_j t_j| for `terms` terms whose computed tails add up to at most
+    // `tails`, `walked` of them reached by the walk.
+    Extended error_bound(Extended p, Extended tails, long long terms, long long walked) const;
+
     tBeta_distribution& beta;
     Extended a;
     Extended b;
