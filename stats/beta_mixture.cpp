@@ -1,5 +1,7 @@
 #include "stats/beta_mixture.hpp"
 
+#include "stats/incomplete_beta_large.hpp"
+
 #include <algorithm>
 #include <cmath>
 
@@ -21,9 +23,9 @@ namespace {
 //     so E is off by at most 8 u · M, M bounding the sum of the pieces' magnitudes.
 // That gives ε_term = 3.3e-10 + 4 · tolerance + 8 u M.
 //
-// The walk evaluates its start term with its logarithm written so that nothing cancels
-// (log_front) and the continued fraction run to the last bit: relative error a few u times
-// the distance x of log_front plus 64 u, well inside 8 u M. Each step carries the same from
+// The walk evaluates its start term with beta_density_factor, whose logarithm is written so
+// that nothing cancels, and the continued fraction run to the last bit: relative error a few u
+// times the distance p (a + b) - a plus 64 u, well inside 8 u M. Each step carries the same from
 // its logarithm, and each product of the recurrence one u more per term walked, so the walked
 // terms are off by at most the start's error plus 8 u M + 3 u W for W terms walked, plus the
 // negligible step left out at each end.
@@ -42,43 +44,6 @@ Extended exponent_magnitude(Extended p, Extended s)
     return s * (3 * std::log(s) + std::max(-std::log(p), -std::log1p(-p))) + 3;
 }
 
-// ln Γ(z) - ((z - 1/2) ln z - z + ln √(2π)), by its asymptotic series; for z >= 20 the
-// terms left out are below 1e-19.
-Extended stirling_rest(Extended z)
-{
-    const Extended w = 1 / (z * z);
-    return (1.0L / 12 - w * (1.0L / 360 - w * (1.0L / 1260 - w * (1.0L / 1680 -
-            w * (1.0L / 1188 - w * (691.0L / 360360)))))) / z;
-}
-
-// ln(Γ(a + b) / (Γ(a) Γ(b)) · p^a (1 - p)^b). For large shapes the logarithms of the gamma
-// functions are huge and nearly cancel, losing up to a dozen digits; written through Stirling's
-// formula the cancelling parts drop out analytically. With x = p (a + b) - a,
-//     a ln(1 + x/a) + b ln(1 - x/b) + ln √(ab / (2π (a + b))) + rests,
-// where each logarithm minus its linear part is off by about one unit of x/a, so the whole by
-// a few units of x, and x is small wherever the result matters.
-Extended log_front(Extended p, Extended a, Extended b)
-{
-    constexpr Extended large = 20;
-    constexpr Extended log_root_2pi = 0.918938533204672741780329736405617639861L;
-    const Extended s = a + b;
-    if (a >= large && b >= large) {
-        const Extended x = p * s - a;
-        return a * (std::log1p(x / a) - x / a) + b * (std::log1p(-x / b) + x / b) +
-               0.5L * std::log(a * b / s) - log_root_2pi + stirling_rest(s) -
-               stirling_rest(a) - stirling_rest(b);
-    }
-    const Extended power = a * std::log(p) + b * std::log1p(-p);
-    if (a < large && b < large)
-        return std::lgamma(s) - std::lgamma(a) - std::lgamma(b) + power;
-    // One shape small: only ln Γ(a + b) - ln Γ(larger shape) cancels.
-    const Extended small = std::min(a, b);
-    const Extended big = std::max(a, b);
-    const Extended gamma_ratio = (big - 0.5L) * std::log1p(small / big) + small * std::log(s) -
-                                 small + stirling_rest(s) - stirling_rest(big);
-    return gamma_ratio - std::lgamma(small) + power;
-}
-
 // The continued fraction of incomplete_beta, run until a step changes it by no more than
 // rounding does (it reaches that within about 1,100 steps for shapes up to 10^6).
 Extended converged_fraction(Extended x, Extended a, Extended b)
@@ -92,7 +57,7 @@ struct Tails {
 };
 
 // Both tails of beta(a, b) at p, each to nearly full precision, given
-// front = exp(log_front(p, a, b)). The branch is that of incomplete_beta, so that the tail
+// front = beta_density_factor(p, a, b). The branch is that of incomplete_beta, so that the tail
 // computed first is the one incomplete_beta computes.
 Tails accurate_tails(Extended p, Extended a, Extended b, Extended front)
 {
@@ -108,7 +73,7 @@ Tails accurate_tails(Extended p, Extended a, Extended b, Extended front)
 // upper tail, and a tail of at most 2^-66, off by far less than a factor 2, rounds away.
 bool certainly_one(Extended p, Extended a, Extended b)
 {
-    return !(p < (a + 1) / (a + b + 2)) && accurate_tails(p, a, b, std::exp(log_front(p, a, b))).upper <= 0x1p-66L;
+    return !(p < (a + 1) / (a + b + 2)) && accurate_tails(p, a, b, beta_density_factor(p, a, b)).upper <= 0x1p-66L;
 }
 
 }  // namespace
@@ -138,7 +103,7 @@ BetaLineSum BetaLine::sum(Extended p)
     if (last < 0)
         return {0, 0, 0, 0};
     if (last == 0) {
-        const Tails only = accurate_tails(p, a, b, std::exp(log_front(p, a, b)));
+        const Tails only = accurate_tails(p, a, b, beta_density_factor(p, a, b));
         const Extended tail = p < (a + 1) / (a + b + 2) ? only.lower : only.upper;
         return {only.lower, only.lower, only.lower, error_bound(p, tail, 1, 0)};
     }
@@ -149,7 +114,7 @@ BetaLineSum BetaLine::sum(Extended p)
     const Extended centre = std::clamp(p * (a + b - 1) - a, Extended{0}, Extended(last - 1));
     const long long start = std::llround(centre);
     // The step from the start, I_p(a, b) - I_p(a + 1, b - 1), is front / (a (1 - p)).
-    const Extended start_front = std::exp(log_front(p, a + start, b - start));
+    const Extended start_front = beta_density_factor(p, a + start, b - start);
     const Extended start_term = accurate_tails(p, a + start, b - start, start_front).lower;
     const Extended start_step = start_front / ((a + start) * (1 - p));
     const Extended odds = p / (1 - p);
