@@ -195,9 +195,10 @@ BetaTails PreciseBeta::at(Extended p) const
 {
     const Extended d = deviation(p, a, b);
     const Extended phi_n = scaled_phi(d, a, b);
-    // Where |d| ≥ 1 the far tail is at most 1.5 h, by its power series, or h / (a (1 - p))
-    // < 2^17 h when the shape on its side is below 1. Beyond this it is below 1e-34, and taken
-    // as 0 it leaves every line sum as it is, even times weights of 10⁶.
+    // Where |d| ≥ 1 the far tail is at most 1.5 h by its power series, or h / (a (1 - p)) for
+    // the lower tail and h / (b p) for the upper one when the other shape is below 1, under
+    // 2^17 h at every bisection midpoint. Beyond this it is below 1e-34, and taken as 0 it
+    // leaves every line sum as it is, even times weights of 10⁶.
     if (phi_n + log_scale < -90 && std::fabs(d) >= 1)
         return d > 0 ? BetaTails{1, 0, 0} : BetaTails{0, 1, 0};
     const Extended density = std::exp(phi_n + log_scale);

@@ -1,3 +1,5 @@
+#include "reference_engines.hpp"
+#include "stats/Bayes_Engines.hpp"
 #include "stats/beta_line_closed_form.hpp"
 
 #include <boost/math/special_functions/beta.hpp>
@@ -111,4 +113,32 @@ TEST(BetaLineClosedForm, ErrorBoundCoversTheTermByTermSum)
         }
     }
     std::printf("bound at least %.3Lg times the distance\n", closest);
+}
+
+// Rows whose mixture meets its target at a midpoint that the bisection visits, closer than
+// the term-by-term sum's own error (about 1e-13 here): only replaying that sum takes the step
+// its way. With m = 0 and n = 2^15 the lower functions are (n p + c) / (k + 1) up to about
+// e^-(n p), c = 1 for the classical method and ½ for the others, so at p = r / 2^15 the row
+// k + 1 = (r + c) / τ meets τ to within 1e-15 (r = 21) down to exactly (r = 51).
+TEST(ClosedFormEngines, TiesInsideTheTermByTermErrorTakeItsSteps)
+{
+    using Engine = void (*)(Extended, Extended, Extended, Extended, Extended&, Extended&);
+    const Engine engines[] = {Bayesian_PR_interval, Classical_PR_interval, MidP_PR_interval};
+    const Engine reference[] = {reference::Bayesian_PR_interval,
+                                reference::Classical_PR_interval, reference::MidP_PR_interval};
+    const Extended n = 32768;
+    for (int method = 0; method < 3; ++method) {
+        const Extended c = method == 1 ? 1 : 0.5L;
+        for (Extended r : {21, 25, 29, 33, 51})
+            for (Extended conf : {95, 90}) {
+                const Extended k = (r + c) * (200 / (100 - conf)) - 1;
+                SCOPED_TRACE(testing::Message() << "method " << method << ", r " << double(r)
+                                                << ", conf " << double(conf));
+                Extended lower, upper, reference_lower, reference_upper;
+                engines[method](n, 0, k, conf, lower, upper);
+                reference[method](n, 0, k, conf, reference_lower, reference_upper);
+                EXPECT_EQ(lower, reference_lower);
+                EXPECT_EQ(upper, reference_upper);
+            }
+    }
 }
