@@ -125,7 +125,7 @@ void BM_fast_near_ties(benchmark::State& state)
     std::vector<Row> rows;
     for (int i = 0; i < table_rows; ++i) {
         const Extended conf = (i / 2) % 2 ? 90 : 95;
-        const Extended r = 41 + 2 * ((i / 4) % 31);
+        const Extended r = 41 + 2 * ((i / 4) % 28);
         const Extended k = (n * r / steps + c) * (200 / (100 - conf)) - 1;
         rows.push_back({i % 2 ? n - k : 0, k, conf});
     }
