@@ -1,7 +1,6 @@
 #include "reference_engines.hpp"
 #include "stats/Bayes_Engines.hpp"
 #include "stats/beta_mixture.hpp"
-#include "stats/interval_search.hpp"
 
 #include <gtest/gtest.h>
 
