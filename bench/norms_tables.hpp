@@ -62,14 +62,15 @@ struct EngineCall {
 // above n p, the lower functions are (n p + c) / (k + 1) up to terms below every sum's error,
 // c = 1 for the classical method (1) and ½ for the others. At p = r / 2^s, r odd, the row
 // k + 1 = (n p + c) / τ therefore meets the target τ; the bisection visits that p when
-// s ≤ 15, and n p + c must be a multiple of ½.
+// s ≤ 15, and n p + c must be a multiple of ½. r runs over the odd numbers from 41 to 95, so
+// that k stays within n = 2^11 at s = 12.
 inline std::vector<EngineCall> near_tie_calls(int method, long double n, int s, int count)
 {
     const long double c = method == 1 ? 1 : 0.5L;
     std::vector<EngineCall> calls;
     for (int i = 0; i < count; ++i) {
         const long double conf = (i / 2) % 2 ? 90 : 95;
-        const long double r = 41 + 2 * ((i / 4) % 31);
+        const long double r = 41 + 2 * ((i / 4) % 28);
         const long double k = (std::ldexp(n * r, -s) + c) * (200 / (100 - conf)) - 1;
         calls.push_back({n, i % 2 ? n - k : 0, k, conf});
     }

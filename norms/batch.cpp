@@ -93,9 +93,10 @@ std::optional<Cutoff> parse_cutoff(const std::string& text)
 {
     Extended rank = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rank);
-    if (error != std::errc() || end != text.data() + text.size() || !(rank > 0 && rank < 100))
+    const Extended proportion = rank / 100;  // a rank of a few units of 1e-4950 vanishes here
+    if (error != std::errc() || end != text.data() + text.size() || !(proportion > 0 && rank < 100))
         return std::nullopt;
-    return Cutoff{text, rank / 100};
+    return Cutoff{text, proportion};
 }
 
 void write_csv(std::ostream& out, const NormsRun& run, const std::vector<Cutoff>& cutoffs)
