@@ -1,12 +1,13 @@
 // Whole norms tables, 200 raw scores with both confidence levels per row, through the
 // term-by-term reference engines and through the engines that walk a line of shapes.
-// Frequencies are bell-shaped; in the worst case one raw score holds half the sample.
+// Frequencies are bell-shaped, uniform, or with half the sample on one raw score. Rows built to
+// meet a target at a bisection midpoint measure the steps that the term-by-term sum decides.
+#include "norms_tables.hpp"
 #include "reference_engines.hpp"
 #include "stats/Bayes_Engines.hpp"
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -15,41 +16,20 @@ namespace {
 using stats::Extended;
 using Engine = void (*)(Extended, Extended, Extended, Extended, Extended&, Extended&);
 
-constexpr int table_rows = 200;
+using bench_tables::bell_frequencies;
+using bench_tables::half_on_one_score;
+using bench_tables::table_rows;
+using bench_tables::uniform_frequencies;
 
-// Frequencies of 200 raw scores proportional to a normal density with a standard deviation
-// of 30 scores, whole numbers adding up to `total` (largest remainders round up).
-std::vector<long long> bell_frequencies(long long total)
-{
-    std::vector<double> weight(table_rows);
-    for (int i = 0; i < table_rows; ++i) {
-        const double z = (i - (table_rows - 1) / 2.0) / 30;
-        weight[i] = std::exp(-z * z / 2);
-    }
-    double weight_sum = 0;
-    for (double w : weight)
-        weight_sum += w;
-    std::vector<long long> frequency(table_rows);
-    std::vector<std::pair<double, int>> remainder(table_rows);
-    long long assigned = 0;
-    for (int i = 0; i < table_rows; ++i) {
-        const double share = total * weight[i] / weight_sum;
-        frequency[i] = static_cast<long long>(share);
-        assigned += frequency[i];
-        remainder[i] = {share - frequency[i], i};
-    }
-    std::sort(remainder.rbegin(), remainder.rend());
-    for (long long i = 0; i < total - assigned; ++i)
-        ++frequency[remainder[i].second];
-    return frequency;
-}
+enum Shape { bell, half, uniform };
 
-// Half of the sample on the middle raw score, the other half bell-shaped around it.
-std::vector<long long> half_on_one_score(long long total)
+std::vector<long long> table_frequencies(long long shape, long long total)
 {
-    std::vector<long long> frequency = bell_frequencies(total - total / 2);
-    frequency[table_rows / 2] += total / 2;
-    return frequency;
+    switch (shape) {
+    case half: return half_on_one_score(total);
+    case uniform: return uniform_frequencies(total);
+    default: return bell_frequencies(total);
+    }
 }
 
 void run_table(benchmark::State& state, Engine engine, const std::vector<long long>& frequency)
@@ -76,36 +56,64 @@ const Engine reference_engines[] = {reference::Bayesian_PR_interval,
                                     reference::Classical_PR_interval,
                                     reference::MidP_PR_interval};
 
-// Arguments: method (0 Bayesian, 1 classical, 2 mid-p), sample size, 1 for the worst case.
+// Arguments: method (0 Bayesian, 1 classical, 2 mid-p), sample size, Shape.
 void BM_fast_table(benchmark::State& state)
 {
-    const auto frequency = state.range(2) ? half_on_one_score(state.range(1))
-                                          : bell_frequencies(state.range(1));
-    run_table(state, fast_engines[state.range(0)], frequency);
+    run_table(state, fast_engines[state.range(0)], table_frequencies(state.range(2), state.range(1)));
 }
 
 void BM_reference_table(benchmark::State& state)
 {
-    const auto frequency = state.range(2) ? half_on_one_score(state.range(1))
-                                          : bell_frequencies(state.range(1));
-    run_table(state, reference_engines[state.range(0)], frequency);
+    run_table(state, reference_engines[state.range(0)],
+              table_frequencies(state.range(2), state.range(1)));
+}
+
+// 200 engine calls, each meeting the target of one level at the midpoint p = r / 2^s
+// (bench_tables::near_tie_calls). Arguments: method, n, s.
+void BM_fast_near_ties(benchmark::State& state)
+{
+    const int method = state.range(0);
+    const auto calls = bench_tables::near_tie_calls(method, state.range(1), state.range(2), table_rows);
+    for (auto _ : state)
+        for (const bench_tables::EngineCall& call : calls) {
+            Extended lower, upper;
+            fast_engines[method](call.n, call.m, call.k, call.conf, lower, upper);
+            benchmark::DoNotOptimize(lower);
+            benchmark::DoNotOptimize(upper);
+        }
+}
+
+// What four cut-off probabilities per row add to a table: arguments n and Shape.
+void BM_cutoff_probabilities(benchmark::State& state)
+{
+    const auto frequency = table_frequencies(state.range(1), state.range(0));
+    const Extended n = state.range(0);
+    for (auto _ : state) {
+        long long below = 0;
+        for (long long k : frequency) {
+            for (Extended cutoff : {0.02L, 0.05L, 0.10L, 0.16L})
+                benchmark::DoNotOptimize(stats::Bayesian_cutoff_probability(n, below, k, cutoff));
+            below += k;
+        }
+    }
 }
 
 // Arguments of the tables up to n = 100,000, and of those at n = 999,999.
 void smaller_tables(benchmark::internal::Benchmark* bench)
 {
-    bench->ArgNames({"method", "n", "half"});
+    bench->ArgNames({"method", "n", "shape"});
     for (int method = 0; method < 3; ++method)
         for (long long n : {1000LL, 10000LL, 100000LL})
-            bench->Args({method, n, 0});
+            bench->Args({method, n, bell});
 }
 
 void largest_tables(benchmark::internal::Benchmark* bench)
 {
-    bench->ArgNames({"method", "n", "half"});
+    bench->ArgNames({"method", "n", "shape"});
     for (int method = 0; method < 3; ++method) {
-        bench->Args({method, 999999, 0});
-        bench->Args({method, 999999, 1});
+        bench->Args({method, 999999, bell});
+        bench->Args({method, 999999, half});
+        bench->Args({method, 999999, uniform});
     }
 }
 
@@ -116,6 +124,19 @@ BENCHMARK(BM_fast_table)
     ->Apply(largest_tables)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_cutoff_probabilities)
+    ->ArgNames({"n", "shape"})
+    ->ArgsProduct({{999999}, {bell, half, uniform}})
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_fast_near_ties)
+    ->ArgNames({"method", "n", "s"})
+    ->ArgsProduct({{0, 1, 2}, {2048}, {12}})
+    ->ArgsProduct({{0, 1, 2}, {983040}, {15}})
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
     ->ReportAggregatesOnly(true);
 // One table per repetition: the reference needs over a minute for one at n = 999,999, and
 // there a single repetition has to do.

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <exception>
 #include <iterator>
+#include <optional>
 
 #include "norms/batch_views.hpp"
 #include "norms/chart_model.hpp"
@@ -14,12 +16,41 @@
 #include "norms/version.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
+#include "stats/Bayes_Engines.hpp"
 #include "stats/number_format.hpp"
 
 namespace norms {
 namespace {
 
 const char* const method_names[] = {"bayesian", "classical", "mid-p"};
+
+// A --cutoff: the percentile rank as typed, and as a proportion.
+struct Cutoff {
+    std::string text;
+    Extended proportion;
+};
+
+// A percentile rank strictly between 0 and 100, with "." as the decimal point.
+std::optional<Cutoff> parse_cutoff(const std::string& text)
+{
+    Extended rank = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rank);
+    const Extended proportion = rank / 100;  // a rank of a few units of 1e-4950 vanishes here
+    if (error != std::errc() || end != text.data() + text.size() || !(proportion > 0 && rank < 100))
+        return std::nullopt;
+    return Cutoff{text, proportion};
+}
+
+// The posterior probability below each cut-off, as columns added to the table.
+std::vector<CsvColumn> cutoff_columns(const std::vector<Cutoff>& cutoffs, Extended n)
+{
+    std::vector<CsvColumn> columns;
+    for (const Cutoff& cutoff : cutoffs)
+        columns.push_back({"prob_below_" + cutoff.text, [n, p = cutoff.proportion](const NormsRow& row) {
+                               return stats::Bayesian_cutoff_probability(n, row.Below, row.Frequency, p);
+                           }});
+    return columns;
+}
 
 }  // namespace
 
@@ -50,11 +81,16 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
     BatchWorksheet worksheet;
     bool csv = false;
     std::string plot_path;
+    std::vector<Cutoff> cutoffs;
     bool options_ended = false;
     std::vector<std::string> operands;
     const auto usage = [&] {
         err << BatchUsage << '\n';
         return 2;
+    };
+    const auto refuse = [&](const std::string& reason) {
+        err << "vornak-batch: " << reason << '\n';
+        return usage();
     };
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -71,6 +107,11 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
             plot_path = arguments[++i];
             if (!ChartFormatOf(plot_path))
                 return usage();
+        } else if (argument == "--cutoff" && i + 1 < arguments.size()) {
+            const std::optional<Cutoff> cutoff = parse_cutoff(arguments[++i]);
+            if (!cutoff)
+                return refuse("--cutoff takes a percentile rank between 0 and 100, such as 2.5");
+            cutoffs.push_back(*cutoff);
         } else if (argument == "--notes" && i + 1 < arguments.size()) {
             worksheet.notes = SplitNotes(arguments[++i]);
         } else if (argument == "--method" && i + 1 < arguments.size()) {
@@ -81,6 +122,10 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
             return usage();
         }
     }
+    if (!cutoffs.empty() && worksheet.method != 0)
+        return refuse("--cutoff gives a posterior probability, which needs the Bayesian method");
+    if (!cutoffs.empty() && !csv)
+        return refuse("--cutoff adds columns to the table, which needs --csv");
     // A FILE of nothing but white space would be a silent cancel.
     if (operands.size() != 4 || IsBlankFileName(operands[3]))
         return usage();
@@ -109,7 +154,7 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
 
     errno = 0;
     if (csv) {
-        WriteNormsCsv(out, run);
+        WriteNormsCsv(out, run, cutoff_columns(cutoffs, run.sample_size));
     } else {
         for (const std::string& line : results.lines)
             out << line << '\n';

@@ -13,24 +13,38 @@ std::string csv_number(Extended x)
     return std::string(buffer, end);
 }
 
+void write_row(std::ostream& out, const NormsRow& row)
+{
+    out << csv_number(row.RawScore) << ',' << csv_number(row.Frequency) << ','
+        << csv_number(row.Below) << ',' << csv_number(row.PR) << ',' << csv_number(row.Lower95)
+        << ',' << csv_number(row.Upper95) << ',' << csv_number(row.Lower90) << ','
+        << csv_number(row.Upper90);
+}
+
 }  // namespace
 
 void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
                   std::string_view line_start)
 {
     for (int j = 0; j < row_count; ++j) {
-        const NormsRow& row = table[j];
-        out << line_start << csv_number(row.RawScore) << ',' << csv_number(row.Frequency) << ','
-            << csv_number(row.Below) << ',' << csv_number(row.PR) << ','
-            << csv_number(row.Lower95) << ',' << csv_number(row.Upper95) << ','
-            << csv_number(row.Lower90) << ',' << csv_number(row.Upper90) << '\n';
+        out << line_start;
+        write_row(out, table[j]);
+        out << '\n';
     }
 }
 
-void WriteNormsCsv(std::ostream& out, const NormsRun& run)
+void WriteNormsCsv(std::ostream& out, const NormsRun& run, const std::vector<CsvColumn>& added)
 {
-    out << CsvTableHeader << '\n';
-    WriteCsvRows(out, run.table, run.row_count);
+    out << CsvTableHeader;
+    for (const CsvColumn& column : added)
+        out << ',' << column.name;
+    out << '\n';
+    for (int j = 0; j < run.row_count; ++j) {
+        write_row(out, run.table[j]);
+        for (const CsvColumn& column : added)
+            out << ',' << csv_number(column.value(run.table[j]));
+        out << '\n';
+    }
 }
 
 std::string CsvField(std::string_view text)

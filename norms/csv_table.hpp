@@ -2,9 +2,11 @@
 // "%.17Lg" prints them in the C locale, whatever the user's locale.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "norms/compute_run.hpp"
 #include "norms/frequency_file.hpp"
@@ -18,9 +20,15 @@ inline constexpr const char* CsvTableHeader =
 void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
                   std::string_view line_start = {});
 
-// The run's table as CSV: the header line, then one line per row; "." as the decimal point and LF
-// line ends whatever the user's settings.
-void WriteNormsCsv(std::ostream& out, const NormsRun& run);
+// A column added after the table's own: its header name and its value in each row.
+struct CsvColumn {
+    std::string name;
+    std::function<Extended(const NormsRow&)> value;
+};
+
+// The run's table as CSV: the header line, then one line per row, each with the added columns
+// last; "." as the decimal point and LF line ends whatever the user's settings.
+void WriteNormsCsv(std::ostream& out, const NormsRun& run, const std::vector<CsvColumn>& added = {});
 
 // A field as it stands in a CSV line: quoted, with its quotes doubled, only where it holds the
 // delimiter, a quote, a line end or an outer blank.

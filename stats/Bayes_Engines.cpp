@@ -1,34 +1,75 @@
 #include "stats/Bayes_Engines.hpp"
 
+#include "stats/beta_line_closed_form.hpp"
 #include "stats/beta_mixture.hpp"
+#include "stats/interval_engines.hpp"
 #include "stats/interval_search.hpp"
 
 namespace stats {
 
 // Every mixture below runs over the cases j = 0 … K of one row, and the shapes of its terms
-// move along a line as j grows, so each is the sum of one BetaLine, divided by the k + 1
-// cases. Only the classical method's certain term for nobody below and its top term with
-// the second shape lifted from 0 to 1 stand off the line.
+// move along a line as j grows, so each is the sum of one line, divided by the k + 1 cases.
+// Only the classical method's certain term for nobody below and its top term with the second
+// shape lifted from 0 to 1 stand off the line.
+//
+// Each limit takes its bisection steps as the term-by-term sum over the cases would: the fast
+// line sum decides a step unless it lies within its error bound of the target, and then the
+// term-by-term sum, evaluated as cheaply as it can be without changing it, decides.
+
+namespace {
+
+// Bound on |fast mixture - term-by-term mixture| for a mixture of one line over k + 1 cases:
+// the line's bound, again for the end terms that the mid-p mixture weighs once more, and one
+// rounding for each addition and division of the term-by-term sum.
+Extended mixture_error_bound(const BetaLineSum& line, Extended k)
+{
+    return 2 * line.error_bound / (k + 1) + (k + 8) * 0x1p-64L;
+}
+
+// Case j: the posterior of a proportion after x = m + j of n fell below, prior beta(½, ½).
+template <class Line>
+Line posterior_line(tBeta_distribution& beta, Extended n, Extended m, Extended k)
+{
+    return Line(beta, m + 0.5L, (n - m) + 0.5L, last_case(k));
+}
+
+}  // namespace
 
 Extended PR_point_estimate(Extended n, Extended m, Extended k)
 {
     return ((k * 0.5L) + m) / n * 100;
 }
 
-void Bayesian_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
-                          Extended& upper)
+template <class FastLine>
+void bayesian_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                       Extended& upper)
 {
     const TargetLevels levels = target_levels(conf);
     tBeta_distribution beta(0.5L, 0.5L);
-    // Case j: the posterior of a proportion after x = m + j of n fell below, prior beta(½, ½).
-    BetaLine posteriors(beta, m + 0.5L, (n - m) + 0.5L, last_case(k));
-    const auto posterior_mixture = [&](Extended p) { return posteriors.sum(p).total / (k + 1); };
-    lower = bisect(levels.lower_tail, posterior_mixture);
-    upper = bisect(levels.upper_target, posterior_mixture);
+    BetaLine posteriors = posterior_line<BetaLine>(beta, n, m, k);
+    FastLine fast_posteriors = posterior_line<FastLine>(beta, n, m, k);
+    const auto fast = [&](Extended p) {
+        const BetaLineSum line = fast_posteriors.sum(p);
+        return BoundedSum{line.total / (k + 1), mixture_error_bound(line, k)};
+    };
+    const auto term_by_term = [&](Extended p) {
+        Extended sum = 0;
+        posteriors.add_terms(p, 0, last_case(k), k + 1, sum);
+        return sum;
+    };
+    lower = bisect_as_term_by_term(levels.lower_tail, fast, term_by_term);
+    upper = bisect_as_term_by_term(levels.upper_target, fast, term_by_term);
 }
 
-void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
-                           Extended& upper)
+Extended Bayesian_cutoff_probability(Extended n, Extended m, Extended k, Extended cutoff)
+{
+    tBeta_distribution beta(0.5L, 0.5L);
+    return posterior_line<BetaLineClosedForm>(beta, n, m, k).sum(cutoff).total / (k + 1);
+}
+
+template <class FastLine>
+void classical_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                        Extended& upper)
 {
     lower = 0;
     upper = 0;
@@ -43,10 +84,21 @@ void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ex
         // P(at least x successes) for x = m + j. It is certain for x = 0, which leaves the line
         // to start at x = 1 when m = 0.
         const long long certain_cases = m == 0 ? 1 : 0;
-        BetaLine tails(beta, m + certain_cases, (n - m) + 1 - certain_cases, last_j - certain_cases);
-        lower = bisect(levels.lower_tail, [&](Extended p) {
-            return (certain_cases + tails.sum(p).total) / (k + 1);
-        });
+        const long long line_last = last_j - certain_cases;
+        BetaLine tails(beta, m + certain_cases, (n - m) + 1 - certain_cases, line_last);
+        FastLine fast_tails(beta, m + certain_cases, (n - m) + 1 - certain_cases, line_last);
+        const auto fast = [&](Extended p) {
+            const BetaLineSum line = fast_tails.sum(p);
+            return BoundedSum{(certain_cases + line.total) / (k + 1), mixture_error_bound(line, k)};
+        };
+        const auto term_by_term = [&](Extended p) {
+            Extended sum = 0;
+            if (certain_cases)
+                sum += Extended(1) / (k + 1);
+            tails.add_terms(p, 0, line_last, k + 1, sum);
+            return sum;
+        };
+        lower = bisect_as_term_by_term(levels.lower_tail, fast, term_by_term);
     }
 
     if (ends.upper_is_one) {
@@ -55,16 +107,28 @@ void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ex
         // P(at least x + 1 successes); at x = n the second shape is lifted from 0 to 1, which
         // takes that case off the line.
         const bool reaches_top = n - (m + last_j) == 0;
-        BetaLine tails(beta, m + 1, n - m, reaches_top ? last_j - 1 : last_j);
-        upper = bisect(levels.upper_target, [&](Extended p) {
+        const long long line_last = reaches_top ? last_j - 1 : last_j;
+        BetaLine tails(beta, m + 1, n - m, line_last);
+        FastLine fast_tails(beta, m + 1, n - m, line_last);
+        const auto fast = [&](Extended p) {
             const Extended top = reaches_top ? beta_cdf(beta, n + 1, 1, p) : 0;
-            return (tails.sum(p).total + top) / (k + 1);
-        });
+            const BetaLineSum line = fast_tails.sum(p);
+            return BoundedSum{(line.total + top) / (k + 1), mixture_error_bound(line, k)};
+        };
+        const auto term_by_term = [&](Extended p) {
+            Extended sum = 0;
+            tails.add_terms(p, 0, line_last, k + 1, sum);
+            if (reaches_top)
+                sum += beta_cdf(beta, n + 1, 1, p) / (k + 1);
+            return sum;
+        };
+        upper = bisect_as_term_by_term(levels.upper_target, fast, term_by_term);
     }
 }
 
-void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
-                      Extended& upper)
+template <class FastLine>
+void mid_p_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                    Extended& upper)
 {
     lower = 0;
     upper = 0;
@@ -81,14 +145,50 @@ void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extende
     const long long last_j = at_top ? last_case(k) : last_case(k) + 1;
     const Extended first_weight = at_bottom ? 0.5L : -0.5L;
     const Extended last_weight = at_top ? 0.5L : -0.5L;
-    BetaLine tails(beta, m + first_j, (n - m) + 1 - first_j, last_j - first_j);
-    const auto mid_tails = [&](Extended p) {
-        const BetaLineSum line = tails.sum(p);
-        return (line.total + first_weight * line.first_term + last_weight * line.last_term) /
-               (k + 1);
+    const long long line_last = last_j - first_j;
+    BetaLine tails(beta, m + first_j, (n - m) + 1 - first_j, line_last);
+    FastLine fast_tails(beta, m + first_j, (n - m) + 1 - first_j, line_last);
+    const auto fast = [&](Extended p) {
+        const BetaLineSum line = fast_tails.sum(p);
+        return BoundedSum{
+            (line.total + first_weight * line.first_term + last_weight * line.last_term) / (k + 1),
+            mixture_error_bound(line, k)};
     };
-    lower = bisect(levels.lower_tail, mid_tails);
-    upper = bisect(levels.upper_target, mid_tails);
+    // Half of each end tail, whole tails between; a replaced end tail is also the line's end,
+    // so it comes once as a half and once whole.
+    const auto term_by_term = [&](Extended p) {
+        Extended sum = 0.5L * tails.term(p, 0) / (k + 1);
+        tails.add_terms(p, 1 - first_j, last_case(k) - first_j, k + 1, sum);
+        sum += 0.5L * tails.term(p, line_last) / (k + 1);
+        return sum;
+    };
+    lower = bisect_as_term_by_term(levels.lower_tail, fast, term_by_term);
+    upper = bisect_as_term_by_term(levels.upper_target, fast, term_by_term);
+}
+
+template void bayesian_interval<BetaLine>(Extended, Extended, Extended, Extended, Extended&,
+                                          Extended&);
+template void classical_interval<BetaLine>(Extended, Extended, Extended, Extended, Extended&,
+                                           Extended&);
+template void mid_p_interval<BetaLine>(Extended, Extended, Extended, Extended, Extended&,
+                                       Extended&);
+
+void Bayesian_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                          Extended& upper)
+{
+    bayesian_interval<BetaLineClosedForm>(n, m, k, conf, lower, upper);
+}
+
+void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                           Extended& upper)
+{
+    classical_interval<BetaLineClosedForm>(n, m, k, conf, lower, upper);
+}
+
+void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                      Extended& upper)
+{
+    mid_p_interval<BetaLineClosedForm>(n, m, k, conf, lower, upper);
 }
 
 }  // namespace stats

@@ -19,6 +19,11 @@ Extended PR_point_estimate(Extended n, Extended m, Extended k);
 // Posterior limits under a beta(0.5, 0.5) prior.
 void Bayesian_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
                           Extended& upper);
+// Posterior probability that the percentile rank, as a proportion, lies below `cutoff`
+// (0 < cutoff < 1): the mixture whose 2.5% and 97.5% points are the 95% limits above, at
+// the cut-off, summed the same way.
+Extended Bayesian_cutoff_probability(Extended n, Extended m, Extended k, Extended cutoff);
+
 // Limits from binomial tails; with k = 0 these are the Clopper–Pearson limits.
 void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
                            Extended& upper);

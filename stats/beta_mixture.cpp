@@ -1,25 +1,87 @@
 #include "stats/beta_mixture.hpp"
 
+#include "stats/incomplete_beta_large.hpp"
+
 #include <algorithm>
 #include <cmath>
 
 namespace stats {
 namespace {
 
+// Error bounds, u = 2^-64 being the unit roundoff of Extended.
+//
+// A term t_j as incomplete_beta evaluates it is front · fraction, or 1 minus that, where
+// front = exp(E) and E = ln Γ(a + b) - ln Γ(a) - ln Γ(b) + a ln p + b ln(1 - p). Call the
+// product its tail y_j; what it computes deviates from the true tail by at most ε_term · y_j,
+// and the subtraction from 1 adds u:
+//   - log_gamma's own error is at most 1.1e-10 for every argument from 0.5 up (largest near
+//     28, tested against an independent log-gamma); three of them enter E;
+//   - the continued fraction stops once a step changes it by less than `tolerance` relative;
+//     what the steps after that would still add is at most a few such steps, bounded by
+//     4 · tolerance (tested over shapes up to 10^6);
+//   - rounding: each piece of E is exact to a few units in the last place of its magnitude,
+//     so E is off by at most 8 u · M, M bounding the sum of the pieces' magnitudes.
+// That gives ε_term = 3.3e-10 + 4 · tolerance + 8 u M.
+//
+// The walk evaluates its start term with beta_density_factor, whose logarithm is written so
+// that nothing cancels, and the continued fraction run to the last bit: relative error a few u
+// times the distance p (a + b) - a plus 64 u, well inside 8 u M. Each step carries the same from
+// its logarithm, and each product of the recurrence one u more per term walked, so the walked
+// terms are off by at most the start's error plus 8 u M + 3 u W for W terms walked, plus the
+// negligible step left out at each end.
+constexpr Extended unit_roundoff = 0x1p-64L;
+constexpr Extended log_gamma_error = 1.1e-10L;
+constexpr Extended fraction_error = 4 * tolerance;
+
 // A walk stops once the steps still ahead of it add up to less than this; every term beyond
 // is then within this distance of the last term walked, far below the accuracy of the term
 // evaluated in full.
 constexpr Extended negligible_step = 1e-20L;
 
-// I_p(a, b) - I_p(a + 1, b - 1), through logarithms: for large shapes the factors overflow
-// and underflow long before their product does.
-Extended step_after(Extended p, Extended a, Extended b)
+// Bound on the summed magnitudes of the pieces of E for any term of a line with a + b = s.
+Extended exponent_magnitude(Extended p, Extended s)
 {
-    return std::exp(std::lgamma(a + b) - std::lgamma(a + 1) - std::lgamma(b) + a * std::log(p) +
-                    (b - 1) * std::log1p(-p));
+    return s * (3 * std::log(s) + std::max(-std::log(p), -std::log1p(-p))) + 3;
+}
+
+// The continued fraction of incomplete_beta, run until a step changes it by no more than
+// rounding does (it reaches that within about 1,100 steps for shapes up to 10^6).
+Extended converged_fraction(Extended x, Extended a, Extended b)
+{
+    return beta_continued_fraction(x, a, b, 0x1p-62L);
+}
+
+struct Tails {
+    Extended lower;  // I_p(a, b)
+    Extended upper;  // 1 - I_p(a, b)
+};
+
+// Both tails of beta(a, b) at p, each to nearly full precision, given
+// front = beta_density_factor(p, a, b). The branch is that of incomplete_beta, so that the tail
+// computed first is the one incomplete_beta computes.
+Tails accurate_tails(Extended p, Extended a, Extended b, Extended front)
+{
+    if (p < (a + 1) / (a + b + 2)) {
+        const Extended lower = front * converged_fraction(p, a, b) / a;
+        return {lower, 1 - lower};
+    }
+    const Extended upper = front * converged_fraction(1 - p, b, a) / b;
+    return {1 - upper, upper};
+}
+
+// True when incomplete_beta certainly gives exactly 1 for I_p(a, b): it computes 1 minus the
+// upper tail, and a tail of at most 2^-66, off by far less than a factor 2, rounds away.
+bool certainly_one(Extended p, Extended a, Extended b)
+{
+    return !(p < (a + 1) / (a + b + 2)) && accurate_tails(p, a, b, beta_density_factor(p, a, b)).upper <= 0x1p-66L;
 }
 
 }  // namespace
+
+Extended incomplete_beta_tail_error(Extended p, Extended shape_sum)
+{
+    return 3 * log_gamma_error + fraction_error + 8 * unit_roundoff * exponent_magnitude(p, shape_sum);
+}
 
 BetaLine::BetaLine(tBeta_distribution& beta, Extended a, Extended b, long long last)
     : beta(beta), a(a), b(b), last(last)
@@ -30,14 +92,20 @@ BetaLine::BetaLine(tBeta_distribution& beta, Extended a, Extended b, long long l
     beta.set_parameters(a + last, b - last, 0);
 }
 
+Extended BetaLine::term(Extended p, long long j)
+{
+    beta.set_parameters(a + j, b - j, 0);
+    return beta.cdf(p);
+}
+
 BetaLineSum BetaLine::sum(Extended p)
 {
     if (last < 0)
-        return {0, 0, 0};
+        return {0, 0, 0, 0};
     if (last == 0) {
-        beta.set_parameters(a, b, 0);
-        const Extended term = beta.cdf(p);
-        return {term, term, term};
+        const Tails only = accurate_tails(p, a, b, beta_density_factor(p, a, b));
+        const Extended tail = p < (a + 1) / (a + b + 2) ? only.lower : only.upper;
+        return {only.lower, only.lower, only.lower, error_bound(p, tail, 1, 0)};
     }
 
     // Step j, from term j to term j + 1, is largest where the mean (a + j) / (a + b - 1) of
@@ -45,9 +113,10 @@ BetaLineSum BetaLine::sum(Extended p)
     // far the line reaches into either tail.
     const Extended centre = std::clamp(p * (a + b - 1) - a, Extended{0}, Extended(last - 1));
     const long long start = std::llround(centre);
-    beta.set_parameters(a + start, b - start, 0);
-    const Extended start_term = beta.cdf(p);
-    const Extended start_step = step_after(p, a + start, b - start);
+    // The step from the start, I_p(a, b) - I_p(a + 1, b - 1), is front / (a (1 - p)).
+    const Extended start_front = beta_density_factor(p, a + start, b - start);
+    const Extended start_term = accurate_tails(p, a + start, b - start, start_front).lower;
+    const Extended start_step = start_front / ((a + start) * (1 - p));
     const Extended odds = p / (1 - p);
 
     // Upwards the terms fall towards 0. `step` is term j minus term j + 1; each step is the
@@ -68,6 +137,8 @@ BetaLineSum BetaLine::sum(Extended p)
     }
     total += Extended(last - j) * term;
     const Extended last_term = term;
+    const Extended above_start = total - start_term;
+    long long walked = j - start;
 
     // Downwards the terms rise towards 1, by steps that shrink likewise.
     term = start_term;
@@ -83,7 +154,57 @@ BetaLineSum BetaLine::sum(Extended p)
         --j;
     }
     total += Extended(j) * term;
-    return {total, term, last_term};
+    const Extended below_start = total - above_start - start_term;
+    walked += start - j;
+
+    // incomplete_beta computes the lower tail of a term with p below about its mean and the
+    // upper tail of the others. The means pass p within two terms of the start, so the tails
+    // it computes add up to at most the lower tails above the start, the upper tails below
+    // it, and 1 for each of the five terms around it.
+    const Extended tails =
+        std::min(Extended(last + 1), above_start + (Extended(start) - below_start) + 5);
+
+    return {total, term, last_term, error_bound(p, tails, last + 1, walked)};
+}
+
+Extended BetaLine::error_bound(Extended p, Extended tails, long long terms, long long walked) const
+{
+    const Extended u = unit_roundoff;
+    const Extended magnitude_error = 8 * u * exponent_magnitude(p, a + b);
+    const Extended term_error = incomplete_beta_tail_error(p, a + b);
+    const Extended walk_error =
+        2 * magnitude_error + 4 * u * Extended(walked) + 66 * u + 2 * negligible_step;
+    return term_error * tails + Extended(terms) * walk_error;
+}
+
+void BetaLine::add_terms(Extended p, long long from, long long to, Extended divisor, Extended& sum)
+{
+    // A leading run of terms comes out as exactly 1; their upper tails grow with j, so the
+    // run's end is found by halving.
+    long long evaluated_from = from;
+    if (from <= to && certainly_one(p, a + from, b - from)) {
+        long long one = from;
+        long long not_one = to + 1;
+        while (not_one - one > 1) {
+            const long long mid = one + (not_one - one) / 2;
+            (certainly_one(p, a + mid, b - mid) ? one : not_one) = mid;
+        }
+        evaluated_from = one + 1;
+    }
+    const Extended share_of_one = Extended(1) / divisor;
+    for (long long j = from; j < evaluated_from; ++j)
+        sum += share_of_one;
+
+    // The terms fall with j, and each evaluated one is within a factor 1 ± 1e-9 of its true
+    // value, so no later one exceeds twice the last. Once that is below a quarter of the
+    // sum's last place, adding them all leaves the sum as it is.
+    for (long long j = evaluated_from; j <= to; ++j) {
+        const Extended t = term(p, j);
+        sum += t / divisor;
+        const Extended quarter_place = sum > 0 ? std::ldexp(Extended(1), std::ilogb(sum) - 65) : 0;
+        if (2 * t / divisor <= quarter_place)
+            break;
+    }
 }
 
 }  // namespace stats

@@ -11,7 +11,14 @@ struct BetaLineSum {
     Extended total;       // the terms j = 0 … last added up
     Extended first_term;  // j = 0
     Extended last_term;   // j = last
+    // Bound on |total - Σ_j t_j|, where t_j is term j as incomplete_beta evaluates it on its
+    // own; it covers both the error of this sum and that of every t_j.
+    Extended error_bound;
 };
+
+// Bound on the relative error of the tail that incomplete_beta computes for I_p(a, b) with
+// a + b = shape_sum, against the true tail.
+Extended incomplete_beta_tail_error(Extended p, Extended shape_sum);
 
 class BetaLine {
 public:
@@ -25,10 +32,22 @@ public:
     //     I_p(a + 1, b - 1) = I_p(a, b) - Γ(a + b) / (Γ(a + 1) Γ(b)) · p^a (1 - p)^(b - 1),
     // walking up and down from there until the steps still ahead are too small to count.
     // The cost therefore grows with the spread of beta(a, b), about √(a + b), and not with
-    // the number of terms. Re-shapes `beta`; requires 0 < p < 1.
+    // the number of terms. Requires 0 < p < 1.
     BetaLineSum sum(Extended p);
 
+    // Term j as incomplete_beta evaluates it, through `beta`.
+    Extended term(Extended p, long long j);
+
+    // sum += t_j / divisor for j = from … to in this order, with t_j as term() gives it: the
+    // same rounded result as evaluating every term, but terms that cannot change it are not
+    // evaluated. Requires 0 <= from and to <= last.
+    void add_terms(Extended p, long long from, long long to, Extended divisor, Extended& sum);
+
 private:
+    // Bound on |sum - Σ_j t_j| for `terms` terms whose computed tails add up to at most
+    // `tails`, `walked` of them reached by the walk.
+    Extended error_bound(Extended p, Extended tails, long long terms, long long walked) const;
+
     tBeta_distribution& beta;
     Extended a;
     Extended b;

@@ -36,6 +36,8 @@ Extended log_gamma(Extended x);
 // operation, division by zero or overflow inside it gives 1.
 Extended incomplete_beta(Extended x, Extended a, Extended b);
 Extended beta_continued_fraction(Extended x, Extended a, Extended b);
+// The same, run until a step changes it by less than relative_change times its value.
+Extended beta_continued_fraction(Extended x, Extended a, Extended b, Extended relative_change);
 
 bool nearly_equal(Extended a, Extended b);
 bool is_whole_number(Extended x);

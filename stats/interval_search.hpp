@@ -43,6 +43,24 @@ Extended bisect(Extended target, Sum sum)
     return (lo + hi) / 2;
 }
 
+// A fast sum with a bound on how far it may lie from the term-by-term sum of the same terms.
+struct BoundedSum {
+    Extended value;
+    Extended error_bound;
+};
+
+// The bisection of `bisect`, taking every step as the term-by-term sum would. Where the fast
+// sum lies farther from the target than its error bound, both sums fall on the same side of
+// it; only where it lies nearer is the term-by-term sum evaluated.
+template <class FastSum, class TermByTermSum>
+Extended bisect_as_term_by_term(Extended target, FastSum fast, TermByTermSum term_by_term)
+{
+    return bisect(target, [&](Extended p) {
+        const BoundedSum sum = fast(p);
+        return std::fabs(sum.value - target) > sum.error_bound ? sum.value : term_by_term(p);
+    });
+}
+
 // The beta distribution function at p, after re-shaping the one object an engine owns.
 inline Extended beta_cdf(tBeta_distribution& beta, Extended a, Extended b, Extended p)
 {

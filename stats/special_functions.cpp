@@ -24,6 +24,11 @@ Extended log_gamma(Extended x)
 
 Extended beta_continued_fraction(Extended x, Extended a, Extended b)
 {
+    return beta_continued_fraction(x, a, b, tolerance);
+}
+
+Extended beta_continued_fraction(Extended x, Extended a, Extended b, Extended relative_change)
+{
     const Extended qab = a + b;
     const Extended qap = a + 1;
     const Extended qam = a - 1;
@@ -44,7 +49,7 @@ Extended beta_continued_fraction(Extended x, Extended a, Extended b)
         bm = bp / bpp;
         az = app / bpp;
         bz = 1;
-        if (std::fabs(az - aold) < tolerance * std::fabs(az))
+        if (std::fabs(az - aold) < relative_change * std::fabs(az))
             return az;
         // A NaN never satisfies the test above; without this the loop would never end.
         if (std::isnan(az))

@@ -1,10 +1,13 @@
 #include "stats/Bayes_Engines.hpp"
+#include "stats/interval_search.hpp"
 #include "stats/number_format.hpp"
 
 #include <boost/math/special_functions/beta.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <string>
 
 using namespace stats;
@@ -49,6 +52,15 @@ TEST(PointEstimate, CountsHalfOfTheTies)
     EXPECT_NEAR(PR_point_estimate(3, 2, 1), 500.0L / 6, 1e-15L);
     EXPECT_EQ(PR_point_estimate(100, 0, 0), 0);
     EXPECT_EQ(PR_point_estimate(100, 100, 0), 100);
+    // The quotient is scaled last: 1.5 / 5 rounds below 0.3, and times 100 that rounds to one
+    // unit in the last place above 30, where 150 / 5 would be 30 exactly.
+    EXPECT_EQ(PR_point_estimate(5, 1, 1), std::nextafter(30.0L, 100.0L));
+}
+
+// A sum that meets the target exactly at a midpoint moves the limit up past it.
+TEST(Intervals, BisectionStepsUpWhereTheSumEqualsTheTarget)
+{
+    EXPECT_EQ(bisect(0.25L, [](Extended p) { return p; }), 0.25L + resolution);
 }
 
 TEST(Intervals, KnownRowsPrintAsPublished)
@@ -156,4 +168,67 @@ TEST(Intervals, BrokenCountsRaiseFromTheDistribution)
         Extended lower, upper;
         EXPECT_THROW(engine(10, 8, 5, 95, lower, upper), EArgumentError);
     }
+}
+
+// The posterior probability below a cut-off is the Bayesian mixture at the cut-off: the
+// Jeffreys posterior itself without ties, an average of its shifts with them.
+TEST(CutoffProbability, IsTheMixtureOfJeffreysPosteriors)
+{
+    // Boost's terms are accurate to a few units in the last place; the sum of up to 2,000 of
+    // them stays far inside 1e-12.
+    constexpr Extended accuracy = 1e-12L;
+    const auto mixture = [](Extended n, Extended m, Extended k, Extended c) {
+        Extended sum = 0;
+        for (Extended j = 0; j <= k; ++j)
+            sum += boost::math::ibeta(m + j + 0.5L, n - m - j + 0.5L, c);
+        return sum / (k + 1);
+    };
+    struct Row {
+        Extended n, m, k, c;
+    };
+    const Row rows[] = {
+        {3, 0, 0, 0.05L},         {250, 10, 0, 0.05L},        {999999, 31234, 0, 0.0313L},
+        {250, 10, 5, 0.05L},      {250, 0, 30, 0.02L},        {4200, 4100, 100, 0.98L},
+        {999999, 0, 2000, 0.001L}, {999999, 499000, 2000, 0.5L}, {999999, 998000, 1999, 0.9985L},
+        {857404, 680645, 762, 0.793901L},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "n " << double(row.n) << ", m " << double(row.m)
+                                        << ", k " << double(row.k));
+        EXPECT_NEAR(Bayesian_cutoff_probability(row.n, row.m, row.k, row.c),
+                    mixture(row.n, row.m, row.k, row.c), accuracy);
+    }
+    // A row in the middle of a symmetric table has half its posterior below its own rank.
+    EXPECT_NEAR(Bayesian_cutoff_probability(999999, 449999, 100001, 0.5L), 0.5L, accuracy);
+    EXPECT_NEAR(Bayesian_cutoff_probability(100, 45, 10, 0.5L), 0.5L, accuracy);
+}
+
+// Where the probability below a cut-off lies clearly under 2.5%, the 95% lower limit cannot
+// lie below the cut-off by more than the bisection's resolution; likewise above 97.5% for the
+// upper limit. Cut-offs a few steps around each limit make the relation tight.
+TEST(CutoffProbability, AgreesWithTheBayesianLimits)
+{
+    std::mt19937_64 random(16);
+    int tested = 0;
+    for (int i = 0; i < 200; ++i) {
+        const Extended n = std::uniform_int_distribution<long long>(3, 999999)(random);
+        const Extended k =
+            std::uniform_int_distribution<long long>(0, std::min<long long>(n, 300))(random);
+        const Extended m = std::uniform_int_distribution<long long>(0, n - k)(random);
+        Extended lower, upper;
+        Bayesian_PR_interval(n, m, k, 95, lower, upper);
+        for (int d = -3; d <= 3; ++d) {
+            const Extended below_lower = lower + d * resolution;
+            const Extended below_upper = upper + d * resolution;
+            if (below_lower > 0 && Bayesian_cutoff_probability(n, m, k, below_lower) < 0.025L - 1e-9L) {
+                ++tested;
+                EXPECT_GE(lower, below_lower - 2 * resolution) << double(n) << " " << double(m);
+            }
+            if (below_upper < 1 && Bayesian_cutoff_probability(n, m, k, below_upper) > 0.975L + 1e-9L) {
+                ++tested;
+                EXPECT_LE(upper, below_upper + 2 * resolution) << double(n) << " " << double(m);
+            }
+        }
+    }
+    EXPECT_GT(tested, 400);
 }

@@ -188,3 +188,44 @@ TEST(VornakBatch, PlotWritesThePictureBesideTheNormalOutput)
     EXPECT_EQ(unwritable.err, "File not found.\n");
     EXPECT_EQ(unwritable.out, "");
 }
+
+TEST(VornakBatch, CutoffsAddPosteriorProbabilitiesToTheTable)
+{
+    const std::string path = write_temp_file("classical.txt", classical_n3_file);
+    const Outcome table = batch({"--csv", "--cutoff", "50", "--cutoff", "2.50", "0", "4", "3", path});
+    EXPECT_EQ(table.status, 0);
+    EXPECT_TRUE(table.out.starts_with("raw_score,frequency,below,pr,lower95,upper95,lower90,"
+                                      "upper90,prob_below_50,prob_below_2.50\n"))
+        << table.out;
+    // At the middle score the two cases' posteriors mirror each other about 1/2, so half of
+    // the mixture lies below it.
+    EXPECT_NE(table.out.find("\n2,1,1,50,0.0608367919921875,0.9391632080078125,0.0973052978515625,"
+                             "0.9026947021484375,0.5,"),
+              std::string::npos)
+        << table.out;
+
+    const std::string needs_bayesian =
+        "vornak-batch: --cutoff gives a posterior probability, which needs the Bayesian method\n";
+    const std::string needs_csv = "vornak-batch: --cutoff adds columns to the table, which needs --csv\n";
+    const std::string bad_rank =
+        "vornak-batch: --cutoff takes a percentile rank between 0 and 100, such as 2.5\n";
+    const struct {
+        std::vector<std::string> arguments;
+        std::string err;
+    } refusals[] = {
+        {{"--csv", "--method", "classical", "--cutoff", "5", "0", "4", "3", path}, needs_bayesian},
+        {{"--cutoff", "5", "--csv", "--method", "mid-p", "0", "4", "3", path}, needs_bayesian},
+        {{"--cutoff", "5", "0", "4", "3", path}, needs_csv},
+        {{"--csv", "--cutoff", "0", "0", "4", "3", path}, bad_rank},
+        {{"--csv", "--cutoff", "100", "0", "4", "3", path}, bad_rank},
+        {{"--csv", "--cutoff", "2,5", "0", "4", "3", path}, bad_rank},
+        {{"--csv", "--cutoff", "nan", "0", "4", "3", path}, bad_rank},
+        {{"--csv", "--cutoff", " 5", "0", "4", "3", path}, bad_rank},
+    };
+    for (const auto& refusal : refusals) {
+        const Outcome outcome = batch(refusal.arguments);
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_EQ(outcome.err, refusal.err + BatchUsage + "\n");
+        EXPECT_EQ(outcome.out, "");
+    }
+}

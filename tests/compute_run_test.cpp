@@ -177,6 +177,17 @@ TEST(ComputeRun, FailuresPropagateAndLeaveTheWindowsAsTheyWere)
     EXPECT_THROW(unsaved.compute(), platform::Failure);
     EXPECT_TRUE(unsaved.desktop.dialogs_seen.empty());
 
+    // Both ends beyond the largest double leave no number of raw scores at all.
+    const std::string huge(400, '9');
+    Session endless(huge, huge, "3");
+    try {
+        endless.compute();
+        ADD_FAILURE() << "no failure";
+    } catch (const platform::Failure& failure) {
+        EXPECT_STREQ(failure.what(), "Invalid floating point operation");
+    }
+    EXPECT_TRUE(endless.desktop.dialogs_seen.empty());
+
     Session bad_number("0", "4", "3");
     EXPECT_THROW(bad_number.compute(write_temp_file("header.txt", "raw freq\n0 0\n")),
                  platform::Failure);

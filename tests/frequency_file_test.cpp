@@ -137,6 +137,10 @@ TEST(FrequencyFile, Message3WhenTheFirstRawScoreIsNotTheMinimum)
     EXPECT_EQ(message_of("5 3\n6 5\n7 2\n", 0, 2, 10),
               " The first entry in column one of the data file ( 5) does not match the value you "
               "entered as the minimum raw score on the form (  0). Check your data and re-run. ");
+    // In a one-row table the only row is also the last; the first-row check comes first.
+    EXPECT_EQ(message_of("5 3\n", 4, 4, 3),
+              " The first entry in column one of the data file ( 5) does not match the value you "
+              "entered as the minimum raw score on the form (  4). Check your data and re-run. ");
 }
 
 TEST(FrequencyFile, Message4WhenTheFileDoesNotEndAtTheMaximum)

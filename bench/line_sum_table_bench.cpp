@@ -1,0 +1,81 @@
+// Whole 200-row tables at n = 999,999, both confidence levels per row, through the engines
+// with each of the two fast line sums: the closed form that the program uses and the line
+// walk. Both give the term-by-term limits, so only the time differs. A fourth table of rows
+// built to meet a target at a bisection midpoint measures the steps that the term-by-term sum
+// has to decide.
+#include "norms_tables.hpp"
+#include "stats/Bayes_Engines.hpp"
+#include "stats/beta_mixture.hpp"
+#include "stats/interval_engines.hpp"
+
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+namespace {
+
+using stats::Extended;
+using Engine = void (*)(Extended, Extended, Extended, Extended, Extended&, Extended&);
+
+const Engine closed_form_engines[] = {stats::Bayesian_PR_interval, stats::Classical_PR_interval,
+                                      stats::MidP_PR_interval};
+const Engine walk_engines[] = {stats::bayesian_interval<stats::BetaLine>,
+                               stats::classical_interval<stats::BetaLine>,
+                               stats::mid_p_interval<stats::BetaLine>};
+
+enum Table { uniform, bell, half, near_ties };
+
+using Row = bench_tables::EngineCall;
+
+// A norms table: every raw score in turn, each at both levels.
+std::vector<Row> norms_table(const std::vector<long long>& frequency)
+{
+    long long n = 0;
+    for (long long f : frequency)
+        n += f;
+    std::vector<Row> rows;
+    long long below = 0;
+    for (long long k : frequency) {
+        rows.push_back({Extended(n), Extended(below), Extended(k), 95});
+        rows.push_back({Extended(n), Extended(below), Extended(k), 90});
+        below += k;
+    }
+    return rows;
+}
+
+std::vector<Row> table_rows(Table table, int method)
+{
+    constexpr long long n = 999999;
+    switch (table) {
+    case uniform: return norms_table(bench_tables::uniform_frequencies(n));
+    case bell: return norms_table(bench_tables::bell_frequencies(n));
+    case half: return norms_table(bench_tables::half_on_one_score(n));
+    // As many calls as a norms table makes, each with one near tie, at n = 30 · 2^15.
+    default: return bench_tables::near_tie_calls(method, 30 * 32768, 15, 2 * bench_tables::table_rows);
+    }
+}
+
+// Arguments: table, method (0 Bayesian, 1 classical, 2 mid-p), 1 for the closed form or 0 for
+// the walk.
+void BM_table(benchmark::State& state)
+{
+    const int method = state.range(1);
+    const std::vector<Row> rows = table_rows(static_cast<Table>(state.range(0)), method);
+    const Engine engine = (state.range(2) ? closed_form_engines : walk_engines)[method];
+    for (auto _ : state)
+        for (const Row& row : rows) {
+            Extended lower, upper;
+            engine(row.n, row.m, row.k, row.conf, lower, upper);
+            benchmark::DoNotOptimize(lower);
+            benchmark::DoNotOptimize(upper);
+        }
+}
+
+}  // namespace
+
+BENCHMARK(BM_table)
+    ->ArgNames({"table", "method", "closed"})
+    ->ArgsProduct({{uniform, bell, half, near_ties}, {0, 1, 2}, {1, 0}})
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
