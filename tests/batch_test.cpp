@@ -11,28 +11,12 @@
 #include <gtest/gtest.h>
 
 #include "norms/compute_run.hpp"
+#include "tests/support/batch_outcome.hpp"
 #include "tests/support/norms_files.hpp"
 
 using namespace norms;
 
 namespace {
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome batch(const std::vector<std::string>& arguments)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    Outcome outcome;
-    outcome.status = RunBatch(arguments, out, err);
-    outcome.out = out.str();
-    outcome.err = err.str();
-    return outcome;
-}
 
 std::string joined(const std::vector<std::string>& lines)
 {

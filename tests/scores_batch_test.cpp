@@ -7,25 +7,12 @@
 
 #include "norms/batch.hpp"
 #include "norms/compute_run.hpp"
+#include "tests/support/batch_outcome.hpp"
 #include "tests/support/temp_files.hpp"
 
 using namespace norms;
 
 namespace {
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome batch(const std::vector<std::string>& arguments)
-{
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunBatch(arguments, out, err);
-    return {status, out.str(), err.str()};
-}
 
 Outcome scores(std::vector<std::string> arguments)
 {
