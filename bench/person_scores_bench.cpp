@@ -2,6 +2,7 @@
 // groups interleaved): reading and counting it, and then the 20 norms tables it gives.
 #include "norms/compute_run.hpp"
 #include "norms/person_scores.hpp"
+#include "tests/support/memory_source.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -38,22 +39,6 @@ const std::string& person_file()
     }();
     return file;
 }
-
-class MemorySource : public ByteSource {
-public:
-    explicit MemorySource(const std::string& data) : data_(data) {}
-    std::size_t read(char* buffer, std::size_t size) override
-    {
-        const std::size_t count = std::min(size, data_.size() - position_);
-        std::memcpy(buffer, data_.data() + position_, count);
-        position_ += count;
-        return count;
-    }
-
-private:
-    const std::string& data_;
-    std::size_t position_ = 0;
-};
 
 const PersonScoreLayout layout{',', "raw", "age_band", 0, max_score};
 

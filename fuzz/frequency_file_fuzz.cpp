@@ -15,28 +15,11 @@
 
 #include "norms/frequency_file.hpp"
 #include "platform/failure.hpp"
+#include "tests/support/memory_source.hpp"
 
 namespace {
 
 using namespace norms;
-
-class MemorySource : public ByteSource {
-public:
-    MemorySource(const std::string& data, std::size_t piece) : data_(data), piece_(piece) {}
-
-    std::size_t read(char* buffer, std::size_t size) override
-    {
-        const std::size_t count = std::min({size, piece_, data_.size() - position_});
-        std::memcpy(buffer, data_.data() + position_, count);
-        position_ += count;
-        return count;
-    }
-
-private:
-    const std::string& data_;
-    std::size_t piece_;
-    std::size_t position_ = 0;
-};
 
 struct Values {
     Extended min, max, n;

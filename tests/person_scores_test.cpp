@@ -6,30 +6,13 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/failure_of.hpp"
+#include "tests/support/memory_source.hpp"
 
 using namespace norms;
 
 namespace {
 
 // Gives its bytes in pieces of at most `piece`, as a pipe or a slow disk might.
-class PieceSource : public ByteSource {
-public:
-    PieceSource(std::string data, std::size_t piece) : data_(std::move(data)), piece_(piece) {}
-
-    std::size_t read(char* buffer, std::size_t size) override
-    {
-        const std::size_t count = std::min({size, piece_, data_.size() - position_});
-        std::memcpy(buffer, data_.data() + position_, count);
-        position_ += count;
-        return count;
-    }
-
-private:
-    std::string data_;
-    std::size_t piece_;
-    std::size_t position_ = 0;
-};
-
 PersonScoreLayout layout(char delimiter = ',', std::string group = "band")
 {
     return {delimiter, "raw", std::move(group), 2, 5};
@@ -51,7 +34,7 @@ std::string summary(const std::vector<ScoreGroup>& groups)
 std::string counted(const std::string& data, const PersonScoreLayout& layout,
                     std::size_t piece = 1 << 20)
 {
-    PieceSource source(data, piece);
+    MemorySource source(data, piece);
     return summary(CountPersonScores(source, layout));
 }
 
