@@ -29,6 +29,11 @@ namespace {
 // its logarithm, and each product of the recurrence one u more per term walked, so the walked
 // terms are off by at most the start's error plus 8 u M + 3 u W for W terms walked, plus the
 // negligible step left out at each end.
+//
+// Over a line of n terms, then, |total - Σ_j t_j| <= ε_term Σ_j y_j + n (16 u M + 4 u W + 66 u
+// + 2 · negligible_step), the u W and 66 u also covering the additions and the rounding of
+// 1 - y. The tests check the parts and the whole on the hardest lines found; the whole stays
+// a factor 4 to 300 inside it.
 constexpr Extended unit_roundoff = 0x1p-64L;
 constexpr Extended log_gamma_error = 1.1e-10L;
 constexpr Extended fraction_error = 4 * tolerance;
