@@ -15,10 +15,10 @@
 
 #include "norms/csv_table.hpp"
 #include "norms/chart_model.hpp"
+#include "platform/whole_file.hpp"
 #include "ui/Application.hpp"
 #include "ui/chart_window.hpp"
 #include "ui/qt_print_surface.hpp"
-#include "ui/text_file.hpp"
 #include "ui/window_parts.hpp"
 
 namespace ui {
@@ -229,7 +229,7 @@ void TfrmTemplateResults::cmdSaveOutputClick()
         return;
     SaveDialog1.file_name = dialog.file_name;
     const QString text = memoResults->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
-    SaveTextFile(dialog.file_name, text.toStdString());
+    platform::SaveWholeFile(dialog.file_name, text.toStdString());
 }
 
 void TfrmTemplateResults::cmdClearResultsClick()
@@ -298,7 +298,7 @@ void TfrmTemplateResults::mnuExportCsvClick()
     csv_dialog_.file_name = dialog.file_name;
     std::ostringstream csv;
     norms::WriteNormsCsv(csv, *latest_run_);
-    SaveTextFile(dialog.file_name, csv.str());
+    platform::SaveWholeFile(dialog.file_name, csv.str());
 }
 
 }  // namespace ui

@@ -10,7 +10,7 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
-#include "ui/text_file.hpp"
+#include "platform/whole_file.hpp"
 
 namespace ui {
 namespace {
@@ -226,7 +226,7 @@ QByteArray ChartPicture(const norms::ChartModel& chart, norms::ChartFormat forma
 void SaveChartPicture(const std::string& path, norms::ChartFormat format,
                       const norms::ChartModel& chart)
 {
-    SaveTextFile(path, ChartPicture(chart, format).toStdString());
+    platform::SaveWholeFile(path, ChartPicture(chart, format).toStdString());
 }
 
 }  // namespace ui

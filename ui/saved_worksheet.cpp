@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "norms/program_strings.hpp"
 #include "platform/failure.hpp"
 
 namespace ui {
@@ -71,11 +70,6 @@ std::string RunningProgramFolder()
     std::error_code error;
     const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::string() : executable.parent_path().string();
-}
-
-std::string SavedWorksheetPath()
-{
-    return RunningProgramFolder() + "/" + norms::SavedWorksheetName;
 }
 
 void SaveCurrentData(const std::string& path, const std::vector<std::string>& box_texts)

@@ -18,9 +18,6 @@ std::string GetProgramFolder(std::string_view executable_path);
 // "/", so this is simply the folder of /proc/self/exe; empty when that cannot be read.
 std::string RunningProgramFolder();
 
-// Full name of the saved-worksheet file in the running program's folder.
-std::string SavedWorksheetPath();
-
 // Replaces the file at path by one line, without a line break: every text followed by one space.
 // Throws platform::Failure when the file cannot be created or written, or when something other
 // than a file or a symlink (a folder, say) stands at path; that is left as it is.
