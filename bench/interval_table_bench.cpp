@@ -3,8 +3,8 @@
 // Frequencies are bell-shaped, uniform, or with half the sample on one raw score. Rows built to
 // meet a target at a bisection midpoint measure the steps that the term-by-term sum decides.
 #include "norms_tables.hpp"
-#include "reference_engines.hpp"
 #include "stats/Bayes_Engines.hpp"
+#include "tests/support/reference_engines.hpp"
 
 #include <benchmark/benchmark.h>
 

@@ -2,11 +2,11 @@
 
 #include <cmath>
 
+#include "norms/input_checks.hpp"
 #include "norms/program_strings.hpp"
 #include "norms/report.hpp"
 #include "platform/failure.hpp"
 #include "stats/Bayes_Engines.hpp"
-#include "ui/input_checks.hpp"
 
 namespace norms {
 namespace {
@@ -38,8 +38,8 @@ bool RunCompute(platform::Desktop& desktop, WorksheetView& worksheet, ResultsVie
     Extended values[3];
     for (int box = 1; box <= 3; ++box) {
         const std::string caption = worksheet.label_caption(box);
-        const Extended value = ui::ParseFieldValue(desktop, worksheet.input_text(box), caption);
-        if (ui::InputError || (box == 3 && !ui::CheckSampleSize(desktop, caption, value))) {
+        const Extended value = norms::ParseFieldValue(desktop, worksheet.input_text(box), caption);
+        if (norms::InputError || (box == 3 && !norms::CheckSampleSize(desktop, caption, value))) {
             worksheet.focus_input(box);
             return false;
         }

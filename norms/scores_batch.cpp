@@ -10,12 +10,12 @@
 #include "norms/csv_table.hpp"
 #include "norms/frequency_file.hpp"
 #include "norms/group_files.hpp"
+#include "norms/input_checks.hpp"
 #include "norms/person_scores.hpp"
 #include "norms/report.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
 #include "stats/number_format.hpp"
-#include "ui/input_checks.hpp"
 
 namespace norms {
 namespace {
@@ -85,11 +85,11 @@ bool parse_arguments(const std::vector<std::string>& arguments, ScoresOptions& o
 bool read_score_range(platform::Desktop& desktop, const ScoresOptions& options,
                       std::int64_t& min_score, std::int64_t& max_score)
 {
-    const Extended min = std::trunc(ui::ParseFieldValue(desktop, options.min_text, InputCaptions[0]));
-    if (ui::InputError)
+    const Extended min = std::trunc(norms::ParseFieldValue(desktop, options.min_text, InputCaptions[0]));
+    if (norms::InputError)
         return false;
-    const Extended max = std::trunc(ui::ParseFieldValue(desktop, options.max_text, InputCaptions[1]));
-    if (ui::InputError)
+    const Extended max = std::trunc(norms::ParseFieldValue(desktop, options.max_text, InputCaptions[1]));
+    if (norms::InputError)
         return false;
     if (min < 0 || max > largest_raw_score) {
         desktop.error("The minimum and maximum raw scores must lie from 0 to 999999.");

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "stats/utf8.hpp"
+
 namespace stats {
 namespace {
 
@@ -74,9 +76,8 @@ std::string non_finite_text(Extended value)
 // UTF-8 but one column.
 std::size_t character_count(const std::string& text)
 {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(),
+                                                   [](char c) { return !is_utf8_continuation(c); }));
 }
 
 std::string join(const RoundedDecimal& rounded)

@@ -1,4 +1,4 @@
-#include "reference_engines.hpp"
+#include "tests/support/reference_engines.hpp"
 #include "stats/Bayes_Engines.hpp"
 #include "stats/beta_mixture.hpp"
 

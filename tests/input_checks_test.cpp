@@ -1,11 +1,11 @@
-#include "ui/input_checks.hpp"
+#include "norms/input_checks.hpp"
 
 #include <gtest/gtest.h>
 
 #include "stats/number_format.hpp"
 #include "tests/support/scripted_desktop.hpp"
 
-using namespace ui;
+using namespace norms;
 
 namespace {
 const std::string caption1 = "Minimum legitimate raw score:";

@@ -1,14 +1,14 @@
-#include "ui/print_layout.hpp"
+#include "platform/print_layout.hpp"
 
 #include <gtest/gtest.h>
 
-using ui::LayOutText;
+using platform::LayOutText;
 
 namespace {
 
 // Every character 10 pixels wide and 12 high, so a printed line is 14 high; tab stops are 80
 // apart. Pages are 55 wide (five characters) and 100 high unless a test says otherwise.
-struct FixedPitchSurface : ui::PrintSurface {
+struct FixedPitchSurface : platform::PrintSurface {
     struct Drawn {
         int page, x, y;
         std::string text;
@@ -19,7 +19,7 @@ struct FixedPitchSurface : ui::PrintSurface {
     int page = 1;
     std::vector<Drawn> drawn;
 
-    ui::TextExtent text_extent(const std::string& text) override
+    platform::TextExtent text_extent(const std::string& text) override
     {
         int characters = 0;
         for (char c : text)

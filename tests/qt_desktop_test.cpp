@@ -1,4 +1,4 @@
-#include "platform/qt_desktop.hpp"
+#include "ui/qt_desktop.hpp"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-using platform::QtDesktop;
+using ui::QtDesktop;
 
 namespace {
 
@@ -88,12 +88,12 @@ TEST(QtDesktop, MessageBoxesCarryTheirTitlesIconsAndButtonsCentredOnTheScreen)
 
 TEST(QtDesktop, FileTypeListsBecomeQtNameFilters)
 {
-    EXPECT_EQ(platform::qt_name_filters("Text files only|*.txt"),
+    EXPECT_EQ(ui::qt_name_filters("Text files only|*.txt"),
               QStringList{"Text files only (*.txt)"});
-    EXPECT_EQ(platform::qt_name_filters("*.txt"), QStringList{"*.txt"});
-    EXPECT_EQ(platform::qt_name_filters("Data|*.txt;*.dat|All|*.*"),
+    EXPECT_EQ(ui::qt_name_filters("*.txt"), QStringList{"*.txt"});
+    EXPECT_EQ(ui::qt_name_filters("Data|*.txt;*.dat|All|*.*"),
               (QStringList{"Data (*.txt *.dat)", "All (*.*)"}));
-    EXPECT_TRUE(platform::qt_name_filters("").isEmpty());
+    EXPECT_TRUE(ui::qt_name_filters("").isEmpty());
 }
 
 TEST(QtDesktop, OpenDialogStartsInTheInitialFolderAndMovesTheCurrentFolderToTheChoice)

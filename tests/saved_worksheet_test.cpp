@@ -1,4 +1,4 @@
-#include "ui/saved_worksheet.hpp"
+#include "norms/saved_worksheet.hpp"
 
 #include <filesystem>
 #include <fstream>
@@ -8,7 +8,7 @@
 #include "platform/failure.hpp"
 #include "tests/support/temp_files.hpp"
 
-using namespace ui;
+using namespace norms;
 
 TEST(GetProgramFolder, EndsAtTheLastBackslashBeforeTheFirstExe)
 {
@@ -25,7 +25,7 @@ TEST(GetProgramFolder, EndsAtTheLastBackslashBeforeTheFirstExe)
 TEST(SavedWorksheet, RunningProgramFolderHoldsThisExecutable)
 {
     const std::filesystem::path folder = RunningProgramFolder();
-    EXPECT_TRUE(std::filesystem::exists(folder / "ui_logic_tests"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "norms_tests"));
 }
 
 TEST(SavedWorksheet, ReplacesTheFileAndReportsAFileThatCannotBeCreated)

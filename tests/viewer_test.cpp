@@ -19,9 +19,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/qt_desktop.hpp"
 #include "tests/support/failure_of.hpp"
 #include "tests/support/scripted_desktop.hpp"
+#include "ui/qt_desktop.hpp"
 
 namespace {
 
@@ -84,7 +84,7 @@ TEST_F(Viewer, SavesTheTextAsShownWithCrLfBetweenLinesAndNothingAfterTheLast)
     ASSERT_EQ(desktop.dialogs_seen.size(), 1u);
     const platform::FileDialog& dialog = desktop.dialogs_seen[0];
     EXPECT_EQ(dialog.file_name, "results.txt");
-    EXPECT_EQ(platform::qt_name_filters(dialog.filter), QStringList{"Text files (*.txt)"});
+    EXPECT_EQ(ui::qt_name_filters(dialog.filter), QStringList{"Text files (*.txt)"});
     EXPECT_EQ(dialog.initial_folder, "");
     EXPECT_TRUE(dialog.prompt_overwrite);
     EXPECT_TRUE(desktop.messages.empty());

@@ -12,12 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include "norms/input_checks.hpp"
 #include "norms/program_strings.hpp"
 #include "platform/failure.hpp"
 #include "tests/support/scripted_desktop.hpp"
 #include "tests/support/temp_files.hpp"
 #include "tests/support/ui_test_application.hpp"
-#include "ui/input_checks.hpp"
 
 namespace {
 

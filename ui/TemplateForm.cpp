@@ -17,9 +17,9 @@
 
 #include "norms/compute_run.hpp"
 #include "norms/program_strings.hpp"
+#include "norms/saved_worksheet.hpp"
 #include "ui/Application.hpp"
 #include "ui/numeric_input_box.hpp"
-#include "ui/saved_worksheet.hpp"
 #include "ui/saved_worksheet_location.hpp"
 #include "ui/whole_line_text_edit.hpp"
 #include "ui/window_parts.hpp"
@@ -291,7 +291,7 @@ void TfrmTemplate::save_current_data()
     std::vector<std::string> texts;
     for (int number = 1; number <= InputSlotCount; ++number)
         texts.push_back(input_text(number));
-    SaveCurrentData(saved_worksheet_path_, texts);
+    norms::SaveCurrentData(saved_worksheet_path_, texts);
 }
 
 platform::FileDialog& TfrmTemplate::open_dialog()
@@ -312,7 +312,7 @@ void TfrmTemplate::btnclearDataClick()
     for (NumericInputBox* input : inputs_)
         input->clear();
     memoComments->clear();
-    DeleteSavedWorksheet(saved_worksheet_path_);
+    norms::DeleteSavedWorksheet(saved_worksheet_path_);
     focus_input(1);
 }
 

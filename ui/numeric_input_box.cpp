@@ -3,7 +3,7 @@
 #include <QKeyEvent>
 #include <optional>
 
-#include "ui/input_checks.hpp"
+#include "norms/input_checks.hpp"
 
 namespace ui {
 
@@ -61,7 +61,7 @@ void NumericInputBox::keyPressEvent(QKeyEvent* event)
         QLineEdit::keyPressEvent(event);
         return;
     }
-    const char let_through = FilterNumericKey(desktop_, *typed);
+    const char let_through = norms::FilterNumericKey(desktop_, *typed);
     if (let_through == '\0') {
         event->accept();
     } else if (let_through != *typed) {
@@ -79,11 +79,11 @@ void NumericInputBox::keyReleaseEvent(QKeyEvent* event)
     if (event->isAutoRepeat())
         return;
     const std::string current = text().toStdString();
-    if (!IsInputTooLong(current))
+    if (!norms::IsInputTooLong(current))
         return;
     desktop_.beep();
-    desktop_.warning(InputTooLongMessage);
-    setText(QString::fromStdString(LimitInputLength(current)));
+    desktop_.warning(norms::InputTooLongMessage);
+    setText(QString::fromStdString(norms::LimitInputLength(current)));
     selectAll();
 }
 

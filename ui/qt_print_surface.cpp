@@ -48,7 +48,7 @@ void PrintOnDefaultPrinter(const QFont& font, const std::string& text)
 {
     const PrintingFlag flag;
     QtPrintSurface surface(font);
-    LayOutText(surface, text);
+    platform::LayOutText(surface, text);
     surface.finish();
 }
 
@@ -82,7 +82,7 @@ void QtPrintSurface::finish()
         throw platform::Failure(cupsLastErrorString());
 }
 
-TextExtent QtPrintSurface::text_extent(const std::string& text)
+platform::TextExtent QtPrintSurface::text_extent(const std::string& text)
 {
     return {metrics_.horizontalAdvance(QString::fromStdString(text)), metrics_.height()};
 }

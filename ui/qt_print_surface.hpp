@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <QPrinter>
 
-#include "ui/print_layout.hpp"
+#include "platform/print_layout.hpp"
 
 namespace ui {
 
@@ -20,7 +20,7 @@ void PrintOnDefaultPrinter(const QFont& font, const std::string& text);
 
 // One print job on the default printer, as a surface for LayOutText. The page is the printable
 // area, with the origin at its top-left corner.
-class QtPrintSurface final : public PrintSurface {
+class QtPrintSurface final : public platform::PrintSurface {
 public:
     // Opens the job; throws platform::Failure when there is no default printer.
     explicit QtPrintSurface(const QFont& font);
@@ -32,7 +32,7 @@ public:
     // Closes the job and hands it to the printer.
     void finish();
 
-    TextExtent text_extent(const std::string& text) override;
+    platform::TextExtent text_extent(const std::string& text) override;
     int average_char_width() override;
     int char_height() override;
     int page_width() override;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "ui/saved_worksheet.hpp"
+#include "norms/saved_worksheet.hpp"
 
 namespace ui {
 
@@ -11,6 +11,6 @@ namespace ui {
 // own keeps its file with it. Otherwise (a program installed into /usr/bin, or the folder the
 // build installs programs to, which not even root should litter) the file goes into the user's
 // data folder, which follows XDG_DATA_HOME and is created when missing.
-std::string ChooseSavedWorksheetPath(const std::string& program_folder = RunningProgramFolder());
+std::string ChooseSavedWorksheetPath(const std::string& program_folder = norms::RunningProgramFolder());
 
 }  // namespace ui

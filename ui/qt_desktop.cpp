@@ -1,4 +1,4 @@
-#include "platform/qt_desktop.hpp"
+#include "ui/qt_desktop.hpp"
 
 #include <QApplication>
 #include <QDir>
@@ -10,7 +10,7 @@
 
 #include "platform/failure.hpp"
 
-namespace platform {
+namespace ui {
 
 namespace {
 
@@ -45,7 +45,7 @@ int show_box(QMessageBox::Icon icon, const std::string& title, const std::string
     return box.exec();
 }
 
-bool run_file_dialog(FileDialog& dialog, QFileDialog::AcceptMode mode)
+bool run_file_dialog(platform::FileDialog& dialog, QFileDialog::AcceptMode mode)
 {
     QFileDialog qt_dialog(QApplication::activeWindow());
     qt_dialog.setAcceptMode(mode);
@@ -85,11 +85,11 @@ bool QtDesktop::confirm(const std::string& text)
 void QtDesktop::failure(const std::string& message)
 {
     const std::string title =
-        application_title(QCoreApplication::applicationFilePath().toStdString());
-    show_box(QMessageBox::Critical, title, failure_text(message), QMessageBox::Ok);
+        platform::application_title(QCoreApplication::applicationFilePath().toStdString());
+    show_box(QMessageBox::Critical, title, platform::failure_text(message), QMessageBox::Ok);
 }
 
-bool QtDesktop::open_file(FileDialog& dialog)
+bool QtDesktop::open_file(platform::FileDialog& dialog)
 {
     if (!run_file_dialog(dialog, QFileDialog::AcceptOpen))
         return false;
@@ -98,7 +98,7 @@ bool QtDesktop::open_file(FileDialog& dialog)
     return true;
 }
 
-bool QtDesktop::save_file(FileDialog& dialog)
+bool QtDesktop::save_file(platform::FileDialog& dialog)
 {
     return run_file_dialog(dialog, QFileDialog::AcceptSave);
 }
@@ -127,4 +127,4 @@ QStringList qt_name_filters(const std::string& filter)
     return filters;
 }
 
-}  // namespace platform
+}  // namespace ui

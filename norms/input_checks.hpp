@@ -7,7 +7,7 @@
 #include "platform/desktop.hpp"
 #include "stats/distrib.hpp"
 
-namespace ui {
+namespace norms {
 
 inline constexpr int MaxInputLength = 6;
 
@@ -33,4 +33,4 @@ stats::Extended ParseFieldValue(platform::Desktop& desktop, const std::string& t
 // True for a whole number greater than 2; otherwise warns and gives false.
 bool CheckSampleSize(platform::Desktop& desktop, const std::string& caption, stats::Extended value);
 
-}  // namespace ui
+}  // namespace norms

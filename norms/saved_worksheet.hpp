@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace ui {
+namespace norms {
 
 // The program folder in a Windows executable path: the characters are scanned up to the first
 // ".exe" (any case), and the folder is what stands before the last backslash met by then. An
@@ -27,4 +27,4 @@ void SaveCurrentData(const std::string& path, const std::vector<std::string>& bo
 // name, is left without a word.
 void DeleteSavedWorksheet(const std::string& path);
 
-}  // namespace ui
+}  // namespace norms

@@ -1,13 +1,14 @@
 // Laying plain text out on printed pages: the pen starts at the top-left of the printable area,
 // lines break between characters where they would pass the right edge, and control characters
-// move the pen. The surface is abstract so that the layout runs the same on a real printer and
-// on a fixed-pitch fake in the tests.
+// move the pen. The surface is abstract, and this code Qt-free, so that the layout is one rule
+// that runs the same on a real printer (ui/qt_print_surface) and on a fixed-pitch fake in the
+// tests, where every pen position can be checked to the pixel without a printer.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace ui {
+namespace platform {
 
 struct TextExtent {
     int width = 0;
@@ -35,4 +36,4 @@ public:
 // feed a new page, and tab moves to the next stop eight average characters apart.
 void LayOutText(PrintSurface& surface, std::string_view text);
 
-}  // namespace ui
+}  // namespace platform

@@ -1,11 +1,11 @@
-#include "ui/input_checks.hpp"
+#include "norms/input_checks.hpp"
 
 #include <cmath>
 
 #include "stats/number_format.hpp"
-#include "ui/utf8.hpp"
+#include "stats/utf8.hpp"
 
-namespace ui {
+namespace norms {
 
 bool InputError = false;
 
@@ -16,7 +16,7 @@ std::size_t prefix_bytes(const std::string& text, int count)
 {
     std::size_t i = 0;
     for (int seen = 0; i < text.size(); ++i) {
-        if (!is_utf8_continuation(text[i]) && seen++ == count)
+        if (!stats::is_utf8_continuation(text[i]) && seen++ == count)
             break;
     }
     return i;
@@ -102,4 +102,4 @@ bool CheckSampleSize(platform::Desktop& desktop, const std::string& caption, sta
     return false;
 }
 
-}  // namespace ui
+}  // namespace norms

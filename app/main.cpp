@@ -6,11 +6,11 @@
 #include <iostream>
 
 #include "norms/version.hpp"
-#include "platform/qt_desktop.hpp"
 #include "stats/number_format.hpp"
 #include "ui/Application.hpp"
 #include "ui/TemplateForm.hpp"
 #include "ui/TemplateResults.hpp"
+#include "ui/qt_desktop.hpp"
 
 int main(int argc, char** argv)
 {
@@ -22,7 +22,7 @@ int main(int argc, char** argv)
         }
     }
 
-    platform::QtDesktop desktop;
+    ui::QtDesktop desktop;
     // The name decides the user's data folder (~/.local/share/Vornak) where the saved worksheet
     // goes when the program's own folder cannot take it; the desktop file name ties the windows
     // to the menu entry.

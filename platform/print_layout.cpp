@@ -1,11 +1,11 @@
-#include "ui/print_layout.hpp"
+#include "platform/print_layout.hpp"
 
 #include <algorithm>
 #include <vector>
 
-#include "ui/utf8.hpp"
+#include "stats/utf8.hpp"
 
-namespace ui {
+namespace platform {
 
 namespace {
 
@@ -14,7 +14,7 @@ std::vector<std::size_t> character_boundaries(std::string_view text)
 {
     std::vector<std::size_t> boundaries;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (!is_utf8_continuation(text[i]))
+        if (!stats::is_utf8_continuation(text[i]))
             boundaries.push_back(i);
     }
     boundaries.push_back(text.size());
@@ -159,4 +159,4 @@ void LayOutText(PrintSurface& surface, std::string_view text)
     PageWriter(surface).write(text);
 }
 
-}  // namespace ui
+}  // namespace platform

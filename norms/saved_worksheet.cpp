@@ -1,4 +1,4 @@
-#include "ui/saved_worksheet.hpp"
+#include "norms/saved_worksheet.hpp"
 
 #include <cctype>
 #include <cerrno>
@@ -11,7 +11,7 @@
 
 #include "platform/failure.hpp"
 
-namespace ui {
+namespace norms {
 
 namespace {
 
@@ -95,4 +95,4 @@ void DeleteSavedWorksheet(const std::string& path)
     delete_if_file(path);
 }
 
-}  // namespace ui
+}  // namespace norms

@@ -6,17 +6,17 @@
 
 #include "platform/desktop.hpp"
 
-namespace platform {
+namespace ui {
 
-class QtDesktop : public Desktop {
+class QtDesktop : public platform::Desktop {
 public:
     void warning(const std::string& text) override;
     void error(const std::string& text) override;
     bool confirm(const std::string& text) override;
     void failure(const std::string& message) override;
 
-    bool open_file(FileDialog& dialog) override;
-    bool save_file(FileDialog& dialog) override;
+    bool open_file(platform::FileDialog& dialog) override;
+    bool save_file(platform::FileDialog& dialog) override;
 
     void beep() override;
     std::string decimal_separator() const override;
@@ -26,4 +26,4 @@ public:
 // "Text files only (*.txt)"; a lone pattern stays as it is; ";" between patterns becomes " ".
 QStringList qt_name_filters(const std::string& filter);
 
-}  // namespace platform
+}  // namespace ui

@@ -1,7 +1,7 @@
 // Texts in the program are UTF-8; a character may take several bytes.
 #pragma once
 
-namespace ui {
+namespace stats {
 
 // The bytes after the first of a multi-byte character.
 inline bool is_utf8_continuation(char c)
@@ -9,4 +9,4 @@ inline bool is_utf8_continuation(char c)
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-}  // namespace ui
+}  // namespace stats

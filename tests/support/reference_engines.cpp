@@ -1,4 +1,4 @@
-#include "reference_engines.hpp"
+#include "tests/support/reference_engines.hpp"
 
 #include "stats/interval_search.hpp"
 
