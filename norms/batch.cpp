@@ -12,6 +12,7 @@
 #include "norms/compute_run.hpp"
 #include "norms/csv_table.hpp"
 #include "norms/program_strings.hpp"
+#include "norms/scale_table.hpp"
 #include "norms/scores_batch.hpp"
 #include "norms/version.hpp"
 #include "platform/console_desktop.hpp"
@@ -82,6 +83,7 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
     bool csv = false;
     std::string plot_path;
     std::vector<Cutoff> cutoffs;
+    std::vector<CsvColumn> scale_columns;
     bool options_ended = false;
     std::vector<std::string> operands;
     const auto usage = [&] {
@@ -112,6 +114,13 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
             if (!cutoff)
                 return refuse("--cutoff takes a percentile rank between 0 and 100, such as 2.5");
             cutoffs.push_back(*cutoff);
+        } else if (argument == "--scale" && i + 1 < arguments.size()) {
+            std::string reason;
+            const std::optional<stats::NormScale> scale = ParseScaleOption(arguments[++i], reason);
+            if (!scale)
+                return refuse(reason);
+            const std::vector<CsvColumn> columns = ScaleCsvColumns(*scale);
+            scale_columns.insert(scale_columns.end(), columns.begin(), columns.end());
         } else if (argument == "--notes" && i + 1 < arguments.size()) {
             worksheet.notes = SplitNotes(arguments[++i]);
         } else if (argument == "--method" && i + 1 < arguments.size()) {
@@ -126,6 +135,8 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
         return refuse("--cutoff gives a posterior probability, which needs the Bayesian method");
     if (!cutoffs.empty() && !csv)
         return refuse("--cutoff adds columns to the table, which needs --csv");
+    if (!scale_columns.empty() && !csv)
+        return refuse(ScaleNeedsCsv);
     // A FILE of nothing but white space would be a silent cancel.
     if (operands.size() != 4 || IsBlankFileName(operands[3]))
         return usage();
@@ -154,7 +165,10 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
 
     errno = 0;
     if (csv) {
-        WriteNormsCsv(out, run, cutoff_columns(cutoffs, run.sample_size));
+        std::vector<CsvColumn> added = scale_columns;
+        const std::vector<CsvColumn> cutoff = cutoff_columns(cutoffs, run.sample_size);
+        added.insert(added.end(), cutoff.begin(), cutoff.end());
+        WriteNormsCsv(out, run, added);
     } else {
         for (const std::string& line : results.lines)
             out << line << '\n';

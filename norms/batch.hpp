@@ -9,7 +9,7 @@
 namespace norms {
 
 inline constexpr const char* BatchUsage =
-    "usage: vornak-batch [--method bayesian|classical|mid-p] [--csv [--cutoff P]...] [--notes TEXT] [--plot PICTURE] MIN MAX N FILE";
+    "usage: vornak-batch [--method bayesian|classical|mid-p] [--csv [--scale NAME]... [--cutoff P]...] [--notes TEXT] [--plot PICTURE] MIN MAX N FILE";
 
 struct ChartModel;
 enum class ChartFormat;

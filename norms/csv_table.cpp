@@ -1,6 +1,9 @@
 #include "norms/csv_table.hpp"
 
 #include <charconv>
+#include <sstream>
+
+#include "platform/whole_file.hpp"
 
 namespace norms {
 namespace {
@@ -23,28 +26,43 @@ void write_row(std::ostream& out, const NormsRow& row)
 
 }  // namespace
 
+std::string CsvHeader(const std::vector<CsvColumn>& added)
+{
+    std::string header = CsvTableHeader;
+    for (const CsvColumn& column : added)
+        header += ',' + column.name;
+    return header;
+}
+
 void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
-                  std::string_view line_start)
+                  std::string_view line_start, const std::vector<CsvColumn>& added)
 {
     for (int j = 0; j < row_count; ++j) {
         out << line_start;
         write_row(out, table[j]);
+        for (const CsvColumn& column : added)
+            out << ',' << csv_number(column.value(table[j]));
         out << '\n';
     }
 }
 
 void WriteNormsCsv(std::ostream& out, const NormsRun& run, const std::vector<CsvColumn>& added)
 {
-    out << CsvTableHeader;
-    for (const CsvColumn& column : added)
-        out << ',' << column.name;
-    out << '\n';
-    for (int j = 0; j < run.row_count; ++j) {
-        write_row(out, run.table[j]);
-        for (const CsvColumn& column : added)
-            out << ',' << csv_number(column.value(run.table[j]));
-        out << '\n';
-    }
+    out << CsvHeader(added) << '\n';
+    WriteCsvRows(out, run.table, run.row_count, {}, added);
+}
+
+bool ExportNormsCsv(platform::Desktop& desktop, platform::FileDialog& proposed, const NormsRun& run,
+                    const std::vector<CsvColumn>& added)
+{
+    platform::FileDialog dialog = proposed;
+    if (!desktop.save_file(dialog))
+        return false;
+    proposed.file_name = dialog.file_name;
+    std::ostringstream csv;
+    WriteNormsCsv(csv, run, added);
+    platform::SaveWholeFile(dialog.file_name, csv.str());
+    return true;
 }
 
 std::string CsvField(std::string_view text)

@@ -10,15 +10,12 @@
 
 #include "norms/compute_run.hpp"
 #include "norms/frequency_file.hpp"
+#include "platform/desktop.hpp"
 
 namespace norms {
 
 inline constexpr const char* CsvTableHeader =
     "raw_score,frequency,below,pr,lower95,upper95,lower90,upper90";
-
-// Writes rows 0 to row_count - 1, each line beginning with `line_start` (for leading columns).
-void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
-                  std::string_view line_start = {});
 
 // A column added after the table's own: its header name and its value in each row.
 struct CsvColumn {
@@ -26,9 +23,23 @@ struct CsvColumn {
     std::function<Extended(const NormsRow&)> value;
 };
 
+// The header line without its line end: the table's columns, then the added ones.
+std::string CsvHeader(const std::vector<CsvColumn>& added = {});
+
+// Writes rows 0 to row_count - 1, each line beginning with `line_start` (for leading columns)
+// and ending with the added columns.
+void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
+                  std::string_view line_start = {}, const std::vector<CsvColumn>& added = {});
+
 // The run's table as CSV: the header line, then one line per row, each with the added columns
 // last; "." as the decimal point and LF line ends whatever the user's settings.
 void WriteNormsCsv(std::ostream& out, const NormsRun& run, const std::vector<CsvColumn>& added = {});
+
+// Asks for a file in the save dialog, proposing the name `proposed` holds, and writes the run's
+// table there through the no-loss saver; `proposed` then holds the chosen name. Gives false
+// when the dialog is cancelled; throws platform::Failure when the file cannot be written.
+bool ExportNormsCsv(platform::Desktop& desktop, platform::FileDialog& proposed, const NormsRun& run,
+                    const std::vector<CsvColumn>& added = {});
 
 // A field as it stands in a CSV line: quoted, with its quotes doubled, only where it holds the
 // delimiter, a quote, a line end or an outer blank.

@@ -13,6 +13,7 @@
 #include "norms/input_checks.hpp"
 #include "norms/person_scores.hpp"
 #include "norms/report.hpp"
+#include "norms/scale_table.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
 #include "stats/number_format.hpp"
@@ -26,6 +27,7 @@ constexpr Extended largest_raw_score = 999999;
 struct ScoresOptions {
     BatchWorksheet worksheet;  // method and notes; the boxes are filled per group
     bool csv = false;
+    std::vector<CsvColumn> scale_columns;
     PersonScoreLayout layout;
     std::string frequencies_folder;
     std::string min_text;
@@ -33,8 +35,10 @@ struct ScoresOptions {
     std::string file;
 };
 
-// False for arguments that do not make a scores run.
-bool parse_arguments(const std::vector<std::string>& arguments, ScoresOptions& options)
+// False for arguments that do not make a scores run, with the reason where there is more to
+// say than the usage line.
+bool parse_arguments(const std::vector<std::string>& arguments, ScoresOptions& options,
+                     std::string& reason)
 {
     std::vector<std::string> operands;
     bool options_ended = false;
@@ -47,6 +51,12 @@ bool parse_arguments(const std::vector<std::string>& arguments, ScoresOptions& o
             operands.push_back(argument);  // "-1" and "-" are numbers
         } else if (argument == "--csv") {
             options.csv = true;
+        } else if (argument == "--scale" && has_value) {
+            const std::optional<stats::NormScale> scale = ParseScaleOption(arguments[++i], reason);
+            if (!scale)
+                return false;
+            const std::vector<CsvColumn> columns = ScaleCsvColumns(*scale);
+            options.scale_columns.insert(options.scale_columns.end(), columns.begin(), columns.end());
         } else if (argument == "--notes" && has_value) {
             options.worksheet.notes = SplitNotes(arguments[++i]);
         } else if (argument == "--method" && has_value) {
@@ -70,6 +80,10 @@ bool parse_arguments(const std::vector<std::string>& arguments, ScoresOptions& o
         } else {
             return false;
         }
+    }
+    if (!options.scale_columns.empty() && !options.csv) {
+        reason = ScaleNeedsCsv;
+        return false;
     }
     if (options.layout.score_column.empty() || operands.size() != 3 ||
         IsBlankFileName(operands[2]))
@@ -143,7 +157,10 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
                    std::ostream& err)
 {
     ScoresOptions options;
-    if (!parse_arguments(arguments, options)) {
+    std::string reason;
+    if (!parse_arguments(arguments, options, reason)) {
+        if (!reason.empty())
+            err << "vornak-batch: " << reason << '\n';
         err << ScoresUsage << '\n';
         return 2;
     }
@@ -162,7 +179,7 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
 
         const bool grouped = !layout.group_column.empty();
         if (options.csv)
-            output << (grouped ? "group," : "") << CsvTableHeader << '\n';
+            output << (grouped ? "group," : "") << CsvHeader(options.scale_columns) << '\n';
         BatchWorksheet& worksheet = options.worksheet;
         const std::vector<std::string> user_notes = worksheet.notes;
         BatchResults results;
@@ -177,7 +194,7 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
                               worksheet.method);
             if (options.csv) {
                 WriteCsvRows(output, run.table, run.row_count,
-                             grouped ? CsvField(group.name) + "," : "");
+                             grouped ? CsvField(group.name) + "," : "", options.scale_columns);
                 continue;
             }
             worksheet.texts[0] = options.min_text;

@@ -8,8 +8,9 @@
 namespace norms {
 
 inline constexpr const char* ScoresUsage =
-    "usage: vornak-batch scores [--method bayesian|classical|mid-p] [--csv] [--notes TEXT] "
-    "[--delimiter C] [--group COLUMN] [--write-frequencies DIR] --score COLUMN MIN MAX FILE";
+    "usage: vornak-batch scores [--method bayesian|classical|mid-p] [--csv [--scale NAME]...] "
+    "[--notes TEXT] [--delimiter C] [--group COLUMN] [--write-frequencies DIR] "
+    "--score COLUMN MIN MAX FILE";
 
 // Runs the scores form on its arguments (without "scores"): a report per group, or with --csv
 // one table with a leading group column, to `out`; notices, messages and the usage line to
