@@ -88,6 +88,8 @@ void NormScalesWindow::createControls()
     tblScores->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblScores->setSelectionMode(QAbstractItemView::ExtendedSelection);
     tblScores->verticalHeader()->hide();
+    // Rows as close as a printed norms table's.
+    tblScores->verticalHeader()->setDefaultSectionSize(tblScores->fontMetrics().height() + 4);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
