@@ -195,7 +195,12 @@ std::optional<int> BatchCommandLine::parse(const std::vector<std::string>& argum
         out << version.what() << '\n';
         return 0;
     } catch (const CLI::ParseError& wrong) {
-        err << "vornak-batch: " << wrong.what() << '\n' << help_->usage(*chosen_) << '\n';
+        // An unknown option such as "-csv" leaves an operand short; it is the better reason.
+        const std::vector<std::string> unknown = chosen_->remaining();
+        const bool operand_short = dynamic_cast<const CLI::RequiredError*>(&wrong) != nullptr;
+        err << "vornak-batch: "
+            << (operand_short && !unknown.empty() ? CLI::ExtrasError(unknown).what() : wrong.what())
+            << '\n' << help_->usage(*chosen_) << '\n';
         return 2;
     }
     return std::nullopt;

@@ -120,6 +120,7 @@ TEST(VornakBatch, WrongArgumentsGiveTheReasonAndTheUsageLine)
         {{"0", "4", "3", "f.txt", "extra"}, "extra"},
         {{"0", "4", "3", "f.txt", "--notes"}, "--notes"},
         {{"--verbose", "0", "4", "3", "f.txt"}, "--verbose"},
+        {{"-csv", "0", "4", "3", "f.txt"}, "-csv"},
         {{"--method", "exact", "0", "4", "3", "f.txt"},
          "vornak-batch: --method takes bayesian, classical or mid-p\n"},
         {{"--method", "exact", "--method", "mid-p", "0", "4", "3", "f.txt"},
