@@ -26,16 +26,17 @@ void write_row(std::ostream& out, const NormsRow& row)
 
 }  // namespace
 
-std::string CsvHeader(const std::vector<CsvColumn>& added)
+void WriteCsvHeader(std::ostream& out, const std::vector<CsvColumn>& added,
+                    std::string_view line_start)
 {
-    std::string header = CsvTableHeader;
+    out << line_start << CsvTableHeader;
     for (const CsvColumn& column : added)
-        header += ',' + column.name;
-    return header;
+        out << ',' << column.name;
+    out << '\n';
 }
 
 void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
-                  std::string_view line_start, const std::vector<CsvColumn>& added)
+                  const std::vector<CsvColumn>& added, std::string_view line_start)
 {
     for (int j = 0; j < row_count; ++j) {
         out << line_start;
@@ -48,8 +49,8 @@ void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
 
 void WriteNormsCsv(std::ostream& out, const NormsRun& run, const std::vector<CsvColumn>& added)
 {
-    out << CsvHeader(added) << '\n';
-    WriteCsvRows(out, run.table, run.row_count, {}, added);
+    WriteCsvHeader(out, added);
+    WriteCsvRows(out, run.table, run.row_count, added);
 }
 
 bool ExportNormsCsv(platform::Desktop& desktop, platform::FileDialog& proposed, const NormsRun& run,

@@ -23,13 +23,15 @@ struct CsvColumn {
     std::function<Extended(const NormsRow&)> value;
 };
 
-// The header line without its line end: the table's columns, then the added ones.
-std::string CsvHeader(const std::vector<CsvColumn>& added = {});
+// The header line: `line_start` (for leading columns), the table's own columns, the added
+// columns' names.
+void WriteCsvHeader(std::ostream& out, const std::vector<CsvColumn>& added = {},
+                    std::string_view line_start = {});
 
 // Writes rows 0 to row_count - 1, each line beginning with `line_start` (for leading columns)
 // and ending with the added columns.
 void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
-                  std::string_view line_start = {}, const std::vector<CsvColumn>& added = {});
+                  const std::vector<CsvColumn>& added = {}, std::string_view line_start = {});
 
 // The run's table as CSV: the header line, then one line per row, each with the added columns
 // last; "." as the decimal point and LF line ends whatever the user's settings.

@@ -24,9 +24,6 @@ struct ScaleValues {
 // the decimal point and SD above 0. For any other text, nullopt and the reason in `reason`.
 std::optional<stats::NormScale> ParseScaleOption(const std::string& text, std::string& reason);
 
-inline constexpr const char* ScaleNeedsCsv =
-    "--scale adds columns to the table, which needs --csv";
-
 // The row's rank and limits on the scale; the limits by the open-end rule of the bisection.
 ScaleValues ScaleValuesOf(const stats::NormScale& scale, const NormsRow& row);
 
