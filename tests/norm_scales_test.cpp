@@ -92,25 +92,3 @@ TEST(NormScales, StaninesAndStensChangeExactlyAtTheirBoundaries)
     EXPECT_EQ(sten.of_z(-inf), 1);
     EXPECT_EQ(sten.of_z(inf), 10);
 }
-
-TEST(NormScales, LinearScalesAndTheirDisplayBounds)
-{
-    struct Expected {
-        const char* name;
-        Extended at_one;  // the score one standard deviation above the mean
-        Extended low, high;
-    };
-    for (const Expected& e : {Expected{"z", 1, -4, 4}, Expected{"T", 60, 10, 90},
-                              Expected{"IQ", 115, 40, 160}, Expected{"scaled", 13, -2, 22},
-                              Expected{"NCE", 71.06L, 1, 99}}) {
-        const NormScale& scale = scale_named(e.name);
-        EXPECT_EQ(scale.of_z(1), e.at_one) << e.name;
-        EXPECT_EQ(scale.of_z(-inf), -inf) << e.name;
-        EXPECT_EQ(scale.display_low, e.low) << e.name;
-        EXPECT_EQ(scale.display_high, e.high) << e.name;
-    }
-    const NormScale custom = CustomNormScale(500, 100, "500", "100");
-    EXPECT_EQ(custom.column, "scale_500_100");
-    EXPECT_EQ(custom.of_z(-1.5L), 350);
-    EXPECT_EQ(custom.display_low, 100);
-}

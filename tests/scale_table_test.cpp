@@ -115,6 +115,14 @@ TEST(ScaleColumns, AreTheRankColumnsTakenToTheScale)
     EXPECT_EQ(rows[4].at("stanine"), 9);
     EXPECT_NE(outcome.out.find(",-inf,"), std::string::npos);
 
+    // A Bayesian lower limit of 2^-16, the bisection's first step from 0, is open too.
+    const std::string large = write_temp_file("n10000.txt", "0 5\n1 9995\n");
+    const auto bayesian = parsed_csv(batch({"--csv", "--scale", "z", "0", "1", "10000", large}).out);
+    ASSERT_EQ(bayesian.size(), 2u);
+    EXPECT_EQ(bayesian[0].at("lower95"), 0x1p-16L);
+    EXPECT_EQ(bayesian[0].at("z_lower95"), -inf);
+    expect_z_of(bayesian[0].at("z"), bayesian[0].at("pr") / 100, "z of 0.025%");
+
     // The scale columns come before the cut-off columns, whatever the order on the line.
     const Outcome both = batch({"--csv", "--cutoff", "5", "--scale", "z", "0", "4", "3", path});
     EXPECT_TRUE(both.out.starts_with(std::string(CsvTableHeader) +
@@ -187,6 +195,12 @@ TEST(ScaleTable, RoundsAsAManualPrintsAndShowsTheBoundsBeyond)
                                            "50", "29", "71", "32", "68"};
     EXPECT_EQ(t.rows[2], row2);
     EXPECT_EQ(t.rows[4][6], ">90");
+    // Normal curve equivalents are bounded at 1 and 99: 50 + 21.06 × -2.12 = 5.3 at 1.7%.
+    const ScaleTable nce = BuildScaleTable(classical_n3_run(), stats::StandardNormScales()[4]);
+    EXPECT_EQ(nce.rows[2][7], "5");
+    EXPECT_EQ(nce.rows[4][7], "38");  // 95% lower 29.2: z = -0.548
+    EXPECT_EQ(nce.rows[4][6], ">99");
+    EXPECT_EQ(nce.rows[0][7], "<1");
 
     const ScaleTable z = BuildScaleTable(classical_n3_run(), stats::StandardNormScales()[0]);
     EXPECT_EQ(z.rows[1][6], "-0.97");  // PR 16.7
