@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <exception>
 #include <iterator>
 #include <optional>
@@ -11,6 +12,8 @@
 #include "norms/chart_model.hpp"
 #include "norms/compute_run.hpp"
 #include "norms/csv_table.hpp"
+#include "norms/input_checks.hpp"
+#include "norms/plan_batch.hpp"
 #include "norms/program_strings.hpp"
 #include "norms/scores_batch.hpp"
 #include "norms/version.hpp"
@@ -24,21 +27,21 @@ namespace {
 
 const char* const method_names[] = {"bayesian", "classical", "mid-p"};
 
+// The largest raw score the worksheet's six-character boxes can hold.
+constexpr Extended largest_raw_score = 999999;
+
 // A --cutoff: the percentile rank as typed, and as a proportion.
 struct Cutoff {
     std::string text;
     Extended proportion;
 };
 
-// A percentile rank strictly between 0 and 100, with "." as the decimal point.
 std::optional<Cutoff> parse_cutoff(const std::string& text)
 {
-    Extended rank = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rank);
-    const Extended proportion = rank / 100;  // a rank of a few units of 1e-4950 vanishes here
-    if (error != std::errc() || end != text.data() + text.size() || !(proportion > 0 && rank < 100))
+    const std::optional<Extended> rank = ParsePercentileRank(text);
+    if (!rank)
         return std::nullopt;
-    return Cutoff{text, proportion};
+    return Cutoff{text, *rank / 100};
 }
 
 // The posterior probability below each cut-off, as columns added to the table.
@@ -53,6 +56,50 @@ std::vector<CsvColumn> cutoff_columns(const std::vector<Cutoff>& cutoffs, Extend
 }
 
 }  // namespace
+
+std::optional<Extended> ParseOptionNumber(const std::string& text)
+{
+    Extended value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<Extended> ParsePercentileRank(const std::string& text)
+{
+    const std::optional<Extended> rank = ParseOptionNumber(text);
+    // A rank of a few units of 1e-4950 vanishes as a proportion.
+    if (!rank || !(*rank / 100 > 0 && *rank < 100))
+        return std::nullopt;
+    return rank;
+}
+
+bool ReadScoreRange(platform::Desktop& desktop, const std::string& min_text,
+                    const std::string& max_text, std::int64_t& min_score, std::int64_t& max_score)
+{
+    const Extended min = std::trunc(ParseFieldValue(desktop, min_text, InputCaptions[0]));
+    if (InputError)
+        return false;
+    const Extended max = std::trunc(ParseFieldValue(desktop, max_text, InputCaptions[1]));
+    if (InputError)
+        return false;
+    if (min < 0 || max > largest_raw_score) {
+        desktop.error("The minimum and maximum raw scores must lie from 0 to 999999.");
+        return false;
+    }
+    if (max < min) {
+        desktop.error("The maximum raw score is below the minimum raw score.");
+        return false;
+    }
+    if (max - min + 1 > MaxNormsRows) {
+        desktop.error(TooManyRowsMessage);
+        return false;
+    }
+    min_score = static_cast<std::int64_t>(min);
+    max_score = static_cast<std::int64_t>(max);
+    return true;
+}
 
 int BatchMethodIndex(const std::string& name)
 {
@@ -78,6 +125,8 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
 {
     if (!arguments.empty() && arguments.front() == "scores")
         return RunScoresBatch({arguments.begin() + 1, arguments.end()}, out, err);
+    if (!arguments.empty() && arguments.front() == "plan")
+        return RunPlanBatch({arguments.begin() + 1, arguments.end()}, out, err, save_chart);
     BatchWorksheet worksheet;
     bool csv = false;
     std::string plot_path;

@@ -1,14 +1,30 @@
 // The two views of the Compute run as vornak-batch fills them from its command line, and the
-// option values that both of its forms take.
+// option values and operands that its forms share.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "norms/frequency_file.hpp"
 #include "norms/program_strings.hpp"
 #include "norms/views.hpp"
 
 namespace norms {
+
+// A number as an option's value: a decimal number with "." as the point, nothing around it;
+// none for anything else or an infinite value.
+std::optional<Extended> ParseOptionNumber(const std::string& text);
+
+// A percentile rank strictly between 0 and 100 (one that stays above 0 as a proportion).
+std::optional<Extended> ParsePercentileRank(const std::string& text);
+
+// MIN and MAX as the worksheet takes its boxes (truncated toward zero), then the limits of a
+// frequency file: from 0 to 999999, the maximum not below the minimum, at most 200 scores.
+// False once the refusal has been shown.
+bool ReadScoreRange(platform::Desktop& desktop, const std::string& min_text,
+                    const std::string& max_text, std::int64_t& min_score, std::int64_t& max_score);
 
 // Index of a --method name (0 Bayesian, 1 classical, 2 mid-p); -1 for an unknown name.
 int BatchMethodIndex(const std::string& name);

@@ -20,9 +20,6 @@
 namespace norms {
 namespace {
 
-// The largest raw score the worksheet's six-character boxes can hold.
-constexpr Extended largest_raw_score = 999999;
-
 struct ScoresOptions {
     BatchWorksheet worksheet;  // method and notes; the boxes are filled per group
     bool csv = false;
@@ -80,34 +77,6 @@ bool parse_arguments(const std::vector<std::string>& arguments, ScoresOptions& o
     return true;
 }
 
-// MIN and MAX as the worksheet takes its boxes (truncated toward zero), then the limits a
-// frequency file sets. False once the refusal has been shown.
-bool read_score_range(platform::Desktop& desktop, const ScoresOptions& options,
-                      std::int64_t& min_score, std::int64_t& max_score)
-{
-    const Extended min = std::trunc(norms::ParseFieldValue(desktop, options.min_text, InputCaptions[0]));
-    if (norms::InputError)
-        return false;
-    const Extended max = std::trunc(norms::ParseFieldValue(desktop, options.max_text, InputCaptions[1]));
-    if (norms::InputError)
-        return false;
-    if (min < 0 || max > largest_raw_score) {
-        desktop.error("The minimum and maximum raw scores must lie from 0 to 999999.");
-        return false;
-    }
-    if (max < min) {
-        desktop.error("The maximum raw score is below the minimum raw score.");
-        return false;
-    }
-    if (max - min + 1 > MaxNormsRows) {
-        desktop.error(TooManyRowsMessage);
-        return false;
-    }
-    min_score = static_cast<std::int64_t>(min);
-    max_score = static_cast<std::int64_t>(max);
-    return true;
-}
-
 // "group 7-9: " for a named group, nothing for ungrouped data.
 std::string group_prefix(const ScoreGroup& group)
 {
@@ -151,7 +120,8 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
     std::ostringstream output;
     try {
         PersonScoreLayout& layout = options.layout;
-        if (!read_score_range(desktop, options, layout.min_score, layout.max_score))
+        if (!ReadScoreRange(desktop, options.min_text, options.max_text, layout.min_score,
+                            layout.max_score))
             return 1;
         platform::FileDialog dialog;  // gives the data file's full name, as the report shows it
         desktop.open_file(dialog);
