@@ -101,6 +101,18 @@ bool ReadScoreRange(platform::Desktop& desktop, const std::string& min_text,
     return true;
 }
 
+int WriteOutput(std::ostream& out, platform::Desktop& desktop,
+                const std::function<void(std::ostream&)>& write)
+{
+    errno = 0;
+    write(out);
+    if (!out.flush()) {
+        desktop.failure(platform::file_failure(errno).what());
+        return 1;
+    }
+    return 0;
+}
+
 int BatchMethodIndex(const std::string& name)
 {
     const auto found = std::find(std::begin(method_names), std::end(method_names), name);
@@ -201,18 +213,14 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
         }
     }
 
-    errno = 0;
-    if (csv) {
-        WriteNormsCsv(out, run, cutoff_columns(cutoffs, run.sample_size));
-    } else {
-        for (const std::string& line : results.lines)
-            out << line << '\n';
-    }
-    if (!out.flush()) {
-        desktop.failure(platform::file_failure(errno).what());
-        return 1;
-    }
-    return 0;
+    return WriteOutput(out, desktop, [&](std::ostream& stream) {
+        if (csv) {
+            WriteNormsCsv(stream, run, cutoff_columns(cutoffs, run.sample_size));
+        } else {
+            for (const std::string& line : results.lines)
+                stream << line << '\n';
+        }
+    });
 }
 
 }  // namespace norms

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <ostream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +27,11 @@ std::optional<Extended> ParsePercentileRank(const std::string& text);
 // False once the refusal has been shown.
 bool ReadScoreRange(platform::Desktop& desktop, const std::string& min_text,
                     const std::string& max_text, std::int64_t& min_score, std::int64_t& max_score);
+
+// Writes a form's result to standard output with `write` and flushes it: 0 when the stream
+// took everything, else 1 after showing the file failure.
+int WriteOutput(std::ostream& out, platform::Desktop& desktop,
+                const std::function<void(std::ostream&)>& write);
 
 // Index of a --method name (0 Bayesian, 1 classical, 2 mid-p); -1 for an unknown name.
 int BatchMethodIndex(const std::string& name);

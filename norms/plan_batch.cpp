@@ -1,6 +1,5 @@
 #include "norms/plan_batch.hpp"
 
-#include <cerrno>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -196,18 +195,14 @@ int RunPlanBatch(const std::vector<std::string>& arguments, std::ostream& out, s
         return 1;
     }
 
-    errno = 0;
-    if (options.csv) {
-        WriteStudyPlanCsv(out, inputs, plan);
-    } else {
-        for (const std::string& line : StudyPlanReport(inputs, plan))
-            out << line << '\n';
-    }
-    if (!out.flush()) {
-        desktop.failure(platform::file_failure(errno).what());
-        return 1;
-    }
-    return 0;
+    return WriteOutput(out, desktop, [&](std::ostream& stream) {
+        if (options.csv) {
+            WriteStudyPlanCsv(stream, inputs, plan);
+        } else {
+            for (const std::string& line : StudyPlanReport(inputs, plan))
+                stream << line << '\n';
+        }
+    });
 }
 
 }  // namespace norms

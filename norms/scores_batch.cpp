@@ -1,6 +1,5 @@
 #include "norms/scores_batch.hpp"
 
-#include <cerrno>
 #include <cmath>
 #include <exception>
 #include <sstream>
@@ -169,12 +168,7 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
         return 1;
     }
 
-    errno = 0;
-    if (!(out << output.str()).flush()) {
-        desktop.failure(platform::file_failure(errno).what());
-        return 1;
-    }
-    return 0;
+    return WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.str(); });
 }
 
 }  // namespace norms
