@@ -4,7 +4,8 @@
 #include <memory>
 #include <optional>
 
-#include "norms/batch_views.hpp"
+#include "norms/batch_command_line.hpp"
+#include "norms/batch_run.hpp"
 #include "norms/study_plan_output.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
@@ -13,20 +14,6 @@
 
 namespace norms {
 namespace {
-
-struct PlanOptions {
-    int method = 0;
-    Extended level = 95;
-    std::vector<std::string> rank_texts;
-    std::vector<Extended> ranks;
-    bool csv = false;
-    std::string plot_path;
-    std::optional<Extended> half_width;
-    std::string pilot_file;
-    std::optional<std::pair<Extended, Extended>> normal;  // mean and standard deviation
-    std::string min_text;
-    std::string max_text;
-};
 
 // "MEAN,SD" with a positive SD.
 std::optional<std::pair<Extended, Extended>> parse_normal(const std::string& text)
@@ -39,72 +26,6 @@ std::optional<std::pair<Extended, Extended>> parse_normal(const std::string& tex
     if (!mean || !sd || !(*sd > 0))
         return std::nullopt;
     return std::pair{*mean, *sd};
-}
-
-// The reason the arguments make no plan; empty when they make one.
-std::string parse_arguments(const std::vector<std::string>& arguments, bool can_plot,
-                            PlanOptions& options)
-{
-    std::vector<std::string> operands;
-    bool options_ended = false;
-    const std::string wrong = "wrong arguments";
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool has_value = i + 1 < arguments.size();
-        if (!options_ended && argument == "--") {
-            options_ended = true;
-        } else if (options_ended || !argument.starts_with("--")) {
-            operands.push_back(argument);
-        } else if (argument == "--csv") {
-            options.csv = true;
-        } else if (argument == "--method" && has_value) {
-            options.method = BatchMethodIndex(arguments[++i]);
-            if (options.method < 0)
-                return "--method takes bayesian, classical or mid-p";
-        } else if (argument == "--level" && has_value) {
-            const std::string& level = arguments[++i];
-            if (level != "95" && level != "90")
-                return "--level takes 95 or 90";
-            options.level = level == "95" ? 95 : 90;
-        } else if (argument == "--at" && has_value) {
-            const std::optional<Extended> rank = ParsePercentileRank(arguments[++i]);
-            if (!rank)
-                return "--at takes a percentile rank between 0 and 100, such as 2.5";
-            options.rank_texts.push_back(arguments[i]);
-            options.ranks.push_back(*rank);
-        } else if (argument == "--half-width" && has_value) {
-            options.half_width = ParseOptionNumber(arguments[++i]);
-            if (!options.half_width || !(*options.half_width > 0))
-                return "--half-width takes a positive number of percentile points, such as 3";
-        } else if (argument == "--pilot" && has_value && !IsBlankFileName(arguments[i + 1])) {
-            options.pilot_file = arguments[++i];
-        } else if (argument == "--normal" && has_value) {
-            options.normal = parse_normal(arguments[++i]);
-            if (!options.normal)
-                return "--normal takes MEAN,SD with a positive SD, such as 15,5";
-        } else if (argument == "--plot" && has_value && can_plot) {
-            options.plot_path = arguments[++i];
-            if (!ChartFormatOf(options.plot_path))
-                return "--plot takes a file name ending in .png, .svg or .pdf";
-        } else {
-            return wrong;
-        }
-    }
-    if (!options.half_width)
-        return "--half-width is needed";
-    if (options.pilot_file.empty() == !options.normal)
-        return "one of --pilot and --normal is needed";
-    if (operands.size() != 2)
-        return wrong;
-    options.min_text = operands[0];
-    options.max_text = operands[1];
-    if (options.ranks.empty()) {
-        for (const Extended rank : DefaultPlanRanks) {
-            options.rank_texts.push_back(stats::format_fixed(rank, 0, 0));
-            options.ranks.push_back(rank);
-        }
-    }
-    return "";
 }
 
 // The pilot's frequencies as the shape. False once a refusal has been shown.
@@ -150,22 +71,93 @@ bool read_pilot(platform::Desktop& desktop, const PlanOptions& options, int row_
 
 }  // namespace
 
-int RunPlanBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-                 const ChartSaver& save_chart)
+CLI::App& AddPlanForm(BatchCommandLine& command_line, PlanOptions& options, bool can_plot)
 {
-    PlanOptions options;
-    if (const std::string reason = parse_arguments(arguments, save_chart != nullptr, options);
-        !reason.empty()) {
-        err << "vornak-batch plan: " << reason << '\n' << PlanUsage << '\n';
-        return 2;
-    }
+    CLI::App& form = command_line.add_form(
+        "plan", "The size of a normative sample for a wanted precision of its percentile ranks.",
+        PlanUsage,
+        "vornak-batch plan --half-width 3 --at 2 --at 16 --pilot pilot.txt 0 30");
+    AddMethodOption(form, options.method);
+    AddTakenOption(
+        form, "--level",
+        [&options](const std::string& level) {
+            options.level = level == "90" ? 90 : 95;
+            return level == "95" || level == "90";
+        },
+        "95 or 90", "the interval's confidence level: 95 (the default) or 90")
+        ->type_name("LEVEL");
+    AddTakenOption(
+        form, "--at",
+        [&options](const std::string& text) {
+            const std::optional<Extended> rank = ParsePercentileRank(text);
+            if (rank) {
+                options.rank_texts.push_back(text);
+                options.ranks.push_back(*rank);
+            }
+            return rank.has_value();
+        },
+        "a percentile rank between 0 and 100, such as 2.5",
+        "a percentile rank of interest; repeatable (default 2 5 10 16 25 50 75 84 90 95 98)")
+        ->type_name("P");
+    form.add_flag("--csv", options.csv,
+                  "print the half-width at each rank for every n tried instead of the report");
+    if (can_plot)
+        AddPlotOption(form, options.plot_path,
+                      "also draw the half-widths against n into PICTURE, a .png, .svg or .pdf file");
+    AddTakenOption(
+        form, "--half-width",
+        [&options](const std::string& text) {
+            const std::optional<Extended> width = ParseOptionNumber(text);
+            options.half_width = width.value_or(0);
+            return width && *width > 0;
+        },
+        "a positive number of percentile points, such as 3",
+        "the wanted half-width of the interval, in percentile points")
+        ->type_name("W")
+        ->required();
+    CLI::Option* pilot = AddTakenOption(
+        form, "--pilot",
+        [&options](const std::string& name) {
+            options.pilot_file = name;
+            return !IsBlankFileName(name);
+        },
+        "a file name that is not blank", "the shape from the counts of a pilot frequency file")
+        ->type_name("FILE");
+    CLI::Option* normal = AddTakenOption(
+        form, "--normal",
+        [&options](const std::string& text) {
+            options.normal = parse_normal(text);
+            return options.normal.has_value();
+        },
+        "MEAN,SD with a positive SD, such as 15,5",
+        "the shape of a normal distribution over the whole scores")
+        ->type_name("MEAN,SD");
+    pilot->excludes(normal);
+    form.add_option("MIN", options.min_text, "the minimum legitimate raw score")->required();
+    form.add_option("MAX", options.max_text, "the maximum legitimate raw score")->required();
+    form.final_callback([&options, pilot, normal] {
+        if (pilot->count() == 0 && normal->count() == 0)
+            throw CLI::ValidationError("one of --pilot and --normal is needed");
+        if (options.ranks.empty()) {
+            for (const Extended rank : DefaultPlanRanks) {
+                options.rank_texts.push_back(stats::format_fixed(rank, 0, 0));
+                options.ranks.push_back(rank);
+            }
+        }
+    });
+    return form;
+}
+
+int RunPlanBatch(const PlanOptions& options, const ChartSaver& save_chart, std::ostream& out,
+                 std::ostream& err)
+{
     platform::ConsoleDesktop desktop(err, options.pilot_file, stats::decimal_separator());
     StudyPlanInputs inputs;
     StudyPlanRequest& request = inputs.request;
     request.method = options.method;
     request.level = options.level;
     request.ranks = options.ranks;
-    request.half_width = *options.half_width;
+    request.half_width = options.half_width;
     inputs.rank_names = options.rank_texts;
     StudyPlan plan;
     try {

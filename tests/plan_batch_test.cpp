@@ -117,7 +117,7 @@ TEST(PlanBatch, WrongArgumentsGiveTheUsageLineAndRefusalsTheirMessage)
         const Outcome outcome = plan(arguments);
         EXPECT_EQ(outcome.status, 2) << arguments[1] << " " << arguments[2];
         EXPECT_EQ(outcome.out, "");
-        EXPECT_TRUE(outcome.err.starts_with("vornak-batch plan: ") &&
+        EXPECT_TRUE(outcome.err.starts_with("vornak-batch: ") &&
                     outcome.err.ends_with(std::string(norms::PlanUsage) + "\n"))
             << outcome.err;
     }
