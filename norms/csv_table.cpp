@@ -6,9 +6,8 @@
 #include "platform/whole_file.hpp"
 
 namespace norms {
-namespace {
 
-std::string csv_number(Extended x)
+std::string CsvNumber(Extended x)
 {
     char buffer[64];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, x,
@@ -16,12 +15,14 @@ std::string csv_number(Extended x)
     return std::string(buffer, end);
 }
 
+namespace {
+
 void write_row(std::ostream& out, const NormsRow& row)
 {
-    out << csv_number(row.RawScore) << ',' << csv_number(row.Frequency) << ','
-        << csv_number(row.Below) << ',' << csv_number(row.PR) << ',' << csv_number(row.Lower95)
-        << ',' << csv_number(row.Upper95) << ',' << csv_number(row.Lower90) << ','
-        << csv_number(row.Upper90);
+    out << CsvNumber(row.RawScore) << ',' << CsvNumber(row.Frequency) << ','
+        << CsvNumber(row.Below) << ',' << CsvNumber(row.PR) << ',' << CsvNumber(row.Lower95)
+        << ',' << CsvNumber(row.Upper95) << ',' << CsvNumber(row.Lower90) << ','
+        << CsvNumber(row.Upper90);
 }
 
 }  // namespace
@@ -42,7 +43,7 @@ void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
         out << line_start;
         write_row(out, table[j]);
         for (const CsvColumn& column : added)
-            out << ',' << csv_number(column.value(table[j]));
+            out << ',' << CsvNumber(column.value(table[j]));
         out << '\n';
     }
 }
