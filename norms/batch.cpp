@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <exception>
 #include <iterator>
 #include <optional>
@@ -11,46 +10,18 @@
 #include "norms/chart_model.hpp"
 #include "norms/compute_run.hpp"
 #include "norms/csv_table.hpp"
+#include "norms/cutoff_columns.hpp"
 #include "norms/program_strings.hpp"
 #include "norms/scores_batch.hpp"
 #include "norms/version.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
-#include "stats/Bayes_Engines.hpp"
 #include "stats/number_format.hpp"
 
 namespace norms {
 namespace {
 
 const char* const method_names[] = {"bayesian", "classical", "mid-p"};
-
-// A --cutoff: the percentile rank as typed, and as a proportion.
-struct Cutoff {
-    std::string text;
-    Extended proportion;
-};
-
-// A percentile rank strictly between 0 and 100, with "." as the decimal point.
-std::optional<Cutoff> parse_cutoff(const std::string& text)
-{
-    Extended rank = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rank);
-    const Extended proportion = rank / 100;  // a rank of a few units of 1e-4950 vanishes here
-    if (error != std::errc() || end != text.data() + text.size() || !(proportion > 0 && rank < 100))
-        return std::nullopt;
-    return Cutoff{text, proportion};
-}
-
-// The posterior probability below each cut-off, as columns added to the table.
-std::vector<CsvColumn> cutoff_columns(const std::vector<Cutoff>& cutoffs, Extended n)
-{
-    std::vector<CsvColumn> columns;
-    for (const Cutoff& cutoff : cutoffs)
-        columns.push_back({"prob_below_" + cutoff.text, [n, p = cutoff.proportion](const NormsRow& row) {
-                               return stats::Bayesian_cutoff_probability(n, row.Below, row.Frequency, p);
-                           }});
-    return columns;
-}
 
 }  // namespace
 
@@ -108,7 +79,7 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
             if (!ChartFormatOf(plot_path))
                 return usage();
         } else if (argument == "--cutoff" && i + 1 < arguments.size()) {
-            const std::optional<Cutoff> cutoff = parse_cutoff(arguments[++i]);
+            const std::optional<Cutoff> cutoff = ParseCutoff(arguments[++i]);
             if (!cutoff)
                 return refuse("--cutoff takes a percentile rank between 0 and 100, such as 2.5");
             cutoffs.push_back(*cutoff);
@@ -154,7 +125,7 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
 
     errno = 0;
     if (csv) {
-        WriteNormsCsv(out, run, cutoff_columns(cutoffs, run.sample_size));
+        WriteNormsCsv(out, run, CutoffColumns(cutoffs, run.sample_size));
     } else {
         for (const std::string& line : results.lines)
             out << line << '\n';

@@ -10,6 +10,7 @@
 #include "norms/csv_table.hpp"
 #include "norms/frequency_file.hpp"
 #include "norms/group_files.hpp"
+#include "norms/group_norms.hpp"
 #include "norms/input_checks.hpp"
 #include "norms/person_scores.hpp"
 #include "norms/report.hpp"
@@ -19,9 +20,6 @@
 
 namespace norms {
 namespace {
-
-// The largest raw score the worksheet's six-character boxes can hold.
-constexpr Extended largest_raw_score = 999999;
 
 struct ScoresOptions {
     BatchWorksheet worksheet;  // method and notes; the boxes are filled per group
@@ -91,16 +89,8 @@ bool read_score_range(platform::Desktop& desktop, const ScoresOptions& options,
     const Extended max = std::trunc(norms::ParseFieldValue(desktop, options.max_text, InputCaptions[1]));
     if (norms::InputError)
         return false;
-    if (min < 0 || max > largest_raw_score) {
-        desktop.error("The minimum and maximum raw scores must lie from 0 to 999999.");
-        return false;
-    }
-    if (max < min) {
-        desktop.error("The maximum raw score is below the minimum raw score.");
-        return false;
-    }
-    if (max - min + 1 > MaxNormsRows) {
-        desktop.error(TooManyRowsMessage);
+    if (const std::optional<std::string> problem = ScoreRangeProblem(min, max)) {
+        desktop.error(*problem);
         return false;
     }
     min_score = static_cast<std::int64_t>(min);
@@ -108,29 +98,20 @@ bool read_score_range(platform::Desktop& desktop, const ScoresOptions& options,
     return true;
 }
 
-// "group 7-9: " for a named group, nothing for ungrouped data.
-std::string group_prefix(const ScoreGroup& group)
-{
-    return group.name.empty() ? "" : "group " + group.name + ": ";
-}
-
 // Shows one notice per group with missing scores, and refuses groups too small for norms.
 // False when a group was refused.
 bool check_groups(platform::Desktop& desktop, const std::vector<ScoreGroup>& groups)
 {
     if (groups.empty())
-        throw platform::Failure("The file holds no rows below its header line");
+        throw platform::Failure(NoDataRowsMessage);
     for (const ScoreGroup& group : groups) {
-        if (group.missing > 0)
-            desktop.warning(group_prefix(group) + std::to_string(group.missing) + " missing " +
-                            (group.missing == 1 ? "score" : "scores") + " skipped");
+        if (const std::optional<std::string> notice = MissingScoresNotice(group))
+            desktop.warning(*notice);
     }
     bool accepted = true;
     for (const ScoreGroup& group : groups) {
-        if (group.size <= 2) {
-            desktop.error(group_prefix(group) + "only " + std::to_string(group.size) +
-                          (group.size == 1 ? " score" : " scores") +
-                          "; a norm group needs at least 3.");
+        if (const std::optional<std::string> problem = TooSmallGroupProblem(group)) {
+            desktop.error(*problem);
             accepted = false;
         }
     }
@@ -162,19 +143,12 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
 
         const bool grouped = !layout.group_column.empty();
         if (options.csv)
-            output << (grouped ? "group," : "") << CsvTableHeader << '\n';
+            output << CsvHeaderLine(grouped) << '\n';
         BatchWorksheet& worksheet = options.worksheet;
         const std::vector<std::string> user_notes = worksheet.notes;
         BatchResults results;
         for (const ScoreGroup& group : groups) {
-            NormsRun run;
-            run.row_count = static_cast<int>(group.frequencies.size());
-            for (int j = 0; j < run.row_count; ++j) {
-                run.table[j].RawScore = static_cast<Extended>(layout.min_score + j);
-                run.table[j].Frequency = static_cast<Extended>(group.frequencies[j]);
-            }
-            ComputeNormsTable(run.table, run.row_count, static_cast<Extended>(group.size),
-                              worksheet.method);
+            const NormsRun run = GroupNormsRun(group, layout.min_score, worksheet.method);
             if (options.csv) {
                 WriteCsvRows(output, run.table, run.row_count,
                              grouped ? CsvField(group.name) + "," : "");

@@ -1,0 +1,29 @@
+#include "norms/cutoff_columns.hpp"
+
+#include <charconv>
+
+#include "stats/Bayes_Engines.hpp"
+
+namespace norms {
+
+std::optional<Cutoff> ParseCutoff(const std::string& text)
+{
+    Extended rank = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rank);
+    const Extended proportion = rank / 100;  // a rank of a few units of 1e-4950 vanishes here
+    if (error != std::errc() || end != text.data() + text.size() || !(proportion > 0 && rank < 100))
+        return std::nullopt;
+    return Cutoff{text, proportion};
+}
+
+std::vector<CsvColumn> CutoffColumns(const std::vector<Cutoff>& cutoffs, Extended n)
+{
+    std::vector<CsvColumn> columns;
+    for (const Cutoff& cutoff : cutoffs)
+        columns.push_back({"prob_below_" + cutoff.text, [n, p = cutoff.proportion](const NormsRow& row) {
+                               return stats::Bayesian_cutoff_probability(n, row.Below, row.Frequency, p);
+                           }});
+    return columns;
+}
+
+}  // namespace norms
