@@ -233,6 +233,7 @@ QWidget* StudyWindow::createChoices()
     missing_label_ = new QLabel(choices_);
     missing_label_->setWordWrap(true);
     add("Missing scores:", missing_label_, "lblMissing");
+    form->setRowVisible(n_label_, false);
 
     connect(score_box_, &QComboBox::currentIndexChanged, this, [this] {
         if (filling_ || !file_)
@@ -277,15 +278,28 @@ QWidget* StudyWindow::createResults()
     auto* chart_tab = new QWidget(tabs_);
     chart_tab->setObjectName("tabChart");
     auto* chart_column = new QVBoxLayout(chart_tab);
-    chart_group_box_ = new QComboBox(chart_tab);
+    chart_choice_ = new QWidget(chart_tab);
+    auto* chart_choice = new QHBoxLayout(chart_choice_);
+    chart_choice->setContentsMargins(0, 0, 0, 0);
+    chart_group_box_ = new QComboBox(chart_choice_);
     chart_group_box_->setObjectName("cboChartGroup");
-    chart_column->addWidget(chart_group_box_);
+    auto* chart_group_label = new QLabel("G&roup shown:", chart_choice_);
+    chart_group_label->setBuddy(chart_group_box_);
+    chart_choice->addWidget(chart_group_label);
+    chart_choice->addWidget(chart_group_box_);
+    chart_choice->addStretch();
+    chart_column->addWidget(chart_choice_);
     chart_ = new ChartCanvas(chart_tab);
     chart_column->addWidget(chart_, 1);
+    chart_choice_->hide();
+    chart_->hide();  // until there is a table to draw
     tabs_->addTab(chart_tab, "Chart");
     connect(chart_group_box_, &QComboBox::currentIndexChanged, this, &StudyWindow::showChart);
-    connect(tabs_, &QTabWidget::currentChanged, this,
-            [this] { copy_->setEnabled(currentTable() != nullptr); });
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) {
+        copy_->setEnabled(currentTable() != nullptr);
+        if (currentTable())  // the chart follows the group last looked at
+            chart_group_box_->setCurrentIndex(tab);
+    });
     return results;
 }
 
@@ -412,7 +426,8 @@ void StudyWindow::stepFinished()
         statusBar()->clearMessage();
         message = dataName(source) + ": " + text(outcome.error);
         if (tables_)
-            showOutdated(dataName(source) + " gave no tables");
+            showOutdated(loading.isEmpty() ? "the current choices gave none"
+                                           : dataName(source) + " could not be read");
     } else if (outcome.file) {
         takeFile(std::move(*outcome.file));
         if (next_ != Next::Load)
@@ -553,7 +568,8 @@ void StudyWindow::takeTables(norms::StudyTables tables)
         if (const auto notice = norms::MissingScoresNotice(group.counts))
             missing << text(*notice);
     }
-    chart_group_box_->setVisible(tables_->groups.size() > 1);
+    chart_choice_->setVisible(tables_->groups.size() > 1);
+    chart_->show();
     chart_group_box_->blockSignals(false);
     missing_label_->setText(missing.isEmpty() ? "none" : missing.join('\n'));
     tabs_->setCurrentIndex(std::clamp(current, 0, tabs_->count() - 1));
@@ -565,8 +581,8 @@ void StudyWindow::takeTables(norms::StudyTables tables)
 
 void StudyWindow::showOutdated(const QString& reason)
 {
-    outdated_label_->setText("These tables belong to the previous file or choices (" +
-                             dataName(tables_file_) + "): " + reason + ".");
+    outdated_label_->setText("These tables are from before (" + dataName(tables_file_) +
+                             "): " + reason + ".");
     outdated_label_->show();
 }
 

@@ -102,6 +102,7 @@ private:
     QWidget* choices_ = nullptr;
     QLabel* outdated_label_ = nullptr;
     QTabWidget* tabs_ = nullptr;
+    QWidget* chart_choice_ = nullptr;  // the group to draw, when there are several
     QComboBox* chart_group_box_ = nullptr;
     ChartCanvas* chart_ = nullptr;
     QProgressBar* progress_bar_ = nullptr;
