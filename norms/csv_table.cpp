@@ -15,8 +15,17 @@ void write_row(std::ostream& out, const NormsRow& row)
 
 }  // namespace
 
+void WriteCsvHeader(std::ostream& out, const std::vector<CsvColumn>& added,
+                    std::string_view line_start)
+{
+    out << line_start << CsvTableHeader;
+    for (const CsvColumn& column : added)
+        out << ',' << column.name;
+    out << '\n';
+}
+
 void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
-                  std::string_view line_start, const std::vector<CsvColumn>& added)
+                  const std::vector<CsvColumn>& added, std::string_view line_start)
 {
     for (int j = 0; j < row_count; ++j) {
         out << line_start;
@@ -27,18 +36,10 @@ void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
     }
 }
 
-std::string CsvHeaderLine(bool grouped, const std::vector<CsvColumn>& added)
-{
-    std::string line = grouped ? std::string("group,") + CsvTableHeader : CsvTableHeader;
-    for (const CsvColumn& column : added)
-        line += ',' + column.name;
-    return line;
-}
-
 void WriteNormsCsv(std::ostream& out, const NormsRun& run, const std::vector<CsvColumn>& added)
 {
-    out << CsvHeaderLine(false, added) << '\n';
-    WriteCsvRows(out, run.table, run.row_count, {}, added);
+    WriteCsvHeader(out, added);
+    WriteCsvRows(out, run.table, run.row_count, added);
 }
 
 std::string CsvNumber(Extended x)

@@ -22,14 +22,15 @@ struct CsvColumn {
     std::function<Extended(const NormsRow&)> value;
 };
 
-// The header line, without its line end: a leading "group" column for grouped tables, then the
-// table's own columns and the added ones.
-std::string CsvHeaderLine(bool grouped, const std::vector<CsvColumn>& added = {});
+// The header line: `line_start` (for leading columns), the table's own columns, the added
+// columns' names.
+void WriteCsvHeader(std::ostream& out, const std::vector<CsvColumn>& added = {},
+                    std::string_view line_start = {});
 
 // Writes rows 0 to row_count - 1, each line beginning with `line_start` (for leading columns)
 // and ending with the added columns.
 void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
-                  std::string_view line_start = {}, const std::vector<CsvColumn>& added = {});
+                  const std::vector<CsvColumn>& added = {}, std::string_view line_start = {});
 
 // A number as the CSV shows it: printf's "%.17Lg" in the C locale.
 std::string CsvNumber(Extended x);

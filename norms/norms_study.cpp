@@ -208,19 +208,20 @@ StudyTables ComputeStudy(const StudyFile& file, const StudyChoices& choices,
 
 std::vector<CsvColumn> StudyCutoffColumns(const StudyTables& tables, const StudyGroup& group)
 {
-    return CutoffColumns(tables.cutoffs, group.run.sample_size);
+    SharedOptions options;
+    options.cutoffs = tables.cutoffs;
+    return AddedColumns(options, group.run.sample_size);
 }
 
 void WriteStudyCsv(std::ostream& out, const StudyTables& tables)
 {
     if (tables.groups.empty())
         return;
-    out << CsvHeaderLine(tables.grouped, StudyCutoffColumns(tables, tables.groups.front()))
-        << '\n';
+    WriteCsvHeader(out, StudyCutoffColumns(tables, tables.groups.front()),
+                   tables.grouped ? "group," : "");
     for (const StudyGroup& group : tables.groups)
-        WriteCsvRows(out, group.run.table, group.run.row_count,
-                     tables.grouped ? CsvField(group.counts.name) + "," : "",
-                     StudyCutoffColumns(tables, group));
+        WriteCsvRows(out, group.run.table, group.run.row_count, StudyCutoffColumns(tables, group),
+                     tables.grouped ? CsvField(group.counts.name) + "," : "");
 }
 
 }  // namespace norms

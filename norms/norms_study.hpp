@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "norms/compute_run.hpp"
-#include "norms/cutoff_columns.hpp"
+#include "norms/batch_options.hpp"
 #include "norms/person_scores.hpp"
 
 namespace norms {

@@ -1,4 +1,4 @@
-#include "norms/cutoff_columns.hpp"
+#include "norms/batch_options.hpp"
 
 #include <charconv>
 
@@ -16,10 +16,11 @@ std::optional<Cutoff> ParseCutoff(const std::string& text)
     return Cutoff{text, proportion};
 }
 
-std::vector<CsvColumn> CutoffColumns(const std::vector<Cutoff>& cutoffs, Extended n)
+std::vector<CsvColumn> AddedColumns(const SharedOptions& options, Extended n)
 {
+    // The posterior probability below each cut-off.
     std::vector<CsvColumn> columns;
-    for (const Cutoff& cutoff : cutoffs)
+    for (const Cutoff& cutoff : options.cutoffs)
         columns.push_back({"prob_below_" + cutoff.text, [n, p = cutoff.proportion](const NormsRow& row) {
                                return stats::Bayesian_cutoff_probability(n, row.Below, row.Frequency, p);
                            }});
