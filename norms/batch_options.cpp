@@ -1,19 +1,16 @@
 #include "norms/batch_options.hpp"
 
-#include <charconv>
-
+#include "norms/batch_command_line.hpp"
 #include "stats/Bayes_Engines.hpp"
 
 namespace norms {
 
 std::optional<Cutoff> ParseCutoff(const std::string& text)
 {
-    Extended rank = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rank);
-    const Extended proportion = rank / 100;  // a rank of a few units of 1e-4950 vanishes here
-    if (error != std::errc() || end != text.data() + text.size() || !(proportion > 0 && rank < 100))
+    const std::optional<Extended> rank = ParsePercentileRank(text);
+    if (!rank)
         return std::nullopt;
-    return Cutoff{text, proportion};
+    return Cutoff{text, *rank / 100};
 }
 
 std::vector<CsvColumn> AddedColumns(const SharedOptions& options, Extended n)

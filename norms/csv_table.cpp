@@ -3,6 +3,15 @@
 #include <charconv>
 
 namespace norms {
+
+std::string CsvNumber(Extended x)
+{
+    char buffer[64];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, x,
+                                   std::chars_format::general, 17).ptr;
+    return std::string(buffer, end);
+}
+
 namespace {
 
 void write_row(std::ostream& out, const NormsRow& row)
@@ -40,14 +49,6 @@ void WriteNormsCsv(std::ostream& out, const NormsRun& run, const std::vector<Csv
 {
     WriteCsvHeader(out, added);
     WriteCsvRows(out, run.table, run.row_count, added);
-}
-
-std::string CsvNumber(Extended x)
-{
-    char buffer[64];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, x,
-                                   std::chars_format::general, 17).ptr;
-    return std::string(buffer, end);
 }
 
 std::string CsvField(std::string_view text)

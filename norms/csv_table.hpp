@@ -13,6 +13,9 @@
 
 namespace norms {
 
+// A number as the table's columns hold it: "%.17Lg" in the C locale.
+std::string CsvNumber(Extended x);
+
 inline constexpr const char* CsvTableHeader =
     "raw_score,frequency,below,pr,lower95,upper95,lower90,upper90";
 
@@ -31,9 +34,6 @@ void WriteCsvHeader(std::ostream& out, const std::vector<CsvColumn>& added = {},
 // and ending with the added columns.
 void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
                   const std::vector<CsvColumn>& added = {}, std::string_view line_start = {});
-
-// A number as the CSV shows it: printf's "%.17Lg" in the C locale.
-std::string CsvNumber(Extended x);
 
 // The run's table as CSV: the header line, then one line per row, each with the added columns
 // last; "." as the decimal point and LF line ends whatever the user's settings.

@@ -1,11 +1,11 @@
 #include "norms/scores_batch.hpp"
 
-#include <cerrno>
 #include <cmath>
 #include <exception>
 #include <sstream>
 
 #include "norms/batch_command_line.hpp"
+#include "norms/batch_run.hpp"
 #include "norms/batch_views.hpp"
 #include "norms/compute_run.hpp"
 #include "norms/csv_table.hpp"
@@ -21,26 +21,6 @@
 
 namespace norms {
 namespace {
-
-// MIN and MAX as the worksheet takes its boxes (truncated toward zero), then the limits a
-// frequency file sets. False once the refusal has been shown.
-bool read_score_range(platform::Desktop& desktop, const ScoresOptions& options,
-                      std::int64_t& min_score, std::int64_t& max_score)
-{
-    const Extended min = std::trunc(norms::ParseFieldValue(desktop, options.min_text, InputCaptions[0]));
-    if (norms::InputError)
-        return false;
-    const Extended max = std::trunc(norms::ParseFieldValue(desktop, options.max_text, InputCaptions[1]));
-    if (norms::InputError)
-        return false;
-    if (const std::optional<std::string> problem = ScoreRangeProblem(min, max)) {
-        desktop.error(*problem);
-        return false;
-    }
-    min_score = static_cast<std::int64_t>(min);
-    max_score = static_cast<std::int64_t>(max);
-    return true;
-}
 
 // Shows one notice per group with missing scores, and refuses groups too small for norms.
 // False when a group was refused.
@@ -112,7 +92,8 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
     std::ostringstream output;
     try {
         PersonScoreLayout layout = options.layout;
-        if (!read_score_range(desktop, options, layout.min_score, layout.max_score))
+        if (!ReadScoreRange(desktop, options.min_text, options.max_text, layout.min_score,
+                            layout.max_score))
             return 1;
         platform::FileDialog dialog;  // gives the data file's full name, as the report shows it
         desktop.open_file(dialog);
@@ -155,12 +136,7 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
         return 1;
     }
 
-    errno = 0;
-    if (!(out << output.str()).flush()) {
-        desktop.failure(platform::file_failure(errno).what());
-        return 1;
-    }
-    return 0;
+    return WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.str(); });
 }
 
 }  // namespace norms
