@@ -206,9 +206,10 @@ StudyTables ComputeStudy(const StudyFile& file, const StudyChoices& choices,
     return tables;
 }
 
-std::vector<CsvColumn> StudyCutoffColumns(const StudyTables& tables, const StudyGroup& group)
+std::vector<CsvColumn> StudyAddedColumns(const StudyTables& tables, const StudyGroup& group)
 {
     SharedOptions options;
+    options.scales = tables.scales;
     options.cutoffs = tables.cutoffs;
     return AddedColumns(options, group.run.sample_size);
 }
@@ -217,10 +218,10 @@ void WriteStudyCsv(std::ostream& out, const StudyTables& tables)
 {
     if (tables.groups.empty())
         return;
-    WriteCsvHeader(out, StudyCutoffColumns(tables, tables.groups.front()),
+    WriteCsvHeader(out, StudyAddedColumns(tables, tables.groups.front()),
                    tables.grouped ? "group," : "");
     for (const StudyGroup& group : tables.groups)
-        WriteCsvRows(out, group.run.table, group.run.row_count, StudyCutoffColumns(tables, group),
+        WriteCsvRows(out, group.run.table, group.run.row_count, StudyAddedColumns(tables, group),
                      tables.grouped ? CsvField(group.counts.name) + "," : "");
 }
 

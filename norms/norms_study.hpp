@@ -68,6 +68,9 @@ struct StudyTables {
     std::vector<StudyGroup> groups;  // ascending, as vornak-batch scores prints them
     bool grouped = false;
     std::vector<Cutoff> cutoffs;
+    // The norm scales shown beside the ranks. They take nothing from the data beyond each row's
+    // rank and limits, so a window sets them without computing the tables again.
+    std::vector<stats::NormScale> scales;
 };
 
 // Reads the file again and builds every group's table. Throws platform::Failure with the
@@ -76,11 +79,12 @@ struct StudyTables {
 StudyTables ComputeStudy(const StudyFile& file, const StudyChoices& choices,
                          StudyProgress& progress);
 
-// The cut-off columns of one group's table.
-std::vector<CsvColumn> StudyCutoffColumns(const StudyTables& tables, const StudyGroup& group);
+// The columns one group's table adds after the norms table's own, as vornak-batch --csv adds
+// them: each scale's, then each cut-off's.
+std::vector<CsvColumn> StudyAddedColumns(const StudyTables& tables, const StudyGroup& group);
 
 // The tables as vornak-batch --csv prints them: with a leading group column when grouped, as
-// vornak-batch scores does, and the cut-off columns last.
+// vornak-batch scores does, and the scale and cut-off columns last.
 void WriteStudyCsv(std::ostream& out, const StudyTables& tables);
 
 }  // namespace norms

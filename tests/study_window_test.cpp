@@ -1,5 +1,5 @@
-// The norms-study window: its tables against vornak-batch for the same file and choices, Copy,
-// a bad file, and a large file read while the event loop keeps turning.
+// The norms-study window: its tables, with a norm scale, against vornak-batch for the same file
+// and choices, Copy, a bad file, and a large file read while the event loop keeps turning.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -22,6 +22,7 @@
 #include "tests/support/batch_outcome.hpp"
 #include "tests/support/scripted_desktop.hpp"
 #include "tests/support/temp_files.hpp"
+#include "norms/scale_table.hpp"
 #include "ui/norms_table_model.hpp"
 #include "ui/study_window.hpp"
 
@@ -174,7 +175,46 @@ TEST_F(Study, PerPersonTablesEqualBatchAndFollowTheChoices)
             expected << QString(group) + "," + line;
     }
     EXPECT_EQ(shown_as_csv(true), expected);
+
+    // A norm scale comes before the cut-offs, as vornak-batch --scale puts it, and is shown as
+    // the norm-scales window rounds it.
+    QComboBox& scale = find<QComboBox>("cboScale");
+    scale.setCurrentText("T score (T)");
+    settle();
+    const Outcome with_t = scores({"--scale", "T", "--cutoff", "5", "--cutoff", "16", "0", "30", spelling});
+    ASSERT_EQ(with_t.status, 0) << with_t.err;
+    EXPECT_EQ(shown_as_csv(true), without_below(with_t.out, 3));
+    const norms::ScaleTable manual =
+        norms::BuildScaleTable(window.tables()->groups[0].run, stats::StandardNormScales()[1]);
+    for (int row = 0; row < table(0).rowCount(); ++row)
+        for (int column = 0; column < 5; ++column)
+            EXPECT_EQ(table(0).index(row, 7 + column).data().toString().toStdString(),
+                      manual.rows[row][norms::ScaleTableRankColumns + column]);
+    EXPECT_EQ(table(0).headerData(7, Qt::Horizontal).toString(), "T");
+    EXPECT_EQ(table(0).index(0, 8).data().toString(), "<10");  // an open lower end
+    desktop.save_answers = {dir.filePath("by_age_t.csv").toStdString()};
+    find<QAction>("mnuExportCsv").trigger();
+    EXPECT_EQ(file_content(dir.filePath("by_age_t.csv").toStdString()), with_t.out);
+
+    // An incomplete custom scale leaves the scale out until it is complete.
+    scale.setCurrentText("custom (M, SD)");
+    find<QLineEdit>("txtSD").setText("0");
+    settle();
+    EXPECT_EQ(table(0).columnCount(), 9);
+    EXPECT_TRUE(find<QLabel>("lblCustom").isVisibleTo(&window));
+    find<QLineEdit>("txtSD").setText("50");
+    settle();
+    const Outcome custom = scores({"--scale", "500,50", "--cutoff", "5", "--cutoff", "16", "0", "30", spelling});
+    EXPECT_EQ(shown_as_csv(true), without_below(custom.out, 3));
     EXPECT_TRUE(desktop.messages.empty());
+
+    // The next session starts with these choices.
+    find<QComboBox>("cboMethod").setCurrentIndex(1);
+    settle();
+    ui::StudyWindow reopened{desktop, settings};
+    EXPECT_EQ(reopened.findChild<QComboBox*>("cboScale")->currentText().toStdString(), "custom (M, SD)");
+    EXPECT_EQ(reopened.findChild<QLineEdit*>("txtSD")->text().toStdString(), "50");
+    EXPECT_EQ(reopened.findChild<QComboBox*>("cboMethod")->currentIndex(), 1);
 }
 
 TEST_F(Study, FrequencyFileTakesItsRangeAndSampleSizeAndExportsAsBatch)

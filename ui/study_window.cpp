@@ -39,6 +39,7 @@
 #include "ui/chart_picture.hpp"
 #include "ui/chart_window.hpp"
 #include "ui/norms_table_model.hpp"
+#include "ui/scale_choice.hpp"
 
 namespace ui {
 
@@ -225,6 +226,10 @@ QWidget* StudyWindow::createChoices()
         method_box_->addItem(caption);
     add("&Method:", method_box_, "cboMethod");
     add("Intervals:", new QLabel("95% and 90%", choices_), "lblLevels");
+    scale_choice_ = new ScaleChoice(choices_, true, ScaleChoice::Layout::Stacked);
+    add("&Norm scale:", scale_choice_, "scaleChoice");
+    // The label's mnemonic focuses its buddy only when that takes focus itself.
+    static_cast<QLabel*>(form->labelForField(scale_choice_))->setBuddy(scale_choice_->focusProxy());
     cutoffs_box_ = new QLineEdit(choices_);
     cutoffs_box_->setPlaceholderText("such as 2 5 10 16");
     cutoffs_box_->setToolTip("Percentile ranks; each adds the probability that a score's rank "
@@ -255,6 +260,7 @@ QWidget* StudyWindow::createChoices()
         choicesChanged();
     });
     connect(cutoffs_box_, &QLineEdit::editingFinished, this, &StudyWindow::choicesChanged);
+    connect(scale_choice_, &ScaleChoice::changed, this, &StudyWindow::scaleChanged);
     return choices_;
 }
 
@@ -309,8 +315,12 @@ void StudyWindow::restoreSettings()
     if (!settings_.contains("geometry"))
         resize(1100, 720);
     open_dialog_.initial_folder = settings_.value("folder").toString().toStdString();
+    // Setting a choice saves them all, so none may be saved before each has been restored.
+    filling_ = true;
     method_box_->setCurrentIndex(settings_.value("method", 0).toInt());
     cutoffs_box_->setText(settings_.value("cutoffs").toString());
+    scale_choice_->restore(settings_.value("scale").toStringList());
+    filling_ = false;
 }
 
 void StudyWindow::saveSettings() const
@@ -319,6 +329,7 @@ void StudyWindow::saveSettings() const
     settings_.setValue("folder", text(open_dialog_.initial_folder));
     settings_.setValue("method", method_box_->currentIndex());
     settings_.setValue("cutoffs", cutoffs_box_->text());
+    settings_.setValue("scale", scale_choice_->remembered());
     if (file_ && file_->kind == norms::StudyFileKind::PersonScores) {
         settings_.setValue("score", score_box_->currentText());
         settings_.setValue("group", group_box_->currentText());
@@ -538,11 +549,37 @@ norms::StudyChoices StudyWindow::choices() const
     return chosen;
 }
 
+std::vector<stats::NormScale> StudyWindow::chosenScales() const
+{
+    if (const auto& scale = scale_choice_->scale())
+        return {*scale};
+    return {};
+}
+
 void StudyWindow::takeTables(norms::StudyTables tables)
 {
     tables_ = std::move(tables);
+    tables_->scales = chosenScales();
     tables_file_ = file_ ? file_->path : "";
     outdated_label_->hide();
+    showTables();
+}
+
+// A scale only re-expresses each row's rank and limits, so the tables on screen take it at once,
+// without reading the file again.
+void StudyWindow::scaleChanged()
+{
+    if (filling_)
+        return;
+    saveSettings();
+    if (!tables_)
+        return;
+    tables_->scales = chosenScales();
+    showTables();
+}
+
+void StudyWindow::showTables()
+{
     const int current = tabs_->currentIndex();
     while (tabs_->count() > 1) {
         QWidget* page = tabs_->widget(0);

@@ -26,6 +26,7 @@ class QTableView;
 namespace ui {
 
 class ChartCanvas;
+class ScaleChoice;
 
 class StudyWindow : public QMainWindow {
     Q_OBJECT
@@ -77,6 +78,9 @@ private:
     void choicesChanged();
     void takeFile(norms::StudyFile file);
     void takeTables(norms::StudyTables tables);
+    void scaleChanged();
+    void showTables();
+    std::vector<stats::NormScale> chosenScales() const;
     norms::StudyChoices choices() const;
     void showOutdated(const QString& reason);
     void showChart();
@@ -97,6 +101,7 @@ private:
     QSpinBox* max_box_ = nullptr;
     QLabel* n_label_ = nullptr;
     QComboBox* method_box_ = nullptr;
+    ScaleChoice* scale_choice_ = nullptr;
     QLineEdit* cutoffs_box_ = nullptr;
     QLabel* missing_label_ = nullptr;
     QWidget* choices_ = nullptr;
