@@ -215,6 +215,7 @@ TEST_F(Study, PerPersonTablesEqualBatchAndFollowTheChoices)
     EXPECT_EQ(reopened.findChild<QComboBox*>("cboScale")->currentText().toStdString(), "custom (M, SD)");
     EXPECT_EQ(reopened.findChild<QLineEdit*>("txtSD")->text().toStdString(), "50");
     EXPECT_EQ(reopened.findChild<QComboBox*>("cboMethod")->currentIndex(), 1);
+    EXPECT_EQ(reopened.findChild<QLineEdit*>("txtCutoffs")->text().toStdString(), "5, 16");
 }
 
 TEST_F(Study, FrequencyFileTakesItsRangeAndSampleSizeAndExportsAsBatch)

@@ -1,7 +1,7 @@
 #include "ui/scale_choice.hpp"
 
 #include <QComboBox>
-#include <QGridLayout>
+#include <QBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -38,22 +38,29 @@ ScaleChoice::ScaleChoice(QWidget* parent, bool offer_none, Layout layout)
     lblCustom->setObjectName("lblCustom");
     lblCustom->setWordWrap(layout == Layout::Stacked);
 
-    auto* custom = new QHBoxLayout;
-    custom->addWidget(new QLabel("M", this));
-    custom->addWidget(txtMean);
-    custom->addWidget(new QLabel("SD", this));
-    custom->addWidget(txtSD);
-    auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->addWidget(cboScale, 0, 0);
+    const auto add_custom_boxes = [this](QBoxLayout* layout) {
+        layout->addWidget(new QLabel("M", this));
+        layout->addWidget(txtMean);
+        layout->addWidget(new QLabel("SD", this));
+        layout->addWidget(txtSD);
+    };
     if (layout == Layout::Row) {
-        custom->insertSpacing(0, 16);
-        custom->addWidget(lblCustom);
-        grid->addLayout(custom, 0, 1);
+        auto* row = new QHBoxLayout(this);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->addWidget(cboScale);
+        row->addSpacing(16);
+        add_custom_boxes(row);
+        row->addWidget(lblCustom);
+        row->addStretch();
     } else {
+        auto* column = new QVBoxLayout(this);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->addWidget(cboScale);
+        auto* custom = new QHBoxLayout;
+        add_custom_boxes(custom);
         custom->addStretch();
-        grid->addLayout(custom, 1, 0);
-        grid->addWidget(lblCustom, 2, 0);
+        column->addLayout(custom);
+        column->addWidget(lblCustom);
     }
 
     connect(cboScale, &QComboBox::currentIndexChanged, this, &ScaleChoice::update);
