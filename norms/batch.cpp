@@ -11,6 +11,7 @@
 #include "norms/chart_model.hpp"
 #include "norms/compute_run.hpp"
 #include "norms/csv_table.hpp"
+#include "norms/norms_workbook.hpp"
 #include "norms/program_strings.hpp"
 #include "norms/scores_batch.hpp"
 #include "norms/version.hpp"
@@ -81,6 +82,7 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
     BatchWorksheet worksheet;
     bool csv = false;
     std::string plot_path;
+    std::string xlsx_path;
     std::vector<Cutoff> cutoffs;
     bool options_ended = false;
     std::vector<std::string> operands;
@@ -107,6 +109,8 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
             plot_path = arguments[++i];
             if (!ChartFormatOf(plot_path))
                 return usage();
+        } else if (argument == "--xlsx" && i + 1 < arguments.size() && !arguments[i + 1].empty()) {
+            xlsx_path = arguments[++i];
         } else if (argument == "--cutoff" && i + 1 < arguments.size()) {
             const std::optional<Cutoff> cutoff = parse_cutoff(arguments[++i]);
             if (!cutoff)
@@ -124,8 +128,8 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
     }
     if (!cutoffs.empty() && worksheet.method != 0)
         return refuse("--cutoff gives a posterior probability, which needs the Bayesian method");
-    if (!cutoffs.empty() && !csv)
-        return refuse("--cutoff adds columns to the table, which needs --csv");
+    if (!cutoffs.empty() && !csv && xlsx_path.empty())
+        return refuse("--cutoff adds columns to the table, which needs --csv or --xlsx");
     // A FILE of nothing but white space would be a silent cancel.
     if (operands.size() != 4 || IsBlankFileName(operands[3]))
         return usage();
@@ -146,6 +150,16 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
     if (!plot_path.empty()) {
         try {
             save_chart(plot_path, *ChartFormatOf(plot_path), BuildChartModel(run));
+        } catch (const std::exception& failure) {
+            desktop.failure(failure.what());
+            return 1;
+        }
+    }
+
+    if (!xlsx_path.empty()) {
+        try {
+            SaveNormsWorkbook(xlsx_path, {run.method, run.data_file_path, worksheet.notes,
+                                          {{"", run, cutoff_columns(cutoffs, run.sample_size)}}});
         } catch (const std::exception& failure) {
             desktop.failure(failure.what());
             return 1;

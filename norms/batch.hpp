@@ -9,7 +9,7 @@
 namespace norms {
 
 inline constexpr const char* BatchUsage =
-    "usage: vornak-batch [--method bayesian|classical|mid-p] [--csv [--cutoff P]...] [--notes TEXT] [--plot PICTURE] MIN MAX N FILE";
+    "usage: vornak-batch [--method bayesian|classical|mid-p] [--csv] [--cutoff P]... [--xlsx WORKBOOK] [--notes TEXT] [--plot PICTURE] MIN MAX N FILE";
 
 struct ChartModel;
 enum class ChartFormat;
@@ -23,7 +23,8 @@ using ChartSaver =
 // process-wide decimal separator. Gives the exit status: 0 done, 1 a refused input or a
 // failure (nothing written to `out`), 2 wrong arguments. With --plot PICTURE the chart also
 // goes to that .png, .svg or .pdf file through save_chart, before anything is written to `out`;
-// without a save_chart the option is refused.
+// without a save_chart the option is refused. With --xlsx WORKBOOK the table also goes to that
+// Excel workbook, likewise before anything is written to `out`.
 int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
              const ChartSaver& save_chart = nullptr);
 

@@ -16,6 +16,9 @@ namespace norms {
 inline constexpr const char* CsvTableHeader =
     "raw_score,frequency,below,pr,lower95,upper95,lower90,upper90";
 
+// A number as the table prints it: printf's "%.17Lg" in the C locale.
+std::string CsvNumber(Extended x);
+
 // Writes rows 0 to row_count - 1, each line beginning with `line_start` (for leading columns).
 void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
                   std::string_view line_start = {});

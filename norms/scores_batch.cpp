@@ -11,8 +11,10 @@
 #include "norms/frequency_file.hpp"
 #include "norms/group_files.hpp"
 #include "norms/input_checks.hpp"
+#include "norms/norms_workbook.hpp"
 #include "norms/person_scores.hpp"
 #include "norms/report.hpp"
+#include "norms/statistics_file.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
 #include "stats/number_format.hpp"
@@ -28,6 +30,7 @@ struct ScoresOptions {
     bool csv = false;
     PersonScoreLayout layout;
     std::string frequencies_folder;
+    std::string xlsx_path;
     std::string min_text;
     std::string max_text;
     std::string file;
@@ -65,6 +68,8 @@ bool parse_arguments(const std::vector<std::string>& arguments, ScoresOptions& o
             options.layout.group_column = arguments[++i];
         } else if (argument == "--score" && has_value && !arguments[i + 1].empty()) {
             options.layout.score_column = arguments[++i];
+        } else if (argument == "--xlsx" && has_value && !arguments[i + 1].empty()) {
+            options.xlsx_path = arguments[++i];
         } else if (argument == "--write-frequencies" && has_value && !arguments[i + 1].empty()) {
             options.frequencies_folder = arguments[++i];
         } else {
@@ -108,6 +113,27 @@ bool read_score_range(platform::Desktop& desktop, const ScoresOptions& options,
     return true;
 }
 
+// Each group's counts, in the order the tables come in. A statistics-package file orders its
+// groups itself; a case without a group value there is only noted.
+std::vector<ScoreGroup> read_groups(platform::Desktop& desktop, const ScoresOptions& options)
+{
+    if (!IsStatisticsFileName(options.file)) {
+        std::vector<ScoreGroup> groups = CountPersonScores(*OpenDataFile(options.file), options.layout);
+        SortGroups(groups);
+        return groups;
+    }
+    StatisticsFileScores scores =
+        CountStatisticsFileScores(*OpenDataFile(options.file), options.file, options.layout);
+    const std::int64_t skipped = scores.without_group;
+    if (skipped > 0)
+        desktop.warning(std::to_string(skipped) + (skipped == 1 ? " case" : " cases") + " with no " +
+                        options.layout.group_column + " value skipped");
+    if (scores.groups.empty())
+        throw platform::Failure(skipped > 0 ? "No case in the file has a group value"
+                                            : "The file holds no cases");
+    return std::move(scores.groups);
+}
+
 // "group 7-9: " for a named group, nothing for ungrouped data.
 std::string group_prefix(const ScoreGroup& group)
 {
@@ -147,6 +173,13 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
         err << ScoresUsage << '\n';
         return 2;
     }
+    if (IsUnreadableDataFileName(options.file)) {
+        err << "vornak-batch: " << options.file
+            << ": this kind of file cannot be read; save the data as delimited text (.csv) or as "
+               "an SPSS, Stata or SAS file\n"
+            << ScoresUsage << '\n';
+        return 2;
+    }
     platform::ConsoleDesktop desktop(err, options.file, stats::decimal_separator());
     std::ostringstream output;
     try {
@@ -155,8 +188,7 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
             return 1;
         platform::FileDialog dialog;  // gives the data file's full name, as the report shows it
         desktop.open_file(dialog);
-        std::vector<ScoreGroup> groups = CountPersonScores(*OpenDataFile(options.file), layout);
-        SortGroups(groups);
+        std::vector<ScoreGroup> groups = read_groups(desktop, options);
         if (!check_groups(desktop, groups))
             return 1;
 
@@ -166,6 +198,7 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
         BatchWorksheet& worksheet = options.worksheet;
         const std::vector<std::string> user_notes = worksheet.notes;
         BatchResults results;
+        NormsWorkbook workbook{worksheet.method, dialog.file_name, user_notes, {}};
         for (const ScoreGroup& group : groups) {
             NormsRun run;
             run.row_count = static_cast<int>(group.frequencies.size());
@@ -173,8 +206,10 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
                 run.table[j].RawScore = static_cast<Extended>(layout.min_score + j);
                 run.table[j].Frequency = static_cast<Extended>(group.frequencies[j]);
             }
-            ComputeNormsTable(run.table, run.row_count, static_cast<Extended>(group.size),
-                              worksheet.method);
+            run.sample_size = static_cast<Extended>(group.size);
+            ComputeNormsTable(run.table, run.row_count, run.sample_size, worksheet.method);
+            if (!options.xlsx_path.empty())
+                workbook.tables.push_back({group.name, run, {}});
             if (options.csv) {
                 WriteCsvRows(output, run.table, run.row_count,
                              grouped ? CsvField(group.name) + "," : "");
@@ -194,6 +229,8 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
         if (!options.frequencies_folder.empty())
             WriteFrequencyFiles(options.frequencies_folder, groups, layout.min_score,
                                 options.file);
+        if (!options.xlsx_path.empty())
+            SaveNormsWorkbook(options.xlsx_path, workbook);
     } catch (const std::exception& failure) {
         desktop.failure(failure.what());
         return 1;
