@@ -48,12 +48,15 @@ std::string lower_case(std::string text)
     return text;
 }
 
-std::string safe_sheet_name(const std::string& group)
+// The group's name with the characters Excel refuses in sheet names replaced, cut to `length`
+// characters, and without an apostrophe at either end.
+std::string sheet_name(const std::string& group, std::size_t length)
 {
     std::string name = group.empty() ? "Norms" : group;
     std::replace_if(name.begin(), name.end(),
                     [](char c) { return std::string_view("[]:*?/\\").find(c) != std::string_view::npos; },
                     '_');
+    name = first_characters(name, length);
     if (name.front() == '\'')
         name.front() = '_';
     if (name.back() == '\'')
@@ -258,11 +261,10 @@ std::vector<std::string> WorksheetNames(const std::vector<std::string>& groups)
     std::vector<std::string> taken = {lower_case(about_sheet)};
     std::vector<std::string> names;
     for (const std::string& group : groups) {
-        const std::string base = safe_sheet_name(group);
-        std::string name = first_characters(base, max_sheet_name);
+        std::string name = sheet_name(group, max_sheet_name);
         for (int copy = 2; std::find(taken.begin(), taken.end(), lower_case(name)) != taken.end(); ++copy) {
             const std::string suffix = " (" + std::to_string(copy) + ")";
-            name = first_characters(base, max_sheet_name - suffix.size()) + suffix;
+            name = sheet_name(group, max_sheet_name - suffix.size()) + suffix;
         }
         taken.push_back(lower_case(name));
         names.push_back(name);
