@@ -158,8 +158,7 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
 
     if (!xlsx_path.empty()) {
         try {
-            SaveNormsWorkbook(xlsx_path, {run.method, run.data_file_path, worksheet.notes,
-                                          {{"", run, cutoff_columns(cutoffs, run.sample_size)}}});
+            SaveNormsWorkbook(xlsx_path, RunWorkbook(run, cutoff_columns(cutoffs, run.sample_size)));
         } catch (const std::exception& failure) {
             desktop.failure(failure.what());
             return 1;

@@ -272,6 +272,11 @@ std::vector<std::string> WorksheetNames(const std::vector<std::string>& groups)
     return names;
 }
 
+NormsWorkbook RunWorkbook(const NormsRun& run, std::vector<CsvColumn> added)
+{
+    return {run.method, run.data_file_path, run.notes, {{"", run, std::move(added)}}};
+}
+
 void SaveNormsWorkbook(const std::string& path, const NormsWorkbook& workbook)
 {
     const ScratchFile scratch;

@@ -28,6 +28,9 @@ struct NormsWorkbook {
 // table without a group.
 std::vector<std::string> WorksheetNames(const std::vector<std::string>& groups);
 
+// The workbook of one Compute run: its table alone, with any added columns.
+NormsWorkbook RunWorkbook(const NormsRun& run, std::vector<CsvColumn> added = {});
+
 // Writes the workbook to `path`. The file is made apart and replaces `path` only when
 // complete, as a save that cannot lose the old file. Throws platform::Failure.
 void SaveNormsWorkbook(const std::string& path, const NormsWorkbook& workbook);

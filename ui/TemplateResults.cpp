@@ -15,6 +15,7 @@
 
 #include "norms/csv_table.hpp"
 #include "norms/chart_model.hpp"
+#include "norms/norms_workbook.hpp"
 #include "platform/whole_file.hpp"
 #include "ui/Application.hpp"
 #include "ui/chart_window.hpp"
@@ -74,6 +75,9 @@ TfrmTemplateResults::TfrmTemplateResults(platform::Desktop& desktop, QWidget* wo
     csv_dialog_.file_name = "table.csv";
     csv_dialog_.filter = "CSV files|*.csv";
     csv_dialog_.prompt_overwrite = true;
+    xlsx_dialog_.file_name = "table.xlsx";
+    xlsx_dialog_.filter = "Excel workbooks|*.xlsx";
+    xlsx_dialog_.prompt_overwrite = true;
 
     createMenu();
     createControls();
@@ -102,6 +106,10 @@ void TfrmTemplateResults::createMenu()
     mnuExportCsv->setObjectName("mnuExportCsv");
     connect(mnuExportCsv, &QAction::triggered, this,
             [this] { runCommand(&TfrmTemplateResults::mnuExportCsvClick); });
+    mnuExportExcel = table->addAction("Export Excel...");
+    mnuExportExcel->setObjectName("mnuExportExcel");
+    connect(mnuExportExcel, &QAction::triggered, this,
+            [this] { runCommand(&TfrmTemplateResults::mnuExportExcelClick); });
 }
 
 void TfrmTemplateResults::createControls()
@@ -288,17 +296,30 @@ void TfrmTemplateResults::mnuChartClick()
     chart_window_->activateWindow();
 }
 
-void TfrmTemplateResults::mnuExportCsvClick()
+std::optional<std::string> TfrmTemplateResults::chooseExportFile(platform::FileDialog& proposed)
 {
     if (warnWithoutRun())
-        return;
-    platform::FileDialog dialog = csv_dialog_;
+        return std::nullopt;
+    platform::FileDialog dialog = proposed;
     if (!desktop_.save_file(dialog))
-        return;
-    csv_dialog_.file_name = dialog.file_name;
-    std::ostringstream csv;
-    norms::WriteNormsCsv(csv, *latest_run_);
-    platform::SaveWholeFile(dialog.file_name, csv.str());
+        return std::nullopt;
+    proposed.file_name = dialog.file_name;
+    return dialog.file_name;
+}
+
+void TfrmTemplateResults::mnuExportCsvClick()
+{
+    if (const std::optional<std::string> file = chooseExportFile(csv_dialog_)) {
+        std::ostringstream csv;
+        norms::WriteNormsCsv(csv, *latest_run_);
+        platform::SaveWholeFile(*file, csv.str());
+    }
+}
+
+void TfrmTemplateResults::mnuExportExcelClick()
+{
+    if (const std::optional<std::string> file = chooseExportFile(xlsx_dialog_))
+        norms::SaveNormsWorkbook(*file, norms::RunWorkbook(*latest_run_));
 }
 
 }  // namespace ui

@@ -49,6 +49,7 @@ public:
     // now holds, and warn when no run has been made yet.
     void mnuChartClick();
     void mnuExportCsvClick();
+    void mnuExportExcelClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -57,6 +58,9 @@ protected:
 private:
     void createMenu();
     bool warnWithoutRun();
+    // The file to export the latest run's table to, asked for in the save dialog with the
+    // proposed name, which becomes the name chosen; none without a run or after a cancel.
+    std::optional<std::string> chooseExportFile(platform::FileDialog& proposed);
     void createControls();
     void showFromLine(int line);
     // Runs a command of this window, showing a failure inside it in the standard error box.
@@ -68,12 +72,14 @@ private:
     bool shown_before_ = false;
     std::optional<norms::NormsRun> latest_run_;
     platform::FileDialog csv_dialog_;
+    platform::FileDialog xlsx_dialog_;
     ChartWindow* chart_window_ = nullptr;
 
     QAction* mnuPrint = nullptr;
     QAction* mnuPrintSelection = nullptr;
     QAction* mnuChart = nullptr;
     QAction* mnuExportCsv = nullptr;
+    QAction* mnuExportExcel = nullptr;
     QFrame* Panel1 = nullptr;
     QPlainTextEdit* memoResults = nullptr;
     QFrame* Panel2 = nullptr;
