@@ -1,5 +1,4 @@
-// The two views of the Compute run as vornak-batch fills them from its command line, and the
-// option values that both of its forms take.
+// The two views of the Compute run as vornak-batch fills them from its command line.
 #pragma once
 
 #include <string>
@@ -9,12 +8,6 @@
 #include "norms/views.hpp"
 
 namespace norms {
-
-// Index of a --method name (0 Bayesian, 1 classical, 2 mid-p); -1 for an unknown name.
-int BatchMethodIndex(const std::string& name);
-
-// Lines as a notes box holds them: a final line feed starts no further line.
-std::vector<std::string> SplitNotes(const std::string& text);
 
 // The worksheet as the command line fills it: three boxes, the method, the notes.
 class BatchWorksheet : public WorksheetView {

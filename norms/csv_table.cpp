@@ -24,28 +24,31 @@ void write_row(std::ostream& out, const NormsRow& row)
 
 }  // namespace
 
+void WriteCsvHeader(std::ostream& out, const std::vector<CsvColumn>& added,
+                    std::string_view line_start)
+{
+    out << line_start << CsvTableHeader;
+    for (const CsvColumn& column : added)
+        out << ',' << column.name;
+    out << '\n';
+}
+
 void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
-                  std::string_view line_start)
+                  const std::vector<CsvColumn>& added, std::string_view line_start)
 {
     for (int j = 0; j < row_count; ++j) {
         out << line_start;
         write_row(out, table[j]);
+        for (const CsvColumn& column : added)
+            out << ',' << CsvNumber(column.value(table[j]));
         out << '\n';
     }
 }
 
 void WriteNormsCsv(std::ostream& out, const NormsRun& run, const std::vector<CsvColumn>& added)
 {
-    out << CsvTableHeader;
-    for (const CsvColumn& column : added)
-        out << ',' << column.name;
-    out << '\n';
-    for (int j = 0; j < run.row_count; ++j) {
-        write_row(out, run.table[j]);
-        for (const CsvColumn& column : added)
-            out << ',' << CsvNumber(column.value(run.table[j]));
-        out << '\n';
-    }
+    WriteCsvHeader(out, added);
+    WriteCsvRows(out, run.table, run.row_count, added);
 }
 
 std::string CsvField(std::string_view text)

@@ -5,6 +5,7 @@
 #include <exception>
 #include <sstream>
 
+#include "norms/batch_command_line.hpp"
 #include "norms/batch_views.hpp"
 #include "norms/compute_run.hpp"
 #include "norms/csv_table.hpp"
@@ -24,66 +25,6 @@ namespace {
 
 // The largest raw score the worksheet's six-character boxes can hold.
 constexpr Extended largest_raw_score = 999999;
-
-struct ScoresOptions {
-    BatchWorksheet worksheet;  // method and notes; the boxes are filled per group
-    bool csv = false;
-    PersonScoreLayout layout;
-    std::string frequencies_folder;
-    std::string xlsx_path;
-    std::string min_text;
-    std::string max_text;
-    std::string file;
-};
-
-// False for arguments that do not make a scores run.
-bool parse_arguments(const std::vector<std::string>& arguments, ScoresOptions& options)
-{
-    std::vector<std::string> operands;
-    bool options_ended = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool has_value = i + 1 < arguments.size();
-        if (!options_ended && argument == "--") {
-            options_ended = true;
-        } else if (options_ended || !argument.starts_with("--")) {
-            operands.push_back(argument);  // "-1" and "-" are numbers
-        } else if (argument == "--csv") {
-            options.csv = true;
-        } else if (argument == "--notes" && has_value) {
-            options.worksheet.notes = SplitNotes(arguments[++i]);
-        } else if (argument == "--method" && has_value) {
-            options.worksheet.method = BatchMethodIndex(arguments[++i]);
-            if (options.worksheet.method < 0)
-                return false;
-        } else if (argument == "--delimiter" && has_value) {
-            const std::string& delimiter = arguments[++i];
-            if (delimiter == "," || delimiter == ";" || delimiter == "\t")
-                options.layout.delimiter = delimiter[0];
-            else if (delimiter == "\\t")
-                options.layout.delimiter = '\t';
-            else
-                return false;
-        } else if (argument == "--group" && has_value && !arguments[i + 1].empty()) {
-            options.layout.group_column = arguments[++i];
-        } else if (argument == "--score" && has_value && !arguments[i + 1].empty()) {
-            options.layout.score_column = arguments[++i];
-        } else if (argument == "--xlsx" && has_value && !arguments[i + 1].empty()) {
-            options.xlsx_path = arguments[++i];
-        } else if (argument == "--write-frequencies" && has_value && !arguments[i + 1].empty()) {
-            options.frequencies_folder = arguments[++i];
-        } else {
-            return false;
-        }
-    }
-    if (options.layout.score_column.empty() || operands.size() != 3 ||
-        IsBlankFileName(operands[2]))
-        return false;
-    options.min_text = operands[0];
-    options.max_text = operands[1];
-    options.file = operands[2];
-    return true;
-}
 
 // MIN and MAX as the worksheet takes its boxes (truncated toward zero), then the limits a
 // frequency file sets. False once the refusal has been shown.
@@ -115,19 +56,19 @@ bool read_score_range(platform::Desktop& desktop, const ScoresOptions& options,
 
 // Each group's counts, in the order the tables come in. A statistics-package file orders its
 // groups itself; a case without a group value there is only noted.
-std::vector<ScoreGroup> read_groups(platform::Desktop& desktop, const ScoresOptions& options)
+std::vector<ScoreGroup> read_groups(platform::Desktop& desktop, const std::string& file,
+                                    const PersonScoreLayout& layout)
 {
-    if (!IsStatisticsFileName(options.file)) {
-        std::vector<ScoreGroup> groups = CountPersonScores(*OpenDataFile(options.file), options.layout);
+    if (!IsStatisticsFileName(file)) {
+        std::vector<ScoreGroup> groups = CountPersonScores(*OpenDataFile(file), layout);
         SortGroups(groups);
         return groups;
     }
-    StatisticsFileScores scores =
-        CountStatisticsFileScores(*OpenDataFile(options.file), options.file, options.layout);
+    StatisticsFileScores scores = CountStatisticsFileScores(*OpenDataFile(file), file, layout);
     const std::int64_t skipped = scores.without_group;
     if (skipped > 0)
         desktop.warning(std::to_string(skipped) + (skipped == 1 ? " case" : " cases") + " with no " +
-                        options.layout.group_column + " value skipped");
+                        layout.group_column + " value skipped");
     if (scores.groups.empty())
         throw platform::Failure(skipped > 0 ? "No case in the file has a group value"
                                             : "The file holds no cases");
@@ -165,40 +106,82 @@ bool check_groups(platform::Desktop& desktop, const std::vector<ScoreGroup>& gro
 
 }  // namespace
 
-int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
-                   std::ostream& err)
+CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options)
 {
-    ScoresOptions options;
-    if (!parse_arguments(arguments, options)) {
-        err << ScoresUsage << '\n';
-        return 2;
-    }
-    if (IsUnreadableDataFileName(options.file)) {
-        err << "vornak-batch: " << options.file
-            << ": this kind of file cannot be read; save the data as delimited text (.csv) or as "
-               "an SPSS, Stata or SAS file\n"
-            << ScoresUsage << '\n';
-        return 2;
-    }
+    CLI::App& form = command_line.add_form(
+        "scores", "Norms tables from per-person data, one per norm group.", ScoresUsage,
+        "vornak-batch scores --group age_band --score raw --csv 0 30 people.csv > tables.csv");
+    AddSharedOptions(form, options.shared);
+    AddTakenOption(
+        form, "--delimiter",
+        [&options](const std::string& delimiter) {
+            if (delimiter != "," && delimiter != ";" && delimiter != "\t" && delimiter != "\\t")
+                return false;
+            options.layout.delimiter = delimiter == "\\t" ? '\t' : delimiter[0];
+            return true;
+        },
+        "\",\", \";\" or a tab", "the field delimiter: \",\" (the default), \";\" or a tab (\\t)")
+        ->type_name("C");
+    const auto add_name = [&form](const std::string& option, std::string& name, const std::string& what,
+                                  const std::string& description) {
+        return AddTakenOption(
+            form, option,
+            [&name](const std::string& value) {
+                name = value;
+                return !value.empty();
+            },
+            what, description);
+    };
+    add_name("--group", options.layout.group_column, "a column name",
+             "each value of this column is a norm group; without it all rows form one")
+        ->type_name("COLUMN");
+    add_name("--write-frequencies", options.frequencies_folder, "a folder name",
+             "also write each group's frequency file into DIR")
+        ->type_name("DIR");
+    add_name("--score", options.layout.score_column, "a column name",
+             "the column that holds the raw scores")
+        ->type_name("COLUMN")
+        ->required();
+    form.add_option("MIN", options.min_text, "the minimum legitimate raw score")->required();
+    form.add_option("MAX", options.max_text, "the maximum legitimate raw score")->required();
+    AddTakenOption(
+        form, "FILE",
+        [&options](const std::string& name) {
+            options.file = name;
+            if (IsUnreadableDataFileName(name))
+                throw CLI::ValidationError(name + ": this kind of file cannot be read; save the data as "
+                                           "delimited text (.csv) or as an SPSS, Stata or SAS file");
+            return !IsBlankFileName(name);
+        },
+        "a file name that is not blank",
+        "delimited text with a header line and one row per person, or by its ending an SPSS "
+        "(.sav, .zsav, .por), Stata (.dta) or SAS (.sas7bdat, .xpt) file")
+        ->required();
+    return form;
+}
+
+int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream& err)
+{
     platform::ConsoleDesktop desktop(err, options.file, stats::decimal_separator());
     std::ostringstream output;
     try {
-        PersonScoreLayout& layout = options.layout;
+        PersonScoreLayout layout = options.layout;
         if (!read_score_range(desktop, options, layout.min_score, layout.max_score))
             return 1;
         platform::FileDialog dialog;  // gives the data file's full name, as the report shows it
         desktop.open_file(dialog);
-        std::vector<ScoreGroup> groups = read_groups(desktop, options);
+        std::vector<ScoreGroup> groups = read_groups(desktop, options.file, layout);
         if (!check_groups(desktop, groups))
             return 1;
 
         const bool grouped = !layout.group_column.empty();
-        if (options.csv)
-            output << (grouped ? "group," : "") << CsvTableHeader << '\n';
-        BatchWorksheet& worksheet = options.worksheet;
-        const std::vector<std::string> user_notes = worksheet.notes;
+        const SharedOptions& shared = options.shared;
+        if (shared.csv)  // the added columns' names do not depend on the sample's size
+            WriteCsvHeader(output, AddedColumns(shared, 0), grouped ? "group," : "");
+        BatchWorksheet worksheet;
+        worksheet.method = shared.method;
         BatchResults results;
-        NormsWorkbook workbook{worksheet.method, dialog.file_name, user_notes, {}};
+        NormsWorkbook workbook{shared.method, dialog.file_name, shared.notes, {}};
         for (const ScoreGroup& group : groups) {
             NormsRun run;
             run.row_count = static_cast<int>(group.frequencies.size());
@@ -208,17 +191,17 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
             }
             run.sample_size = static_cast<Extended>(group.size);
             ComputeNormsTable(run.table, run.row_count, run.sample_size, worksheet.method);
-            if (!options.xlsx_path.empty())
-                workbook.tables.push_back({group.name, run, {}});
-            if (options.csv) {
-                WriteCsvRows(output, run.table, run.row_count,
+            if (!shared.xlsx_path.empty())
+                workbook.tables.push_back({group.name, run, AddedColumns(shared, run.sample_size)});
+            if (shared.csv) {
+                WriteCsvRows(output, run.table, run.row_count, AddedColumns(shared, run.sample_size),
                              grouped ? CsvField(group.name) + "," : "");
                 continue;
             }
             worksheet.texts[0] = options.min_text;
             worksheet.texts[1] = options.max_text;
             worksheet.texts[2] = std::to_string(group.size);
-            worksheet.notes = user_notes;
+            worksheet.notes = shared.notes;
             if (grouped)
                 worksheet.notes.insert(worksheet.notes.begin(),
                                        "Group: " + layout.group_column + " = " + group.name);
@@ -229,8 +212,8 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
         if (!options.frequencies_folder.empty())
             WriteFrequencyFiles(options.frequencies_folder, groups, layout.min_score,
                                 options.file);
-        if (!options.xlsx_path.empty())
-            SaveNormsWorkbook(options.xlsx_path, workbook);
+        if (!shared.xlsx_path.empty())
+            SaveNormsWorkbook(shared.xlsx_path, workbook);
     } catch (const std::exception& failure) {
         desktop.failure(failure.what());
         return 1;
