@@ -30,6 +30,8 @@ StatisticsWriter::StatisticsWriter(std::string ending, const std::vector<Variabl
     for (char& c : ending)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     readstat_set_data_writer(writer_, append_bytes);
+    // A fixed time stamp, so that the same cases always give the same bytes.
+    readstat_writer_set_file_timestamp(writer_, 1767225600);  // 2026-01-01
     for (const Variable& variable : variables) {
         readstat_variable_t* added = readstat_add_variable(
             writer_, variable.name.c_str(),
