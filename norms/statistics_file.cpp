@@ -51,6 +51,12 @@ std::string quoted(std::string_view text)
     return "\"" + std::string(text) + "\"";
 }
 
+// ReadStat gives no text as a null pointer.
+std::string text_of(const char* text)
+{
+    return text ? text : "";
+}
+
 // The shortest decimal text that reads back as the same number: 8 for 8.0, 12.5 for 12.5.
 std::string number_text(double value)
 {
@@ -78,7 +84,7 @@ public:
 
     int variable(int index, readstat_variable_t* variable, const char* label_set)
     {
-        const std::string name = readstat_variable_get_name(variable);
+        const std::string name = text_of(readstat_variable_get_name(variable));
         variable_names_.push_back(name);
         const bool is_string = readstat_variable_get_type_class(variable) == READSTAT_TYPE_CLASS_STRING;
         if (name == layout_.score_column) {
@@ -88,7 +94,7 @@ public:
         if (!layout_.group_column.empty() && name == layout_.group_column) {
             group_index_ = index;
             group_is_string_ = is_string;
-            group_label_set_ = label_set ? label_set : "";
+            group_label_set_ = text_of(label_set);
         }
         return score_index_ == index || group_index_ == index ? READSTAT_HANDLER_OK
                                                               : READSTAT_HANDLER_SKIP_VARIABLE;
@@ -112,7 +118,7 @@ public:
     {
         if (readstat_value_type_class(value) == READSTAT_TYPE_CLASS_NUMERIC &&
             !readstat_value_is_system_missing(value) && !readstat_value_is_tagged_missing(value))
-            labels_[label_set].try_emplace(readstat_double_value(value), label);
+            labels_[text_of(label_set)].try_emplace(readstat_double_value(value), text_of(label));
     }
 
     // The groups in the order of their codes (numbers) or names (strings), each named.
@@ -157,8 +163,7 @@ private:
         CaseValue result;
         result.missing = readstat_value_is_missing(value, variable);
         if (readstat_value_type_class(value) == READSTAT_TYPE_CLASS_STRING) {
-            const char* text = readstat_string_value(value);
-            result.text = text ? text : "";
+            result.text = text_of(readstat_string_value(value));
             result.missing = result.missing || IsMissingValue(result.text);
         } else {
             result.number = readstat_double_value(value);
@@ -235,6 +240,18 @@ struct Input {
     std::optional<std::string> failure;
 };
 
+// Nothing may unwind through the library: a failure in a callback (memory) ends the reading.
+template <typename Call>
+int guarded(void* counter, Call call)
+{
+    try {
+        return call(*static_cast<CaseCounter*>(counter));
+    } catch (const std::exception& failure) {
+        static_cast<CaseCounter*>(counter)->error = failure.what();
+        return READSTAT_HANDLER_ABORT;
+    }
+}
+
 extern "C" {
 
 int open_input(const char*, void*)
@@ -275,18 +292,20 @@ readstat_error_t update_input(long, readstat_progress_handler, void*, void*)
 
 int on_variable(int index, readstat_variable_t* variable, const char* label_set, void* counter)
 {
-    return static_cast<CaseCounter*>(counter)->variable(index, variable, label_set);
+    return guarded(counter, [&](CaseCounter& c) { return c.variable(index, variable, label_set); });
 }
 
 int on_value(int case_index, readstat_variable_t* variable, readstat_value_t value, void* counter)
 {
-    return static_cast<CaseCounter*>(counter)->value(case_index, variable, value);
+    return guarded(counter, [&](CaseCounter& c) { return c.value(case_index, variable, value); });
 }
 
 int on_value_label(const char* label_set, readstat_value_t value, const char* label, void* counter)
 {
-    static_cast<CaseCounter*>(counter)->value_label(label_set, value, label);
-    return READSTAT_HANDLER_OK;
+    return guarded(counter, [&](CaseCounter& c) {
+        c.value_label(label_set, value, label);
+        return READSTAT_HANDLER_OK;
+    });
 }
 
 }  // extern "C"

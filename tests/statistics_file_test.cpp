@@ -145,6 +145,12 @@ TEST(StatisticsFile, BadFilesAndScoresStopTheRunWithTheirCaseOrFile)
         EXPECT_EQ(run.out, "");
     }
 
+    // A damaged dictionary where ReadStat gives a variable no name, found by the fuzzer.
+    const std::string nameless = file_content(VORNAK_SOURCE_DIR "/tests/data/nameless_variable.sav");
+    ASSERT_FALSE(nameless.empty());
+    EXPECT_EQ(failure(nameless, {',', "raw", "age_band", 0, 30}),
+              "The file has no variable named \"age_band\"; its variables are: age_bad, SEX, raw");
+
     const Outcome spreadsheet = batch({"scores", "--score", "raw", "0", "5", "norms.XLSX"});
     EXPECT_EQ(spreadsheet.status, 2);
     EXPECT_TRUE(spreadsheet.err.starts_with("vornak-batch: norms.XLSX: this kind of file cannot be read"));
