@@ -1,15 +1,16 @@
 #include "norms/batch.hpp"
 
-#include <cerrno>
 #include <exception>
 #include <optional>
 
 #include "norms/batch_command_line.hpp"
+#include "norms/batch_run.hpp"
 #include "norms/batch_views.hpp"
 #include "norms/chart_model.hpp"
 #include "norms/compute_run.hpp"
 #include "norms/csv_table.hpp"
 #include "norms/norms_workbook.hpp"
+#include "norms/plan_batch.hpp"
 #include "norms/program_strings.hpp"
 #include "norms/scores_batch.hpp"
 #include "platform/console_desktop.hpp"
@@ -31,15 +32,8 @@ void add_frequency_form(CLI::App& program, FrequencyOptions& options, bool can_p
 {
     AddSharedOptions(program, options.shared);
     if (can_plot)
-        AddTakenOption(
-            program, "--plot",
-            [&options](const std::string& path) {
-                options.plot_path = path;
-                return ChartFormatOf(path).has_value();
-            },
-            "a picture name ending in .png, .svg or .pdf",
-            "also draw the chart into PICTURE, a .png, .svg or .pdf file")
-            ->type_name("PICTURE");
+        AddPlotOption(program, options.plot_path,
+                      "also draw the chart into PICTURE, a .png, .svg or .pdf file");
     const char* const box_names[] = {"MIN", "MAX", "N"};
     const char* const box_meanings[] = {"the minimum legitimate raw score",
                                         "the maximum legitimate raw score",
@@ -89,18 +83,14 @@ int run_frequency_form(const FrequencyOptions& options, const ChartSaver& save_c
         }
     }
 
-    errno = 0;
-    if (options.shared.csv) {
-        WriteNormsCsv(out, run, AddedColumns(options.shared, run.sample_size));
-    } else {
-        for (const std::string& line : results.lines)
-            out << line << '\n';
-    }
-    if (!out.flush()) {
-        desktop.failure(platform::file_failure(errno).what());
-        return 1;
-    }
-    return 0;
+    return WriteOutput(out, desktop, [&](std::ostream& stream) {
+        if (options.shared.csv) {
+            WriteNormsCsv(stream, run, AddedColumns(options.shared, run.sample_size));
+        } else {
+            for (const std::string& line : results.lines)
+                stream << line << '\n';
+        }
+    });
 }
 
 }  // namespace
@@ -116,10 +106,14 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
     add_frequency_form(command_line.program(), options, save_chart != nullptr);
     ScoresOptions scores;
     CLI::App& scores_form = AddScoresForm(command_line, scores);
+    PlanOptions plan;
+    CLI::App& plan_form = AddPlanForm(command_line, plan, save_chart != nullptr);
     if (const std::optional<int> status = command_line.parse(arguments, out, err))
         return *status;
     if (&command_line.chosen() == &scores_form)
         return RunScoresBatch(scores, out, err);
+    if (&command_line.chosen() == &plan_form)
+        return RunPlanBatch(plan, save_chart, out, err);
     return run_frequency_form(options, save_chart, out, err);
 }
 

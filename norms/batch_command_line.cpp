@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <iterator>
 #include <utility>
 
+#include "norms/chart_model.hpp"
 #include "norms/frequency_file.hpp"
 #include "norms/version.hpp"
 
@@ -63,15 +65,12 @@ std::vector<std::string> split_notes(const std::string& text)
     return lines;
 }
 
-// A percentile rank strictly between 0 and 100, with "." as the decimal point.
 std::optional<Cutoff> parse_cutoff(const std::string& text)
 {
-    Extended rank = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rank);
-    const Extended proportion = rank / 100;  // a rank of a few units of 1e-4950 vanishes here
-    if (error != std::errc() || end != text.data() + text.size() || !(proportion > 0 && rank < 100))
+    const std::optional<Extended> rank = ParsePercentileRank(text);
+    if (!rank)
         return std::nullopt;
-    return Cutoff{text, proportion};
+    return Cutoff{text, *rank / 100};
 }
 
 // The combinations of shared options that make no sense.
@@ -85,6 +84,24 @@ void check_shared_options(const SharedOptions& options)
 }
 
 }  // namespace
+
+std::optional<Extended> ParseOptionNumber(const std::string& text)
+{
+    Extended value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<Extended> ParsePercentileRank(const std::string& text)
+{
+    const std::optional<Extended> rank = ParseOptionNumber(text);
+    // A rank of a few units of 1e-4950 vanishes as a proportion.
+    if (!rank || !(*rank / 100 > 0 && *rank < 100))
+        return std::nullopt;
+    return rank;
+}
 
 CLI::Option* AddTakenOption(CLI::App& form, const std::string& name,
                             const std::function<bool(const std::string&)>& take,
@@ -113,17 +130,34 @@ void AddFileOperand(CLI::App& form, std::string& file, const std::string& descri
         ->required();
 }
 
-void AddSharedOptions(CLI::App& form, SharedOptions& options)
+void AddMethodOption(CLI::App& form, int& method)
 {
     AddTakenOption(
         form, "--method",
-        [&options](const std::string& name) {
+        [&method](const std::string& name) {
             const auto found = std::find(std::begin(method_names), std::end(method_names), name);
-            options.method = static_cast<int>(found - std::begin(method_names));
+            method = static_cast<int>(found - std::begin(method_names));
             return found != std::end(method_names);
         },
         "bayesian, classical or mid-p", "the interval method: bayesian (the default), classical or mid-p")
         ->type_name("NAME");
+}
+
+void AddPlotOption(CLI::App& form, std::string& path, const std::string& description)
+{
+    AddTakenOption(
+        form, "--plot",
+        [&path](const std::string& name) {
+            path = name;
+            return ChartFormatOf(name).has_value();
+        },
+        "a picture name ending in .png, .svg or .pdf", description)
+        ->type_name("PICTURE");
+}
+
+void AddSharedOptions(CLI::App& form, SharedOptions& options)
+{
+    AddMethodOption(form, options.method);
     form.add_flag("--csv", options.csv, "print the table as comma-separated values instead of the report");
     AddTakenOption(
         form, "--xlsx",

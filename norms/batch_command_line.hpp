@@ -26,6 +26,19 @@ CLI::Option* AddTakenOption(CLI::App& form, const std::string& name,
                             const std::function<bool(const std::string&)>& take,
                             const std::string& what, const std::string& description);
 
+// A number as an option's value: a decimal number with "." as the point and nothing around it;
+// none for anything else or an infinite value.
+std::optional<Extended> ParseOptionNumber(const std::string& text);
+
+// A percentile rank strictly between 0 and 100 that stays above 0 as a proportion.
+std::optional<Extended> ParsePercentileRank(const std::string& text);
+
+// Adds --method NAME, which sets `method` to the index of the worksheet's method group.
+void AddMethodOption(CLI::App& form, int& method);
+
+// Adds --plot PICTURE, a file name ending in .png, .svg or .pdf.
+void AddPlotOption(CLI::App& form, std::string& path, const std::string& description);
+
 // Adds the operand FILE, which must not be blank.
 void AddFileOperand(CLI::App& form, std::string& file, const std::string& description);
 

@@ -1,11 +1,11 @@
 #include "norms/scores_batch.hpp"
 
-#include <cerrno>
 #include <cmath>
 #include <exception>
 #include <sstream>
 
 #include "norms/batch_command_line.hpp"
+#include "norms/batch_run.hpp"
 #include "norms/batch_views.hpp"
 #include "norms/compute_run.hpp"
 #include "norms/csv_table.hpp"
@@ -22,37 +22,6 @@
 
 namespace norms {
 namespace {
-
-// The largest raw score the worksheet's six-character boxes can hold.
-constexpr Extended largest_raw_score = 999999;
-
-// MIN and MAX as the worksheet takes its boxes (truncated toward zero), then the limits a
-// frequency file sets. False once the refusal has been shown.
-bool read_score_range(platform::Desktop& desktop, const ScoresOptions& options,
-                      std::int64_t& min_score, std::int64_t& max_score)
-{
-    const Extended min = std::trunc(norms::ParseFieldValue(desktop, options.min_text, InputCaptions[0]));
-    if (norms::InputError)
-        return false;
-    const Extended max = std::trunc(norms::ParseFieldValue(desktop, options.max_text, InputCaptions[1]));
-    if (norms::InputError)
-        return false;
-    if (min < 0 || max > largest_raw_score) {
-        desktop.error("The minimum and maximum raw scores must lie from 0 to 999999.");
-        return false;
-    }
-    if (max < min) {
-        desktop.error("The maximum raw score is below the minimum raw score.");
-        return false;
-    }
-    if (max - min + 1 > MaxNormsRows) {
-        desktop.error(TooManyRowsMessage);
-        return false;
-    }
-    min_score = static_cast<std::int64_t>(min);
-    max_score = static_cast<std::int64_t>(max);
-    return true;
-}
 
 // Each group's counts, in the order the tables come in. A statistics-package file orders its
 // groups itself; a case without a group value there is only noted.
@@ -166,7 +135,8 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
     std::ostringstream output;
     try {
         PersonScoreLayout layout = options.layout;
-        if (!read_score_range(desktop, options, layout.min_score, layout.max_score))
+        if (!ReadScoreRange(desktop, options.min_text, options.max_text, layout.min_score,
+                            layout.max_score))
             return 1;
         platform::FileDialog dialog;  // gives the data file's full name, as the report shows it
         desktop.open_file(dialog);
@@ -219,12 +189,7 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
         return 1;
     }
 
-    errno = 0;
-    if (!(out << output.str()).flush()) {
-        desktop.failure(platform::file_failure(errno).what());
-        return 1;
-    }
-    return 0;
+    return WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.str(); });
 }
 
 }  // namespace norms

@@ -204,7 +204,8 @@ TEST(VornakBatch, TheManualPageDescribesTheOptionsOfEachFormsHelp)
     const std::string page = read_file(VORNAK_SOURCE_DIR "/dist/vornak-batch.1.in");
     const std::size_t synopsis = page.find(".SH SYNOPSIS");
     const std::size_t scores = page.find(".br\n", synopsis);
-    const std::size_t help = page.find(".br\n", scores + 1);
+    const std::size_t plan = page.find(".br\n", scores + 1);
+    const std::size_t help = page.find(".br\n", plan + 1);
     ASSERT_NE(help, std::string::npos);
 
     std::set<std::string> described;  // the names of the entries of the option lists
@@ -221,14 +222,17 @@ TEST(VornakBatch, TheManualPageDescribesTheOptionsOfEachFormsHelp)
     };
     std::set<std::string> first_form = help_of({"--help"});
     std::set<std::string> scores_form = help_of({"scores", "--help"});
+    std::set<std::string> plan_form = help_of({"plan", "--help"});
     std::set<std::string> all = first_form;
     all.insert(scores_form.begin(), scores_form.end());
+    all.insert(plan_form.begin(), plan_form.end());
     EXPECT_EQ(all, described);
-    for (std::set<std::string>* form : {&first_form, &scores_form})
+    for (std::set<std::string>* form : {&first_form, &scores_form, &plan_form})
         form->erase("--help");
     first_form.erase("--version");
     EXPECT_EQ(first_form, option_names(page.substr(synopsis, scores - synopsis)));
-    EXPECT_EQ(scores_form, option_names(page.substr(scores, help - scores)));
+    EXPECT_EQ(scores_form, option_names(page.substr(scores, plan - scores)));
+    EXPECT_EQ(plan_form, option_names(page.substr(plan, help - plan)));
 }
 
 TEST(VornakBatch, TheExecutableTakesTheSeparatorFromTheLocale)
