@@ -9,6 +9,7 @@
 #include "norms/chart_model.hpp"
 #include "norms/compute_run.hpp"
 #include "norms/csv_table.hpp"
+#include "norms/norms_workbook.hpp"
 #include "norms/plan_batch.hpp"
 #include "norms/program_strings.hpp"
 #include "norms/scores_batch.hpp"
@@ -66,6 +67,16 @@ int run_frequency_form(const FrequencyOptions& options, const ChartSaver& save_c
     if (!options.plot_path.empty()) {
         try {
             save_chart(options.plot_path, *ChartFormatOf(options.plot_path), BuildChartModel(run));
+        } catch (const std::exception& failure) {
+            desktop.failure(failure.what());
+            return 1;
+        }
+    }
+
+    if (!options.shared.xlsx_path.empty()) {
+        try {
+            SaveNormsWorkbook(options.shared.xlsx_path,
+                              RunWorkbook(run, AddedColumns(options.shared, run.sample_size)));
         } catch (const std::exception& failure) {
             desktop.failure(failure.what());
             return 1;

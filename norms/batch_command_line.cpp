@@ -72,10 +72,10 @@ void check_shared_options(const SharedOptions& options)
     if (!options.cutoffs.empty() && options.method != 0)
         throw CLI::ValidationError(
             "--cutoff gives a posterior probability, which needs the Bayesian method");
-    if (!options.cutoffs.empty() && !options.csv)
-        throw CLI::ValidationError("--cutoff adds columns to the table, which needs --csv");
-    if (!options.scales.empty() && !options.csv)
-        throw CLI::ValidationError("--scale adds columns to the table, which needs --csv");
+    if (!options.cutoffs.empty() && !options.csv && options.xlsx_path.empty())
+        throw CLI::ValidationError("--cutoff adds columns to the table, which needs --csv or --xlsx");
+    if (!options.scales.empty() && !options.csv && options.xlsx_path.empty())
+        throw CLI::ValidationError("--scale adds columns to the table, which needs --csv or --xlsx");
 }
 
 }  // namespace
@@ -169,6 +169,14 @@ void AddSharedOptions(CLI::App& form, SharedOptions& options)
             "M,SD scores; repeatable")
         ->type_name("NAME");
     AddTakenOption(
+        form, "--xlsx",
+        [&options](const std::string& path) {
+            options.xlsx_path = path;
+            return !path.empty();
+        },
+        "a file name", "also write the table to WORKBOOK, an Excel file with one sheet per group")
+        ->type_name("WORKBOOK");
+    AddTakenOption(
         form, "--cutoff",
         [&options](const std::string& text) {
             const std::optional<Cutoff> cutoff = ParseCutoff(text);
@@ -177,7 +185,7 @@ void AddSharedOptions(CLI::App& form, SharedOptions& options)
             return cutoff.has_value();
         },
         "a percentile rank between 0 and 100, such as 2.5",
-        "with --csv, Bayesian: add the probability that the rank lies below P; repeatable")
+        "with --csv or --xlsx, Bayesian: add the probability that the rank lies below P; repeatable")
         ->type_name("P");
     AddTakenOption(
         form, "--notes",

@@ -12,7 +12,8 @@ namespace norms {
 
 // The shared options as the usage line of every form shows them.
 inline const std::string SharedUsage =
-    "[--method bayesian|classical|mid-p] [--csv [--scale NAME]... [--cutoff P]...] [--notes TEXT]";
+    "[--method bayesian|classical|mid-p] [--csv] [--xlsx WORKBOOK] [--scale NAME]... [--cutoff P]..."
+    " [--notes TEXT]";
 
 // A --cutoff: the percentile rank as typed, and as a proportion.
 struct Cutoff {
@@ -29,6 +30,7 @@ struct SharedOptions {
     bool csv = false;
     std::vector<stats::NormScale> scales;
     std::vector<Cutoff> cutoffs;
+    std::string xlsx_path;  // also write the tables to this Excel workbook
 };
 
 // The columns that the shared options add after the table's own, for a sample of n: those of

@@ -83,6 +83,7 @@ bool RunCompute(platform::Desktop& desktop, WorksheetView& worksheet, ResultsVie
     }
     run.sample_size = sample_size;
     run.method = worksheet.method_index();
+    run.notes = worksheet.notes_lines();
     ComputeNormsTable(run.table, run.row_count, sample_size, run.method);
 
     results.show();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "norms/frequency_file.hpp"
 #include "norms/views.hpp"
@@ -17,6 +18,7 @@ struct NormsRun {
     std::string data_file_path;
     Extended sample_size = 0;
     int method = 0;  // index into MethodCaptions
+    std::vector<std::string> notes;  // the worksheet's notes, as its box shows them
 };
 
 inline constexpr const char* TooManyRowsMessage =

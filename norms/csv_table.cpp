@@ -57,13 +57,12 @@ void WriteNormsCsv(std::ostream& out, const NormsRun& run, const std::vector<Csv
 bool ExportNormsCsv(platform::Desktop& desktop, platform::FileDialog& proposed, const NormsRun& run,
                     const std::vector<CsvColumn>& added)
 {
-    platform::FileDialog dialog = proposed;
-    if (!desktop.save_file(dialog))
+    const std::optional<std::string> file = platform::ChooseSaveFile(desktop, proposed);
+    if (!file)
         return false;
-    proposed.file_name = dialog.file_name;
     std::ostringstream csv;
     WriteNormsCsv(csv, run, added);
-    platform::SaveWholeFile(dialog.file_name, csv.str());
+    platform::SaveWholeFile(*file, csv.str());
     return true;
 }
 

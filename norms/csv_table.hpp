@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -20,10 +21,15 @@ std::string CsvNumber(Extended x);
 inline constexpr const char* CsvTableHeader =
     "raw_score,frequency,below,pr,lower95,upper95,lower90,upper90";
 
+// A number as the table prints it: printf's "%.17Lg" in the C locale.
+std::string CsvNumber(Extended x);
+
 // A column added after the table's own: its header name and its value in each row.
 struct CsvColumn {
     std::string name;
     std::function<Extended(const NormsRow&)> value;
+    // Decimals for a spreadsheet's display of the column; none: as the number stands.
+    std::optional<int> decimals = std::nullopt;
 };
 
 // The header line: `line_start` (for leading columns), the table's own columns, the added

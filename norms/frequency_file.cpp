@@ -33,10 +33,10 @@ bool is_count(Extended x)
     return x >= 0 && x < 0x1p63L && x == std::trunc(x);
 }
 
-// Streams a regular file from the start, up to the size it had when opened, so that a file
-// that never ends (a pseudo-file that keeps producing bytes) still does. Anything else, a
-// FIFO, a device or a socket, is refused before a byte is read: opening without blocking means
-// a FIFO with no writer cannot hang the run. Closes the file when destroyed.
+// Reads a regular file up to the size it had when opened, so that a file that never ends (a
+// pseudo-file that keeps producing bytes) still does. Anything else, a FIFO, a device or a
+// socket, is refused before a byte is read: opening without blocking means a FIFO with no
+// writer cannot hang the run. Closes the file when destroyed.
 class FileSource : public ByteSource {
 public:
     explicit FileSource(const std::string& path)
@@ -52,7 +52,7 @@ public:
             ::close(fd_);
             throw platform::file_failure(error);
         }
-        left_ = static_cast<std::size_t>(status.st_size);
+        size_ = status.st_size;
     }
     ~FileSource() override { ::close(fd_); }
     FileSource(const FileSource&) = delete;
@@ -60,10 +60,11 @@ public:
 
     std::size_t read(char* buffer, std::size_t size) override
     {
+        const auto left = static_cast<std::size_t>(std::max<off_t>(size_ - position_, 0));
         for (;;) {
-            const ssize_t count = ::read(fd_, buffer, std::min(size, left_));
+            const ssize_t count = ::read(fd_, buffer, std::min(size, left));
             if (count >= 0) {
-                left_ -= static_cast<std::size_t>(count);
+                position_ += count;
                 return static_cast<std::size_t>(count);
             }
             if (errno != EINTR)
@@ -71,9 +72,19 @@ public:
         }
     }
 
+    std::int64_t seek(std::int64_t offset, int whence) override
+    {
+        const off_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? position_ : size_;
+        if (offset < -base || offset > std::numeric_limits<off_t>::max() - base ||
+            ::lseek(fd_, base + offset, SEEK_SET) < 0)
+            return -1;
+        return position_ = base + offset;
+    }
+
 private:
     int fd_;
-    std::size_t left_ = 0;
+    off_t size_ = 0;
+    off_t position_ = 0;
 };
 
 std::string current_folder()

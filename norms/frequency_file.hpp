@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,6 +39,10 @@ class ByteSource {
 public:
     virtual ~ByteSource() = default;
     virtual std::size_t read(char* buffer, std::size_t size) = 0;
+    // Moves the next read to `offset` bytes from the start (SEEK_SET), from the current place
+    // (SEEK_CUR) or from the end (SEEK_END). Gives the new place from the start, or -1 for a
+    // place before the start or a source that reads only forward.
+    virtual std::int64_t seek(std::int64_t, int) { return -1; }
 };
 
 // Opens a data file for reading from its start; throws platform::Failure when it cannot.

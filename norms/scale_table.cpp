@@ -87,7 +87,8 @@ std::vector<CsvColumn> ScaleCsvColumns(const NormScale& scale)
     const auto column = [&scale](std::string suffix, Extended ScaleValues::*value) {
         return CsvColumn{scale.column + suffix, [scale, value](const NormsRow& row) {
                              return ScaleValuesOf(scale, row).*value;
-                         }};
+                         },
+                         scale.decimals};
     };
     return {column("", &ScaleValues::point), column("_lower95", &ScaleValues::lower95),
             column("_upper95", &ScaleValues::upper95), column("_lower90", &ScaleValues::lower90),

@@ -13,14 +13,37 @@
 #include "norms/group_files.hpp"
 #include "norms/group_norms.hpp"
 #include "norms/input_checks.hpp"
+#include "norms/norms_workbook.hpp"
 #include "norms/person_scores.hpp"
 #include "norms/report.hpp"
+#include "norms/statistics_file.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
 #include "stats/number_format.hpp"
 
 namespace norms {
 namespace {
+
+// Each group's counts, in the order the tables come in. A statistics-package file orders its
+// groups itself; a case without a group value there is only noted.
+std::vector<ScoreGroup> read_groups(platform::Desktop& desktop, const std::string& file,
+                                    const PersonScoreLayout& layout)
+{
+    if (!IsStatisticsFileName(file)) {
+        std::vector<ScoreGroup> groups = CountPersonScores(*OpenDataFile(file), layout);
+        SortGroups(groups);
+        return groups;
+    }
+    StatisticsFileScores scores = CountStatisticsFileScores(*OpenDataFile(file), file, layout);
+    const std::int64_t skipped = scores.without_group;
+    if (skipped > 0)
+        desktop.warning(std::to_string(skipped) + (skipped == 1 ? " case" : " cases") + " with no " +
+                        layout.group_column + " value skipped");
+    if (scores.groups.empty())
+        throw platform::Failure(skipped > 0 ? "No case in the file has a group value"
+                                            : "The file holds no cases");
+    return std::move(scores.groups);
+}
 
 // Shows one notice per group with missing scores, and refuses groups too small for norms.
 // False when a group was refused.
@@ -82,7 +105,19 @@ CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options)
         ->required();
     form.add_option("MIN", options.min_text, "the minimum legitimate raw score")->required();
     form.add_option("MAX", options.max_text, "the maximum legitimate raw score")->required();
-    AddFileOperand(form, options.file, "delimited text with a header line and one row per person");
+    AddTakenOption(
+        form, "FILE",
+        [&options](const std::string& name) {
+            options.file = name;
+            if (IsUnreadableDataFileName(name))
+                throw CLI::ValidationError(name + ": this kind of file cannot be read; save the data as "
+                                           "delimited text (.csv) or as an SPSS, Stata or SAS file");
+            return !IsBlankFileName(name);
+        },
+        "a file name that is not blank",
+        "delimited text with a header line and one row per person, or by its ending an SPSS "
+        "(.sav, .zsav, .por), Stata (.dta) or SAS (.sas7bdat, .xpt) file")
+        ->required();
     return form;
 }
 
@@ -97,8 +132,7 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
             return 1;
         platform::FileDialog dialog;  // gives the data file's full name, as the report shows it
         desktop.open_file(dialog);
-        std::vector<ScoreGroup> groups = CountPersonScores(*OpenDataFile(options.file), layout);
-        SortGroups(groups);
+        std::vector<ScoreGroup> groups = read_groups(desktop, options.file, layout);
         if (!check_groups(desktop, groups))
             return 1;
 
@@ -109,11 +143,13 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
         BatchWorksheet worksheet;
         worksheet.method = shared.method;
         BatchResults results;
+        NormsWorkbook workbook{shared.method, dialog.file_name, shared.notes, {}};
         for (const ScoreGroup& group : groups) {
             const NormsRun run = GroupNormsRun(group, layout.min_score, worksheet.method);
+            if (!shared.xlsx_path.empty())
+                workbook.tables.push_back({group.name, run, AddedColumns(shared, run.sample_size)});
             if (shared.csv) {
-                WriteCsvRows(output, run.table, run.row_count,
-                             AddedColumns(shared, static_cast<Extended>(group.size)),
+                WriteCsvRows(output, run.table, run.row_count, AddedColumns(shared, run.sample_size),
                              grouped ? CsvField(group.name) + "," : "");
                 continue;
             }
@@ -131,6 +167,8 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
         if (!options.frequencies_folder.empty())
             WriteFrequencyFiles(options.frequencies_folder, groups, layout.min_score,
                                 options.file);
+        if (!shared.xlsx_path.empty())
+            SaveNormsWorkbook(shared.xlsx_path, workbook);
     } catch (const std::exception& failure) {
         desktop.failure(failure.what());
         return 1;

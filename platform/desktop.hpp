@@ -3,6 +3,7 @@
 // one, and the tests a scripted one that records messages and answers from a queue.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -36,5 +37,16 @@ public:
     virtual void beep() = 0;
     virtual std::string decimal_separator() const = 0;
 };
+
+// The save dialog for an export: the chosen file, which the next export proposes, or nothing
+// when the user cancels.
+inline std::optional<std::string> ChooseSaveFile(Desktop& desktop, FileDialog& proposed)
+{
+    FileDialog dialog = proposed;
+    if (!desktop.save_file(dialog))
+        return std::nullopt;
+    proposed.file_name = dialog.file_name;
+    return dialog.file_name;
+}
 
 }  // namespace platform

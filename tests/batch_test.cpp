@@ -311,7 +311,7 @@ TEST(VornakBatch, CutoffsAddPosteriorProbabilitiesToTheTable)
 
     const std::string needs_bayesian =
         "vornak-batch: --cutoff gives a posterior probability, which needs the Bayesian method\n";
-    const std::string needs_csv = "vornak-batch: --cutoff adds columns to the table, which needs --csv\n";
+    const std::string needs_csv = "vornak-batch: --cutoff adds columns to the table, which needs --csv or --xlsx\n";
     const std::string bad_rank =
         "vornak-batch: --cutoff takes a percentile rank between 0 and 100, such as 2.5\n";
     const struct {

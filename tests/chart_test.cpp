@@ -141,3 +141,38 @@ TEST_F(TableMenu, ChartAndCsvComeFromTheRunEvenAfterClearResults)
     QTest::mouseClick(window->findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
     EXPECT_FALSE(window->isVisible());
 }
+
+namespace {
+
+// Every part of a workbook but its creation time, as Debian's python3 unpacks it.
+std::string workbook_parts(const std::string& path)
+{
+    return run("/usr/bin/python3", {"-c",
+                                    "import sys, zipfile\n"
+                                    "z = zipfile.ZipFile(sys.argv[1])\n"
+                                    "for n in sorted(z.namelist()):\n"
+                                    "    if n != 'docProps/core.xml': print(n, z.read(n))\n",
+                                    QString::fromStdString(path)});
+}
+
+}  // namespace
+
+TEST_F(TableMenu, ExcelExportIsTheWorkbookOfVornakBatch)
+{
+    compute_mid_p();
+    ASSERT_TRUE(viewer.isVisible());
+    const std::string viewer_workbook = testing::TempDir() + "chart_test.xlsx";
+    desktop.save_answers = {viewer_workbook};
+    trigger("mnuExportExcel");
+    ASSERT_EQ(desktop.dialogs_seen.size(), 2u);
+    EXPECT_EQ(desktop.dialogs_seen[1].file_name, "table.xlsx");
+    EXPECT_EQ(desktop.dialogs_seen[1].filter, "Excel workbooks|*.xlsx");
+    EXPECT_TRUE(desktop.dialogs_seen[1].prompt_overwrite);
+
+    const std::string batch_workbook = testing::TempDir() + "chart_test_batch.xlsx";
+    run(VORNAK_BATCH, {"--method", "mid-p", "--xlsx", QString::fromStdString(batch_workbook), "0",
+                       "30", "250", QString::fromStdString(example.string())});
+    const std::string parts = workbook_parts(viewer_workbook);
+    EXPECT_NE(parts.find("xl/worksheets/sheet2.xml"), std::string::npos);
+    EXPECT_EQ(parts, workbook_parts(batch_workbook));
+}

@@ -153,7 +153,7 @@ TEST(ScaleColumns, RefusesUnknownScalesAndBadCustomOnes)
                                    "deviation with \".\" as the decimal point, such as 500,100\n";
     const std::string bad_sd = "vornak-batch: --scale M,SD needs a standard deviation above 0\n";
     const std::string needs_csv =
-        "vornak-batch: --scale adds columns to the table, which needs --csv\n";
+        "vornak-batch: --scale adds columns to the table, which needs --csv or --xlsx\n";
     const struct {
         std::string scale;
         std::string err;

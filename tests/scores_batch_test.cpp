@@ -128,7 +128,7 @@ TEST(ScoresBatch, RefusalsAndFailuresLeaveStandardOutputEmpty)
              {{"--score", "raw", "--csv", "--method", "mid-p", "--cutoff", "5", "1", "6", small},
               "vornak-batch: --cutoff gives a posterior probability, which needs the Bayesian method\n"},
              {{"--score", "raw", "--cutoff", "5", "1", "6", small},
-              "vornak-batch: --cutoff adds columns to the table, which needs --csv\n"}}) {
+              "vornak-batch: --cutoff adds columns to the table, which needs --csv or --xlsx\n"}}) {
         const Outcome run = scores(arguments);
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(run.err.starts_with("vornak-batch: ")) << run.err;

@@ -14,6 +14,7 @@
 
 #include "norms/csv_table.hpp"
 #include "norms/chart_model.hpp"
+#include "norms/norms_workbook.hpp"
 #include "platform/whole_file.hpp"
 #include "ui/Application.hpp"
 #include "ui/chart_window.hpp"
@@ -74,6 +75,9 @@ TfrmTemplateResults::TfrmTemplateResults(platform::Desktop& desktop, QWidget* wo
     csv_dialog_.file_name = "table.csv";
     csv_dialog_.filter = "CSV files|*.csv";
     csv_dialog_.prompt_overwrite = true;
+    xlsx_dialog_.file_name = "table.xlsx";
+    xlsx_dialog_.filter = "Excel workbooks|*.xlsx";
+    xlsx_dialog_.prompt_overwrite = true;
 
     createMenu();
     createControls();
@@ -106,6 +110,10 @@ void TfrmTemplateResults::createMenu()
     mnuExportCsv->setObjectName("mnuExportCsv");
     connect(mnuExportCsv, &QAction::triggered, this,
             [this] { runCommand(&TfrmTemplateResults::mnuExportCsvClick); });
+    mnuExportExcel = table->addAction("Export Excel...");
+    mnuExportExcel->setObjectName("mnuExportExcel");
+    connect(mnuExportExcel, &QAction::triggered, this,
+            [this] { runCommand(&TfrmTemplateResults::mnuExportExcelClick); });
 }
 
 void TfrmTemplateResults::createControls()
@@ -309,6 +317,14 @@ void TfrmTemplateResults::mnuExportCsvClick()
     if (warnWithoutRun())
         return;
     norms::ExportNormsCsv(desktop_, csv_dialog_, *latest_run_);
+}
+
+void TfrmTemplateResults::mnuExportExcelClick()
+{
+    if (warnWithoutRun())
+        return;
+    if (const std::optional<std::string> file = platform::ChooseSaveFile(desktop_, xlsx_dialog_))
+        norms::SaveNormsWorkbook(*file, norms::RunWorkbook(*latest_run_));
 }
 
 }  // namespace ui

@@ -51,6 +51,7 @@ public:
     void mnuChartClick();
     void mnuNormScalesClick();
     void mnuExportCsvClick();
+    void mnuExportExcelClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -59,6 +60,8 @@ protected:
 private:
     void createMenu();
     bool warnWithoutRun();
+    // The file to export the latest run's table to, asked for in the save dialog with the
+    // proposed name, which becomes the name chosen; none without a run or after a cancel.
     void createControls();
     void showFromLine(int line);
     // Runs a command of this window, showing a failure inside it in the standard error box.
@@ -70,6 +73,7 @@ private:
     bool shown_before_ = false;
     std::optional<norms::NormsRun> latest_run_;
     platform::FileDialog csv_dialog_;
+    platform::FileDialog xlsx_dialog_;
     ChartWindow* chart_window_ = nullptr;
     NormScalesWindow* norm_scales_window_ = nullptr;
 
@@ -78,6 +82,7 @@ private:
     QAction* mnuChart = nullptr;
     QAction* mnuNormScales = nullptr;
     QAction* mnuExportCsv = nullptr;
+    QAction* mnuExportExcel = nullptr;
     QFrame* Panel1 = nullptr;
     QPlainTextEdit* memoResults = nullptr;
     QFrame* Panel2 = nullptr;

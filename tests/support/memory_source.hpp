@@ -3,6 +3,8 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string_view>
@@ -23,6 +25,17 @@ public:
         std::memcpy(buffer, data_.data() + position_, count);
         position_ += count;
         return count;
+    }
+
+    std::int64_t seek(std::int64_t offset, int whence) override
+    {
+        const auto base = static_cast<std::int64_t>(
+            whence == SEEK_SET ? 0 : whence == SEEK_CUR ? position_ : data_.size());
+        if (offset < -base || offset > std::numeric_limits<std::int64_t>::max() - base)
+            return -1;
+        // A place beyond the end reads nothing, as in a file.
+        position_ = std::min(static_cast<std::size_t>(base + offset), data_.size());
+        return base + offset;
     }
 
 private:

@@ -1,0 +1,158 @@
+#include "norms/statistics_file.hpp"
+
+#include <cmath>
+#include <map>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "norms/scores_batch.hpp"
+#include "tests/support/batch_outcome.hpp"
+#include "tests/support/failure_of.hpp"
+#include "tests/support/memory_source.hpp"
+#include "tests/support/statistics_writer.hpp"
+#include "tests/support/temp_files.hpp"
+
+using namespace norms;
+using test_files::Cell;
+using test_files::Numeric;
+using test_files::Text;
+
+namespace {
+
+const double system_missing = std::nan("");
+
+// The scores form's CSV lines of one group, without the group column.
+std::string group_rows(const std::string& csv, const std::string& group)
+{
+    std::istringstream lines(csv);
+    std::string rows;
+    for (std::string line; std::getline(lines, line);)
+        if (line.starts_with(group + ","))
+            rows += line.substr(group.size() + 1) + "\n";
+    return rows;
+}
+
+// The frequency form's table for counts made here, without its header line.
+std::string frequency_form_rows(const std::vector<int>& frequencies, int min_score)
+{
+    std::string file;
+    int n = 0;
+    for (std::size_t j = 0; j < frequencies.size(); ++j) {
+        file += std::to_string(min_score + static_cast<int>(j)) + " " + std::to_string(frequencies[j]) + "\n";
+        n += frequencies[j];
+    }
+    const Outcome run = batch({"--method", "classical", "--csv", std::to_string(min_score),
+                               std::to_string(min_score + static_cast<int>(frequencies.size()) - 1),
+                               std::to_string(n), write_temp_file("counts.txt", file)});
+    EXPECT_EQ(run.status, 0) << run.err;
+    return run.out.substr(run.out.find('\n') + 1);
+}
+
+// Runs the scores form on the cases written as a file with the given ending.
+Outcome scores_of(const std::string& ending, const std::vector<test_files::Variable>& variables,
+                  const std::vector<std::vector<Cell>>& cases, std::vector<std::string> arguments)
+{
+    const std::string path = write_temp_file("persons" + ending, test_files::StatisticsFile(ending, variables, cases));
+    arguments.insert(arguments.begin(), "scores");
+    arguments.push_back(path);
+    return batch(arguments);
+}
+
+}  // namespace
+
+TEST(StatisticsFile, SpssGroupsComeByCodeUnderTheirLabelsAndUserMissingCodesAreMissing)
+{
+    // Codes 8 to 10 carry labels, whose text order ("10 years" first) differs from the codes';
+    // 11 has none. 99 is a missing code and 90 to 95 a missing range of the score.
+    const std::vector<test_files::Variable> variables = {
+        Numeric("id"),
+        Numeric("age_band", {{8, "8 years"}, {9, "9 years"}, {10, "10 years"}}),
+        Numeric("raw", {}, {99}, {{90, 95}}),
+    };
+    const std::vector<std::vector<Cell>> cases = {
+        {1.0, 9.0, 3.0},  {2.0, 8.0, 99.0}, {3.0, 10.0, 1.0}, {4.0, 8.0, 2.0},
+        {5.0, 11.0, 0.0}, {6.0, 9.0, 92.0}, {7.0, 8.0, 2.0},  {8.0, system_missing, 3.0},
+        {9.0, 10.0, 4.0}, {10.0, 9.0, 3.0}, {11.0, 8.0, 0.0}, {12.0, 10.0, system_missing},
+        {13.0, 11.0, 4.0}, {14.0, 9.0, 1.0}, {15.0, 10.0, 4.0}, {16.0, 11.0, 4.0},
+    };
+    for (const std::string ending : {".sav", ".zsav"}) {
+        const Outcome run = scores_of(ending, variables, cases,
+                                      {"--method", "classical", "--csv", "--group", "age_band", "--score", "raw", "0", "4"});
+        ASSERT_EQ(run.status, 0) << ending << run.err;
+        EXPECT_EQ(run.err, "1 case with no age_band value skipped\n"
+                           "group 8 years: 1 missing score skipped\n"
+                           "group 9 years: 1 missing score skipped\n"
+                           "group 10 years: 1 missing score skipped\n") << ending;
+        EXPECT_EQ(run.out.substr(0, run.out.find("\n8 years")), std::string("group,") + "raw_score,frequency,below,pr,lower95,upper95,lower90,upper90");
+        const std::string order = run.out.substr(run.out.find('\n') + 1);
+        EXPECT_LT(order.find("8 years,"), order.find("9 years,"));
+        EXPECT_LT(order.find("9 years,"), order.find("10 years,"));
+        EXPECT_LT(order.find("10 years,"), order.find("\n11,"));
+        EXPECT_EQ(group_rows(run.out, "8 years"), frequency_form_rows({1, 0, 2, 0, 0}, 0)) << ending;
+        EXPECT_EQ(group_rows(run.out, "9 years"), frequency_form_rows({0, 1, 0, 2, 0}, 0)) << ending;
+        EXPECT_EQ(group_rows(run.out, "10 years"), frequency_form_rows({0, 1, 0, 0, 2}, 0)) << ending;
+        EXPECT_EQ(group_rows(run.out, "11"), frequency_form_rows({1, 0, 0, 0, 2}, 0)) << ending;
+    }
+}
+
+TEST(StatisticsFile, StataStringGroupsSortAsTextAndExtendedMissingIsMissing)
+{
+    const std::vector<test_files::Variable> variables = {Numeric("raw"), Text("school")};
+    const std::vector<std::vector<Cell>> cases = {
+        {5.0, std::string("north")}, {6.0, std::string("East")},  {'a', std::string("north")},
+        {7.0, std::string("north")}, {5.0, std::string("East")},  {7.0, std::string("")},
+        {'z', std::string("East")},  {6.0, std::string("north")}, {7.0, std::string("East")},
+        {6.0, std::string("north")},
+    };
+    const Outcome run = scores_of(".DTA", variables, cases,
+                                  {"--method", "classical", "--csv", "--group", "school", "--score", "raw", "5", "7"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "1 case with no school value skipped\n"
+                       "group East: 1 missing score skipped\n"
+                       "group north: 1 missing score skipped\n");
+    EXPECT_LT(run.out.find("\nEast,"), run.out.find("\nnorth,"));
+    EXPECT_EQ(group_rows(run.out, "East"), frequency_form_rows({1, 1, 1}, 5));
+    EXPECT_EQ(group_rows(run.out, "north"), frequency_form_rows({1, 2, 1}, 5));
+}
+
+TEST(StatisticsFile, BadFilesAndScoresStopTheRunWithTheirCaseOrFile)
+{
+    const std::vector<test_files::Variable> variables = {Numeric("id"), Numeric("raw")};
+    const std::string sav = test_files::StatisticsFile(".sav", variables, {{1.0, 3.0}, {2.0, 4.5}, {3.0, 2.0}});
+    const std::string whole = test_files::StatisticsFile(".sav", variables, {{1.0, 3.0}, {2.0, 4.0}, {3.0, 2.0}});
+    const PersonScoreLayout layout{',', "raw", "", 0, 5};
+    const auto failure = [&](const std::string& bytes, const PersonScoreLayout& l) {
+        return failure_of([&] {
+            MemorySource source(bytes);
+            CountStatisticsFileScores(source, "x.sav", l);
+        });
+    };
+    EXPECT_EQ(failure(sav, layout), "case 2, variable \"raw\": 4.5 is not a whole number from 0 to 5");
+    EXPECT_EQ(failure(sav, {',', "raw", "", 3, 5}), "case 2, variable \"raw\": 4.5 is not a whole number from 3 to 5");
+    EXPECT_EQ(failure(sav, {',', "score", "", 0, 5}),
+              "The file has no variable named \"score\"; its variables are: id, raw");
+    EXPECT_EQ(failure(sav, {',', "raw", "band", 0, 5}),
+              "The file has no variable named \"band\"; its variables are: id, raw");
+
+    // Cut inside the cases, and inside the dictionary: both name the file, and standard
+    // output stays empty.
+    for (const std::size_t size : {whole.size() - 5, std::size_t{100}}) {
+        const std::string path = write_temp_file("cut.sav", whole.substr(0, size));
+        const Outcome run = batch({"scores", "--score", "raw", "0", "5", path});
+        EXPECT_EQ(run.status, 1) << size;
+        EXPECT_TRUE(run.err.starts_with("\"" + path + "\" cannot be read as an SPSS file: ")) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+
+    // A damaged dictionary where ReadStat gives a variable no name, found by the fuzzer.
+    const std::string nameless = file_content(VORNAK_SOURCE_DIR "/tests/data/nameless_variable.sav");
+    ASSERT_FALSE(nameless.empty());
+    EXPECT_EQ(failure(nameless, {',', "raw", "age_band", 0, 30}),
+              "The file has no variable named \"age_band\"; its variables are: age_bad, SEX, raw");
+
+    const Outcome spreadsheet = batch({"scores", "--score", "raw", "0", "5", "norms.XLSX"});
+    EXPECT_EQ(spreadsheet.status, 2);
+    EXPECT_TRUE(spreadsheet.err.starts_with("vornak-batch: norms.XLSX: this kind of file cannot be read"));
+    EXPECT_EQ(spreadsheet.out, "");
+}

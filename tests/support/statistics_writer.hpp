@@ -1,0 +1,60 @@
+// Statistics-package files made with ReadStat's writer, for the tests, the benchmark and the
+// examples: variables with value labels and missing-value codes, then one case at a time.
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+struct readstat_writer_s;
+
+namespace test_files {
+
+struct Variable {
+    std::string name;
+    bool is_string = false;
+    std::map<double, std::string> labels;                 // value labels of a numeric variable
+    std::vector<double> missing_codes;                    // SPSS user-missing codes
+    std::vector<std::pair<double, double>> missing_ranges;  // SPSS user-missing ranges
+};
+
+inline Variable Numeric(std::string name, std::map<double, std::string> labels = {},
+                        std::vector<double> missing_codes = {},
+                        std::vector<std::pair<double, double>> missing_ranges = {})
+{
+    return {std::move(name), false, std::move(labels), std::move(missing_codes), std::move(missing_ranges)};
+}
+
+inline Variable Text(std::string name)
+{
+    return {std::move(name), true, {}, {}, {}};
+}
+
+// A number (NaN: system-missing), a string, or an extended missing value by its letter.
+using Cell = std::variant<double, std::string, char>;
+
+// The file's format by its ending, letter case aside: ".sav", ".zsav", ".por", ".dta", ".xpt"
+// or ".sas7bdat".
+class StatisticsWriter {
+public:
+    StatisticsWriter(std::string ending, const std::vector<Variable>& variables, long case_count);
+    ~StatisticsWriter();
+    StatisticsWriter(const StatisticsWriter&) = delete;
+    StatisticsWriter& operator=(const StatisticsWriter&) = delete;
+
+    void add_case(const std::vector<Cell>& cells);
+    // The whole file, once every case is added.
+    std::string finish();
+
+private:
+    readstat_writer_s* writer_;
+    std::string bytes_;
+};
+
+// The whole file at once.
+std::string StatisticsFile(const std::string& ending, const std::vector<Variable>& variables,
+                           const std::vector<std::vector<Cell>>& cases);
+
+}  // namespace test_files
