@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSpinBox>
@@ -308,4 +309,57 @@ TEST_F(Study, AMillionCasesLoadWhileTheEventLoopKeepsTurning)
         cases += group.counts.size;
     EXPECT_EQ(cases, 1'000'000);
     EXPECT_EQ(tabs().count(), 5);
+}
+
+// An SPSS file reads as vornak-batch scores reads it, and Export Excel... writes its workbook.
+TEST_F(Study, StatisticsFileGivesBatchsTablesAndWorkbook)
+{
+    const std::string sav = examples + "spelling_by_age.sav";
+    load(sav);
+    EXPECT_EQ(find<QLabel>("lblSize").text(), "303 cases");
+    EXPECT_EQ(find<QComboBox>("cboScore").currentText(), "raw");
+    EXPECT_EQ(find<QComboBox>("cboGroup").currentText(), "age_band");
+    find<QSpinBox>("spnMin").setValue(0);
+    find<QSpinBox>("spnMax").setValue(30);
+    find<QComboBox>("cboScale").setCurrentText("T score (T)");
+    settle();
+    ASSERT_EQ(tabs().count(), 4);
+    EXPECT_EQ(tabs().tabText(0), "8 years");  // by the code, under its label
+    const std::vector<std::string> arguments = {"scores", "--group", "age_band", "--score", "raw",
+                                                "--scale", "T", "0", "30", sav};
+    const auto with = [&](std::vector<std::string> more) {
+        std::vector<std::string> all = arguments;
+        all.insert(all.begin() + 1, more.begin(), more.end());
+        return batch(all);
+    };
+    const Outcome csv = with({"--csv"});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(shown_as_csv(true), without_below(csv.out, 3));
+    EXPECT_TRUE(find<QLabel>("lblMissing").text().startsWith("group 8 years: 1 missing score skipped"));
+
+    const QString from_window = dir.filePath("window.xlsx");
+    const QString from_batch = dir.filePath("batch.xlsx");
+    desktop.save_answers = {from_window.toStdString()};
+    find<QAction>("mnuExportExcel").trigger();
+    ASSERT_EQ(with({"--xlsx", from_batch.toStdString()}).status, 0);
+    // The workbooks' sheets, strings and styles; only the file's own creation time may differ.
+    const auto sheets = [](const QString& workbook) {
+        QProcess unzip;
+        unzip.start("unzip", {"-p", workbook, "xl/*"});
+        EXPECT_TRUE(unzip.waitForFinished());
+        return unzip.readAllStandardOutput();
+    };
+    const QByteArray batch_sheets = sheets(from_batch);
+    EXPECT_TRUE(batch_sheets.contains("8 years"));
+    EXPECT_EQ(sheets(from_window), batch_sheets);
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
+TEST_F(Study, ASpreadsheetIsRefusedAsVornakBatchRefusesIt)
+{
+    load(write_temp_file("norms.xlsx", "PK"));
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text,
+              "norms.xlsx: this kind of file cannot be read; save the data as delimited text "
+              "(.csv) or as an SPSS, Stata or SAS file");
 }

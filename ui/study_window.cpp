@@ -32,6 +32,7 @@
 #include "norms/chart_model.hpp"
 #include "norms/group_norms.hpp"
 #include "norms/program_strings.hpp"
+#include "norms/statistics_file.hpp"
 #include "norms/version.hpp"
 #include "platform/whole_file.hpp"
 #include "stats/number_format.hpp"
@@ -99,10 +100,14 @@ StudyWindow::StudyWindow(platform::Desktop& desktop, QSettings& settings, QWidge
     setObjectName("frmStudy");
     setWindowTitle("Vornak Norms Study");
     open_dialog_.filter =
-        "Data files|*.csv;*.tsv;*.txt|Per-person data|*.csv;*.tsv|Frequency files|*.txt|All files|*";
+        "Data files|*.csv;*.tsv;*.txt;*.sav;*.zsav;*.por;*.dta;*.sas7bdat;*.xpt|Per-person data|"
+        "*.csv;*.tsv|SPSS, Stata and SAS files|*.sav;*.zsav;*.por;*.dta;*.sas7bdat;*.xpt|"
+        "Frequency files|*.txt|All files|*";
     open_dialog_.file_must_exist = true;
     csv_dialog_.filter = "CSV files|*.csv";
     csv_dialog_.prompt_overwrite = true;
+    xlsx_dialog_.filter = "Excel workbooks|*.xlsx";
+    xlsx_dialog_.prompt_overwrite = true;
     chart_dialog_ = ChartPictureDialog("chart.png");
 
     createActions();
@@ -165,7 +170,8 @@ void StudyWindow::createActions()
     export_csv_ = file->addAction("Export &CSV...", this, command(&StudyWindow::exportCsv));
     export_csv_->setObjectName("mnuExportCsv");
     export_csv_->setShortcut(QKeySequence("Ctrl+E"));
-    // Export Excel... joins here once the study can write workbooks.
+    export_excel_ = file->addAction("Export E&xcel...", this, command(&StudyWindow::exportExcel));
+    export_excel_->setObjectName("mnuExportExcel");
     save_chart_ = file->addAction("Save C&hart...", this, command(&StudyWindow::saveChart));
     save_chart_->setObjectName("mnuSaveChart");
     save_chart_->setShortcut(QKeySequence::Save);
@@ -189,7 +195,7 @@ void StudyWindow::createActions()
                                .arg(norms::VersionLine));
     });
     about->setObjectName("mnuAbout");
-    for (QAction* action : {export_csv_, save_chart_, copy_})
+    for (QAction* action : {export_csv_, export_excel_, save_chart_, copy_})
         action->setEnabled(false);
 }
 
@@ -608,10 +614,12 @@ void StudyWindow::showTables()
     chart_choice_->setVisible(tables_->groups.size() > 1);
     chart_->show();
     chart_group_box_->blockSignals(false);
+    if (tables_->without_group > 0)
+        missing << text(norms::WithoutGroupNotice(tables_->without_group, tables_->group_variable));
     missing_label_->setText(missing.isEmpty() ? "none" : missing.join('\n'));
     tabs_->setCurrentIndex(std::clamp(current, 0, tabs_->count() - 1));
     showChart();
-    for (QAction* action : {export_csv_, save_chart_})
+    for (QAction* action : {export_csv_, export_excel_, save_chart_})
         action->setEnabled(true);
     copy_->setEnabled(currentTable() != nullptr);
 }
@@ -672,6 +680,17 @@ void StudyWindow::exportCsv()
     std::ostringstream csv;
     norms::WriteStudyCsv(csv, *tables_);
     platform::SaveWholeFile(dialog.file_name, csv.str());
+}
+
+void StudyWindow::exportExcel()
+{
+    if (!tables_)
+        return;
+    if (xlsx_dialog_.file_name.empty())
+        xlsx_dialog_.file_name =
+            QFileInfo(text(tables_file_)).completeBaseName().toStdString() + "_norms.xlsx";
+    if (const std::optional<std::string> file = platform::ChooseSaveFile(desktop_, xlsx_dialog_))
+        norms::SaveNormsWorkbook(*file, norms::StudyWorkbook(*tables_));
 }
 
 void StudyWindow::saveChart()

@@ -47,6 +47,7 @@ public:
 
     void openData();
     void exportCsv();
+    void exportExcel();
     void saveChart();
     void copy();
 
@@ -91,6 +92,7 @@ private:
     QSettings& settings_;
     platform::FileDialog open_dialog_;
     platform::FileDialog csv_dialog_;
+    platform::FileDialog xlsx_dialog_;
     platform::FileDialog chart_dialog_;
 
     QLabel* file_label_ = nullptr;
@@ -113,6 +115,7 @@ private:
     QProgressBar* progress_bar_ = nullptr;
     QPushButton* cancel_button_ = nullptr;
     QAction* export_csv_ = nullptr;
+    QAction* export_excel_ = nullptr;
     QAction* save_chart_ = nullptr;
     QAction* copy_ = nullptr;
 
