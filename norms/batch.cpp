@@ -73,6 +73,18 @@ std::vector<std::string> SplitNotes(const std::string& text)
     return lines;
 }
 
+bool FlushOutput(std::ostream& out, std::ostream& err)
+{
+    if (!out.flush()) {
+        const int error = errno;
+        err << platform::failure_text(platform::output_failure("standard output", error).what())
+            << '\n';
+        err.flush();
+        return false;
+    }
+    return static_cast<bool>(err.flush());
+}
+
 int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
              const ChartSaver& save_chart)
 {
@@ -99,8 +111,9 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
         } else if (options_ended || !argument.starts_with("--")) {
             operands.push_back(argument);  // "-1" and "-" are numbers
         } else if (argument == "--version") {
+            errno = 0;
             out << VersionLine << '\n';
-            return 0;
+            return FlushOutput(out, err) ? 0 : 1;
         } else if (argument == "--csv") {
             csv = true;
         } else if (argument == "--plot" && i + 1 < arguments.size() && save_chart) {
@@ -159,11 +172,7 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
         for (const std::string& line : results.lines)
             out << line << '\n';
     }
-    if (!out.flush()) {
-        desktop.failure(platform::file_failure(errno).what());
-        return 1;
-    }
-    return 0;
+    return FlushOutput(out, err) ? 0 : 1;
 }
 
 }  // namespace norms

@@ -2,6 +2,7 @@
 // option values that both of its forms take.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,11 @@ int BatchMethodIndex(const std::string& name);
 
 // Lines as a notes box holds them: a final line feed starts no further line.
 std::vector<std::string> SplitNotes(const std::string& text);
+
+// Flushes standard output and standard error before a run reports success. When standard
+// output fails, shows why on standard error ("standard output: disk full.", from errno as the
+// failed write left it) and gives false, as it does when standard error fails.
+bool FlushOutput(std::ostream& out, std::ostream& err);
 
 // The worksheet as the command line fills it: three boxes, the method, the notes.
 class BatchWorksheet : public WorksheetView {

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <exception>
+#include <optional>
 #include <sstream>
 
 #include "norms/batch_views.hpp"
@@ -15,6 +16,8 @@
 #include "norms/report.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
+#include "platform/printable_text.hpp"
+#include "platform/whole_file.hpp"
 #include "stats/number_format.hpp"
 
 namespace norms {
@@ -111,7 +114,7 @@ bool read_score_range(platform::Desktop& desktop, const ScoresOptions& options,
 // "group 7-9: " for a named group, nothing for ungrouped data.
 std::string group_prefix(const ScoreGroup& group)
 {
-    return group.name.empty() ? "" : "group " + group.name + ": ";
+    return group.name.empty() ? "" : "group " + platform::PrintableText(group.name) + ": ";
 }
 
 // Shows one notice per group with missing scores, and refuses groups too small for norms.
@@ -137,6 +140,64 @@ bool check_groups(platform::Desktop& desktop, const std::vector<ScoreGroup>& gro
     return accepted;
 }
 
+// The reports, one after the other, as the results box would hold them.
+class StreamedResults : public ResultsView {
+public:
+    explicit StreamedResults(std::ostream& out) : out_(out) {}
+
+    void show() override {}
+    void set_caption(const std::string&) override {}
+    bool has_lines() const override { return any_; }
+    void append_lines(const std::vector<std::string>& lines) override
+    {
+        for (const std::string& line : lines)
+            out_ << line << '\n';
+        any_ = any_ || !lines.empty();
+    }
+
+private:
+    std::ostream& out_;
+    bool any_ = false;
+};
+
+// Every group's report, or with --csv the one table of all groups.
+void write_norms(std::ostream& output, ScoresOptions& options,
+                 const std::vector<ScoreGroup>& groups, const std::string& data_file)
+{
+    const PersonScoreLayout& layout = options.layout;
+    const bool grouped = !layout.group_column.empty();
+    if (options.csv)
+        output << (grouped ? "group," : "") << CsvTableHeader << '\n';
+    BatchWorksheet& worksheet = options.worksheet;
+    const std::vector<std::string> user_notes = worksheet.notes;
+    StreamedResults results(output);
+    for (const ScoreGroup& group : groups) {
+        NormsRun run;
+        run.row_count = static_cast<int>(group.frequencies.size());
+        for (int j = 0; j < run.row_count; ++j) {
+            run.table[j].RawScore = static_cast<Extended>(layout.min_score + j);
+            run.table[j].Frequency = static_cast<Extended>(group.frequencies[j]);
+        }
+        ComputeNormsTable(run.table, run.row_count, static_cast<Extended>(group.size),
+                          worksheet.method);
+        if (options.csv) {
+            WriteCsvRows(output, run.table, run.row_count,
+                         grouped ? CsvField(group.name) + "," : "");
+            continue;
+        }
+        worksheet.texts[0] = options.min_text;
+        worksheet.texts[1] = options.max_text;
+        worksheet.texts[2] = std::to_string(group.size);
+        worksheet.notes = user_notes;
+        // A line end or a terminal's escape in a value would break or colour the report.
+        if (grouped)
+            worksheet.notes.insert(worksheet.notes.begin(),
+                                   "Group: " + platform::PrintableText(layout.group_column, 0) +
+                                       " = " + platform::PrintableText(group.name, 0));
+        AppendReport(run.table, run.row_count, data_file, worksheet, results);
+    }
+}
+
 }  // namespace
 
 int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
@@ -148,7 +209,6 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
         return 2;
     }
     platform::ConsoleDesktop desktop(err, options.file, stats::decimal_separator());
-    std::ostringstream output;
     try {
         PersonScoreLayout& layout = options.layout;
         if (!read_score_range(desktop, options, layout.min_score, layout.max_score))
@@ -160,48 +220,26 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
         if (!check_groups(desktop, groups))
             return 1;
 
-        const bool grouped = !layout.group_column.empty();
-        if (options.csv)
-            output << (grouped ? "group," : "") << CsvTableHeader << '\n';
-        BatchWorksheet& worksheet = options.worksheet;
-        const std::vector<std::string> user_notes = worksheet.notes;
-        BatchResults results;
-        for (const ScoreGroup& group : groups) {
-            NormsRun run;
-            run.row_count = static_cast<int>(group.frequencies.size());
-            for (int j = 0; j < run.row_count; ++j) {
-                run.table[j].RawScore = static_cast<Extended>(layout.min_score + j);
-                run.table[j].Frequency = static_cast<Extended>(group.frequencies[j]);
-            }
-            ComputeNormsTable(run.table, run.row_count, static_cast<Extended>(group.size),
-                              worksheet.method);
-            if (options.csv) {
-                WriteCsvRows(output, run.table, run.row_count,
-                             grouped ? CsvField(group.name) + "," : "");
-                continue;
-            }
-            worksheet.texts[0] = options.min_text;
-            worksheet.texts[1] = options.max_text;
-            worksheet.texts[2] = std::to_string(group.size);
-            worksheet.notes = user_notes;
-            if (grouped)
-                worksheet.notes.insert(worksheet.notes.begin(),
-                                       "Group: " + layout.group_column + " = " + group.name);
-            AppendReport(run.table, run.row_count, dialog.file_name, worksheet, results);
+        // All or nothing: every name is checked and every file written aside before the
+        // output goes out, and the files take their names only once it has.
+        const bool write_files = !options.frequencies_folder.empty();
+        const std::vector<std::string> names =
+            write_files ? FrequencyFileNames(groups) : std::vector<std::string>();
+        std::ostringstream output;
+        write_norms(output, options, groups, dialog.file_name);
+        std::optional<platform::FolderFiles> files;
+        if (write_files) {
+            files.emplace(options.frequencies_folder);
+            AddFrequencyFiles(*files, groups, names, layout.min_score, options.file);
         }
-        for (const std::string& line : results.lines)
-            output << line << '\n';
-        if (!options.frequencies_folder.empty())
-            WriteFrequencyFiles(options.frequencies_folder, groups, layout.min_score,
-                                options.file);
+        errno = 0;
+        out << output.view();
+        if (!FlushOutput(out, err))
+            return 1;
+        if (files)
+            files->commit();
     } catch (const std::exception& failure) {
         desktop.failure(failure.what());
-        return 1;
-    }
-
-    errno = 0;
-    if (!(out << output.str()).flush()) {
-        desktop.failure(platform::file_failure(errno).what());
         return 1;
     }
     return 0;
