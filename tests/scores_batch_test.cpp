@@ -195,3 +195,16 @@ TEST(GroupFiles, NamesThatOtherSystemsKeepForDevicesAreChanged)
                                       {"com10", "com10.txt"}, {"prn_", "prn_.txt"}})
         EXPECT_EQ(FrequencyFileName(group), name) << group;
 }
+
+TEST(ScoresBatch, ValuesFromTheFileAreShownEscaped)
+{
+    const std::string path = write_temp_file(
+        "escapes.csv", "band,raw\n\"e\x1b[31mX\",1\n\"e\x1b[31mX\",NA\n\"e\x1b[31mX\",2\n\"e\x1b[31mX\",3\n"
+                       "\"l1\nl2\",1\n\"l1\nl2\",2\n\"l1\nl2\",3\n");
+    const Outcome run = scores({"--group", "band", "--score", "raw", "1", "3", path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "group e\\x1B[31mX: 1 missing score skipped\n");
+    EXPECT_NE(run.out.find("\n User's Notes: Group: band = l1\\x0Al2\n \n INPUTS:"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
+}
