@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/printable_text.hpp"
@@ -18,6 +19,17 @@ const iconv_t no_converter = reinterpret_cast<iconv_t>(-1);
 const char* const nul_found = "a NUL character, which no text holds";
 const char* const encoding_hint =
     "; name the file's encoding with --encoding, for example --encoding windows-1252";
+
+// Whether eight bytes are all ASCII and none of them NUL: the common case, tested at once.
+bool is_plain_ascii(const char* bytes)
+{
+    std::uint64_t word;
+    std::memcpy(&word, bytes, sizeof word);
+    constexpr std::uint64_t low_bits = 0x0101010101010101;
+    constexpr std::uint64_t high_bits = 0x8080808080808080;
+    const bool has_zero_byte = ((word - low_bits) & ~word & high_bits) != 0;
+    return (word & high_bits) == 0 && !has_zero_byte;
+}
 
 // Whether the bytes could begin a UTF-8 sequence that the rest of the file completes.
 bool is_utf8_start(const char* bytes, std::size_t count)
@@ -101,6 +113,10 @@ void TextSource::check_utf8()
     const std::string_view text(in_.get() + in_begin_, in_end_ - in_begin_);
     std::size_t at = 0;
     while (at < text.size()) {
+        if (at + 8 <= text.size() && is_plain_ascii(text.data() + at)) {
+            at += 8;
+            continue;
+        }
         if (static_cast<unsigned char>(text[at]) - 1u < 0x7Fu) {  // ASCII other than NUL
             ++at;
             continue;
