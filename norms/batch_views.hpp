@@ -1,8 +1,6 @@
-// The two views of the Compute run as vornak-batch fills them from its command line, and the
-// option values that both of its forms take.
+// The two views of the Compute run as vornak-batch fills them from its command line.
 #pragma once
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -10,17 +8,6 @@
 #include "norms/views.hpp"
 
 namespace norms {
-
-// Index of a --method name (0 Bayesian, 1 classical, 2 mid-p); -1 for an unknown name.
-int BatchMethodIndex(const std::string& name);
-
-// Lines as a notes box holds them: a final line feed starts no further line.
-std::vector<std::string> SplitNotes(const std::string& text);
-
-// Flushes standard output and standard error before a run reports success. When standard
-// output fails, shows why on standard error ("standard output: disk full.", from errno as the
-// failed write left it) and gives false, as it does when standard error fails.
-bool FlushOutput(std::ostream& out, std::ostream& err);
 
 // The worksheet as the command line fills it: three boxes, the method, the notes.
 class BatchWorksheet : public WorksheetView {

@@ -17,7 +17,7 @@ constexpr Engine engines[] = {stats::Bayesian_PR_interval, stats::Classical_PR_i
 
 }  // namespace
 
-void ComputeNormsTable(NormsTable& table, int row_count, Extended sample_size, int method)
+void ComputePointEstimates(NormsTable& table, int row_count, Extended sample_size)
 {
     Extended below = 0;
     for (int j = 0; j < row_count; ++j) {
@@ -25,10 +25,23 @@ void ComputeNormsTable(NormsTable& table, int row_count, Extended sample_size, i
         row.Below = below;
         below += row.Frequency;
         row.PR = stats::PR_point_estimate(sample_size, row.Below, row.Frequency);
-        if (method < 0 || method > 2)
-            continue;
-        engines[method](sample_size, row.Below, row.Frequency, 95, row.Lower95, row.Upper95);
-        engines[method](sample_size, row.Below, row.Frequency, 90, row.Lower90, row.Upper90);
+    }
+}
+
+void ComputeRowInterval(const NormsRow& row, Extended sample_size, int method, Extended conf,
+                        Extended& lower, Extended& upper)
+{
+    if (method >= 0 && method <= 2)
+        engines[method](sample_size, row.Below, row.Frequency, conf, lower, upper);
+}
+
+void ComputeNormsTable(NormsTable& table, int row_count, Extended sample_size, int method)
+{
+    ComputePointEstimates(table, row_count, sample_size);
+    for (int j = 0; j < row_count; ++j) {
+        NormsRow& row = table[j];
+        ComputeRowInterval(row, sample_size, method, 95, row.Lower95, row.Upper95);
+        ComputeRowInterval(row, sample_size, method, 90, row.Lower90, row.Upper90);
     }
 }
 

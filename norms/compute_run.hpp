@@ -23,6 +23,14 @@ inline constexpr const char* TooManyRowsMessage =
     " Based on the minimum and maximum scores you provided, there are over 200 different raw "
     "score values: The maximum allowed is 200. ";
 
+// Fills Below and PR of rows 0 to row_count - 1 from their raw-score frequencies.
+void ComputePointEstimates(NormsTable& table, int row_count, Extended sample_size);
+
+// The limits, as proportions, of one row whose Below is filled, at confidence level conf (95
+// or 90), by the interval method with that index; an unknown index leaves them untouched.
+void ComputeRowInterval(const NormsRow& row, Extended sample_size, int method, Extended conf,
+                        Extended& lower, Extended& upper);
+
 // Fills Below, PR and the 95% and 90% limits of rows 0 to row_count - 1 from their raw-score
 // frequencies, by the interval method with that index (0 Bayesian, 1 classical, 2 mid-p; any
 // other leaves the limits at 0).
