@@ -15,6 +15,7 @@
 #include "norms/input_checks.hpp"
 #include "norms/person_scores.hpp"
 #include "norms/report.hpp"
+#include "norms/text_source.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
 #include "platform/printable_text.hpp"
@@ -71,6 +72,15 @@ CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options)
         },
         "\",\", \";\" or a tab", "the field delimiter: \",\" (the default), \";\" or a tab (\\t)")
         ->type_name("C");
+    AddTakenOption(
+        form, "--encoding",
+        [&options](const std::string& encoding) {
+            options.layout.encoding = encoding;
+            return IsKnownEncoding(encoding);
+        },
+        "an encoding that iconv knows, such as windows-1252",
+        "the file's encoding, when it is not UTF-8: any name iconv knows, such as windows-1252")
+        ->type_name("NAME");
     const auto add_name = [&form](const std::string& option, std::string& name, const std::string& what,
                                   const std::string& description) {
         return AddTakenOption(

@@ -243,3 +243,24 @@ TEST(ScoresBatch, ValuesFromTheFileAreShownEscaped)
         << run.out;
     EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
 }
+
+TEST(ScoresBatch, AFileInAnotherEncodingIsReadWhenItIsNamed)
+{
+    const std::string path = write_temp_file(
+        "windows-1252.csv", "band;raw\nM\xE4" "dchen;1\nM\xE4" "dchen;2\nM\xE4" "dchen;3\n");
+    const Outcome named = scores({"--encoding", "windows-1252", "--delimiter", ";", "--group",
+                                  "band", "--score", "raw", "--csv", "1", "3", path});
+    ASSERT_EQ(named.status, 0) << named.err;
+    EXPECT_NE(named.out.find("\nM\u00E4" "dchen,1,1,0,"), std::string::npos) << named.out;
+
+    const Outcome unnamed = scores({"--delimiter", ";", "--group", "band", "--score", "raw", "1", "3", path});
+    EXPECT_EQ(unnamed.status, 1);
+    EXPECT_EQ(unnamed.err, "line 2: the text is not UTF-8; name the file's encoding with --encoding, "
+                           "for example --encoding windows-1252.\n");
+    EXPECT_EQ(unnamed.out, "");
+
+    const Outcome unknown = scores({"--encoding", "klingon", "--score", "raw", "1", "3", path});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_TRUE(unknown.err.starts_with("vornak-batch: --encoding takes an encoding that iconv knows"))
+        << unknown.err;
+}
