@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,11 +40,35 @@ bool IsMissingValue(std::string_view field);
 // must be text in it: no bytes foreign to the encoding, no NUL. A score is a decimal number
 // with "." as the point that is whole and from min_score to max_score. The groups come in the
 // order of their first row. Throws platform::Failure, naming the line, for anything but a
-// valid or missing score: bytes that are not text, a bad score, a row without a group value, a
-// row whose field count differs from the header's, a quote out of place; for a header without
-// the named columns; and, once the whole file is read, for more than MaxScoreGroups groups.
+// valid or missing score: bytes that are not text (as InvalidText), a bad score, a row without
+// a group value, a row whose field count differs from the header's, a quote out of place; for
+// a header without the named columns; and, once the whole file is read, for more than
+// MaxScoreGroups groups.
 // Values from the file appear in messages as platform::PrintableText shows them.
 std::vector<ScoreGroup> CountPersonScores(ByteSource& source, const PersonScoreLayout& layout);
+
+struct ScoreRange {
+    std::int64_t min;
+    std::int64_t max;
+};
+
+inline constexpr std::size_t DistinctCountLimit = 50;
+
+// What a per-person file holds before any column is chosen.
+struct PersonFileSurvey {
+    std::vector<std::string> variables;  // the header's column names
+    std::vector<std::optional<ScoreRange>> ranges;  // per column: its whole numbers, if any
+    // Per column: how many different values it holds, counted up to DistinctCountLimit + 1.
+    std::vector<std::size_t> distinct;
+    std::int64_t cases = 0;  // rows below the header
+};
+
+// Reads the whole file as CountPersonScores does, but only looks: the header, the number of
+// rows below it and each column's range of whole numbers. Throws platform::Failure for bytes
+// that are not text in the encoding (empty: UTF-8), a quote out of place or a file without a
+// header line.
+PersonFileSurvey SurveyPersonScores(ByteSource& source, char delimiter,
+                                    const std::string& encoding = "");
 
 // Ascending: by number when every name is a decimal number, else by text.
 void SortGroups(std::vector<ScoreGroup>& groups);

@@ -12,6 +12,7 @@
 #include "norms/csv_table.hpp"
 #include "norms/frequency_file.hpp"
 #include "norms/group_files.hpp"
+#include "norms/group_norms.hpp"
 #include "norms/input_checks.hpp"
 #include "norms/person_scores.hpp"
 #include "norms/report.hpp"
@@ -25,33 +26,94 @@
 namespace norms {
 namespace {
 
-// "group 7-9: " for a named group, nothing for ungrouped data.
-std::string group_prefix(const ScoreGroup& group)
-{
-    return group.name.empty() ? "" : "group " + platform::PrintableText(group.name) + ": ";
-}
-
 // Shows one notice per group with missing scores, and refuses groups too small for norms.
 // False when a group was refused.
 bool check_groups(platform::Desktop& desktop, const std::vector<ScoreGroup>& groups)
 {
     if (groups.empty())
-        throw platform::Failure("The file holds no rows below its header line");
+        throw platform::Failure(NoDataRowsMessage);
     for (const ScoreGroup& group : groups) {
-        if (group.missing > 0)
-            desktop.warning(group_prefix(group) + std::to_string(group.missing) + " missing " +
-                            (group.missing == 1 ? "score" : "scores") + " skipped");
+        if (const std::optional<std::string> notice = MissingScoresNotice(group))
+            desktop.warning(*notice);
     }
     bool accepted = true;
     for (const ScoreGroup& group : groups) {
-        if (group.size <= 2) {
-            desktop.error(group_prefix(group) + "only " + std::to_string(group.size) +
-                          (group.size == 1 ? " score" : " scores") +
-                          "; a norm group needs at least 3.");
+        if (const std::optional<std::string> problem = TooSmallGroupProblem(group)) {
+            desktop.error(*problem);
             accepted = false;
         }
     }
     return accepted;
+}
+
+// The groups of the data file, in ascending order. A file that is not UTF-8 may be in another
+// encoding, which the message then suggests naming.
+std::vector<ScoreGroup> read_groups(const std::string& file, const PersonScoreLayout& layout)
+{
+    std::vector<ScoreGroup> groups;
+    try {
+        groups = CountPersonScores(*OpenDataFile(file), layout);
+    } catch (const InvalidText& invalid) {
+        if (!layout.encoding.empty())
+            throw;
+        throw platform::Failure(std::string(invalid.what()) +
+                                "; name the file's encoding with --encoding, for example "
+                                "--encoding windows-1252");
+    }
+    SortGroups(groups);
+    return groups;
+}
+
+// The reports, one after the other, as the results box would hold them.
+class StreamedResults : public ResultsView {
+public:
+    explicit StreamedResults(std::ostream& out) : out_(out) {}
+
+    void show() override {}
+    void set_caption(const std::string&) override {}
+    bool has_lines() const override { return any_; }
+    void append_lines(const std::vector<std::string>& lines) override
+    {
+        for (const std::string& line : lines)
+            out_ << line << '\n';
+        any_ = any_ || !lines.empty();
+    }
+
+private:
+    std::ostream& out_;
+    bool any_ = false;
+};
+
+// Every group's report, or with --csv the one table of all groups.
+void write_norms(std::ostream& output, const ScoresOptions& options, const PersonScoreLayout& layout,
+                 const std::vector<ScoreGroup>& groups, const std::string& data_file)
+{
+    const bool grouped = !layout.group_column.empty();
+    const SharedOptions& shared = options.shared;
+    if (shared.csv)  // the added columns' names do not depend on the sample's size
+        WriteCsvHeader(output, AddedColumns(shared, 0), grouped ? "group," : "");
+    BatchWorksheet worksheet;
+    worksheet.method = shared.method;
+    StreamedResults results(output);
+    for (const ScoreGroup& group : groups) {
+        const NormsRun run = GroupNormsRun(group, layout.min_score, worksheet.method);
+        if (shared.csv) {
+            WriteCsvRows(output, run.table, run.row_count,
+                         AddedColumns(shared, static_cast<Extended>(group.size)),
+                         grouped ? CsvField(group.name) + "," : "");
+            continue;
+        }
+        worksheet.texts[0] = options.min_text;
+        worksheet.texts[1] = options.max_text;
+        worksheet.texts[2] = std::to_string(group.size);
+        worksheet.notes = shared.notes;
+        // A line end or a terminal's escape in a value would break or colour the report.
+        if (grouped)
+            worksheet.notes.insert(worksheet.notes.begin(),
+                                   "Group: " + platform::PrintableText(layout.group_column, 0) +
+                                       " = " + platform::PrintableText(group.name, 0));
+        AppendReport(run.table, run.row_count, data_file, worksheet, results);
+    }
 }
 
 }  // namespace
@@ -107,69 +169,6 @@ CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options)
     return form;
 }
 
-namespace {
-
-// The reports, one after the other, as the results box would hold them.
-class StreamedResults : public ResultsView {
-public:
-    explicit StreamedResults(std::ostream& out) : out_(out) {}
-
-    void show() override {}
-    void set_caption(const std::string&) override {}
-    bool has_lines() const override { return any_; }
-    void append_lines(const std::vector<std::string>& lines) override
-    {
-        for (const std::string& line : lines)
-            out_ << line << '\n';
-        any_ = any_ || !lines.empty();
-    }
-
-private:
-    std::ostream& out_;
-    bool any_ = false;
-};
-
-// Every group's report, or with --csv the one table of all groups.
-void write_norms(std::ostream& output, const ScoresOptions& options, const PersonScoreLayout& layout,
-                 const std::vector<ScoreGroup>& groups, const std::string& data_file)
-{
-    const bool grouped = !layout.group_column.empty();
-    const SharedOptions& shared = options.shared;
-    if (shared.csv)  // the added columns' names do not depend on the sample's size
-        WriteCsvHeader(output, AddedColumns(shared, 0), grouped ? "group," : "");
-    BatchWorksheet worksheet;
-    worksheet.method = shared.method;
-    StreamedResults results(output);
-    for (const ScoreGroup& group : groups) {
-        NormsRun run;
-        run.row_count = static_cast<int>(group.frequencies.size());
-        for (int j = 0; j < run.row_count; ++j) {
-            run.table[j].RawScore = static_cast<Extended>(layout.min_score + j);
-            run.table[j].Frequency = static_cast<Extended>(group.frequencies[j]);
-        }
-        ComputeNormsTable(run.table, run.row_count, static_cast<Extended>(group.size),
-                          worksheet.method);
-        if (shared.csv) {
-            WriteCsvRows(output, run.table, run.row_count,
-                         AddedColumns(shared, static_cast<Extended>(group.size)),
-                         grouped ? CsvField(group.name) + "," : "");
-            continue;
-        }
-        worksheet.texts[0] = options.min_text;
-        worksheet.texts[1] = options.max_text;
-        worksheet.texts[2] = std::to_string(group.size);
-        worksheet.notes = shared.notes;
-        // A line end or a terminal's escape in a value would break or colour the report.
-        if (grouped)
-            worksheet.notes.insert(worksheet.notes.begin(),
-                                   "Group: " + platform::PrintableText(layout.group_column, 0) +
-                                       " = " + platform::PrintableText(group.name, 0));
-        AppendReport(run.table, run.row_count, data_file, worksheet, results);
-    }
-}
-
-}  // namespace
-
 int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream& err)
 {
     platform::ConsoleDesktop desktop(err, options.file, stats::decimal_separator());
@@ -180,8 +179,7 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
             return 1;
         platform::FileDialog dialog;  // gives the data file's full name, as the report shows it
         desktop.open_file(dialog);
-        std::vector<ScoreGroup> groups = CountPersonScores(*OpenDataFile(options.file), layout);
-        SortGroups(groups);
+        std::vector<ScoreGroup> groups = read_groups(options.file, layout);
         if (!check_groups(desktop, groups))
             return 1;
 

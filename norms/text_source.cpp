@@ -17,8 +17,6 @@ constexpr std::size_t longest_character = 16;
 const iconv_t no_converter = reinterpret_cast<iconv_t>(-1);
 
 const char* const nul_found = "a NUL character, which no text holds";
-const char* const encoding_hint =
-    "; name the file's encoding with --encoding, for example --encoding windows-1252";
 
 // Whether eight bytes are all ASCII and none of them NUL: the common case, tested at once.
 bool is_plain_ascii(const char* bytes)
@@ -132,8 +130,7 @@ void TextSource::check_utf8()
         std::memcpy(out_.get(), text.data(), at);
         out_end_ = at;
         in_begin_ += at;
-        invalid_ = text[at] == '\0' ? std::string(nul_found) + encoding_hint
-                                     : std::string("the text is not UTF-8") + encoding_hint;
+        invalid_ = text[at] == '\0' ? nul_found : "the text is not UTF-8";
         return;
     }
     std::memcpy(out_.get(), text.data(), at);

@@ -13,8 +13,8 @@
 
 namespace norms {
 
-// Bytes that are not text in the file's encoding. Its message says what was found, not where:
-// the reader adds the line.
+// Bytes that are not text in the file's encoding. Its message says what was found; a reader
+// that knows the line puts it in front.
 class InvalidText : public platform::Failure {
 public:
     using platform::Failure::Failure;
