@@ -40,7 +40,7 @@ const std::string& person_file()
     return file;
 }
 
-const PersonScoreLayout layout{',', "raw", "age_band", 0, max_score};
+const PersonScoreLayout layout{',', "raw", "age_band", 0, max_score, ""};
 
 void BM_ReadAndCountMillionRows(benchmark::State& state)
 {

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <utility>
 
+#include "norms/batch_run.hpp"
 #include "norms/chart_model.hpp"
 #include "norms/frequency_file.hpp"
 #include "norms/scale_table.hpp"
@@ -240,11 +241,9 @@ std::optional<int> BatchCommandLine::parse(const std::vector<std::string>& argum
     try {
         program_.parse(reversed);
     } catch (const CLI::CallForHelp&) {
-        out << chosen_->help();
-        return 0;
+        return WriteOutput(out, err, chosen_->help());
     } catch (const CLI::CallForVersion& version) {
-        out << version.what() << '\n';
-        return 0;
+        return WriteOutput(out, err, version.what() + std::string("\n"));
     } catch (const CLI::ParseError& wrong) {
         // An unknown option such as "-csv" leaves an operand short; it is the better reason.
         const std::vector<std::string> unknown = chosen_->remaining();

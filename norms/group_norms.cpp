@@ -1,5 +1,7 @@
 #include "norms/group_norms.hpp"
 
+#include "platform/printable_text.hpp"
+
 namespace norms {
 namespace {
 
@@ -9,7 +11,7 @@ constexpr Extended largest_raw_score = 999999;
 // "group 7-9: " for a named group, nothing for ungrouped data.
 std::string group_prefix(const ScoreGroup& group)
 {
-    return group.name.empty() ? "" : "group " + group.name + ": ";
+    return group.name.empty() ? "" : "group " + platform::PrintableText(group.name) + ": ";
 }
 
 }  // namespace

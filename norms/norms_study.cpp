@@ -138,7 +138,7 @@ StudyTables person_tables(const StudyFile& file, const StudyChoices& choices,
     if (const auto problem = ScoreRangeProblem(choices.min_score, choices.max_score))
         refuse(*problem);
     const PersonScoreLayout layout{file.delimiter, choices.score_variable, choices.group_variable,
-                                   choices.min_score, choices.max_score};
+                                   choices.min_score, choices.max_score, ""};
     WatchedSource source(file.path, progress);
     std::vector<ScoreGroup> groups = CountPersonScores(source, layout);
     SortGroups(groups);
