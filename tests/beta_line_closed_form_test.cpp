@@ -74,15 +74,16 @@ TEST(BetaLineClosedForm, MatchesDirectSumsIn50Digits)
             // The bound that the header states.
             const Extended mu = (c.line.a + c.line.b - 1) * p;
             const Extended bound =
-                1e-18L * (std::fabs(c.line.a - mu) + std::fabs(c.line.a + c.line.last - mu) + 1) +
-                3e-17L * Extended(direct.first_density + direct.last_density) +
+                PreciseBeta::tail_error *
+                    (std::fabs(c.line.a - mu) + std::fabs(c.line.a + c.line.last - mu) + 1) +
+                PreciseBeta::density_error * Extended(direct.first_density + direct.last_density) +
                 1e-19L * (c.line.last + 1);
             const Extended error = Extended(abs(sum.total - direct.total));
             std::printf("a %.1Lf, last %lld, p %.8Lf: error %.2Lg, bound %.2Lg\n", c.line.a,
                         c.line.last, p, error, bound);
             EXPECT_LE(error, bound);
-            EXPECT_LE(Extended(abs(sum.first_term - direct.first_term)), 1e-18L);
-            EXPECT_LE(Extended(abs(sum.last_term - direct.last_term)), 1e-18L);
+            EXPECT_LE(Extended(abs(sum.first_term - direct.first_term)), PreciseBeta::tail_error);
+            EXPECT_LE(Extended(abs(sum.last_term - direct.last_term)), PreciseBeta::tail_error);
         }
     }
 }
@@ -112,7 +113,10 @@ TEST(BetaLineClosedForm, ErrorBoundCoversTheTermByTermSum)
                 closest = std::min(closest, sum.error_bound / distance);
         }
     }
-    std::printf("bound at least %.3Lg times the distance\n", closest);
+    // Where it comes closest (17.7 times the distance) the bound still keeps a margin, and it
+    // is not so loose that the fast sums would seldom decide a step.
+    EXPECT_GE(closest, 4);
+    EXPECT_LE(closest, 50);
 }
 
 // Rows whose mixture meets its target at a midpoint that the bisection visits, closer than
