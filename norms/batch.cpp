@@ -22,8 +22,6 @@
 namespace norms {
 namespace {
 
-const char* const method_names[] = {"bayesian", "classical", "mid-p"};
-
 // A --cutoff: the percentile rank as typed, and as a proportion.
 struct Cutoff {
     std::string text;
@@ -53,12 +51,6 @@ std::vector<CsvColumn> cutoff_columns(const std::vector<Cutoff>& cutoffs, Extend
 }
 
 }  // namespace
-
-int BatchMethodIndex(const std::string& name)
-{
-    const auto found = std::find(std::begin(method_names), std::end(method_names), name);
-    return found == std::end(method_names) ? -1 : static_cast<int>(found - std::begin(method_names));
-}
 
 std::vector<std::string> SplitNotes(const std::string& text)
 {
@@ -115,14 +107,16 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
         } else if (argument == "--notes" && i + 1 < arguments.size()) {
             worksheet.notes = SplitNotes(arguments[++i]);
         } else if (argument == "--method" && i + 1 < arguments.size()) {
-            worksheet.method = BatchMethodIndex(arguments[++i]);
-            if (worksheet.method < 0)
+            const std::optional<stats::IntervalMethod> method =
+                stats::interval_method_named(arguments[++i]);
+            if (!method)
                 return usage();
+            worksheet.method = *method;
         } else {
             return usage();
         }
     }
-    if (!cutoffs.empty() && worksheet.method != 0)
+    if (!cutoffs.empty() && worksheet.method != stats::IntervalMethod::bayesian)
         return refuse("--cutoff gives a posterior probability, which needs the Bayesian method");
     if (!cutoffs.empty() && !csv)
         return refuse("--cutoff adds columns to the table, which needs --csv");

@@ -10,9 +10,6 @@
 
 namespace norms {
 
-// Index of a --method name (0 Bayesian, 1 classical, 2 mid-p); -1 for an unknown name.
-int BatchMethodIndex(const std::string& name);
-
 // Lines as a notes box holds them: a final line feed starts no further line.
 std::vector<std::string> SplitNotes(const std::string& text);
 
@@ -21,7 +18,7 @@ class BatchWorksheet : public WorksheetView {
 public:
     std::string texts[3];
     std::vector<std::string> notes;
-    int method = 0;
+    stats::IntervalMethod method = stats::IntervalMethod::bayesian;
 
     std::string input_text(int box) const override { return box <= 3 ? texts[box - 1] : ""; }
     std::string label_caption(int box) const override
@@ -29,7 +26,7 @@ public:
         return box <= 3 ? InputCaptions[box - 1] : "";
     }
     int visible_input_count() const override { return 3; }
-    int method_index() const override { return method; }
+    stats::IntervalMethod interval_method() const override { return method; }
     std::vector<std::string> notes_lines() const override { return notes; }
     std::string notes_caption() const override { return NotesCaption; }
 

@@ -9,26 +9,19 @@
 #include "stats/Bayes_Engines.hpp"
 
 namespace norms {
-namespace {
 
-using Engine = void (*)(Extended, Extended, Extended, Extended, Extended&, Extended&);
-constexpr Engine engines[] = {stats::Bayesian_PR_interval, stats::Classical_PR_interval,
-                              stats::MidP_PR_interval};
-
-}  // namespace
-
-void ComputeNormsTable(NormsTable& table, int row_count, Extended sample_size, int method)
+void ComputeNormsTable(NormsTable& table, int row_count, Extended sample_size,
+                       stats::IntervalMethod method)
 {
+    const stats::IntervalEngine engine = stats::interval_method_entry(method).engine;
     Extended below = 0;
     for (int j = 0; j < row_count; ++j) {
         NormsRow& row = table[j];
         row.Below = below;
         below += row.Frequency;
         row.PR = stats::PR_point_estimate(sample_size, row.Below, row.Frequency);
-        if (method < 0 || method > 2)
-            continue;
-        engines[method](sample_size, row.Below, row.Frequency, 95, row.Lower95, row.Upper95);
-        engines[method](sample_size, row.Below, row.Frequency, 90, row.Lower90, row.Upper90);
+        engine(sample_size, row.Below, row.Frequency, 95, row.Lower95, row.Upper95);
+        engine(sample_size, row.Below, row.Frequency, 90, row.Lower90, row.Upper90);
     }
 }
 
@@ -69,7 +62,7 @@ bool RunCompute(platform::Desktop& desktop, WorksheetView& worksheet, ResultsVie
         return false;
     }
     run.sample_size = sample_size;
-    run.method = worksheet.method_index();
+    run.method = worksheet.interval_method();
     ComputeNormsTable(run.table, run.row_count, sample_size, run.method);
 
     results.show();

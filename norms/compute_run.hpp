@@ -16,7 +16,7 @@ struct NormsRun {
     int row_count = 0;
     std::string data_file_path;
     Extended sample_size = 0;
-    int method = 0;  // index into MethodCaptions
+    stats::IntervalMethod method = stats::IntervalMethod::bayesian;
 };
 
 inline constexpr const char* TooManyRowsMessage =
@@ -24,9 +24,9 @@ inline constexpr const char* TooManyRowsMessage =
     "score values: The maximum allowed is 200. ";
 
 // Fills Below, PR and the 95% and 90% limits of rows 0 to row_count - 1 from their raw-score
-// frequencies, by the interval method with that index (0 Bayesian, 1 classical, 2 mid-p; any
-// other leaves the limits at 0).
-void ComputeNormsTable(NormsTable& table, int row_count, Extended sample_size, int method);
+// frequencies, by the given interval method.
+void ComputeNormsTable(NormsTable& table, int row_count, Extended sample_size,
+                       stats::IntervalMethod method);
 
 // One Compute run. Gives true when the report has been appended and the results viewer
 // brought up. A refused input shows its message (or none, for a cancelled dialog), moves the

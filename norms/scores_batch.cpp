@@ -50,9 +50,11 @@ bool parse_arguments(const std::vector<std::string>& arguments, ScoresOptions& o
         } else if (argument == "--notes" && has_value) {
             options.worksheet.notes = SplitNotes(arguments[++i]);
         } else if (argument == "--method" && has_value) {
-            options.worksheet.method = BatchMethodIndex(arguments[++i]);
-            if (options.worksheet.method < 0)
+            const std::optional<stats::IntervalMethod> method =
+                stats::interval_method_named(arguments[++i]);
+            if (!method)
                 return false;
+            options.worksheet.method = *method;
         } else if (argument == "--delimiter" && has_value) {
             const std::string& delimiter = arguments[++i];
             if (delimiter == "," || delimiter == ";" || delimiter == "\t")

@@ -1,6 +1,6 @@
 #include "tests/support/reference_engines.hpp"
-#include "stats/Bayes_Engines.hpp"
 #include "stats/beta_mixture.hpp"
+#include "stats/interval_method.hpp"
 
 #include <boost/math/special_functions/gamma.hpp>
 #include <gtest/gtest.h>
@@ -19,12 +19,7 @@ namespace {
 
 constexpr int equality_rows = 10000;
 
-using Engine = void (*)(Extended, Extended, Extended, Extended, Extended&, Extended&);
-enum Method { bayesian, classical, mid_p };
-const Engine fast_engines[] = {Bayesian_PR_interval, Classical_PR_interval, MidP_PR_interval};
-const Engine reference_engines[] = {reference::Bayesian_PR_interval,
-                                    reference::Classical_PR_interval,
-                                    reference::MidP_PR_interval};
+using enum IntervalMethod;
 
 struct Row {
     Extended n, m, k;
@@ -71,7 +66,7 @@ struct NearTie {
     Extended conf;
 };
 
-std::vector<NearTie> near_tie_rows(Method method)
+std::vector<NearTie> near_tie_rows(IntervalMethod method)
 {
     const Extended c = method == classical ? 1 : 0.5L;
     const Extended n = method == bayesian ? 2048 : 1024;
@@ -183,11 +178,11 @@ TEST(FastEngines, HalfTheSampleOnOneScore)
 {
     const Extended n = 999999, m = 250000, k = 500000;
     constexpr Extended resolution = 1.0L / 65536;
-    for (const Engine engine : fast_engines)
+    for (const IntervalMethodEntry& method : interval_methods)
         for (Extended conf : {95.0L, 90.0L}) {
             const Extended tail = (100 - conf) / 200;
             Extended lower, upper;
-            engine(n, m, k, conf, lower, upper);
+            method.engine(n, m, k, conf, lower, upper);
             EXPECT_NEAR(lower, (m + tail * (k + 1)) / n, resolution);
             EXPECT_NEAR(upper, (m + (1 - tail) * (k + 1)) / n, resolution);
         }
@@ -195,14 +190,15 @@ TEST(FastEngines, HalfTheSampleOnOneScore)
 
 TEST(FastEngines, NearTiesTakeTheTermByTermSteps)
 {
-    for (Method method : {bayesian, classical, mid_p})
-        for (const NearTie& tie : near_tie_rows(method)) {
+    for (const IntervalMethodEntry& method : interval_methods)
+        for (const NearTie& tie : near_tie_rows(method.method)) {
             const Row& row = tie.row;
-            SCOPED_TRACE(testing::Message() << "method " << method << ", n " << double(row.n)
+            SCOPED_TRACE(testing::Message() << method.command_line_name << ", n " << double(row.n)
                                             << ", m " << double(row.m) << ", k " << double(row.k));
             Extended fast_lower, fast_upper, slow_lower, slow_upper;
-            fast_engines[method](row.n, row.m, row.k, tie.conf, fast_lower, fast_upper);
-            reference_engines[method](row.n, row.m, row.k, tie.conf, slow_lower, slow_upper);
+            method.engine(row.n, row.m, row.k, tie.conf, fast_lower, fast_upper);
+            reference::engine_of(method.method)(row.n, row.m, row.k, tie.conf, slow_lower,
+                                                slow_upper);
             EXPECT_EQ(fast_lower, slow_lower);
             EXPECT_EQ(fast_upper, slow_upper);
         }
@@ -217,15 +213,19 @@ TEST(FastEngines, LimitsMatchTheTermByTermEngines)
 
     // Limits in the order method, level, lower before upper.
     using RowLimits = std::array<Extended, 12>;
-    const auto all_limits = [](const Engine* engines, const Row& row) {
+    const auto all_limits = [](auto engine_of, const Row& row) {
         RowLimits limits;
         Extended* next = limits.data();
-        for (Method method : {bayesian, classical, mid_p})
+        for (const IntervalMethodEntry& method : interval_methods)
             for (Extended conf : {95.0L, 90.0L}) {
-                engines[method](row.n, row.m, row.k, conf, next[0], next[1]);
+                engine_of(method)(row.n, row.m, row.k, conf, next[0], next[1]);
                 next += 2;
             }
         return limits;
+    };
+    const auto fast_engine = [](const IntervalMethodEntry& method) { return method.engine; };
+    const auto reference_engine = [](const IntervalMethodEntry& method) {
+        return reference::engine_of(method.method);
     };
 
     // The term-by-term engines take most of the time. A second thread takes rows for them from
@@ -235,11 +235,11 @@ TEST(FastEngines, LimitsMatchTheTermByTermEngines)
     std::atomic<std::size_t> next_row{0};
     const auto run_reference = [&] {
         for (std::size_t i; (i = next_row++) < rows.size();)
-            slow[i] = all_limits(reference_engines, rows[i]);
+            slow[i] = all_limits(reference_engine, rows[i]);
     };
     std::thread helper(run_reference);
     for (std::size_t i = 0; i < rows.size(); ++i)
-        fast[i] = all_limits(fast_engines, rows[i]);
+        fast[i] = all_limits(fast_engine, rows[i]);
     run_reference();
     helper.join();
 

@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <filesystem>
@@ -14,6 +13,7 @@
 
 #include "norms/chart_model.hpp"
 #include "norms/compute_run.hpp"
+#include "tests/support/method_choice.hpp"
 #include "tests/support/scripted_desktop.hpp"
 #include "tests/support/temp_files.hpp"
 #include "ui/TemplateForm.hpp"
@@ -50,7 +50,7 @@ norms::ChartModel small_chart()
     norms::NormsRun run;
     run.row_count = 5;
     run.sample_size = 3;
-    run.method = 1;
+    run.method = stats::IntervalMethod::classical;
     run.data_file_path = "classical.txt";
     for (int j = 0; j < 5; ++j) {
         run.table[j].RawScore = j;
@@ -101,7 +101,7 @@ protected:
 
     void compute_mid_p()
     {
-        worksheet.findChildren<QRadioButton*>().at(2)->click();
+        choose_method(worksheet, stats::IntervalMethod::mid_p);
         const char* values[] = {"0", "30", "250"};
         for (int number = 1; number <= 3; ++number)
             QTest::keyClicks(worksheet.findChild<QLineEdit*>(QString("txtInput%1").arg(number)),
