@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 
+#include "norms/in_quotes.hpp"
 #include "platform/failure.hpp"
 #include "platform/whole_file.hpp"
 
@@ -21,11 +22,6 @@ std::string lower_case(std::string text)
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; });
     return text;
-}
-
-std::string quoted(const std::string& text)
-{
-    return "\"" + text + "\"";
 }
 
 }  // namespace
@@ -61,9 +57,9 @@ void WriteFrequencyFiles(const std::string& folder, const std::vector<ScoreGroup
         const std::string name = FrequencyFileName(group.name);
         const auto [entry, added] = group_by_name.try_emplace(lower_case(name), &group);
         if (!added)
-            throw platform::Failure("Groups " + quoted(entry->second->name) + " and " +
-                                    quoted(group.name) + " would both be written to " +
-                                    quoted(name));
+            throw platform::Failure("Groups " + in_quotes(entry->second->name) + " and " +
+                                    in_quotes(group.name) + " would both be written to " +
+                                    in_quotes(name));
     }
 
     std::error_code error;

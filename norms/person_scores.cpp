@@ -8,17 +8,14 @@
 
 #include <csv.h>
 
+#include "norms/frequency_file.hpp"
+#include "norms/in_quotes.hpp"
 #include "platform/failure.hpp"
 
 namespace norms {
 namespace {
 
 constexpr std::size_t buffer_size = 64 * 1024;
-
-std::string quoted(std::string_view text)
-{
-    return "\"" + std::string(text) + "\"";
-}
 
 // A decimal number in the data file's grammar.
 std::optional<Extended> decimal_value(std::string_view text)
@@ -86,9 +83,9 @@ private:
     {
         const auto found = std::find(header_.begin(), header_.end(), name);
         if (found == header_.end())
-            fail("The header line has no column named " + quoted(name));
+            fail("The header line has no column named " + in_quotes(name));
         else if (std::find(found + 1, header_.end(), name) != header_.end())
-            fail("The header line has more than one column named " + quoted(name));
+            fail("The header line has more than one column named " + in_quotes(name));
         return static_cast<std::size_t>(found - header_.begin());
     }
 
@@ -102,7 +99,7 @@ private:
 
     std::string at_line(const std::string& column) const
     {
-        return "line " + std::to_string(line) + ", column " + quoted(column) + ": ";
+        return "line " + std::to_string(line) + ", column " + in_quotes(column) + ": ";
     }
 
     ScoreGroup& group_of_row()
@@ -128,7 +125,7 @@ private:
         }
         const std::optional<std::int64_t> score = valid_score(score_text_);
         if (!score)
-            return fail(at_line(layout_.score_column) + quoted(score_text_) +
+            return fail(at_line(layout_.score_column) + in_quotes(score_text_) +
                         " is not a whole number from " + std::to_string(layout_.min_score) +
                         " to " + std::to_string(layout_.max_score));
         ++group.frequencies[*score - layout_.min_score];
