@@ -12,7 +12,7 @@ using namespace norms;
 
 namespace {
 
-// Gives its bytes in pieces of at most `piece`, as a pipe or a slow disk might.
+// Scores 2 to 5 in the column "raw", grouped by `group` unless that is empty.
 PersonScoreLayout layout(char delimiter = ',', std::string group = "band")
 {
     return {delimiter, "raw", std::move(group), 2, 5};
