@@ -1,132 +1,58 @@
 #include "norms/batch.hpp"
 
-#include <algorithm>
-#include <cerrno>
-#include <charconv>
 #include <exception>
-#include <iterator>
 #include <optional>
 
+#include "norms/batch_command_line.hpp"
+#include "norms/batch_run.hpp"
 #include "norms/batch_views.hpp"
 #include "norms/chart_model.hpp"
 #include "norms/compute_run.hpp"
 #include "norms/csv_table.hpp"
+#include "norms/plan_batch.hpp"
 #include "norms/program_strings.hpp"
 #include "norms/scores_batch.hpp"
-#include "norms/version.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
-#include "stats/Bayes_Engines.hpp"
 #include "stats/number_format.hpp"
 
 namespace norms {
 namespace {
 
-// A --cutoff: the percentile rank as typed, and as a proportion.
-struct Cutoff {
-    std::string text;
-    Extended proportion;
+// The first form: a frequency file, and the three values the worksheet takes.
+struct FrequencyOptions {
+    SharedOptions shared;
+    std::string boxes[3];  // MIN, MAX, N
+    std::string file;
+    std::string plot_path;
 };
 
-// A percentile rank strictly between 0 and 100, with "." as the decimal point.
-std::optional<Cutoff> parse_cutoff(const std::string& text)
+void add_frequency_form(CLI::App& program, FrequencyOptions& options, bool can_plot)
 {
-    Extended rank = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rank);
-    const Extended proportion = rank / 100;  // a rank of a few units of 1e-4950 vanishes here
-    if (error != std::errc() || end != text.data() + text.size() || !(proportion > 0 && rank < 100))
-        return std::nullopt;
-    return Cutoff{text, proportion};
-}
-
-// The posterior probability below each cut-off, as columns added to the table.
-std::vector<CsvColumn> cutoff_columns(const std::vector<Cutoff>& cutoffs, Extended n)
-{
-    std::vector<CsvColumn> columns;
-    for (const Cutoff& cutoff : cutoffs)
-        columns.push_back({"prob_below_" + cutoff.text, [n, p = cutoff.proportion](const NormsRow& row) {
-                               return stats::Bayesian_cutoff_probability(n, row.Below, row.Frequency, p);
-                           }});
-    return columns;
-}
-
-}  // namespace
-
-std::vector<std::string> SplitNotes(const std::string& text)
-{
-    std::vector<std::string> lines;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
-int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-             const ChartSaver& save_chart)
-{
-    if (!arguments.empty() && arguments.front() == "scores")
-        return RunScoresBatch({arguments.begin() + 1, arguments.end()}, out, err);
-    BatchWorksheet worksheet;
-    bool csv = false;
-    std::string plot_path;
-    std::vector<Cutoff> cutoffs;
-    bool options_ended = false;
-    std::vector<std::string> operands;
-    const auto usage = [&] {
-        err << BatchUsage << '\n';
-        return 2;
-    };
-    const auto refuse = [&](const std::string& reason) {
-        err << "vornak-batch: " << reason << '\n';
-        return usage();
-    };
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (!options_ended && argument == "--") {
-            options_ended = true;
-        } else if (options_ended || !argument.starts_with("--")) {
-            operands.push_back(argument);  // "-1" and "-" are numbers
-        } else if (argument == "--version") {
-            out << VersionLine << '\n';
-            return 0;
-        } else if (argument == "--csv") {
-            csv = true;
-        } else if (argument == "--plot" && i + 1 < arguments.size() && save_chart) {
-            plot_path = arguments[++i];
-            if (!ChartFormatOf(plot_path))
-                return usage();
-        } else if (argument == "--cutoff" && i + 1 < arguments.size()) {
-            const std::optional<Cutoff> cutoff = parse_cutoff(arguments[++i]);
-            if (!cutoff)
-                return refuse("--cutoff takes a percentile rank between 0 and 100, such as 2.5");
-            cutoffs.push_back(*cutoff);
-        } else if (argument == "--notes" && i + 1 < arguments.size()) {
-            worksheet.notes = SplitNotes(arguments[++i]);
-        } else if (argument == "--method" && i + 1 < arguments.size()) {
-            const std::optional<stats::IntervalMethod> method =
-                stats::interval_method_named(arguments[++i]);
-            if (!method)
-                return usage();
-            worksheet.method = *method;
-        } else {
-            return usage();
-        }
-    }
-    if (!cutoffs.empty() && worksheet.method != stats::IntervalMethod::bayesian)
-        return refuse("--cutoff gives a posterior probability, which needs the Bayesian method");
-    if (!cutoffs.empty() && !csv)
-        return refuse("--cutoff adds columns to the table, which needs --csv");
-    // A FILE of nothing but white space would be a silent cancel.
-    if (operands.size() != 4 || IsBlankFileName(operands[3]))
-        return usage();
+    AddSharedOptions(program, options.shared);
+    if (can_plot)
+        AddPlotOption(program, options.plot_path,
+                      "also draw the chart into PICTURE, a .png, .svg or .pdf file");
+    const char* const box_names[] = {"MIN", "MAX", "N"};
+    const char* const box_meanings[] = {"the minimum legitimate raw score",
+                                        "the maximum legitimate raw score",
+                                        "the size of the normative sample"};
     for (int box = 0; box < 3; ++box)
-        worksheet.texts[box] = operands[box];
+        program.add_option(box_names[box], options.boxes[box], box_meanings[box])->required();
+    AddFileOperand(program, options.file,
+                   "the frequency file: one line per raw score, the score and its frequency");
+}
 
-    platform::ConsoleDesktop desktop(err, operands[3], stats::decimal_separator());
+// The first form's run: the Compute run on the frequency file.
+int run_frequency_form(const FrequencyOptions& options, const ChartSaver& save_chart,
+                       std::ostream& out, std::ostream& err)
+{
+    BatchWorksheet worksheet;
+    worksheet.method = options.shared.method;
+    worksheet.notes = options.shared.notes;
+    for (int box = 0; box < 3; ++box)
+        worksheet.texts[box] = options.boxes[box];
+    platform::ConsoleDesktop desktop(err, options.file, stats::decimal_separator());
     BatchResults results;
     NormsRun run;
     try {
@@ -137,27 +63,47 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
         return 1;
     }
 
-    if (!plot_path.empty()) {
+    if (!options.plot_path.empty()) {
         try {
-            save_chart(plot_path, *ChartFormatOf(plot_path), BuildChartModel(run));
+            save_chart(options.plot_path, *ChartFormatOf(options.plot_path), BuildChartModel(run));
         } catch (const std::exception& failure) {
             desktop.failure(failure.what());
             return 1;
         }
     }
 
-    errno = 0;
-    if (csv) {
-        WriteNormsCsv(out, run, cutoff_columns(cutoffs, run.sample_size));
-    } else {
-        for (const std::string& line : results.lines)
-            out << line << '\n';
-    }
-    if (!out.flush()) {
-        desktop.failure(platform::file_failure(errno).what());
-        return 1;
-    }
-    return 0;
+    return WriteOutput(out, desktop, [&](std::ostream& stream) {
+        if (options.shared.csv) {
+            WriteNormsCsv(stream, run, AddedColumns(options.shared, run.sample_size));
+        } else {
+            for (const std::string& line : results.lines)
+                stream << line << '\n';
+        }
+    });
+}
+
+}  // namespace
+
+int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+             const ChartSaver& save_chart)
+{
+    BatchCommandLine command_line(
+        "Percentile ranks with their 95% and 90% interval estimates, from the frequencies of "
+        "the raw scores in a normative sample.",
+        BatchUsage, "vornak-batch --method mid-p --csv 0 30 250 frequencies.txt > table.csv");
+    FrequencyOptions options;
+    add_frequency_form(command_line.program(), options, save_chart != nullptr);
+    ScoresOptions scores;
+    CLI::App& scores_form = AddScoresForm(command_line, scores);
+    PlanOptions plan;
+    CLI::App& plan_form = AddPlanForm(command_line, plan, save_chart != nullptr);
+    if (const std::optional<int> status = command_line.parse(arguments, out, err))
+        return *status;
+    if (&command_line.chosen() == &scores_form)
+        return RunScoresBatch(scores, out, err);
+    if (&command_line.chosen() == &plan_form)
+        return RunPlanBatch(plan, save_chart, out, err);
+    return run_frequency_form(options, save_chart, out, err);
 }
 
 }  // namespace norms

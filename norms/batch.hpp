@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "norms/batch_options.hpp"
+
 namespace norms {
 
-inline constexpr const char* BatchUsage =
-    "usage: vornak-batch [--method bayesian|classical|mid-p] [--csv [--cutoff P]...] [--notes TEXT] [--plot PICTURE] MIN MAX N FILE";
+inline const std::string BatchUsage =
+    "usage: vornak-batch " + SharedUsage + " [--plot PICTURE] MIN MAX N FILE";
 
 struct ChartModel;
 enum class ChartFormat;
@@ -19,11 +21,12 @@ using ChartSaver =
     std::function<void(const std::string& path, ChartFormat format, const ChartModel& chart)>;
 
 // Runs vornak-batch on its arguments (without the program's name): the report, or with --csv
-// the table, to `out`; messages and the usage line to `err`. Numbers in the report use the
-// process-wide decimal separator. Gives the exit status: 0 done, 1 a refused input or a
-// failure (nothing written to `out`), 2 wrong arguments. With --plot PICTURE the chart also
-// goes to that .png, .svg or .pdf file through save_chart, before anything is written to `out`;
-// without a save_chart the option is refused.
+// the table, or the help asked for, to `out`; messages and the usage line to `err`. Numbers in
+// the report use the process-wide decimal separator. Gives the exit status: 0 done, 1 a refused
+// input or a failure (nothing written to `out`), 2 wrong arguments. With --plot PICTURE the
+// chart also goes to that .png, .svg or .pdf file through save_chart, before anything is
+// written to `out`; without a save_chart there is no --plot. "scores" as the first argument
+// runs that form instead (norms/scores_batch.hpp).
 int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
              const ChartSaver& save_chart = nullptr);
 

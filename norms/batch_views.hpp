@@ -1,5 +1,4 @@
-// The two views of the Compute run as vornak-batch fills them from its command line, and the
-// option values that both of its forms take.
+// The two views of the Compute run as vornak-batch fills them from its command line.
 #pragma once
 
 #include <string>
@@ -9,9 +8,6 @@
 #include "norms/views.hpp"
 
 namespace norms {
-
-// Lines as a notes box holds them: a final line feed starts no further line.
-std::vector<std::string> SplitNotes(const std::string& text);
 
 // The worksheet as the command line fills it: three boxes, the method, the notes.
 class BatchWorksheet : public WorksheetView {

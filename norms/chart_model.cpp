@@ -46,7 +46,8 @@ std::string file_name_of(const std::string& path)
 ChartModel BuildChartModel(const NormsRun& run)
 {
     ChartModel model;
-    model.title = std::string(stats::interval_method_entry(run.method).caption) + ", n = " + whole(run.sample_size) + ", " + file_name_of(run.data_file_path);
+    model.title = std::string(stats::interval_method_entry(run.method).caption) + ", n = " +
+                  whole(run.sample_size) + ", " + file_name_of(run.data_file_path);
 
     for (int j = 0; j < run.row_count; ++j) {
         const NormsRow& row = run.table[j];

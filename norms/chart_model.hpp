@@ -37,16 +37,37 @@ struct ChartInterval {
     double upper;
 };
 
+// A line through points (x, y) with its legend entry, for charts of other things than one
+// norms table, such as the precision curves of a study plan.
+struct ChartXY {
+    double x;
+    double y;
+};
+
+struct ChartLine {
+    std::string legend;
+    std::vector<ChartXY> points;
+};
+
+// A level marked across the whole plot, such as a limit the lines should stay under.
+struct ChartMark {
+    double y;
+    std::string legend;
+};
+
 struct ChartModel {
     std::string title;
     ChartAxis x;  // raw score
     ChartAxis y;  // percentile rank, 0 to 100
+    bool x_logarithmic = false;  // positions along x by the logarithm (x.min > 0)
     std::vector<ChartPoint> points;
     std::vector<ChartInterval> band95;
     std::vector<ChartInterval> band90;
     std::string points_legend = "Percentile rank";
     std::string band95_legend = "95% interval";
     std::string band90_legend = "90% interval";
+    std::vector<ChartLine> lines;  // legend entries in a box at the plot's top right
+    std::optional<ChartMark> mark;
 };
 
 ChartModel BuildChartModel(const NormsRun& run);

@@ -7,6 +7,7 @@
 #include "norms/frequency_file.hpp"
 #include "norms/views.hpp"
 #include "platform/desktop.hpp"
+#include "stats/interval_method.hpp"
 
 namespace norms {
 
@@ -22,6 +23,14 @@ struct NormsRun {
 inline constexpr const char* TooManyRowsMessage =
     " Based on the minimum and maximum scores you provided, there are over 200 different raw "
     "score values: The maximum allowed is 200. ";
+
+// Fills Below and PR of rows 0 to row_count - 1 from their raw-score frequencies.
+void ComputePointEstimates(NormsTable& table, int row_count, Extended sample_size);
+
+// The limits, as proportions, of one row whose Below is filled, at confidence level conf (95
+// or 90), by the given interval method.
+void ComputeRowInterval(const NormsRow& row, Extended sample_size, stats::IntervalMethod method,
+                        Extended conf, Extended& lower, Extended& upper);
 
 // Fills Below, PR and the 95% and 90% limits of rows 0 to row_count - 1 from their raw-score
 // frequencies, by the given interval method.

@@ -3,9 +3,8 @@
 #include <charconv>
 
 namespace norms {
-namespace {
 
-std::string csv_number(Extended x)
+std::string CsvNumber(Extended x)
 {
     char buffer[64];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, x,
@@ -13,38 +12,43 @@ std::string csv_number(Extended x)
     return std::string(buffer, end);
 }
 
+namespace {
+
 void write_row(std::ostream& out, const NormsRow& row)
 {
-    out << csv_number(row.RawScore) << ',' << csv_number(row.Frequency) << ','
-        << csv_number(row.Below) << ',' << csv_number(row.PR) << ',' << csv_number(row.Lower95)
-        << ',' << csv_number(row.Upper95) << ',' << csv_number(row.Lower90) << ','
-        << csv_number(row.Upper90);
+    out << CsvNumber(row.RawScore) << ',' << CsvNumber(row.Frequency) << ','
+        << CsvNumber(row.Below) << ',' << CsvNumber(row.PR) << ',' << CsvNumber(row.Lower95)
+        << ',' << CsvNumber(row.Upper95) << ',' << CsvNumber(row.Lower90) << ','
+        << CsvNumber(row.Upper90);
 }
 
 }  // namespace
 
+void WriteCsvHeader(std::ostream& out, const std::vector<CsvColumn>& added,
+                    std::string_view line_start)
+{
+    out << line_start << CsvTableHeader;
+    for (const CsvColumn& column : added)
+        out << ',' << column.name;
+    out << '\n';
+}
+
 void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
-                  std::string_view line_start)
+                  const std::vector<CsvColumn>& added, std::string_view line_start)
 {
     for (int j = 0; j < row_count; ++j) {
         out << line_start;
         write_row(out, table[j]);
+        for (const CsvColumn& column : added)
+            out << ',' << CsvNumber(column.value(table[j]));
         out << '\n';
     }
 }
 
 void WriteNormsCsv(std::ostream& out, const NormsRun& run, const std::vector<CsvColumn>& added)
 {
-    out << CsvTableHeader;
-    for (const CsvColumn& column : added)
-        out << ',' << column.name;
-    out << '\n';
-    for (int j = 0; j < run.row_count; ++j) {
-        write_row(out, run.table[j]);
-        for (const CsvColumn& column : added)
-            out << ',' << csv_number(column.value(run.table[j]));
-        out << '\n';
-    }
+    WriteCsvHeader(out, added);
+    WriteCsvRows(out, run.table, run.row_count, added);
 }
 
 std::string CsvField(std::string_view text)

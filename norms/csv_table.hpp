@@ -13,18 +13,27 @@
 
 namespace norms {
 
+// A number as the table's columns hold it: "%.17Lg" in the C locale.
+std::string CsvNumber(Extended x);
+
 inline constexpr const char* CsvTableHeader =
     "raw_score,frequency,below,pr,lower95,upper95,lower90,upper90";
-
-// Writes rows 0 to row_count - 1, each line beginning with `line_start` (for leading columns).
-void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
-                  std::string_view line_start = {});
 
 // A column added after the table's own: its header name and its value in each row.
 struct CsvColumn {
     std::string name;
     std::function<Extended(const NormsRow&)> value;
 };
+
+// The header line: `line_start` (for leading columns), the table's own columns, the added
+// columns' names.
+void WriteCsvHeader(std::ostream& out, const std::vector<CsvColumn>& added = {},
+                    std::string_view line_start = {});
+
+// Writes rows 0 to row_count - 1, each line beginning with `line_start` (for leading columns)
+// and ending with the added columns.
+void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
+                  const std::vector<CsvColumn>& added = {}, std::string_view line_start = {});
 
 // The run's table as CSV: the header line, then one line per row, each with the added columns
 // last; "." as the decimal point and LF line ends whatever the user's settings.

@@ -1,10 +1,11 @@
 #include "norms/scores_batch.hpp"
 
-#include <cerrno>
 #include <cmath>
 #include <exception>
 #include <sstream>
 
+#include "norms/batch_command_line.hpp"
+#include "norms/batch_run.hpp"
 #include "norms/batch_views.hpp"
 #include "norms/compute_run.hpp"
 #include "norms/csv_table.hpp"
@@ -19,96 +20,6 @@
 
 namespace norms {
 namespace {
-
-// The largest raw score the worksheet's six-character boxes can hold.
-constexpr Extended largest_raw_score = 999999;
-
-struct ScoresOptions {
-    BatchWorksheet worksheet;  // method and notes; the boxes are filled per group
-    bool csv = false;
-    PersonScoreLayout layout;
-    std::string frequencies_folder;
-    std::string min_text;
-    std::string max_text;
-    std::string file;
-};
-
-// False for arguments that do not make a scores run.
-bool parse_arguments(const std::vector<std::string>& arguments, ScoresOptions& options)
-{
-    std::vector<std::string> operands;
-    bool options_ended = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool has_value = i + 1 < arguments.size();
-        if (!options_ended && argument == "--") {
-            options_ended = true;
-        } else if (options_ended || !argument.starts_with("--")) {
-            operands.push_back(argument);  // "-1" and "-" are numbers
-        } else if (argument == "--csv") {
-            options.csv = true;
-        } else if (argument == "--notes" && has_value) {
-            options.worksheet.notes = SplitNotes(arguments[++i]);
-        } else if (argument == "--method" && has_value) {
-            const std::optional<stats::IntervalMethod> method =
-                stats::interval_method_named(arguments[++i]);
-            if (!method)
-                return false;
-            options.worksheet.method = *method;
-        } else if (argument == "--delimiter" && has_value) {
-            const std::string& delimiter = arguments[++i];
-            if (delimiter == "," || delimiter == ";" || delimiter == "\t")
-                options.layout.delimiter = delimiter[0];
-            else if (delimiter == "\\t")
-                options.layout.delimiter = '\t';
-            else
-                return false;
-        } else if (argument == "--group" && has_value && !arguments[i + 1].empty()) {
-            options.layout.group_column = arguments[++i];
-        } else if (argument == "--score" && has_value && !arguments[i + 1].empty()) {
-            options.layout.score_column = arguments[++i];
-        } else if (argument == "--write-frequencies" && has_value && !arguments[i + 1].empty()) {
-            options.frequencies_folder = arguments[++i];
-        } else {
-            return false;
-        }
-    }
-    if (options.layout.score_column.empty() || operands.size() != 3 ||
-        IsBlankFileName(operands[2]))
-        return false;
-    options.min_text = operands[0];
-    options.max_text = operands[1];
-    options.file = operands[2];
-    return true;
-}
-
-// MIN and MAX as the worksheet takes its boxes (truncated toward zero), then the limits a
-// frequency file sets. False once the refusal has been shown.
-bool read_score_range(platform::Desktop& desktop, const ScoresOptions& options,
-                      std::int64_t& min_score, std::int64_t& max_score)
-{
-    const Extended min = std::trunc(norms::ParseFieldValue(desktop, options.min_text, InputCaptions[0]));
-    if (norms::InputError)
-        return false;
-    const Extended max = std::trunc(norms::ParseFieldValue(desktop, options.max_text, InputCaptions[1]));
-    if (norms::InputError)
-        return false;
-    if (min < 0 || max > largest_raw_score) {
-        desktop.error("The minimum and maximum raw scores must lie from 0 to 999999.");
-        return false;
-    }
-    if (max < min) {
-        desktop.error("The maximum raw score is below the minimum raw score.");
-        return false;
-    }
-    if (max - min + 1 > MaxNormsRows) {
-        desktop.error(TooManyRowsMessage);
-        return false;
-    }
-    min_score = static_cast<std::int64_t>(min);
-    max_score = static_cast<std::int64_t>(max);
-    return true;
-}
 
 // "group 7-9: " for a named group, nothing for ungrouped data.
 std::string group_prefix(const ScoreGroup& group)
@@ -141,19 +52,56 @@ bool check_groups(platform::Desktop& desktop, const std::vector<ScoreGroup>& gro
 
 }  // namespace
 
-int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
-                   std::ostream& err)
+CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options)
 {
-    ScoresOptions options;
-    if (!parse_arguments(arguments, options)) {
-        err << ScoresUsage << '\n';
-        return 2;
-    }
+    CLI::App& form = command_line.add_form(
+        "scores", "Norms tables from per-person data, one per norm group.", ScoresUsage,
+        "vornak-batch scores --group age_band --score raw --csv 0 30 people.csv > tables.csv");
+    AddSharedOptions(form, options.shared);
+    AddTakenOption(
+        form, "--delimiter",
+        [&options](const std::string& delimiter) {
+            if (delimiter != "," && delimiter != ";" && delimiter != "\t" && delimiter != "\\t")
+                return false;
+            options.layout.delimiter = delimiter == "\\t" ? '\t' : delimiter[0];
+            return true;
+        },
+        "\",\", \";\" or a tab", "the field delimiter: \",\" (the default), \";\" or a tab (\\t)")
+        ->type_name("C");
+    const auto add_name = [&form](const std::string& option, std::string& name, const std::string& what,
+                                  const std::string& description) {
+        return AddTakenOption(
+            form, option,
+            [&name](const std::string& value) {
+                name = value;
+                return !value.empty();
+            },
+            what, description);
+    };
+    add_name("--group", options.layout.group_column, "a column name",
+             "each value of this column is a norm group; without it all rows form one")
+        ->type_name("COLUMN");
+    add_name("--write-frequencies", options.frequencies_folder, "a folder name",
+             "also write each group's frequency file into DIR")
+        ->type_name("DIR");
+    add_name("--score", options.layout.score_column, "a column name",
+             "the column that holds the raw scores")
+        ->type_name("COLUMN")
+        ->required();
+    form.add_option("MIN", options.min_text, "the minimum legitimate raw score")->required();
+    form.add_option("MAX", options.max_text, "the maximum legitimate raw score")->required();
+    AddFileOperand(form, options.file, "delimited text with a header line and one row per person");
+    return form;
+}
+
+int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream& err)
+{
     platform::ConsoleDesktop desktop(err, options.file, stats::decimal_separator());
     std::ostringstream output;
     try {
-        PersonScoreLayout& layout = options.layout;
-        if (!read_score_range(desktop, options, layout.min_score, layout.max_score))
+        PersonScoreLayout layout = options.layout;
+        if (!ReadScoreRange(desktop, options.min_text, options.max_text, layout.min_score,
+                            layout.max_score))
             return 1;
         platform::FileDialog dialog;  // gives the data file's full name, as the report shows it
         desktop.open_file(dialog);
@@ -163,10 +111,11 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
             return 1;
 
         const bool grouped = !layout.group_column.empty();
-        if (options.csv)
-            output << (grouped ? "group," : "") << CsvTableHeader << '\n';
-        BatchWorksheet& worksheet = options.worksheet;
-        const std::vector<std::string> user_notes = worksheet.notes;
+        const SharedOptions& shared = options.shared;
+        if (shared.csv)  // the added columns' names do not depend on the sample's size
+            WriteCsvHeader(output, AddedColumns(shared, 0), grouped ? "group," : "");
+        BatchWorksheet worksheet;
+        worksheet.method = shared.method;
         BatchResults results;
         for (const ScoreGroup& group : groups) {
             NormsRun run;
@@ -177,15 +126,16 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
             }
             ComputeNormsTable(run.table, run.row_count, static_cast<Extended>(group.size),
                               worksheet.method);
-            if (options.csv) {
+            if (shared.csv) {
                 WriteCsvRows(output, run.table, run.row_count,
+                             AddedColumns(shared, static_cast<Extended>(group.size)),
                              grouped ? CsvField(group.name) + "," : "");
                 continue;
             }
             worksheet.texts[0] = options.min_text;
             worksheet.texts[1] = options.max_text;
             worksheet.texts[2] = std::to_string(group.size);
-            worksheet.notes = user_notes;
+            worksheet.notes = shared.notes;
             if (grouped)
                 worksheet.notes.insert(worksheet.notes.begin(),
                                        "Group: " + layout.group_column + " = " + group.name);
@@ -201,12 +151,7 @@ int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
         return 1;
     }
 
-    errno = 0;
-    if (!(out << output.str()).flush()) {
-        desktop.failure(platform::file_failure(errno).what());
-        return 1;
-    }
-    return 0;
+    return WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.str(); });
 }
 
 }  // namespace norms

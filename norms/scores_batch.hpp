@@ -3,19 +3,37 @@
 
 #include <ostream>
 #include <string>
-#include <vector>
+
+#include "norms/batch_options.hpp"
+#include "norms/person_scores.hpp"
+
+namespace CLI {
+class App;
+}
 
 namespace norms {
 
-inline constexpr const char* ScoresUsage =
-    "usage: vornak-batch scores [--method bayesian|classical|mid-p] [--csv] [--notes TEXT] "
-    "[--delimiter C] [--group COLUMN] [--write-frequencies DIR] --score COLUMN MIN MAX FILE";
+class BatchCommandLine;
 
-// Runs the scores form on its arguments (without "scores"): a report per group, or with --csv
-// one table with a leading group column, to `out`; notices, messages and the usage line to
-// `err`. Gives the exit status: 0 done, 1 a refused input or a failure (nothing written to
-// `out`), 2 wrong arguments.
-int RunScoresBatch(const std::vector<std::string>& arguments, std::ostream& out,
-                   std::ostream& err);
+inline const std::string ScoresUsage =
+    "usage: vornak-batch scores " + SharedUsage +
+    " [--delimiter C] [--group COLUMN] [--write-frequencies DIR] --score COLUMN MIN MAX FILE";
+
+struct ScoresOptions {
+    SharedOptions shared;
+    PersonScoreLayout layout;
+    std::string frequencies_folder;
+    std::string min_text;
+    std::string max_text;
+    std::string file;
+};
+
+// Adds the scores form to the command line, which fills `options` as it parses.
+CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options);
+
+// Runs the scores form: a report per group, or with --csv one table with a leading group
+// column, to `out`; notices and messages to `err`. Gives the exit status: 0 done, 1 a refused
+// input or a failure (nothing written to `out`).
+int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace norms

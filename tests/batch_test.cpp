@@ -3,14 +3,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
+#include <set>
 #include <sstream>
+#include <tuple>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
+#include "norms/chart_model.hpp"
 #include "norms/compute_run.hpp"
+#include "norms/scores_batch.hpp"
 #include "tests/support/batch_outcome.hpp"
 #include "tests/support/norms_files.hpp"
 
@@ -103,16 +108,131 @@ TEST(VornakBatch, RefusalsAndFailuresGoToStandardErrorOnly)
     }
 }
 
-TEST(VornakBatch, WrongArgumentsGiveTheUsageLine)
+TEST(VornakBatch, WrongArgumentsGiveTheReasonAndTheUsageLine)
 {
-    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {}, {"0", "4", "3"}, {"0", "4", "3", "f.txt", "extra"}, {"--method", "exact", "0", "4", "3", "f.txt"},
-             {"0", "4", "3", "f.txt", "--notes"}, {"--verbose", "0", "4", "3", "f.txt"}, {"0", "4", "3", " "}}) {
-        const Outcome outcome = batch(arguments);
-        EXPECT_EQ(outcome.status, 2);
-        EXPECT_EQ(outcome.err, std::string(BatchUsage) + "\n");
+    // Reasons in the parser's own words are checked for the argument they name.
+    const struct {
+        std::vector<std::string> arguments;
+        std::string reason;
+    } cases[] = {
+        {{}, "MIN"},
+        {{"0", "4", "3"}, "FILE"},
+        {{"0", "4", "3", "f.txt", "extra"}, "extra"},
+        {{"0", "4", "3", "f.txt", "--notes"}, "--notes"},
+        {{"--verbose", "0", "4", "3", "f.txt"}, "--verbose"},
+        {{"-csv", "0", "4", "3", "f.txt"}, "-csv"},
+        {{"--method", "exact", "0", "4", "3", "f.txt"},
+         "vornak-batch: --method takes bayesian, classical or mid-p\n"},
+        {{"--method", "exact", "--method", "mid-p", "0", "4", "3", "f.txt"},
+         "vornak-batch: --method takes bayesian, classical or mid-p\n"},
+        {{"0", "4", "3", " "}, "vornak-batch: FILE takes a file name that is not blank\n"},
+        {{"--plot", "chart.svg", "0", "4", "3", "f.txt"}, "--plot"},  // no chart renderer here
+        {{"0", "4", "3", "f.txt", "scores"}, "scores"},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = batch(c.arguments);
+        EXPECT_EQ(outcome.status, 2) << c.reason;
+        EXPECT_TRUE(outcome.err.starts_with("vornak-batch: ")) << outcome.err;
+        EXPECT_NE(outcome.err.find(c.reason), std::string::npos) << outcome.err;
+        EXPECT_TRUE(outcome.err.ends_with("\n" + BatchUsage + "\n")) << outcome.err;
+        EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - BatchUsage.size() - 2) << outcome.err;
         EXPECT_EQ(outcome.out, "");
     }
+}
+
+TEST(VornakBatch, OperandsAndValuesMayLookLikeOptionsOrNameAForm)
+{
+    // "-" is a number, an option's value is taken whatever it looks like, and only the first
+    // argument names a form.
+    const std::string path = write_temp_file("scores", classical_n3_file);
+    const Outcome dash = batch({"0", "4", "-", path});
+    EXPECT_EQ(dash.status, 1);
+    EXPECT_NE(dash.err.find("The value for sample size must be an integer greater than 2."),
+              std::string::npos)
+        << dash.err;
+    const Outcome twice = batch({"--method", "mid-p", "--method", "classical", "--notes", "--csv",
+                                 "0", "4", "3", path});
+    EXPECT_EQ(twice.status, 0) << twice.err;
+    EXPECT_EQ(twice.out, joined(classical_n3_report(path, {" User's Notes: --csv", " "})));
+}
+
+TEST(VornakBatch, HelpForEachForm)
+{
+    const std::string scores_synopsis = "       vornak-batch scores " + SharedUsage;
+    for (const auto& [arguments, synopsis, example] :
+         {std::tuple{std::vector<std::string>{"--help"}, BatchUsage + "\n" + scores_synopsis, "vornak-batch --method"},
+          {{"0", "-h"}, BatchUsage + "\n" + scores_synopsis, "vornak-batch --method"},
+          {{"scores", "--help"}, ScoresUsage + "\n\n", "vornak-batch scores --group"},
+          {{"scores", "-1", "-h", "--csv"}, ScoresUsage + "\n\n", "vornak-batch scores --group"}}) {
+        const Outcome help = batch(arguments);
+        EXPECT_EQ(help.status, 0) << arguments[0];
+        EXPECT_EQ(help.err, "");
+        EXPECT_TRUE(help.out.starts_with(synopsis)) << help.out;
+        EXPECT_NE(help.out.find("Example:\n  " + std::string(example)), std::string::npos) << help.out;
+    }
+}
+
+namespace {
+
+// Option names, such as "--csv", in `text`; a "\-" of a manual page counts as "-".
+std::set<std::string> option_names(std::string text)
+{
+    for (std::size_t at = 0; (at = text.find("\\-", at)) != std::string::npos;)
+        text.erase(at, 1);
+    std::set<std::string> names;
+    const std::regex option("--[a-z-]+");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), option); it != std::sregex_iterator(); ++it)
+        names.insert(it->str());
+    return names;
+}
+
+// The names in the left column of a help text's operand and option lists.
+std::set<std::string> help_option_names(const std::string& help)
+{
+    std::istringstream lines(help);
+    std::string names;
+    for (std::string line; std::getline(lines, line);)
+        if (line.starts_with("  -"))
+            names += line.substr(0, line.find(' ', 2)) + " ";
+    return option_names(names);
+}
+
+}  // namespace
+
+TEST(VornakBatch, TheManualPageDescribesTheOptionsOfEachFormsHelp)
+{
+    const std::string page = read_file(VORNAK_SOURCE_DIR "/dist/vornak-batch.1.in");
+    const std::size_t synopsis = page.find(".SH SYNOPSIS");
+    const std::size_t scores = page.find(".br\n", synopsis);
+    const std::size_t plan = page.find(".br\n", scores + 1);
+    const std::size_t help = page.find(".br\n", plan + 1);
+    ASSERT_NE(help, std::string::npos);
+
+    std::set<std::string> described;  // the names of the entries of the option lists
+    std::istringstream lines(page);
+    for (std::string line, previous; std::getline(lines, line); previous = line)
+        if (previous == ".TP" && line.starts_with(".B")) 
+            described.merge(option_names(line));
+
+    const auto help_of = [](const std::vector<std::string>& arguments) {
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(RunBatch(arguments, out, err, [](const std::string&, ChartFormat, const ChartModel&) {}), 0);
+        return help_option_names(out.str());
+    };
+    std::set<std::string> first_form = help_of({"--help"});
+    std::set<std::string> scores_form = help_of({"scores", "--help"});
+    std::set<std::string> plan_form = help_of({"plan", "--help"});
+    std::set<std::string> all = first_form;
+    all.insert(scores_form.begin(), scores_form.end());
+    all.insert(plan_form.begin(), plan_form.end());
+    EXPECT_EQ(all, described);
+    for (std::set<std::string>* form : {&first_form, &scores_form, &plan_form})
+        form->erase("--help");
+    first_form.erase("--version");
+    EXPECT_EQ(first_form, option_names(page.substr(synopsis, scores - synopsis)));
+    EXPECT_EQ(scores_form, option_names(page.substr(scores, plan - scores)));
+    EXPECT_EQ(plan_form, option_names(page.substr(plan, help - plan)));
 }
 
 TEST(VornakBatch, TheExecutableTakesTheSeparatorFromTheLocale)
@@ -130,7 +250,7 @@ TEST(VornakBatch, TheExecutableTakesTheSeparatorFromTheLocale)
     EXPECT_EQ(run_executable("", "0 4 3 '" + path + "x'").status, 1);
     const Outcome usage = run_executable("", "0 4");
     EXPECT_EQ(usage.status, 2);
-    EXPECT_EQ(usage.err, std::string(BatchUsage) + "\n");
+    EXPECT_EQ(usage.err, "vornak-batch: N is required\n" + BatchUsage + "\n");
 }
 
 TEST(VornakBatch, ADataFileThatNeverEndsOrNeverOpensEndsTheRunAtOnce)
@@ -164,7 +284,8 @@ TEST(VornakBatch, PlotWritesThePictureBesideTheNormalOutput)
 
     const Outcome unknown = run_executable("", "--plot chart.jpg 0 4 3 '" + path + "'");
     EXPECT_EQ(unknown.status, 2);
-    EXPECT_EQ(unknown.err, std::string(BatchUsage) + "\n");
+    EXPECT_EQ(unknown.err, "vornak-batch: --plot takes a picture name ending in .png, .svg or .pdf\n" +
+                               BatchUsage + "\n");
 
     const Outcome unwritable =
         run_executable("", "--plot '" + testing::TempDir() + "missing/chart.png' 0 4 3 '" + path + "'");

@@ -118,10 +118,45 @@ TEST(ScoresBatch, RefusalsAndFailuresLeaveStandardOutputEmpty)
     }
     EXPECT_FALSE(std::filesystem::exists(clash_folder));
 
-    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {"1", "6", small}, {"--score", "raw", "1", small}, {"--delimiter", "|", "--score", "raw", "1", "6", small}}) {
+    for (const auto& [arguments, reason] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"1", "6", small}, "--score"},
+             {{"--score", "raw", "1", small}, "FILE"},
+             {{"--score", "raw", "--plot", "chart.svg", "1", "6", small}, "--plot"},
+             {{"--delimiter", "|", "--score", "raw", "1", "6", small},
+              "vornak-batch: --delimiter takes \",\", \";\" or a tab\n"},
+             {{"--score", "", "1", "6", small}, "vornak-batch: --score takes a column name\n"},
+             {{"--score", "raw", "--csv", "--method", "mid-p", "--cutoff", "5", "1", "6", small},
+              "vornak-batch: --cutoff gives a posterior probability, which needs the Bayesian method\n"},
+             {{"--score", "raw", "--cutoff", "5", "1", "6", small},
+              "vornak-batch: --cutoff adds columns to the table, which needs --csv\n"}}) {
         const Outcome run = scores(arguments);
         EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(run.err, std::string(ScoresUsage) + "\n");
+        EXPECT_TRUE(run.err.starts_with("vornak-batch: ")) << run.err;
+        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+        EXPECT_TRUE(run.err.ends_with("\n" + ScoresUsage + "\n")) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST(ScoresBatch, CutoffColumnsAreEachGroupsOwn)
+{
+    // Groups of different sizes: a column computed with the whole sample's n, or with the
+    // wrong group's, differs from the group's own frequency file run.
+    const std::string path = write_temp_file(
+        "cutoff_persons.csv", "band,raw\na,1\na,2\na,2\nb,1\nb,3\nb,3\nb,2\nb,3\nb,1\n");
+    const std::string folder = testing::TempDir() + "cutoff_frequencies/";
+    const Outcome table = scores({"--group", "band", "--score", "raw", "--csv", "--cutoff", "25",
+                                  "--cutoff", "50", "--write-frequencies", folder, "1", "3", path});
+    ASSERT_EQ(table.status, 0) << table.err;
+    EXPECT_TRUE(table.out.starts_with("group,raw_score,frequency,below,pr,lower95,upper95,lower90,"
+                                      "upper90,prob_below_25,prob_below_50\n"))
+        << table.out;
+    for (const auto& [group, n] : {std::pair{"a", "3"}, {"b", "6"}}) {
+        const Outcome existing = batch({"--csv", "--cutoff", "25", "--cutoff", "50", "1", "3", n,
+                                        folder + group + ".txt"});
+        ASSERT_EQ(existing.status, 0) << existing.err;
+        EXPECT_EQ(lines_after(table.out, std::string(group) + ","),
+                  existing.out.substr(existing.out.find('\n') + 1))
+            << group;
     }
 }

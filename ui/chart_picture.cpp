@@ -1,6 +1,11 @@
 #include "ui/chart_picture.hpp"
 
 #include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include <QBuffer>
 #include <QFontMetricsF>
@@ -17,6 +22,26 @@ namespace {
 
 const QColor grid_colour{0xe3, 0xe3, 0xe3};
 const QColor frame_colour{0x60, 0x60, 0x60};
+
+// ColorBrewer's "Dark2" for the lines, solid for the first eight and dashed after, so that
+// neighbouring lines differ in hue and a twelfth still differs from the first in its pattern.
+const QColor line_colours[] = {{0x1b, 0x9e, 0x77}, {0xd9, 0x5f, 0x02}, {0x75, 0x70, 0xb3},
+                               {0xe7, 0x29, 0x8a}, {0x66, 0xa6, 0x1e}, {0xe6, 0xab, 0x02},
+                               {0xa6, 0x76, 0x1d}, {0x66, 0x66, 0x66}};
+
+QPen line_pen(std::size_t index)
+{
+    constexpr std::size_t colours = std::size(line_colours);
+    QPen pen(line_colours[index % colours], 2);
+    if (index / colours % 2 == 1)
+        pen.setStyle(Qt::DashLine);
+    return pen;
+}
+
+QPen mark_pen()
+{
+    return QPen(Qt::black, 1.5, Qt::DashDotLine);
+}
 
 QFont chart_font(int pixels, bool bold = false)
 {
@@ -60,6 +85,8 @@ void paint_grid_and_ticks(QPainter& painter, const norms::ChartModel& chart, con
         painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
         painter.setPen(Qt::black);
         painter.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + 4));
+        if (tick.label.empty())
+            continue;
         const QString label = QString::fromStdString(tick.label);
         painter.drawText(QPointF(x - metrics.horizontalAdvance(label) / 2,
                                  plot.bottom() + 6 + metrics.ascent()),
@@ -121,16 +148,73 @@ void paint_title_and_legend(QPainter& painter, const norms::ChartModel& chart, c
         painter.drawText(QPointF(x + 30, middle + metrics.capHeight() / 2), label);
         x += 30 + metrics.horizontalAdvance(label) + 24;
     };
-    painter.setPen(QPen(ChartPointColour, 1.5));
-    painter.drawLine(QPointF(x, middle), QPointF(x + 22, middle));
-    paint_marker(painter, QPointF(x + 11, middle), 4);
-    entry(chart.points_legend);
-    for (const auto& [colour, text] : {std::pair{ChartBand95Colour, chart.band95_legend},
-                                       std::pair{ChartBand90Colour, chart.band90_legend}}) {
+    if (!chart.points.empty()) {
+        painter.setPen(QPen(ChartPointColour, 1.5));
+        painter.drawLine(QPointF(x, middle), QPointF(x + 22, middle));
+        paint_marker(painter, QPointF(x + 11, middle), 4);
+        entry(chart.points_legend);
+    }
+    for (const auto& [colour, band, text] :
+         {std::tuple{ChartBand95Colour, &chart.band95, chart.band95_legend},
+          std::tuple{ChartBand90Colour, &chart.band90, chart.band90_legend}}) {
+        if (band->empty())
+            continue;
         painter.setPen(Qt::NoPen);
         painter.setBrush(colour);
         painter.drawRect(QRectF(x, middle - 7, 22, 14));
         entry(text);
+    }
+}
+
+// The lines and the mark, kept inside the plot: a line may start far above its range.
+void paint_lines(QPainter& painter, const norms::ChartModel& chart, const QRectF& plot)
+{
+    painter.save();
+    painter.setClipRect(plot);
+    painter.setBrush(Qt::NoBrush);
+    if (chart.mark) {
+        painter.setPen(mark_pen());
+        const double y = ChartPosition(chart, plot, chart.x.min, chart.mark->y).y();
+        painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+    }
+    for (std::size_t i = 0; i < chart.lines.size(); ++i) {
+        QPolygonF line;
+        for (const norms::ChartXY& point : chart.lines[i].points)
+            line << ChartPosition(chart, plot, point.x, point.y);
+        painter.setPen(line_pen(i));
+        painter.drawPolyline(line);
+    }
+    painter.restore();
+}
+
+// The lines' legend, one entry a row in a box at the plot's top right.
+void paint_lines_legend(QPainter& painter, const norms::ChartModel& chart, const QRectF& plot)
+{
+    std::vector<std::pair<QPen, QString>> entries;
+    for (std::size_t i = 0; i < chart.lines.size(); ++i)
+        entries.emplace_back(line_pen(i), QString::fromStdString(chart.lines[i].legend));
+    if (chart.mark)
+        entries.emplace_back(mark_pen(), QString::fromStdString(chart.mark->legend));
+    if (entries.empty())
+        return;
+    painter.setFont(chart_font(12));
+    const QFontMetricsF metrics(painter.font());
+    double text_width = 0;
+    for (const auto& entry : entries)
+        text_width = std::max(text_width, metrics.horizontalAdvance(entry.second));
+    const double row = 18;
+    const QRectF box(plot.right() - 12 - (40 + text_width + 10), plot.top() + 12,
+                     40 + text_width + 10, row * entries.size() + 8);
+    painter.setPen(QPen(frame_colour, 1));
+    painter.setBrush(Qt::white);
+    painter.drawRect(box);
+    double middle = box.top() + 4 + row / 2;
+    for (const auto& [pen, text] : entries) {
+        painter.setPen(pen);
+        painter.drawLine(QPointF(box.left() + 8, middle), QPointF(box.left() + 34, middle));
+        painter.setPen(Qt::black);
+        painter.drawText(QPointF(box.left() + 40, middle + metrics.capHeight() / 2), text);
+        middle += row;
     }
 }
 
@@ -143,9 +227,10 @@ QRectF ChartPlotArea(const QRectF& area)
 
 QPointF ChartPosition(const norms::ChartModel& chart, const QRectF& plot, double score, double pr)
 {
-    const double x_span = chart.x.max - chart.x.min;
+    const auto along_x = [&](double x) { return chart.x_logarithmic ? std::log10(x) : x; };
+    const double x_span = along_x(chart.x.max) - along_x(chart.x.min);
     const double y_span = chart.y.max - chart.y.min;
-    return {plot.left() + (score - chart.x.min) / x_span * plot.width(),
+    return {plot.left() + (along_x(score) - along_x(chart.x.min)) / x_span * plot.width(),
             plot.bottom() - (pr - chart.y.min) / y_span * plot.height()};
 }
 
@@ -172,12 +257,14 @@ void PaintChart(QPainter& painter, const QRectF& area, const norms::ChartModel& 
     const double radius = marker_radius(chart, plot);
     for (const QPointF& centre : line)
         paint_marker(painter, centre, radius);
+    paint_lines(painter, chart, plot);
 
     painter.setPen(QPen(frame_colour, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(plot);
     paint_axis_labels(painter, chart, plot);
     paint_title_and_legend(painter, chart, area, plot);
+    paint_lines_legend(painter, chart, plot);
     painter.restore();
 }
 

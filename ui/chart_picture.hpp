@@ -27,7 +27,8 @@ inline constexpr QSize ChartPictureSize{960, 600};
 // Where the plot's axes lie when a chart fills `area`.
 QRectF ChartPlotArea(const QRectF& area);
 
-// The position in `plot` of a raw score and a percentile rank.
+// The position in `plot` of a raw score (or other x) and a percentile rank (or other y); on a
+// logarithmic chart x goes by its logarithm.
 QPointF ChartPosition(const norms::ChartModel& chart, const QRectF& plot, double score, double pr);
 
 void PaintChart(QPainter& painter, const QRectF& area, const norms::ChartModel& chart);

@@ -1,0 +1,18 @@
+#include "norms/batch_options.hpp"
+
+#include "stats/Bayes_Engines.hpp"
+
+namespace norms {
+
+std::vector<CsvColumn> AddedColumns(const SharedOptions& options, Extended n)
+{
+    // The posterior probability below each cut-off.
+    std::vector<CsvColumn> columns;
+    for (const Cutoff& cutoff : options.cutoffs)
+        columns.push_back({"prob_below_" + cutoff.text, [n, p = cutoff.proportion](const NormsRow& row) {
+                               return stats::Bayesian_cutoff_probability(n, row.Below, row.Frequency, p);
+                           }});
+    return columns;
+}
+
+}  // namespace norms

@@ -1,0 +1,32 @@
+// The options that every form of vornak-batch takes, and the columns they add to a table.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "norms/csv_table.hpp"
+#include "stats/interval_method.hpp"
+
+namespace norms {
+
+// The shared options as the usage line of every form shows them.
+inline const std::string SharedUsage =
+    "[--method bayesian|classical|mid-p] [--csv [--cutoff P]...] [--notes TEXT]";
+
+// A --cutoff: the percentile rank as typed, and as a proportion.
+struct Cutoff {
+    std::string text;
+    Extended proportion;
+};
+
+struct SharedOptions {
+    stats::IntervalMethod method = stats::IntervalMethod::bayesian;
+    std::vector<std::string> notes;
+    bool csv = false;
+    std::vector<Cutoff> cutoffs;
+};
+
+// The columns that the shared options add after the table's own, for a sample of n.
+std::vector<CsvColumn> AddedColumns(const SharedOptions& options, Extended n);
+
+}  // namespace norms

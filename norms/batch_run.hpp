@@ -1,0 +1,25 @@
+// What the forms of vornak-batch share once their command line is parsed: the score range and
+// the writing of their result.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include "platform/desktop.hpp"
+
+namespace norms {
+
+// MIN and MAX as the worksheet takes its boxes (truncated toward zero), then the limits of a
+// frequency file: from 0 to 999999, the maximum not below the minimum, at most 200 scores.
+// False once the refusal has been shown.
+bool ReadScoreRange(platform::Desktop& desktop, const std::string& min_text,
+                    const std::string& max_text, std::int64_t& min_score, std::int64_t& max_score);
+
+// Writes a form's result to standard output with `write` and flushes it: 0 when the stream
+// took everything, else 1 after showing the file failure.
+int WriteOutput(std::ostream& out, platform::Desktop& desktop,
+                const std::function<void(std::ostream&)>& write);
+
+}  // namespace norms
