@@ -62,14 +62,6 @@ std::vector<std::string> split_notes(const std::string& text)
     return lines;
 }
 
-std::optional<Cutoff> parse_cutoff(const std::string& text)
-{
-    const std::optional<Extended> rank = ParsePercentileRank(text);
-    if (!rank)
-        return std::nullopt;
-    return Cutoff{text, *rank / 100};
-}
-
 // The combinations of shared options that make no sense.
 void check_shared_options(const SharedOptions& options)
 {
@@ -160,7 +152,7 @@ void AddSharedOptions(CLI::App& form, SharedOptions& options)
     AddTakenOption(
         form, "--cutoff",
         [&options](const std::string& text) {
-            const std::optional<Cutoff> cutoff = parse_cutoff(text);
+            const std::optional<Cutoff> cutoff = ParseCutoff(text);
             if (cutoff)
                 options.cutoffs.push_back(*cutoff);
             return cutoff.has_value();

@@ -1,8 +1,17 @@
 #include "norms/batch_options.hpp"
 
+#include "norms/batch_command_line.hpp"
 #include "stats/Bayes_Engines.hpp"
 
 namespace norms {
+
+std::optional<Cutoff> ParseCutoff(const std::string& text)
+{
+    const std::optional<Extended> rank = ParsePercentileRank(text);
+    if (!rank)
+        return std::nullopt;
+    return Cutoff{text, *rank / 100};
+}
 
 std::vector<CsvColumn> AddedColumns(const SharedOptions& options, Extended n)
 {

@@ -1,6 +1,7 @@
 // The options that every form of vornak-batch takes, and the columns they add to a table.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct Cutoff {
     std::string text;
     Extended proportion;
 };
+
+// A percentile rank strictly between 0 and 100, with "." as the decimal point.
+std::optional<Cutoff> ParseCutoff(const std::string& text);
 
 struct SharedOptions {
     stats::IntervalMethod method = stats::IntervalMethod::bayesian;

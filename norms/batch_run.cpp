@@ -4,17 +4,12 @@
 #include <cmath>
 
 #include "norms/compute_run.hpp"
+#include "norms/group_norms.hpp"
 #include "norms/input_checks.hpp"
 #include "norms/program_strings.hpp"
 #include "platform/failure.hpp"
 
 namespace norms {
-namespace {
-
-// The largest raw score the worksheet's six-character boxes can hold.
-constexpr Extended largest_raw_score = 999999;
-
-}  // namespace
 
 bool ReadScoreRange(platform::Desktop& desktop, const std::string& min_text,
                     const std::string& max_text, std::int64_t& min_score, std::int64_t& max_score)
@@ -25,16 +20,8 @@ bool ReadScoreRange(platform::Desktop& desktop, const std::string& min_text,
     const Extended max = std::trunc(ParseFieldValue(desktop, max_text, InputCaptions[1]));
     if (InputError)
         return false;
-    if (min < 0 || max > largest_raw_score) {
-        desktop.error("The minimum and maximum raw scores must lie from 0 to 999999.");
-        return false;
-    }
-    if (max < min) {
-        desktop.error("The maximum raw score is below the minimum raw score.");
-        return false;
-    }
-    if (max - min + 1 > MaxNormsRows) {
-        desktop.error(TooManyRowsMessage);
+    if (const std::optional<std::string> problem = ScoreRangeProblem(min, max)) {
+        desktop.error(*problem);
         return false;
     }
     min_score = static_cast<std::int64_t>(min);

@@ -5,6 +5,7 @@
 #include <new>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 #include <csv.h>
 
@@ -26,20 +27,27 @@ std::optional<Extended> decimal_value(std::string_view text)
     return value;
 }
 
-// Collects the header, then counts each row's score into its group. libcsv calls it back for
-// every field and row end. Errors are kept rather than thrown, since they would have to
-// unwind through the C library; the first one ends the reading.
-class ScoreCounter {
+// What libcsv calls back for every field and row end. Errors are kept rather than thrown,
+// since they would have to unwind through the C library; the first one ends the reading.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    virtual void field(std::string_view text) = 0;
+    virtual void end_row() = 0;
+
+    long line = 1;
+    std::optional<std::string> error;
+};
+
+// Collects the header, then counts each row's score into its group.
+class ScoreCounter : public RowSink {
 public:
     explicit ScoreCounter(const PersonScoreLayout& layout)
         : layout_(layout), row_count_(layout.max_score - layout.min_score + 1)
     {
     }
 
-    long line = 1;
-    std::optional<std::string> error;
-
-    void field(std::string_view text)
+    void field(std::string_view text) override
     {
         if (error)
             return;
@@ -52,7 +60,7 @@ public:
         ++field_index_;
     }
 
-    void end_row()
+    void end_row() override
     {
         if (error)
             return;
@@ -166,14 +174,68 @@ private:
     std::size_t last_group_ = 0;
 };
 
-extern "C" void on_field(void* data, std::size_t size, void* counter)
+// Every data row: its count, and the smallest and largest whole number in each column.
+class ColumnSurvey : public RowSink {
+public:
+    PersonFileSurvey survey;
+
+    void field(std::string_view text) override
+    {
+        if (!header_done_) {
+            survey.variables.emplace_back(text);
+            survey.ranges.emplace_back();
+            values_.emplace_back();
+        } else if (field_index_ < survey.ranges.size()) {
+            take_value(survey.ranges[field_index_], text);
+            if (values_[field_index_].size() <= DistinctCountLimit)
+                values_[field_index_].emplace(text);
+        }
+        ++field_index_;
+    }
+
+    void end_row() override
+    {
+        if (header_done_)
+            ++survey.cases;
+        header_done_ = true;
+        field_index_ = 0;
+    }
+
+    bool header_read() const { return header_done_; }
+
+    PersonFileSurvey take_survey()
+    {
+        for (const auto& values : values_)
+            survey.distinct.push_back(values.size());
+        return std::move(survey);
+    }
+
+private:
+    static void take_value(std::optional<ScoreRange>& range, std::string_view text)
+    {
+        const std::optional<Extended> value = decimal_value(text);
+        if (!value || *value != std::trunc(*value) || std::abs(*value) > 1e18L)
+            return;
+        const auto score = static_cast<std::int64_t>(*value);
+        if (!range)
+            range = ScoreRange{score, score};
+        range->min = std::min(range->min, score);
+        range->max = std::max(range->max, score);
+    }
+
+    bool header_done_ = false;
+    std::size_t field_index_ = 0;
+    std::vector<std::unordered_set<std::string>> values_;
+};
+
+extern "C" void on_field(void* data, std::size_t size, void* sink)
 {
-    static_cast<ScoreCounter*>(counter)->field({static_cast<const char*>(data), size});
+    static_cast<RowSink*>(sink)->field({static_cast<const char*>(data), size});
 }
 
-extern "C" void on_row_end(int, void* counter)
+extern "C" void on_row_end(int, void* sink)
 {
-    static_cast<ScoreCounter*>(counter)->end_row();
+    static_cast<RowSink*>(sink)->end_row();
 }
 
 // Owns a libcsv parser set up for RFC 4180 with the given delimiter.
@@ -189,7 +251,7 @@ public:
     CsvParser(const CsvParser&) = delete;
     CsvParser& operator=(const CsvParser&) = delete;
 
-    void parse(const char* data, std::size_t size, ScoreCounter& counter)
+    void parse(const char* data, std::size_t size, RowSink& counter)
     {
         if (csv_parse(&parser_, data, size, on_field, on_row_end, &counter) == size)
             return;
@@ -198,7 +260,7 @@ public:
         counter.error = "line " + std::to_string(counter.line) + ": a quote character out of place";
     }
 
-    void finish(ScoreCounter& counter)
+    void finish(RowSink& counter)
     {
         if (csv_fini(&parser_, on_field, on_row_end, &counter) != 0 && !counter.error)
             counter.error = "line " + std::to_string(counter.line) +
@@ -209,17 +271,11 @@ private:
     csv_parser parser_{};
 };
 
-}  // namespace
-
-bool IsMissingValue(std::string_view field)
+// Feeds the whole file to the sink, skipping a UTF-8 byte-order mark; throws platform::Failure
+// with the sink's first error.
+void parse_rows(ByteSource& source, char delimiter, RowSink& counter)
 {
-    return field.empty() || field == "NA" || field == ".";
-}
-
-std::vector<ScoreGroup> CountPersonScores(ByteSource& source, const PersonScoreLayout& layout)
-{
-    ScoreCounter counter(layout);
-    CsvParser parser(layout.delimiter);
+    CsvParser parser(delimiter);
     const std::unique_ptr<char[]> buffer(new char[buffer_size]);
     constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
     std::size_t mark_bytes = 0;  // how much of a byte-order mark the file has begun with
@@ -259,9 +315,31 @@ std::vector<ScoreGroup> CountPersonScores(ByteSource& source, const PersonScoreL
         parser.finish(counter);
     if (counter.error)
         throw platform::Failure(*counter.error);
+}
+
+}  // namespace
+
+bool IsMissingValue(std::string_view field)
+{
+    return field.empty() || field == "NA" || field == ".";
+}
+
+std::vector<ScoreGroup> CountPersonScores(ByteSource& source, const PersonScoreLayout& layout)
+{
+    ScoreCounter counter(layout);
+    parse_rows(source, layout.delimiter, counter);
     if (!counter.header_read())
         throw platform::Failure("The file has no header line");
     return counter.take_groups();
+}
+
+PersonFileSurvey SurveyPersonScores(ByteSource& source, char delimiter)
+{
+    ColumnSurvey survey;
+    parse_rows(source, delimiter, survey);
+    if (!survey.header_read())
+        throw platform::Failure("The file has no header line");
+    return survey.take_survey();
 }
 
 void SortGroups(std::vector<ScoreGroup>& groups)

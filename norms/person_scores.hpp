@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,27 @@ bool IsMissingValue(std::string_view field);
 // score: a bad score, a row without a group value, a row whose field count differs from the
 // header's, a quote out of place; and for a header without the named columns.
 std::vector<ScoreGroup> CountPersonScores(ByteSource& source, const PersonScoreLayout& layout);
+
+struct ScoreRange {
+    std::int64_t min;
+    std::int64_t max;
+};
+
+inline constexpr std::size_t DistinctCountLimit = 50;
+
+// What a per-person file holds before any column is chosen.
+struct PersonFileSurvey {
+    std::vector<std::string> variables;  // the header's column names
+    std::vector<std::optional<ScoreRange>> ranges;  // per column: its whole numbers, if any
+    // Per column: how many different values it holds, counted up to DistinctCountLimit + 1.
+    std::vector<std::size_t> distinct;
+    std::int64_t cases = 0;  // rows below the header
+};
+
+// Reads the whole file as CountPersonScores does, but only looks: the header, the number of
+// rows below it and each column's range of whole numbers. Throws platform::Failure for a quote
+// out of place or a file without a header line.
+PersonFileSurvey SurveyPersonScores(ByteSource& source, char delimiter);
 
 // Ascending: by number when every name is a decimal number, else by text.
 void SortGroups(std::vector<ScoreGroup>& groups);

@@ -11,6 +11,7 @@
 #include "norms/csv_table.hpp"
 #include "norms/frequency_file.hpp"
 #include "norms/group_files.hpp"
+#include "norms/group_norms.hpp"
 #include "norms/input_checks.hpp"
 #include "norms/person_scores.hpp"
 #include "norms/report.hpp"
@@ -21,29 +22,20 @@
 namespace norms {
 namespace {
 
-// "group 7-9: " for a named group, nothing for ungrouped data.
-std::string group_prefix(const ScoreGroup& group)
-{
-    return group.name.empty() ? "" : "group " + group.name + ": ";
-}
-
 // Shows one notice per group with missing scores, and refuses groups too small for norms.
 // False when a group was refused.
 bool check_groups(platform::Desktop& desktop, const std::vector<ScoreGroup>& groups)
 {
     if (groups.empty())
-        throw platform::Failure("The file holds no rows below its header line");
+        throw platform::Failure(NoDataRowsMessage);
     for (const ScoreGroup& group : groups) {
-        if (group.missing > 0)
-            desktop.warning(group_prefix(group) + std::to_string(group.missing) + " missing " +
-                            (group.missing == 1 ? "score" : "scores") + " skipped");
+        if (const std::optional<std::string> notice = MissingScoresNotice(group))
+            desktop.warning(*notice);
     }
     bool accepted = true;
     for (const ScoreGroup& group : groups) {
-        if (group.size <= 2) {
-            desktop.error(group_prefix(group) + "only " + std::to_string(group.size) +
-                          (group.size == 1 ? " score" : " scores") +
-                          "; a norm group needs at least 3.");
+        if (const std::optional<std::string> problem = TooSmallGroupProblem(group)) {
+            desktop.error(*problem);
             accepted = false;
         }
     }
@@ -118,14 +110,7 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
         worksheet.method = shared.method;
         BatchResults results;
         for (const ScoreGroup& group : groups) {
-            NormsRun run;
-            run.row_count = static_cast<int>(group.frequencies.size());
-            for (int j = 0; j < run.row_count; ++j) {
-                run.table[j].RawScore = static_cast<Extended>(layout.min_score + j);
-                run.table[j].Frequency = static_cast<Extended>(group.frequencies[j]);
-            }
-            ComputeNormsTable(run.table, run.row_count, static_cast<Extended>(group.size),
-                              worksheet.method);
+            const NormsRun run = GroupNormsRun(group, layout.min_score, worksheet.method);
             if (shared.csv) {
                 WriteCsvRows(output, run.table, run.row_count,
                              AddedColumns(shared, static_cast<Extended>(group.size)),

@@ -14,9 +14,7 @@ ChartWindow::ChartWindow(platform::Desktop& desktop, QWidget* parent)
 {
     setObjectName("frmChart");
     setWindowTitle("Chart of the norms table");
-    picture_dialog_.file_name = "chart.png";
-    picture_dialog_.filter = "PNG image|*.png|SVG drawing|*.svg|PDF document|*.pdf";
-    picture_dialog_.prompt_overwrite = true;
+    picture_dialog_ = ChartPictureDialog("chart.png");
 
     buttons_ = new QWidget(this);
     auto* row = new QHBoxLayout(buttons_);
@@ -45,18 +43,33 @@ void ChartWindow::set_chart(norms::ChartModel chart)
     update();
 }
 
-void ChartWindow::cmdSavePictureClick()
+void SaveChartThroughDialog(platform::Desktop& desktop, platform::FileDialog& dialog,
+                            const norms::ChartModel& chart)
 {
-    platform::FileDialog dialog = picture_dialog_;
-    if (!desktop_.save_file(dialog))
+    platform::FileDialog asked = dialog;
+    if (!desktop.save_file(asked))
         return;
-    const auto format = norms::ChartFormatOf(dialog.file_name);
+    const auto format = norms::ChartFormatOf(asked.file_name);
     if (!format) {
-        desktop_.warning("The picture's file name must end in .png, .svg or .pdf.");
+        desktop.warning("The picture's file name must end in .png, .svg or .pdf.");
         return;
     }
-    picture_dialog_.file_name = dialog.file_name;
-    SaveChartPicture(dialog.file_name, *format, chart_);
+    dialog.file_name = asked.file_name;
+    SaveChartPicture(asked.file_name, *format, chart);
+}
+
+platform::FileDialog ChartPictureDialog(const std::string& name)
+{
+    platform::FileDialog dialog;
+    dialog.file_name = name;
+    dialog.filter = "PNG image|*.png|SVG drawing|*.svg|PDF document|*.pdf";
+    dialog.prompt_overwrite = true;
+    return dialog;
+}
+
+void ChartWindow::cmdSavePictureClick()
+{
+    SaveChartThroughDialog(desktop_, picture_dialog_, chart_);
 }
 
 void ChartWindow::paintEvent(QPaintEvent*)

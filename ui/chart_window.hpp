@@ -9,6 +9,14 @@
 
 namespace ui {
 
+// Asks for a .png, .svg or .pdf file, proposing dialog's name, and writes the chart there; the
+// dialog keeps the name chosen. Throws platform::Failure when the file cannot be written.
+void SaveChartThroughDialog(platform::Desktop& desktop, platform::FileDialog& dialog,
+                            const norms::ChartModel& chart);
+
+// The file dialog for a chart's picture, proposing `name`.
+platform::FileDialog ChartPictureDialog(const std::string& name);
+
 class ChartWindow : public QWidget {
     Q_OBJECT
 

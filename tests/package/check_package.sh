@@ -2,7 +2,8 @@
 # Builds the Debian package from a build tree with CPack, unpacks it into a temporary root and
 # checks what an installation gets: every file in its place, dependencies found by
 # dpkg-shlibdeps, no lintian error, a desktop entry and AppStream metadata that validate, and a
-# vornak-batch that works from the unpacked tree.
+# vornak-batch that works from the unpacked tree. Both menu entries, the worksheet's and the
+# norms study's, are checked.
 # Usage: check_package.sh BUILD_DIR VERSION APP_ID EXPECTED_REPORT
 set -euo pipefail
 build_dir=$1 version=$2 app_id=$3 expected_report=$4
@@ -19,7 +20,7 @@ fail() { echo "FAIL: $*"; status=1; }
 
 for file in \
     usr/bin/Vornak usr/bin/vornak-batch \
-    "usr/share/applications/$app_id.desktop" \
+    "usr/share/applications/$app_id.desktop" "usr/share/applications/$app_id.Study.desktop" \
     "usr/share/icons/hicolor/scalable/apps/$app_id.svg" \
     "usr/share/metainfo/$app_id.metainfo.xml" \
     usr/share/man/man1/Vornak.1.gz usr/share/man/man1/vornak-batch.1.gz \
@@ -40,9 +41,13 @@ grep -q '^License: GPL-3.0-or-later$' "$root/usr/share/doc/vornak/copyright" ||
   fail "copyright names no GPL-3.0-or-later"
 
 # Hints are advice, such as the two main categories Education and Science; anything else fails.
-entry_check=$(desktop-file-validate "$root/usr/share/applications/$app_id.desktop") ||
-  fail "desktop entry"
-grep -v -e ': hint: ' -e '^$' <<<"$entry_check" && fail "desktop entry"
+for entry in "$app_id.desktop" "$app_id.Study.desktop"; do
+  entry_check=$(desktop-file-validate "$root/usr/share/applications/$entry") ||
+    fail "desktop entry $entry"
+  grep -v -e ': hint: ' -e '^$' <<<"$entry_check" && fail "desktop entry $entry"
+done
+grep -q '^Exec=Vornak --study %f$' "$root/usr/share/applications/$app_id.Study.desktop" ||
+  fail "the study entry does not start Vornak --study"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$app_id.metainfo.xml" >"$work/as" ||
   { cat "$work/as"; fail "AppStream metadata"; }
 

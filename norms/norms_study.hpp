@@ -1,0 +1,86 @@
+// A norms study: one data file, frequency or per-person, turned into a norms table per group by
+// the same readers and table driver as vornak-batch. The study window runs these off its own
+// thread, so they report how far they have read and stop when asked.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "norms/compute_run.hpp"
+#include "norms/batch_options.hpp"
+#include "norms/person_scores.hpp"
+
+namespace norms {
+
+// Thrown out of a study step when its progress was asked to stop.
+struct StudyCancelled {};
+
+// Shared by a step and whoever watches it: the bytes read so far and a request to stop.
+struct StudyProgress {
+    std::atomic<std::uint64_t> bytes_read{0};
+    std::atomic<bool> cancel{false};
+
+    // Throws StudyCancelled once a stop has been asked for.
+    void check() const;
+};
+
+enum class StudyFileKind { Frequencies, PersonScores };
+
+// What a data file holds, as far as the choices need it before anything is computed.
+struct StudyFile {
+    std::string path;
+    std::uint64_t size = 0;  // bytes
+    StudyFileKind kind = StudyFileKind::PersonScores;
+    char delimiter = ',';
+    PersonFileSurvey persons;  // per-person data
+    // A frequency file: its first and last raw score, its number of lines and its sample size.
+    Extended first_score = 0;
+    Extended last_score = 0;
+    std::int64_t lines = 0;
+    Extended sample_size = 0;
+};
+
+// Reads the file once through. A ".csv" or ".tsv" file is per-person data; any other is a
+// frequency file when its first line holds two numbers, else per-person data. The delimiter is
+// a tab for ".tsv" or a header with a tab, ";" for a header with ";" and no ",", else ",".
+// Throws platform::Failure when the file cannot be read.
+StudyFile SurveyStudyFile(const std::string& path, StudyProgress& progress);
+
+struct StudyChoices {
+    std::string score_variable;          // per-person data
+    std::string group_variable;          // per-person data; empty for one group
+    std::int64_t min_score = 0;          // per-person data; a frequency file sets its own
+    std::int64_t max_score = 0;
+    stats::IntervalMethod method = stats::IntervalMethod::bayesian;
+    std::vector<Cutoff> cutoffs;         // taken with the Bayesian method only
+};
+
+struct StudyGroup {
+    ScoreGroup counts;  // its name and missing scores; the frequencies are in the run's table
+    NormsRun run;
+};
+
+struct StudyTables {
+    std::vector<StudyGroup> groups;  // ascending, as vornak-batch scores prints them
+    bool grouped = false;
+    std::vector<Cutoff> cutoffs;
+};
+
+// Reads the file again and builds every group's table. Throws platform::Failure with the
+// message vornak-batch gives for the same refusal (a bad score names its line, column and
+// value; groups that are too small are named, one line each), and StudyCancelled.
+StudyTables ComputeStudy(const StudyFile& file, const StudyChoices& choices,
+                         StudyProgress& progress);
+
+// The cut-off columns of one group's table.
+std::vector<CsvColumn> StudyCutoffColumns(const StudyTables& tables, const StudyGroup& group);
+
+// The tables as vornak-batch --csv prints them: with a leading group column when grouped, as
+// vornak-batch scores does, and the cut-off columns last.
+void WriteStudyCsv(std::ostream& out, const StudyTables& tables);
+
+}  // namespace norms

@@ -1,0 +1,270 @@
+// The norms-study window: its tables against vornak-batch for the same file and choices, Copy,
+// a bad file, and a large file read while the event loop keeps turning.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/batch_outcome.hpp"
+#include "tests/support/scripted_desktop.hpp"
+#include "tests/support/temp_files.hpp"
+#include "ui/norms_table_model.hpp"
+#include "ui/study_window.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+const std::string examples = std::string(VORNAK_SOURCE_DIR) + "/examples/";
+const std::string spelling = examples + "spelling_by_age.csv";
+
+QStringList lines_of(const std::string& text)
+{
+    return QString::fromStdString(text).split('\n', Qt::SkipEmptyParts);
+}
+
+class Study : public testing::Test {
+protected:
+    Study()
+    {
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+
+    void load(const std::string& path)
+    {
+        window.loadFile(QString::fromStdString(path));
+        settle();
+    }
+    void settle() { ASSERT_TRUE(QTest::qWaitFor([&] { return window.idle(); }, 60000)); }
+
+    template <class Widget>
+    Widget& find(const char* name)
+    {
+        auto* widget = window.findChild<Widget*>(name);
+        EXPECT_NE(widget, nullptr) << name;
+        return *widget;
+    }
+    QTabWidget& tabs() { return find<QTabWidget>("tabResults"); }
+    QAbstractItemModel& table(int tab)
+    {
+        return *qobject_cast<QTableView*>(tabs().widget(tab))->model();
+    }
+
+    // Each group tab's cells, in the order of the CSV's lines, as "group,raw_score,...": the
+    // full values as the CSV prints them, with the group's name first when grouped.
+    QStringList shown_as_csv(bool grouped)
+    {
+        QStringList csv;
+        for (int tab = 0; tab + 1 < tabs().count(); ++tab) {
+            QAbstractItemModel& model = table(tab);
+            for (int row = 0; row < model.rowCount(); ++row) {
+                QStringList fields;
+                if (grouped)
+                    fields << tabs().tabText(tab);
+                for (int column = 0; column < model.columnCount(); ++column)
+                    fields << model.index(row, column).data(ui::NormsTableModel::CsvValueRole).toString();
+                csv << fields.join(',');
+            }
+        }
+        return csv;
+    }
+
+    // The batch CSV's lines without the header and the "below" column, which the window leaves
+    // out.
+    static QStringList without_below(const std::string& csv, int below_column)
+    {
+        QStringList lines = lines_of(csv);
+        lines.removeFirst();
+        for (QString& line : lines) {
+            QStringList fields = line.split(',');
+            fields.removeAt(below_column);
+            line = fields.join(',');
+        }
+        return lines;
+    }
+
+    QTemporaryDir dir;
+    QSettings settings{dir.filePath("study.ini"), QSettings::IniFormat};
+    ScriptedDesktop desktop;
+    ui::StudyWindow window{desktop, settings};
+};
+
+}  // namespace
+
+TEST_F(Study, PerPersonTablesEqualBatchAndFollowTheChoices)
+{
+    load(spelling);
+    // Proposed from the file: its last numeric column, a column of a few values, and the range
+    // the scores were observed in.
+    EXPECT_EQ(find<QComboBox>("cboScore").currentText(), "raw");
+    EXPECT_EQ(find<QComboBox>("cboGroup").currentText(), "age_band");
+    EXPECT_EQ(find<QSpinBox>("spnMin").value(), 5);
+    EXPECT_EQ(find<QSpinBox>("spnMax").value(), 25);
+    find<QComboBox>("cboScore").setCurrentText("raw");
+    find<QComboBox>("cboGroup").setCurrentText("age_band");
+    find<QSpinBox>("spnMin").setValue(0);
+    find<QSpinBox>("spnMax").setValue(30);
+    settle();
+    ASSERT_EQ(tabs().count(), 4);  // three age bands and the chart
+    EXPECT_EQ(tabs().tabText(3), "Chart");
+    const std::vector<std::string> grouped = {"scores", "--group", "age_band", "--score", "raw", "--csv"};
+    const auto scores = [&](std::vector<std::string> more) {
+        std::vector<std::string> arguments = grouped;
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        return batch(arguments);
+    };
+    const Outcome bayesian = scores({"0", "30", spelling});
+    ASSERT_EQ(bayesian.status, 0) << bayesian.err;
+    EXPECT_EQ(shown_as_csv(true), without_below(bayesian.out, 3));
+    EXPECT_EQ(find<QLabel>("lblMissing").text(),
+              "group 8: 1 missing score skipped\ngroup 9: 1 missing score skipped\n"
+              "group 10: 1 missing score skipped");
+
+    // The cells show what the report prints: raw score, PR and the four limits in percent.
+    std::vector<std::string> report_rows;
+    for (const QString& line : lines_of(batch({"scores", "--group", "age_band", "--score", "raw",
+                                               "0", "30", spelling}).out))
+        if (QRegularExpression("^ *\\d+ +\\S+ +\\S+ +\\S+ +\\( ").match(line).hasMatch())
+            report_rows.push_back(line.simplified().remove("( ").remove(" )").toStdString());
+    std::vector<std::string> shown_rows;
+    for (int tab = 0; tab < 3; ++tab)
+        for (int row = 0; row < table(tab).rowCount(); ++row) {
+            QStringList cells;
+            for (int column : {0, 2, 3, 4, 5, 6})
+                cells << table(tab).index(row, column).data().toString();
+            shown_rows.push_back(cells.join(' ').toStdString());
+        }
+    EXPECT_EQ(shown_rows, report_rows);
+
+    desktop.save_answers = {dir.filePath("by_age.csv").toStdString()};
+    find<QAction>("mnuExportCsv").trigger();
+    EXPECT_EQ(file_content(dir.filePath("by_age.csv").toStdString()), bayesian.out);
+
+    find<QComboBox>("cboMethod").setCurrentText("Classical method: Mid-p variant");
+    settle();
+    const Outcome mid_p = scores({"--method", "mid-p", "0", "30", spelling});
+    EXPECT_EQ(shown_as_csv(true), without_below(mid_p.out, 3));
+
+    // Cut-offs come as the frequency form's columns on each group's own frequency file.
+    find<QComboBox>("cboMethod").setCurrentText("Bayesian method");
+    find<QLineEdit>("txtCutoffs").setText("5, 16");
+    emit find<QLineEdit>("txtCutoffs").editingFinished();
+    settle();
+    const std::string frequencies = dir.filePath("freq").toStdString();
+    ASSERT_EQ(scores({"--write-frequencies", frequencies, "0", "30", spelling}).status, 0);
+    QStringList expected;
+    for (const auto& [group, n] : {std::pair{"8", "97"}, {"9", "103"}, {"10", "100"}}) {
+        const Outcome one = batch({"--csv", "--cutoff", "5", "--cutoff", "16", "0", "30", n,
+                                   frequencies + "/" + group + ".txt"});
+        for (const QString& line : without_below(one.out, 2))
+            expected << QString(group) + "," + line;
+    }
+    EXPECT_EQ(shown_as_csv(true), expected);
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
+TEST_F(Study, FrequencyFileTakesItsRangeAndSampleSizeAndExportsAsBatch)
+{
+    const std::string file = examples + "memory_test_n250.txt";
+    load(file);
+    EXPECT_EQ(find<QSpinBox>("spnMin").value(), 0);
+    EXPECT_EQ(find<QSpinBox>("spnMax").value(), 30);
+    EXPECT_EQ(find<QLabel>("lblSampleSize").text(), "250");
+    ASSERT_EQ(tabs().count(), 2);
+    const Outcome classical_batch = batch({"--csv", "--method", "classical", "0", "30", "250", file});
+    find<QComboBox>("cboMethod").setCurrentText("Classical method");
+    settle();
+    EXPECT_EQ(shown_as_csv(false), without_below(classical_batch.out, 2));
+    desktop.save_answers = {dir.filePath("memory.csv").toStdString()};
+    find<QAction>("mnuExportCsv").trigger();
+    EXPECT_EQ(file_content(dir.filePath("memory.csv").toStdString()), classical_batch.out);
+}
+
+TEST_F(Study, CopyGivesTheShownCellsOfTheSelectedRowsOrOfAll)
+{
+    load(examples + "memory_test_n250.txt");
+    auto* view = qobject_cast<QTableView*>(tabs().widget(0));
+    const auto shown_line = [&](int row) {
+        QStringList cells;
+        for (int column = 0; column < table(0).columnCount(); ++column)
+            cells << table(0).index(row, column).data().toString();
+        return cells.join('\t') + '\n';
+    };
+    const QString header = "Raw score\tFrequency\tPR\t95% lower\t95% upper\t90% lower\t90% upper\n";
+    QAction& copy = find<QAction>("mnuCopy");
+    copy.trigger();
+    const QString all = QApplication::clipboard()->text();
+    EXPECT_TRUE(all.startsWith(header + shown_line(0) + shown_line(1)));
+    EXPECT_EQ(all.count('\n'), 32);
+
+    view->selectRow(12);
+    view->selectionModel()->select(view->model()->index(3, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    copy.trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), header + shown_line(3) + shown_line(12));
+    EXPECT_EQ(shown_line(12), QString("12\t10\t11\t6.8\t15.8\t7.3\t15.0\n"));  // PR 10.8
+}
+
+TEST_F(Study, ABadFileLeavesThePreviousTablesAndShowsOneMessage)
+{
+    load(spelling);
+    ASSERT_TRUE(window.tables());
+    const std::string before = table(0).index(5, 2).data(ui::NormsTableModel::CsvValueRole).toString().toStdString();
+    const int tab_count = tabs().count();
+    const std::string bad = write_temp_file("bad_scores.csv", "id,age_band,raw\n1,8,12\n2,8,1x\n3,8,4\n");
+    load(bad);
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].kind, "Failure");
+    EXPECT_EQ(desktop.messages[0].text,
+              "bad_scores.csv: line 3, column \"raw\": \"1x\" is not a whole number from 4 to 12");
+    EXPECT_EQ(tabs().count(), tab_count);
+    EXPECT_EQ(table(0).index(5, 2).data(ui::NormsTableModel::CsvValueRole).toString().toStdString(), before);
+    EXPECT_TRUE(window.results_outdated());
+    EXPECT_TRUE(find<QLabel>("lblOutdated").text().contains("spelling_by_age.csv"));
+}
+
+TEST_F(Study, AMillionCasesLoadWhileTheEventLoopKeepsTurning)
+{
+    std::string rows = "id,band,score\n";
+    rows.reserve(16'000'000);
+    for (int i = 0; i < 1'000'000; ++i)
+        rows += std::to_string(i) + ',' + std::to_string(i % 4) + ',' + std::to_string(i % 31) + '\n';
+    const std::string file = write_temp_file("million.csv", rows);
+
+    QElapsedTimer clock;
+    qint64 last_tick = 0;
+    qint64 longest_gap = 0;
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        longest_gap = std::max(longest_gap, clock.elapsed() - last_tick);
+        last_tick = clock.elapsed();
+        ++ticks;
+    });
+    clock.start();
+    timer.start(10);
+    load(file);
+    timer.stop();
+    EXPECT_GT(ticks, 10);
+    EXPECT_LT(longest_gap, 250) << "after " << clock.elapsed() << " ms";
+    ASSERT_TRUE(window.tables());
+    std::int64_t cases = 0;
+    for (const norms::StudyGroup& group : window.tables()->groups)
+        cases += group.counts.size;
+    EXPECT_EQ(cases, 1'000'000);
+    EXPECT_EQ(tabs().count(), 5);
+}
