@@ -7,6 +7,7 @@
 
 #include "norms/chart_model.hpp"
 #include "norms/frequency_file.hpp"
+#include "norms/scale_table.hpp"
 #include "norms/version.hpp"
 
 namespace norms {
@@ -70,6 +71,8 @@ void check_shared_options(const SharedOptions& options)
             "--cutoff gives a posterior probability, which needs the Bayesian method");
     if (!options.cutoffs.empty() && !options.csv)
         throw CLI::ValidationError("--cutoff adds columns to the table, which needs --csv");
+    if (!options.scales.empty() && !options.csv)
+        throw CLI::ValidationError("--scale adds columns to the table, which needs --csv");
 }
 
 }  // namespace
@@ -149,6 +152,20 @@ void AddSharedOptions(CLI::App& form, SharedOptions& options)
 {
     AddMethodOption(form, options.method);
     form.add_flag("--csv", options.csv, "print the table as comma-separated values instead of the report");
+    // Each refusal of a scale gives its own reason.
+    AddTakenOption(
+        form, "--scale",
+        [&options](const std::string& name) {
+            std::string reason;
+            const std::optional<stats::NormScale> scale = ParseScaleOption(name, reason);
+            if (!scale)
+                throw CLI::ValidationError(reason);
+            options.scales.push_back(*scale);
+            return true;
+        },
+        "", "with --csv: add the rank and its limits as z, T, IQ, scaled, NCE, stanine, sten or "
+            "M,SD scores; repeatable")
+        ->type_name("NAME");
     AddTakenOption(
         form, "--cutoff",
         [&options](const std::string& text) {

@@ -7,12 +7,13 @@
 
 #include "norms/csv_table.hpp"
 #include "stats/interval_method.hpp"
+#include "stats/norm_scales.hpp"
 
 namespace norms {
 
 // The shared options as the usage line of every form shows them.
 inline const std::string SharedUsage =
-    "[--method bayesian|classical|mid-p] [--csv [--cutoff P]...] [--notes TEXT]";
+    "[--method bayesian|classical|mid-p] [--csv [--scale NAME]... [--cutoff P]...] [--notes TEXT]";
 
 // A --cutoff: the percentile rank as typed, and as a proportion.
 struct Cutoff {
@@ -27,10 +28,12 @@ struct SharedOptions {
     stats::IntervalMethod method = stats::IntervalMethod::bayesian;
     std::vector<std::string> notes;
     bool csv = false;
+    std::vector<stats::NormScale> scales;
     std::vector<Cutoff> cutoffs;
 };
 
-// The columns that the shared options add after the table's own, for a sample of n.
+// The columns that the shared options add after the table's own, for a sample of n: those of
+// each scale, then those of each cut-off.
 std::vector<CsvColumn> AddedColumns(const SharedOptions& options, Extended n);
 
 }  // namespace norms

@@ -1,6 +1,9 @@
 #include "norms/csv_table.hpp"
 
 #include <charconv>
+#include <sstream>
+
+#include "platform/whole_file.hpp"
 
 namespace norms {
 
@@ -49,6 +52,19 @@ void WriteNormsCsv(std::ostream& out, const NormsRun& run, const std::vector<Csv
 {
     WriteCsvHeader(out, added);
     WriteCsvRows(out, run.table, run.row_count, added);
+}
+
+bool ExportNormsCsv(platform::Desktop& desktop, platform::FileDialog& proposed, const NormsRun& run,
+                    const std::vector<CsvColumn>& added)
+{
+    platform::FileDialog dialog = proposed;
+    if (!desktop.save_file(dialog))
+        return false;
+    proposed.file_name = dialog.file_name;
+    std::ostringstream csv;
+    WriteNormsCsv(csv, run, added);
+    platform::SaveWholeFile(dialog.file_name, csv.str());
+    return true;
 }
 
 std::string CsvField(std::string_view text)

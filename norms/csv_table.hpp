@@ -10,6 +10,7 @@
 
 #include "norms/compute_run.hpp"
 #include "norms/frequency_file.hpp"
+#include "platform/desktop.hpp"
 
 namespace norms {
 
@@ -38,6 +39,12 @@ void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
 // The run's table as CSV: the header line, then one line per row, each with the added columns
 // last; "." as the decimal point and LF line ends whatever the user's settings.
 void WriteNormsCsv(std::ostream& out, const NormsRun& run, const std::vector<CsvColumn>& added = {});
+
+// Asks for a file in the save dialog, proposing the name `proposed` holds, and writes the run's
+// table there through the no-loss saver; `proposed` then holds the chosen name. Gives false
+// when the dialog is cancelled; throws platform::Failure when the file cannot be written.
+bool ExportNormsCsv(platform::Desktop& desktop, platform::FileDialog& proposed, const NormsRun& run,
+                    const std::vector<CsvColumn>& added = {});
 
 // A field as it stands in a CSV line: quoted, with its quotes doubled, only where it holds the
 // delimiter, a quote, a line end or an outer blank.

@@ -26,6 +26,11 @@ inline long long last_case(Extended k)
     return std::llrint(k);
 }
 
+inline constexpr int BisectionSteps = 15;
+// A limit the bisection gives is the middle of its last bracket, which reaches this far to
+// either side: the true crossing lies within it, and nothing finer can be told.
+inline constexpr Extended BisectionHalfWidth = 1.0L / (2 << BisectionSteps);
+
 // Fifteen halving steps over [0, 1] towards where the rising function `sum` crosses target.
 // The limit's binary digits record the steps: digit s is 1 where step s moved lo up.
 template <class Sum>
@@ -33,7 +38,7 @@ Extended bisect(Extended target, Sum sum)
 {
     Extended lo = 0;
     Extended hi = 1;
-    for (int step = 0; step < 15; ++step) {
+    for (int step = 0; step < BisectionSteps; ++step) {
         const Extended mid = (lo + hi) / 2;
         if (sum(mid) <= target)
             lo = mid;

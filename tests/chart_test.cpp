@@ -2,7 +2,6 @@
 // viewer's "Table" menu after a real Compute run.
 #include <QAction>
 #include <QImage>
-#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -13,9 +12,9 @@
 
 #include "norms/chart_model.hpp"
 #include "norms/compute_run.hpp"
-#include "tests/support/method_choice.hpp"
 #include "tests/support/scripted_desktop.hpp"
 #include "tests/support/temp_files.hpp"
+#include "tests/support/viewer_after_compute.hpp"
 #include "ui/TemplateForm.hpp"
 #include "ui/TemplateResults.hpp"
 #include "ui/chart_picture.hpp"
@@ -26,8 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 using Message = ScriptedDesktop::Message;
 using norms::ChartFormat;
-
-const fs::path example = fs::path(VORNAK_SOURCE_DIR) / "examples/memory_test_n250.txt";
 
 std::string run(const QString& program, const QStringList& arguments)
 {
@@ -89,32 +86,10 @@ TEST(ChartPicture, SvgHasOneMarkerPerScoreAndPdfOnePage)
 
 namespace {
 
-class TableMenu : public testing::Test {
+class TableMenu : public ViewerAfterCompute {
 protected:
-    TableMenu()
-    {
-        worksheet.set_saved_worksheet_path(testing::TempDir() + "chart_test_Vornak.txt");
-        worksheet.set_results_viewer(viewer);
-        worksheet.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&worksheet));
-    }
-
-    void compute_mid_p()
-    {
-        choose_method(worksheet, stats::IntervalMethod::mid_p);
-        const char* values[] = {"0", "30", "250"};
-        for (int number = 1; number <= 3; ++number)
-            QTest::keyClicks(worksheet.findChild<QLineEdit*>(QString("txtInput%1").arg(number)),
-                             values[number - 1]);
-        desktop.open_answers.push_back(example.string());
-        QTest::mouseClick(worksheet.findChild<QPushButton*>("cmdCompute"), Qt::LeftButton);
-    }
-    void trigger(const char* action) { viewer.findChild<QAction*>(action)->trigger(); }
+    void compute_mid_p() { compute(stats::IntervalMethod::mid_p); }
     ui::ChartWindow* chart_window() { return viewer.findChild<ui::ChartWindow*>("frmChart"); }
-
-    ScriptedDesktop desktop;
-    ui::TfrmTemplate worksheet{desktop};
-    ui::TfrmTemplateResults viewer{desktop, &worksheet};
 };
 
 }  // namespace

@@ -11,13 +11,13 @@
 #include <QStringList>
 #include <QTextBlock>
 
-#include <sstream>
 
 #include "norms/csv_table.hpp"
 #include "norms/chart_model.hpp"
 #include "platform/whole_file.hpp"
 #include "ui/Application.hpp"
 #include "ui/chart_window.hpp"
+#include "ui/norm_scales_window.hpp"
 #include "ui/qt_print_surface.hpp"
 #include "ui/window_parts.hpp"
 
@@ -98,6 +98,10 @@ void TfrmTemplateResults::createMenu()
     mnuChart->setObjectName("mnuChart");
     connect(mnuChart, &QAction::triggered, this,
             [this] { runCommand(&TfrmTemplateResults::mnuChartClick); });
+    mnuNormScales = table->addAction("Norm Scales...");
+    mnuNormScales->setObjectName("mnuNormScales");
+    connect(mnuNormScales, &QAction::triggered, this,
+            [this] { runCommand(&TfrmTemplateResults::mnuNormScalesClick); });
     mnuExportCsv = table->addAction("Export CSV...");
     mnuExportCsv->setObjectName("mnuExportCsv");
     connect(mnuExportCsv, &QAction::triggered, this,
@@ -220,6 +224,8 @@ void TfrmTemplateResults::keep_run(const norms::NormsRun& run)
     // A chart window left open shows the latest run, as its menu item promises.
     if (chart_window_)
         chart_window_->set_chart(norms::BuildChartModel(run));
+    if (norm_scales_window_)
+        norm_scales_window_->set_run(run);
 }
 
 void TfrmTemplateResults::cmdSaveOutputClick()
@@ -283,22 +289,26 @@ void TfrmTemplateResults::mnuChartClick()
         centre_on_screen(*chart_window_);
     }
     chart_window_->set_chart(norms::BuildChartModel(*latest_run_));
-    chart_window_->show();
-    chart_window_->raise();
-    chart_window_->activateWindow();
+    show_in_front(*chart_window_);
+}
+
+void TfrmTemplateResults::mnuNormScalesClick()
+{
+    if (warnWithoutRun())
+        return;
+    if (!norm_scales_window_) {
+        norm_scales_window_ = new NormScalesWindow(desktop_, this);
+        centre_on_screen(*norm_scales_window_);
+    }
+    norm_scales_window_->set_run(*latest_run_);
+    show_in_front(*norm_scales_window_);
 }
 
 void TfrmTemplateResults::mnuExportCsvClick()
 {
     if (warnWithoutRun())
         return;
-    platform::FileDialog dialog = csv_dialog_;
-    if (!desktop_.save_file(dialog))
-        return;
-    csv_dialog_.file_name = dialog.file_name;
-    std::ostringstream csv;
-    norms::WriteNormsCsv(csv, *latest_run_);
-    platform::SaveWholeFile(dialog.file_name, csv.str());
+    norms::ExportNormsCsv(desktop_, csv_dialog_, *latest_run_);
 }
 
 }  // namespace ui

@@ -21,6 +21,7 @@ class QPushButton;
 namespace ui {
 
 class ChartWindow;
+class NormScalesWindow;
 
 class TfrmTemplateResults : public QMainWindow, public norms::ResultsView {
     Q_OBJECT
@@ -48,6 +49,7 @@ public:
     // The "Table" menu: both work on the latest run's computed table, whatever the report text
     // now holds, and warn when no run has been made yet.
     void mnuChartClick();
+    void mnuNormScalesClick();
     void mnuExportCsvClick();
 
 protected:
@@ -69,10 +71,12 @@ private:
     std::optional<norms::NormsRun> latest_run_;
     platform::FileDialog csv_dialog_;
     ChartWindow* chart_window_ = nullptr;
+    NormScalesWindow* norm_scales_window_ = nullptr;
 
     QAction* mnuPrint = nullptr;
     QAction* mnuPrintSelection = nullptr;
     QAction* mnuChart = nullptr;
+    QAction* mnuNormScales = nullptr;
     QAction* mnuExportCsv = nullptr;
     QFrame* Panel1 = nullptr;
     QPlainTextEdit* memoResults = nullptr;

@@ -27,4 +27,11 @@ void centre_on_screen(QWidget& window)
         window.move(screen->availableGeometry().center() - window.rect().center());
 }
 
+void show_in_front(QWidget& window)
+{
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 }  // namespace ui

@@ -14,4 +14,7 @@ QFont typewriter_font(int pixel_size);
 
 void centre_on_screen(QWidget& window);
 
+// Shows a window, or brings it back, in front of the others and active.
+void show_in_front(QWidget& window);
+
 }  // namespace ui

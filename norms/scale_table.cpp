@@ -1,0 +1,124 @@
+#include "norms/scale_table.hpp"
+
+#include <charconv>
+#include <cmath>
+
+#include "stats/number_format.hpp"
+
+namespace norms {
+namespace {
+
+using stats::NormScale;
+
+// The report's rounding of ranks: one decimal below 5 and above 95, whole numbers between.
+std::string rank_text(Extended pr)
+{
+    return stats::format_fixed(pr, 0, pr < 5 || pr > 95 ? 1 : 0);
+}
+
+std::string limit_text(Extended proportion)
+{
+    return stats::format_fixed(proportion * 100, 0, 1);
+}
+
+std::string score_text(const NormScale& scale, Extended score)
+{
+    if (score < scale.display_low)
+        return "<" + stats::format_fixed(scale.display_low, 0, scale.decimals);
+    if (score > scale.display_high)
+        return ">" + stats::format_fixed(scale.display_high, 0, scale.decimals);
+    return stats::format_fixed(score, 0, scale.decimals);
+}
+
+}  // namespace
+
+std::optional<stats::NormScale> ParseScaleOption(const std::string& text, std::string& reason)
+{
+    for (const stats::NormScale& scale : stats::StandardNormScales())
+        if (scale.name == text)
+            return scale;
+    const std::size_t comma = text.find(',');
+    if (comma == std::string::npos) {
+        reason = "--scale takes z, T, IQ, scaled, NCE, stanine, sten or M,SD such as 500,100";
+        return std::nullopt;
+    }
+    const std::string mean_text = text.substr(0, comma);
+    const std::string sd_text = text.substr(comma + 1);
+    const auto number = [](const std::string& field) -> std::optional<Extended> {
+        Extended x = 0;
+        const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), x);
+        if (field.empty() || error != std::errc() || end != field.data() + field.size() ||
+            !std::isfinite(x))
+            return std::nullopt;
+        return x;
+    };
+    const std::optional<Extended> mean = number(mean_text);
+    const std::optional<Extended> sd = number(sd_text);
+    if (!mean || !sd) {
+        reason = "--scale M,SD takes a mean and a standard deviation with \".\" as the decimal "
+                 "point, such as 500,100";
+        return std::nullopt;
+    }
+    if (!(*sd > 0)) {
+        reason = "--scale M,SD needs a standard deviation above 0";
+        return std::nullopt;
+    }
+    return stats::CustomNormScale(*mean, *sd, mean_text, sd_text);
+}
+
+ScaleValues ScaleValuesOf(const NormScale& scale, const NormsRow& row)
+{
+    using stats::z_of_lower_limit;
+    using stats::z_of_upper_limit;
+    return {scale.of_z(stats::z_of_proportion(row.PR / 100)),
+            scale.of_z(z_of_lower_limit(row.Lower95)), scale.of_z(z_of_upper_limit(row.Upper95)),
+            scale.of_z(z_of_lower_limit(row.Lower90)), scale.of_z(z_of_upper_limit(row.Upper90))};
+}
+
+std::vector<CsvColumn> ScaleCsvColumns(const NormScale& scale)
+{
+    const auto column = [&scale](std::string suffix, Extended ScaleValues::*value) {
+        return CsvColumn{scale.column + suffix, [scale, value](const NormsRow& row) {
+                             return ScaleValuesOf(scale, row).*value;
+                         }};
+    };
+    return {column("", &ScaleValues::point), column("_lower95", &ScaleValues::lower95),
+            column("_upper95", &ScaleValues::upper95), column("_lower90", &ScaleValues::lower90),
+            column("_upper90", &ScaleValues::upper90)};
+}
+
+ScaleTable BuildScaleTable(const NormsRun& run, const NormScale& scale)
+{
+    const std::string& name = scale.column;
+    ScaleTable table;
+    table.header = {"Raw score",     "PR",           "PR 95% lower",      "PR 95% upper",
+                    "PR 90% lower",  "PR 90% upper", name,                name + " 95% lower",
+                    name + " 95% upper", name + " 90% lower", name + " 90% upper"};
+    for (int j = 0; j < run.row_count; ++j) {
+        const NormsRow& row = run.table[j];
+        const ScaleValues score = ScaleValuesOf(scale, row);
+        table.rows.push_back({stats::format_fixed(row.RawScore, 0, 0), rank_text(row.PR),
+                              limit_text(row.Lower95), limit_text(row.Upper95),
+                              limit_text(row.Lower90), limit_text(row.Upper90),
+                              score_text(scale, score.point), score_text(scale, score.lower95),
+                              score_text(scale, score.upper95), score_text(scale, score.lower90),
+                              score_text(scale, score.upper90)});
+    }
+    return table;
+}
+
+std::string TabSeparated(const ScaleTable& table, const std::vector<int>& rows)
+{
+    std::string text;
+    const auto add_line = [&text](const std::vector<std::string>& cells) {
+        for (std::size_t i = 0; i < cells.size(); ++i)
+            text += (i ? "\t" : "") + cells[i];
+        text += '\n';
+    };
+    add_line(table.header);
+    for (int row : rows)
+        add_line(table.rows.at(row));
+    return text;
+}
+
+}  // namespace norms
