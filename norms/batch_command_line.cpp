@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <iterator>
 #include <utility>
 
 #include "norms/batch_run.hpp"
@@ -51,8 +50,6 @@ public:
 
 namespace {
 
-const char* const method_names[] = {"bayesian", "classical", "mid-p"};
-
 // Lines as a notes box holds them: a final line feed starts no further line.
 std::vector<std::string> split_notes(const std::string& text)
 {
@@ -70,7 +67,7 @@ std::vector<std::string> split_notes(const std::string& text)
 // The combinations of shared options that make no sense.
 void check_shared_options(const SharedOptions& options)
 {
-    if (!options.cutoffs.empty() && options.method != 0)
+    if (!options.cutoffs.empty() && options.method != stats::IntervalMethod::bayesian)
         throw CLI::ValidationError(
             "--cutoff gives a posterior probability, which needs the Bayesian method");
     if (!options.cutoffs.empty() && !options.csv && options.xlsx_path.empty())
@@ -126,14 +123,15 @@ void AddFileOperand(CLI::App& form, std::string& file, const std::string& descri
         ->required();
 }
 
-void AddMethodOption(CLI::App& form, int& method)
+void AddMethodOption(CLI::App& form, stats::IntervalMethod& method)
 {
     AddTakenOption(
         form, "--method",
         [&method](const std::string& name) {
-            const auto found = std::find(std::begin(method_names), std::end(method_names), name);
-            method = static_cast<int>(found - std::begin(method_names));
-            return found != std::end(method_names);
+            const std::optional<stats::IntervalMethod> named = stats::interval_method_named(name);
+            if (named)
+                method = *named;
+            return named.has_value();
         },
         "bayesian, classical or mid-p", "the interval method: bayesian (the default), classical or mid-p")
         ->type_name("NAME");

@@ -8,6 +8,7 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include "norms/in_quotes.hpp"
 #include "platform/failure.hpp"
 #include "platform/printable_text.hpp"
 #include "platform/utf8.hpp"
@@ -66,11 +67,6 @@ std::string folded(std::string_view name)
     return result;
 }
 
-std::string quoted(const std::string& text)
-{
-    return "\"" + platform::PrintableText(text) + "\"";
-}
-
 }  // namespace
 
 std::string FrequencyFileName(const std::string& group)
@@ -103,14 +99,14 @@ std::vector<std::string> FrequencyFileNames(const std::vector<ScoreGroup>& group
     for (const ScoreGroup& group : groups) {
         const std::string name = FrequencyFileName(group.name);
         if (name.size() > longest_file_name)
-            throw platform::Failure("Group " + quoted(group.name) + " would need a file name of " +
+            throw platform::Failure("Group " + in_quotes(group.name) + " would need a file name of " +
                                     std::to_string(name.size()) + " bytes; a folder takes " +
                                     std::to_string(longest_file_name));
         const auto [entry, added] = group_by_name.try_emplace(folded(name), &group);
         if (!added)
-            throw platform::Failure("Groups " + quoted(entry->second->name) + " and " +
-                                    quoted(group.name) + " would both be written to " +
-                                    quoted(name));
+            throw platform::Failure("Groups " + in_quotes(entry->second->name) + " and " +
+                                    in_quotes(group.name) + " would both be written to " +
+                                    in_quotes(name));
         names.push_back(name);
     }
     return names;

@@ -43,7 +43,8 @@ std::optional<std::string> TooSmallGroupProblem(const ScoreGroup& group)
            (group.size == 1 ? " score" : " scores") + "; a norm group needs at least 3.";
 }
 
-NormsRun GroupNormsRun(const ScoreGroup& group, std::int64_t min_score, int method)
+NormsRun GroupNormsRun(const ScoreGroup& group, std::int64_t min_score,
+                       stats::IntervalMethod method)
 {
     NormsRun run;
     run.row_count = static_cast<int>(group.frequencies.size());

@@ -106,7 +106,8 @@ void survey_frequencies(StudyFile& file, StudyProgress& progress)
     throw platform::Failure(message);
 }
 
-StudyTables frequency_tables(const StudyFile& file, int method, StudyProgress& progress)
+StudyTables frequency_tables(const StudyFile& file, stats::IntervalMethod method,
+                             StudyProgress& progress)
 {
     if (file.lines != file.last_score - file.first_score + 1)
         refuse(FileCheckMessage({5}));  // the scores are not sequential
@@ -201,7 +202,7 @@ StudyTables ComputeStudy(const StudyFile& file, const StudyChoices& choices,
     for (StudyGroup& group : tables.groups)
         group.run.data_file_path = file.path;
     // Cut-off probabilities are posterior probabilities, which the classical methods lack.
-    if (choices.method == 0)
+    if (choices.method == stats::IntervalMethod::bayesian)
         tables.cutoffs = choices.cutoffs;
     return tables;
 }

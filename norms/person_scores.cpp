@@ -9,6 +9,8 @@
 
 #include <csv.h>
 
+#include "norms/frequency_file.hpp"
+#include "norms/in_quotes.hpp"
 #include "norms/text_source.hpp"
 #include "platform/failure.hpp"
 #include "platform/printable_text.hpp"
@@ -21,11 +23,6 @@ constexpr std::size_t buffer_size = 64 * 1024;
 // field cost time quadratic in its length wherever realloc() copies (under AddressSanitizer an
 // 8 MB field took minutes); a much larger step would make every small file pay for it.
 constexpr std::size_t field_growth = 64 * 1024;
-
-std::string quoted(std::string_view text)
-{
-    return "\"" + platform::PrintableText(text) + "\"";
-}
 
 // A decimal number in the data file's grammar.
 std::optional<Extended> decimal_value(std::string_view text)
@@ -92,7 +89,7 @@ public:
     {
         if (group_index_by_name_.size() > MaxScoreGroups)
             throw platform::Failure(
-                "The group column " + quoted(layout_.group_column) + " has " +
+                "The group column " + in_quotes(layout_.group_column) + " has " +
                 std::to_string(group_index_by_name_.size()) + " distinct values, more than the " +
                 std::to_string(MaxScoreGroups) + " norm groups a run takes; check that it is the group column");
         return std::move(groups_);
@@ -109,9 +106,9 @@ private:
     {
         const auto found = std::find(header_.begin(), header_.end(), name);
         if (found == header_.end())
-            fail("The header line has no column named " + quoted(name));
+            fail("The header line has no column named " + in_quotes(name));
         else if (std::find(found + 1, header_.end(), name) != header_.end())
-            fail("The header line has more than one column named " + quoted(name));
+            fail("The header line has more than one column named " + in_quotes(name));
         return static_cast<std::size_t>(found - header_.begin());
     }
 
@@ -125,7 +122,7 @@ private:
 
     std::string at_line(const std::string& column) const
     {
-        return "line " + std::to_string(line) + ", column " + quoted(column) + ": ";
+        return "line " + std::to_string(line) + ", column " + in_quotes(column) + ": ";
     }
 
     // The row's group; none once there are too many groups to count, when only their names
@@ -151,7 +148,7 @@ private:
         score_missing_ = IsMissingValue(text);
         score_ = score_missing_ ? std::nullopt : valid_score(text);
         if (!score_missing_ && !score_)
-            bad_score_ = quoted(text);
+            bad_score_ = in_quotes(text);
     }
 
     void count_row()

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "norms/frequency_file.hpp"
+#include "norms/byte_source.hpp"
 
 namespace norms {
 

@@ -8,7 +8,7 @@
 
 #include <iconv.h>
 
-#include "norms/frequency_file.hpp"
+#include "norms/byte_source.hpp"
 #include "platform/failure.hpp"
 
 namespace norms {

@@ -12,7 +12,8 @@ using namespace norms;
 
 namespace {
 
-// Gives its bytes in pieces of at most `piece`, as a pipe or a slow disk might.
+// Scores 2 to 5 in the column "raw", grouped by `group` unless that is empty, in `encoding`
+// (UTF-8 when empty).
 PersonScoreLayout layout(char delimiter = ',', std::string group = "band", std::string encoding = "")
 {
     return {delimiter, "raw", std::move(group), 2, 5, std::move(encoding)};

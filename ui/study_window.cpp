@@ -31,9 +31,9 @@
 
 #include "norms/chart_model.hpp"
 #include "norms/group_norms.hpp"
-#include "norms/program_strings.hpp"
 #include "norms/version.hpp"
 #include "platform/whole_file.hpp"
+#include "stats/interval_method.hpp"
 #include "stats/number_format.hpp"
 #include "ui/Application.hpp"
 #include "ui/chart_picture.hpp"
@@ -74,6 +74,13 @@ const QString no_group = "(none)";
 QString text(const std::string& s)
 {
     return QString::fromStdString(s);
+}
+
+// The method of the method box's current item, by the command-line name it holds.
+stats::IntervalMethod chosen_method(const QComboBox& box)
+{
+    return stats::interval_method_named(box.currentData().toString().toStdString())
+        .value_or(stats::IntervalMethod::bayesian);
 }
 
 // The group box's entry to propose: the remembered variable when the file has it, else the first
@@ -221,8 +228,10 @@ QWidget* StudyWindow::createChoices()
     n_label_ = new QLabel(choices_);
     add("Sample size (n):", n_label_, "lblSampleSize");
     method_box_ = new QComboBox(choices_);
-    for (const char* caption : norms::MethodCaptions)
-        method_box_->addItem(caption);
+    // Each item holds its method's command-line name, which the settings keep.
+    for (const stats::IntervalMethodEntry& method : stats::interval_methods)
+        method_box_->addItem(text(std::string(method.caption)),
+                             text(std::string(method.command_line_name)));
     add("&Method:", method_box_, "cboMethod");
     add("Intervals:", new QLabel("95% and 90%", choices_), "lblLevels");
     cutoffs_box_ = new QLineEdit(choices_);
@@ -250,8 +259,8 @@ QWidget* StudyWindow::createChoices()
     connect(group_box_, &QComboBox::currentIndexChanged, this, &StudyWindow::choicesChanged);
     connect(min_box_, &QSpinBox::valueChanged, this, &StudyWindow::choicesChanged);
     connect(max_box_, &QSpinBox::valueChanged, this, &StudyWindow::choicesChanged);
-    connect(method_box_, &QComboBox::currentIndexChanged, this, [this](int method) {
-        cutoffs_box_->setEnabled(method == 0);
+    connect(method_box_, &QComboBox::currentIndexChanged, this, [this] {
+        cutoffs_box_->setEnabled(chosen_method(*method_box_) == stats::IntervalMethod::bayesian);
         choicesChanged();
     });
     connect(cutoffs_box_, &QLineEdit::editingFinished, this, &StudyWindow::choicesChanged);
@@ -309,7 +318,9 @@ void StudyWindow::restoreSettings()
     if (!settings_.contains("geometry"))
         resize(1100, 720);
     open_dialog_.initial_folder = settings_.value("folder").toString().toStdString();
-    method_box_->setCurrentIndex(settings_.value("method", 0).toInt());
+    const int method_item = method_box_->findData(settings_.value("method"));
+    if (method_item >= 0)
+        method_box_->setCurrentIndex(method_item);
     cutoffs_box_->setText(settings_.value("cutoffs").toString());
 }
 
@@ -317,7 +328,7 @@ void StudyWindow::saveSettings() const
 {
     settings_.setValue("geometry", saveGeometry());
     settings_.setValue("folder", text(open_dialog_.initial_folder));
-    settings_.setValue("method", method_box_->currentIndex());
+    settings_.setValue("method", method_box_->currentData());
     settings_.setValue("cutoffs", cutoffs_box_->text());
     if (file_ && file_->kind == norms::StudyFileKind::PersonScores) {
         settings_.setValue("score", score_box_->currentText());
@@ -525,7 +536,7 @@ norms::StudyChoices StudyWindow::choices() const
         chosen.group_variable = group_box_->currentText().toStdString();
     chosen.min_score = min_box_->value();
     chosen.max_score = max_box_->value();
-    chosen.method = method_box_->currentIndex();
+    chosen.method = chosen_method(*method_box_);
     const QStringList typed =
         cutoffs_box_->text().split(QRegularExpression("[\\s,;]+"), Qt::SkipEmptyParts);
     for (const QString& cutoff : typed) {
