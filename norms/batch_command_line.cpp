@@ -164,7 +164,7 @@ void AddSharedOptions(CLI::App& form, SharedOptions& options)
             options.scales.push_back(*scale);
             return true;
         },
-        "", "with --csv: add the rank and its limits as z, T, IQ, scaled, NCE, stanine, sten or "
+        "", "with --csv or --xlsx: add the rank and its limits as z, T, IQ, scaled, NCE, stanine, sten or "
             "M,SD scores; repeatable")
         ->type_name("NAME");
     AddTakenOption(
