@@ -5,6 +5,8 @@
 #include <iostream>
 #include <optional>
 
+#include <fcntl.h>
+
 #include "norms/batch.hpp"
 #include "stats/number_format.hpp"
 #include "ui/chart_picture.hpp"
@@ -19,10 +21,22 @@ void only_critical_messages(QtMsgType type, const QMessageLogContext&, const QSt
         std::cerr << message.toStdString() << '\n';
 }
 
+// A closed standard stream would hand its number to the next file opened, and the report
+// would go into that file. A stand-in open for reading only keeps the number taken, and
+// writing to it fails as writing to the closed stream would.
+void hold_closed_standard_streams()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1)
+            ::open("/dev/null", O_RDONLY);  // takes the lowest free number: this one
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    hold_closed_standard_streams();
     // The window's separator comes from Qt's locale, which follows LC_ALL, LC_NUMERIC and LANG
     // from its own data. The C library's locale stays "C": nothing here calls setlocale.
     stats::set_decimal_separator(QLocale::system().decimalPoint().toStdString());

@@ -9,12 +9,14 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace {
 
 using stats::Extended;
-using Engine = void (*)(Extended, Extended, Extended, Extended, Extended&, Extended&);
+using stats::IntervalEngine;
+using bench_tables::method_of_argument;
 
 using bench_tables::bell_frequencies;
 using bench_tables::half_on_one_score;
@@ -32,7 +34,8 @@ std::vector<long long> table_frequencies(long long shape, long long total)
     }
 }
 
-void run_table(benchmark::State& state, Engine engine, const std::vector<long long>& frequency)
+void run_table(benchmark::State& state, IntervalEngine engine,
+               const std::vector<long long>& frequency)
 {
     long long n = 0;
     for (long long f : frequency)
@@ -50,21 +53,16 @@ void run_table(benchmark::State& state, Engine engine, const std::vector<long lo
     }
 }
 
-const Engine fast_engines[] = {stats::Bayesian_PR_interval, stats::Classical_PR_interval,
-                               stats::MidP_PR_interval};
-const Engine reference_engines[] = {reference::Bayesian_PR_interval,
-                                    reference::Classical_PR_interval,
-                                    reference::MidP_PR_interval};
-
-// Arguments: method (0 Bayesian, 1 classical, 2 mid-p), sample size, Shape.
+// Arguments: method, sample size, Shape.
 void BM_fast_table(benchmark::State& state)
 {
-    run_table(state, fast_engines[state.range(0)], table_frequencies(state.range(2), state.range(1)));
+    run_table(state, stats::interval_method_entry(method_of_argument(state.range(0))).engine,
+              table_frequencies(state.range(2), state.range(1)));
 }
 
 void BM_reference_table(benchmark::State& state)
 {
-    run_table(state, reference_engines[state.range(0)],
+    run_table(state, reference::engine_of(method_of_argument(state.range(0))),
               table_frequencies(state.range(2), state.range(1)));
 }
 
@@ -72,12 +70,13 @@ void BM_reference_table(benchmark::State& state)
 // (bench_tables::near_tie_calls). Arguments: method, n, s.
 void BM_fast_near_ties(benchmark::State& state)
 {
-    const int method = state.range(0);
+    const stats::IntervalMethod method = method_of_argument(state.range(0));
+    const IntervalEngine engine = stats::interval_method_entry(method).engine;
     const auto calls = bench_tables::near_tie_calls(method, state.range(1), state.range(2), table_rows);
     for (auto _ : state)
         for (const bench_tables::EngineCall& call : calls) {
             Extended lower, upper;
-            fast_engines[method](call.n, call.m, call.k, call.conf, lower, upper);
+            engine(call.n, call.m, call.k, call.conf, lower, upper);
             benchmark::DoNotOptimize(lower);
             benchmark::DoNotOptimize(upper);
         }
@@ -102,7 +101,7 @@ void BM_cutoff_probabilities(benchmark::State& state)
 void smaller_tables(benchmark::internal::Benchmark* bench)
 {
     bench->ArgNames({"method", "n", "shape"});
-    for (int method = 0; method < 3; ++method)
+    for (std::int64_t method : bench_tables::method_arguments())
         for (long long n : {1000LL, 10000LL, 100000LL})
             bench->Args({method, n, bell});
 }
@@ -110,7 +109,7 @@ void smaller_tables(benchmark::internal::Benchmark* bench)
 void largest_tables(benchmark::internal::Benchmark* bench)
 {
     bench->ArgNames({"method", "n", "shape"});
-    for (int method = 0; method < 3; ++method) {
+    for (std::int64_t method : bench_tables::method_arguments()) {
         bench->Args({method, 999999, bell});
         bench->Args({method, 999999, half});
         bench->Args({method, 999999, uniform});
@@ -133,8 +132,8 @@ BENCHMARK(BM_cutoff_probabilities)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_fast_near_ties)
     ->ArgNames({"method", "n", "s"})
-    ->ArgsProduct({{0, 1, 2}, {2048}, {12}})
-    ->ArgsProduct({{0, 1, 2}, {983040}, {15}})
+    ->ArgsProduct({bench_tables::method_arguments(), {2048}, {12}})
+    ->ArgsProduct({bench_tables::method_arguments(), {983040}, {15}})
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(3)
     ->ReportAggregatesOnly(true);

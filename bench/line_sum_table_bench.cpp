@@ -15,13 +15,18 @@
 namespace {
 
 using stats::Extended;
-using Engine = void (*)(Extended, Extended, Extended, Extended, Extended&, Extended&);
+using stats::IntervalEngine;
+using stats::IntervalMethod;
 
-const Engine closed_form_engines[] = {stats::Bayesian_PR_interval, stats::Classical_PR_interval,
-                                      stats::MidP_PR_interval};
-const Engine walk_engines[] = {stats::bayesian_interval<stats::BetaLine>,
-                               stats::classical_interval<stats::BetaLine>,
-                               stats::mid_p_interval<stats::BetaLine>};
+IntervalEngine walk_engine(IntervalMethod method)
+{
+    switch (method) {
+    case IntervalMethod::bayesian: return stats::bayesian_interval<stats::BetaLine>;
+    case IntervalMethod::classical: return stats::classical_interval<stats::BetaLine>;
+    case IntervalMethod::mid_p: return stats::mid_p_interval<stats::BetaLine>;
+    }
+    return nullptr;
+}
 
 enum Table { uniform, bell, half, near_ties };
 
@@ -43,7 +48,7 @@ std::vector<Row> norms_table(const std::vector<long long>& frequency)
     return rows;
 }
 
-std::vector<Row> table_rows(Table table, int method)
+std::vector<Row> table_rows(Table table, IntervalMethod method)
 {
     constexpr long long n = 999999;
     switch (table) {
@@ -55,13 +60,13 @@ std::vector<Row> table_rows(Table table, int method)
     }
 }
 
-// Arguments: table, method (0 Bayesian, 1 classical, 2 mid-p), 1 for the closed form or 0 for
-// the walk.
+// Arguments: table, method, 1 for the closed form or 0 for the walk.
 void BM_table(benchmark::State& state)
 {
-    const int method = state.range(1);
+    const IntervalMethod method = bench_tables::method_of_argument(state.range(1));
     const std::vector<Row> rows = table_rows(static_cast<Table>(state.range(0)), method);
-    const Engine engine = (state.range(2) ? closed_form_engines : walk_engines)[method];
+    const IntervalEngine engine =
+        state.range(2) ? stats::interval_method_entry(method).engine : walk_engine(method);
     for (auto _ : state)
         for (const Row& row : rows) {
             Extended lower, upper;
@@ -75,7 +80,7 @@ void BM_table(benchmark::State& state)
 
 BENCHMARK(BM_table)
     ->ArgNames({"table", "method", "closed"})
-    ->ArgsProduct({{uniform, bell, half, near_ties}, {0, 1, 2}, {1, 0}})
+    ->ArgsProduct({{uniform, bell, half, near_ties}, bench_tables::method_arguments(), {1, 0}})
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);

@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 #include <vector>
+
+#include "stats/interval_method.hpp"
 
 namespace bench_tables {
 
@@ -54,19 +57,34 @@ inline std::vector<long long> uniform_frequencies(long long total)
     return frequency;
 }
 
+// Every interval method, as a benchmark argument, and the method an argument stands for.
+inline std::vector<std::int64_t> method_arguments()
+{
+    std::vector<std::int64_t> arguments;
+    for (const stats::IntervalMethodEntry& entry : stats::interval_methods)
+        arguments.push_back(static_cast<std::int64_t>(entry.method));
+    return arguments;
+}
+
+inline stats::IntervalMethod method_of_argument(std::int64_t argument)
+{
+    return stats::interval_methods.at(argument).method;
+}
+
 struct EngineCall {
     long double n, m, k, conf;
 };
 
 // Rows at the bottom of the range, alternately mirrored to the top. With m = 0 and k + 1 well
 // above n p, the lower functions are (n p + c) / (k + 1) up to terms below every sum's error,
-// c = 1 for the classical method (1) and ½ for the others. At p = r / 2^s, r odd, the row
+// c = 1 for the classical method and ½ for the others. At p = r / 2^s, r odd, the row
 // k + 1 = (n p + c) / τ therefore meets the target τ; the bisection visits that p when
 // s ≤ 15, and n p + c must be a multiple of ½. r runs over the odd numbers from 41 to 95, so
 // that k stays within n = 2^11 at s = 12.
-inline std::vector<EngineCall> near_tie_calls(int method, long double n, int s, int count)
+inline std::vector<EngineCall> near_tie_calls(stats::IntervalMethod method, long double n, int s,
+                                              int count)
 {
-    const long double c = method == 1 ? 1 : 0.5L;
+    const long double c = method == stats::IntervalMethod::classical ? 1 : 0.5L;
     std::vector<EngineCall> calls;
     for (int i = 0; i < count; ++i) {
         const long double conf = (i / 2) % 2 ? 90 : 95;

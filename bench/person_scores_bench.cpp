@@ -40,7 +40,7 @@ const std::string& person_file()
     return file;
 }
 
-const PersonScoreLayout layout{',', "raw", "age_band", 0, max_score};
+const PersonScoreLayout layout{',', "raw", "age_band", 0, max_score, ""};
 
 void BM_ReadAndCountMillionRows(benchmark::State& state)
 {
@@ -65,7 +65,8 @@ void BM_TwentyTablesFromTheCounts(benchmark::State& state)
             NormsTable table{};
             for (int j = 0; j <= max_score; ++j)
                 table[j].Frequency = static_cast<Extended>(group.frequencies[j]);
-            ComputeNormsTable(table, max_score + 1, static_cast<Extended>(group.size), 0);
+            ComputeNormsTable(table, max_score + 1, static_cast<Extended>(group.size),
+                              stats::IntervalMethod::bayesian);
             benchmark::DoNotOptimize(table.data());
         }
     }

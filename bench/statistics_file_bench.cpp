@@ -48,7 +48,7 @@ const std::string& million_cases()
 void BM_ReadAndCountMillionCases(benchmark::State& state)
 {
     const std::string& file = million_cases();
-    const PersonScoreLayout layout{',', "raw", "age_band", 0, 30};
+    const PersonScoreLayout layout{',', "raw", "age_band", 0, 30, ""};
     for (auto _ : state) {
         MemorySource source(file);
         StatisticsFileScores scores = CountStatisticsFileScores(source, "million.sav", layout);

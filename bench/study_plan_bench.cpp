@@ -3,12 +3,13 @@
 // shape, by each method.
 #include <benchmark/benchmark.h>
 
+#include "norms_tables.hpp"
 #include "norms/study_plan.hpp"
 #include "stats/study_size.hpp"
 
 namespace {
 
-norms::StudyPlanRequest request(std::vector<long double> shape, int method)
+norms::StudyPlanRequest request(std::vector<long double> shape, stats::IntervalMethod method)
 {
     norms::StudyPlanRequest plan;
     plan.shape = std::move(shape);
@@ -20,7 +21,7 @@ norms::StudyPlanRequest request(std::vector<long double> shape, int method)
 
 void BM_plan(benchmark::State& state, const std::vector<long double>& shape)
 {
-    const norms::StudyPlanRequest plan = request(shape, static_cast<int>(state.range(0)));
+    const norms::StudyPlanRequest plan = request(shape, bench_tables::method_of_argument(state.range(0)));
     for (auto _ : state)
         benchmark::DoNotOptimize(norms::PlanStudy(plan));
 }
@@ -31,7 +32,9 @@ const std::vector<long double> pilot = {0,  0,  0,  0,  0,  1,  1,  2,  2,  4,  
 
 }  // namespace
 
-BENCHMARK_CAPTURE(BM_plan, pilot, pilot)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_plan, pilot, pilot)
+    ->ArgsProduct({bench_tables::method_arguments()})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_plan, normal_100_scores, stats::DiscretisedNormal(50, 15, 0, 99))
-    ->DenseRange(0, 2)
+    ->ArgsProduct({bench_tables::method_arguments()})
     ->Unit(benchmark::kMillisecond);

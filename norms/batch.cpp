@@ -110,11 +110,15 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
     CLI::App& plan_form = AddPlanForm(command_line, plan, save_chart != nullptr);
     if (const std::optional<int> status = command_line.parse(arguments, out, err))
         return *status;
+    int status = 0;
     if (&command_line.chosen() == &scores_form)
-        return RunScoresBatch(scores, out, err);
-    if (&command_line.chosen() == &plan_form)
-        return RunPlanBatch(plan, save_chart, out, err);
-    return run_frequency_form(options, save_chart, out, err);
+        status = RunScoresBatch(scores, out, err);
+    else if (&command_line.chosen() == &plan_form)
+        status = RunPlanBatch(plan, save_chart, out, err);
+    else
+        status = run_frequency_form(options, save_chart, out, err);
+    // Notices that could not be shown make no success.
+    return status == 0 && !err.flush() ? 1 : status;
 }
 
 }  // namespace norms

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <iterator>
 #include <utility>
 
+#include "norms/batch_run.hpp"
 #include "norms/chart_model.hpp"
 #include "norms/frequency_file.hpp"
 #include "norms/scale_table.hpp"
@@ -50,8 +50,6 @@ public:
 
 namespace {
 
-const char* const method_names[] = {"bayesian", "classical", "mid-p"};
-
 // Lines as a notes box holds them: a final line feed starts no further line.
 std::vector<std::string> split_notes(const std::string& text)
 {
@@ -69,7 +67,7 @@ std::vector<std::string> split_notes(const std::string& text)
 // The combinations of shared options that make no sense.
 void check_shared_options(const SharedOptions& options)
 {
-    if (!options.cutoffs.empty() && options.method != 0)
+    if (!options.cutoffs.empty() && options.method != stats::IntervalMethod::bayesian)
         throw CLI::ValidationError(
             "--cutoff gives a posterior probability, which needs the Bayesian method");
     if (!options.cutoffs.empty() && !options.csv && options.xlsx_path.empty())
@@ -125,14 +123,15 @@ void AddFileOperand(CLI::App& form, std::string& file, const std::string& descri
         ->required();
 }
 
-void AddMethodOption(CLI::App& form, int& method)
+void AddMethodOption(CLI::App& form, stats::IntervalMethod& method)
 {
     AddTakenOption(
         form, "--method",
         [&method](const std::string& name) {
-            const auto found = std::find(std::begin(method_names), std::end(method_names), name);
-            method = static_cast<int>(found - std::begin(method_names));
-            return found != std::end(method_names);
+            const std::optional<stats::IntervalMethod> named = stats::interval_method_named(name);
+            if (named)
+                method = *named;
+            return named.has_value();
         },
         "bayesian, classical or mid-p", "the interval method: bayesian (the default), classical or mid-p")
         ->type_name("NAME");
@@ -165,7 +164,7 @@ void AddSharedOptions(CLI::App& form, SharedOptions& options)
             options.scales.push_back(*scale);
             return true;
         },
-        "", "with --csv: add the rank and its limits as z, T, IQ, scaled, NCE, stanine, sten or "
+        "", "with --csv or --xlsx: add the rank and its limits as z, T, IQ, scaled, NCE, stanine, sten or "
             "M,SD scores; repeatable")
         ->type_name("NAME");
     AddTakenOption(
@@ -240,11 +239,9 @@ std::optional<int> BatchCommandLine::parse(const std::vector<std::string>& argum
     try {
         program_.parse(reversed);
     } catch (const CLI::CallForHelp&) {
-        out << chosen_->help();
-        return 0;
+        return WriteOutput(out, err, chosen_->help());
     } catch (const CLI::CallForVersion& version) {
-        out << version.what() << '\n';
-        return 0;
+        return WriteOutput(out, err, version.what() + std::string("\n"));
     } catch (const CLI::ParseError& wrong) {
         // An unknown option such as "-csv" leaves an operand short; it is the better reason.
         const std::vector<std::string> unknown = chosen_->remaining();

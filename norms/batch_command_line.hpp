@@ -33,8 +33,8 @@ std::optional<Extended> ParseOptionNumber(const std::string& text);
 // A percentile rank strictly between 0 and 100 that stays above 0 as a proportion.
 std::optional<Extended> ParsePercentileRank(const std::string& text);
 
-// Adds --method NAME, which sets `method` to the index of the worksheet's method group.
-void AddMethodOption(CLI::App& form, int& method);
+// Adds --method NAME, which sets `method` to the method of that command-line name.
+void AddMethodOption(CLI::App& form, stats::IntervalMethod& method);
 
 // Adds --plot PICTURE, a file name ending in .png, .svg or .pdf.
 void AddPlotOption(CLI::App& form, std::string& path, const std::string& description);

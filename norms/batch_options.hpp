@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "norms/csv_table.hpp"
+#include "stats/interval_method.hpp"
 #include "stats/norm_scales.hpp"
 
 namespace norms {
@@ -25,7 +26,7 @@ struct Cutoff {
 std::optional<Cutoff> ParseCutoff(const std::string& text);
 
 struct SharedOptions {
-    int method = 0;  // index of the worksheet's method group
+    stats::IntervalMethod method = stats::IntervalMethod::bayesian;
     std::vector<std::string> notes;
     bool csv = false;
     std::vector<stats::NormScale> scales;

@@ -35,7 +35,18 @@ int WriteOutput(std::ostream& out, platform::Desktop& desktop,
     errno = 0;
     write(out);
     if (!out.flush()) {
-        desktop.failure(platform::file_failure(errno).what());
+        desktop.failure(platform::output_failure("standard output", errno).what());
+        return 1;
+    }
+    return 0;
+}
+
+int WriteOutput(std::ostream& out, std::ostream& err, const std::string& text)
+{
+    errno = 0;
+    if (!(out << text).flush()) {
+        err << platform::failure_text(platform::output_failure("standard output", errno).what())
+            << '\n';
         return 1;
     }
     return 0;

@@ -18,8 +18,10 @@ bool ReadScoreRange(platform::Desktop& desktop, const std::string& min_text,
                     const std::string& max_text, std::int64_t& min_score, std::int64_t& max_score);
 
 // Writes a form's result to standard output with `write` and flushes it: 0 when the stream
-// took everything, else 1 after showing the file failure.
+// took everything, else 1 after showing the failure ("standard output: disk full").
 int WriteOutput(std::ostream& out, platform::Desktop& desktop,
                 const std::function<void(std::ostream&)>& write);
+// The same for text that needs no desktop, such as the help, with the failure on `err`.
+int WriteOutput(std::ostream& out, std::ostream& err, const std::string& text);
 
 }  // namespace norms

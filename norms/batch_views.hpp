@@ -14,7 +14,7 @@ class BatchWorksheet : public WorksheetView {
 public:
     std::string texts[3];
     std::vector<std::string> notes;
-    int method = 0;
+    stats::IntervalMethod method = stats::IntervalMethod::bayesian;
 
     std::string input_text(int box) const override { return box <= 3 ? texts[box - 1] : ""; }
     std::string label_caption(int box) const override
@@ -22,7 +22,7 @@ public:
         return box <= 3 ? InputCaptions[box - 1] : "";
     }
     int visible_input_count() const override { return 3; }
-    int method_index() const override { return method; }
+    stats::IntervalMethod interval_method() const override { return method; }
     std::vector<std::string> notes_lines() const override { return notes; }
     std::string notes_caption() const override { return NotesCaption; }
 

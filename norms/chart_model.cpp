@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "norms/compute_run.hpp"
-#include "norms/program_strings.hpp"
+#include "stats/interval_method.hpp"
 #include "stats/number_format.hpp"
 
 namespace norms {
@@ -46,9 +46,8 @@ std::string file_name_of(const std::string& path)
 ChartModel BuildChartModel(const NormsRun& run)
 {
     ChartModel model;
-    const bool known_method = run.method >= 0 && run.method < std::ssize(MethodCaptions);
-    model.title = std::string(known_method ? MethodCaptions[run.method] : "Unknown method") +
-                  ", n = " + whole(run.sample_size) + ", " + file_name_of(run.data_file_path);
+    model.title = std::string(stats::interval_method_entry(run.method).caption) + ", n = " +
+                  whole(run.sample_size) + ", " + file_name_of(run.data_file_path);
 
     for (int j = 0; j < run.row_count; ++j) {
         const NormsRow& row = run.table[j];

@@ -9,13 +9,6 @@
 #include "stats/Bayes_Engines.hpp"
 
 namespace norms {
-namespace {
-
-using Engine = void (*)(Extended, Extended, Extended, Extended, Extended&, Extended&);
-constexpr Engine engines[] = {stats::Bayesian_PR_interval, stats::Classical_PR_interval,
-                              stats::MidP_PR_interval};
-
-}  // namespace
 
 void ComputePointEstimates(NormsTable& table, int row_count, Extended sample_size)
 {
@@ -28,14 +21,15 @@ void ComputePointEstimates(NormsTable& table, int row_count, Extended sample_siz
     }
 }
 
-void ComputeRowInterval(const NormsRow& row, Extended sample_size, int method, Extended conf,
-                        Extended& lower, Extended& upper)
+void ComputeRowInterval(const NormsRow& row, Extended sample_size, stats::IntervalMethod method,
+                        Extended conf, Extended& lower, Extended& upper)
 {
-    if (method >= 0 && method <= 2)
-        engines[method](sample_size, row.Below, row.Frequency, conf, lower, upper);
+    stats::interval_method_entry(method).engine(sample_size, row.Below, row.Frequency, conf, lower,
+                                                upper);
 }
 
-void ComputeNormsTable(NormsTable& table, int row_count, Extended sample_size, int method)
+void ComputeNormsTable(NormsTable& table, int row_count, Extended sample_size,
+                       stats::IntervalMethod method)
 {
     ComputePointEstimates(table, row_count, sample_size);
     for (int j = 0; j < row_count; ++j) {
@@ -82,7 +76,7 @@ bool RunCompute(platform::Desktop& desktop, WorksheetView& worksheet, ResultsVie
         return false;
     }
     run.sample_size = sample_size;
-    run.method = worksheet.method_index();
+    run.method = worksheet.interval_method();
     run.notes = worksheet.notes_lines();
     ComputeNormsTable(run.table, run.row_count, sample_size, run.method);
 

@@ -8,6 +8,7 @@
 #include "norms/frequency_file.hpp"
 #include "norms/views.hpp"
 #include "platform/desktop.hpp"
+#include "stats/interval_method.hpp"
 
 namespace norms {
 
@@ -17,7 +18,7 @@ struct NormsRun {
     int row_count = 0;
     std::string data_file_path;
     Extended sample_size = 0;
-    int method = 0;  // index into MethodCaptions
+    stats::IntervalMethod method = stats::IntervalMethod::bayesian;
     std::vector<std::string> notes;  // the worksheet's notes, as its box shows them
 };
 
@@ -29,14 +30,14 @@ inline constexpr const char* TooManyRowsMessage =
 void ComputePointEstimates(NormsTable& table, int row_count, Extended sample_size);
 
 // The limits, as proportions, of one row whose Below is filled, at confidence level conf (95
-// or 90), by the interval method with that index; an unknown index leaves them untouched.
-void ComputeRowInterval(const NormsRow& row, Extended sample_size, int method, Extended conf,
-                        Extended& lower, Extended& upper);
+// or 90), by the given interval method.
+void ComputeRowInterval(const NormsRow& row, Extended sample_size, stats::IntervalMethod method,
+                        Extended conf, Extended& lower, Extended& upper);
 
 // Fills Below, PR and the 95% and 90% limits of rows 0 to row_count - 1 from their raw-score
-// frequencies, by the interval method with that index (0 Bayesian, 1 classical, 2 mid-p; any
-// other leaves the limits at 0).
-void ComputeNormsTable(NormsTable& table, int row_count, Extended sample_size, int method);
+// frequencies, by the given interval method.
+void ComputeNormsTable(NormsTable& table, int row_count, Extended sample_size,
+                       stats::IntervalMethod method);
 
 // One Compute run. Gives true when the report has been appended and the results viewer
 // brought up. A refused input shows its message (or none, for a cancelled dialog), moves the

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "norms/byte_source.hpp"
 #include "platform/desktop.hpp"
 #include "stats/distrib.hpp"
 
@@ -32,21 +33,6 @@ struct NormsRow {
 
 // Row j (from 0) holds the raw score MinRawScore + j.
 using NormsTable = std::array<NormsRow, MaxNormsRows>;
-
-// The bytes of a data file, in pieces: read() fills up to `size` bytes and gives their count,
-// 0 at the end; it throws platform::Failure when the file cannot be read.
-class ByteSource {
-public:
-    virtual ~ByteSource() = default;
-    virtual std::size_t read(char* buffer, std::size_t size) = 0;
-    // Moves the next read to `offset` bytes from the start (SEEK_SET), from the current place
-    // (SEEK_CUR) or from the end (SEEK_END). Gives the new place from the start, or -1 for a
-    // place before the start or a source that reads only forward.
-    virtual std::int64_t seek(std::int64_t, int) { return -1; }
-};
-
-// Opens a data file for reading from its start; throws platform::Failure when it cannot.
-std::unique_ptr<ByteSource> OpenDataFile(const std::string& path);
 
 // Numbers and lines of a frequency file. Codes 0 to 32 are white space. A line ends at CR,
 // CR LF or LF.

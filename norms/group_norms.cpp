@@ -1,5 +1,7 @@
 #include "norms/group_norms.hpp"
 
+#include "platform/printable_text.hpp"
+
 namespace norms {
 namespace {
 
@@ -9,7 +11,7 @@ constexpr Extended largest_raw_score = 999999;
 // "group 7-9: " for a named group, nothing for ungrouped data.
 std::string group_prefix(const ScoreGroup& group)
 {
-    return group.name.empty() ? "" : "group " + group.name + ": ";
+    return group.name.empty() ? "" : "group " + platform::PrintableText(group.name) + ": ";
 }
 
 }  // namespace
@@ -41,7 +43,8 @@ std::optional<std::string> TooSmallGroupProblem(const ScoreGroup& group)
            (group.size == 1 ? " score" : " scores") + "; a norm group needs at least 3.";
 }
 
-NormsRun GroupNormsRun(const ScoreGroup& group, std::int64_t min_score, int method)
+NormsRun GroupNormsRun(const ScoreGroup& group, std::int64_t min_score,
+                       stats::IntervalMethod method)
 {
     NormsRun run;
     run.row_count = static_cast<int>(group.frequencies.size());

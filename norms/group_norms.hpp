@@ -23,7 +23,8 @@ std::optional<std::string> MissingScoresNotice(const ScoreGroup& group);
 std::optional<std::string> TooSmallGroupProblem(const ScoreGroup& group);
 
 // The group's norms table over min_score ... min_score + frequencies - 1, n being its valid
-// scores, by the interval method with that index.
-NormsRun GroupNormsRun(const ScoreGroup& group, std::int64_t min_score, int method);
+// scores, by the given interval method.
+NormsRun GroupNormsRun(const ScoreGroup& group, std::int64_t min_score,
+                       stats::IntervalMethod method);
 
 }  // namespace norms

@@ -116,7 +116,8 @@ void survey_frequencies(StudyFile& file, StudyProgress& progress)
     throw platform::Failure(message);
 }
 
-StudyTables frequency_tables(const StudyFile& file, int method, StudyProgress& progress)
+StudyTables frequency_tables(const StudyFile& file, stats::IntervalMethod method,
+                             StudyProgress& progress)
 {
     if (file.lines != file.last_score - file.first_score + 1)
         refuse(FileCheckMessage({5}));  // the scores are not sequential
@@ -148,7 +149,7 @@ StudyTables person_tables(const StudyFile& file, const StudyChoices& choices,
     if (const auto problem = ScoreRangeProblem(choices.min_score, choices.max_score))
         refuse(*problem);
     const PersonScoreLayout layout{file.delimiter, choices.score_variable, choices.group_variable,
-                                   choices.min_score, choices.max_score};
+                                   choices.min_score, choices.max_score, ""};
     WatchedSource source(file.path, progress);
     StatisticsFileScores scores = CountFileScores(source, file.path, layout);
     std::vector<ScoreGroup>& groups = scores.groups;
@@ -220,7 +221,7 @@ StudyTables ComputeStudy(const StudyFile& file, const StudyChoices& choices,
     for (StudyGroup& group : tables.groups)
         group.run.data_file_path = file.path;
     // Cut-off probabilities are posterior probabilities, which the classical methods lack.
-    if (choices.method == 0)
+    if (choices.method == stats::IntervalMethod::bayesian)
         tables.cutoffs = choices.cutoffs;
     return tables;
 }

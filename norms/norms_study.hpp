@@ -57,7 +57,7 @@ struct StudyChoices {
     std::string group_variable;          // per-person data; empty for one group
     std::int64_t min_score = 0;          // per-person data; a frequency file sets its own
     std::int64_t max_score = 0;
-    int method = 0;                      // index into MethodCaptions
+    stats::IntervalMethod method = stats::IntervalMethod::bayesian;
     std::vector<Cutoff> cutoffs;         // taken with the Bayesian method only
 };
 

@@ -201,7 +201,7 @@ private:
             worksheet_write_string(sheet, row, 0, key, nullptr);
             worksheet_write_string(sheet, row++, 1, value.c_str(), nullptr);
         };
-        line("Method", MethodCaptions[content.method]);
+        line("Method", std::string(stats::interval_method_entry(content.method).caption));
         line("Data file", content.data_file);
         line("Program", VersionLine);
         line("Date", today());

@@ -16,7 +16,7 @@ struct NormsWorkbook {
         NormsRun run;
         std::vector<CsvColumn> added;  // after the table's own columns, as in the CSV
     };
-    int method = 0;  // index into MethodCaptions
+    stats::IntervalMethod method = stats::IntervalMethod::bayesian;
     std::string data_file;
     std::vector<std::string> notes;
     std::vector<Table> tables;

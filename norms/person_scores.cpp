@@ -9,17 +9,20 @@
 
 #include <csv.h>
 
+#include "norms/frequency_file.hpp"
+#include "norms/in_quotes.hpp"
+#include "norms/text_source.hpp"
 #include "platform/failure.hpp"
+#include "platform/printable_text.hpp"
 
 namespace norms {
 namespace {
 
 constexpr std::size_t buffer_size = 64 * 1024;
-
-std::string quoted(std::string_view text)
-{
-    return "\"" + std::string(text) + "\"";
-}
+// libcsv grows a field's buffer by this much at a time. Its own step, 128 bytes, makes a long
+// field cost time quadratic in its length wherever realloc() copies (under AddressSanitizer an
+// 8 MB field took minutes); a much larger step would make every small file pay for it.
+constexpr std::size_t field_growth = 64 * 1024;
 
 // A decimal number in the data file's grammar.
 std::optional<Extended> decimal_value(std::string_view text)
@@ -57,7 +60,7 @@ public:
         if (!header_done_)
             header_.emplace_back(text);
         else if (field_index_ == score_index_)
-            score_text_.assign(text);
+            take_score(text);
         else if (field_index_ == group_index_)
             group_text_.assign(text);
         ++field_index_;
@@ -75,13 +78,22 @@ public:
         else
             count_row();
         field_index_ = 0;
-        // A row too short for a column leaves that column's text empty.
-        score_text_.clear();
+        // A row too short for a column leaves that column empty.
+        take_score({});
         group_text_.clear();
     }
 
     bool header_read() const { return header_done_; }
-    std::vector<ScoreGroup> take_groups() { return std::move(groups_); }
+
+    std::vector<ScoreGroup> take_groups()
+    {
+        if (group_index_by_name_.size() > MaxScoreGroups)
+            throw platform::Failure(
+                "The group column " + in_quotes(layout_.group_column) + " has " +
+                std::to_string(group_index_by_name_.size()) + " distinct values, more than the " +
+                std::to_string(MaxScoreGroups) + " norm groups a run takes; check that it is the group column");
+        return std::move(groups_);
+    }
 
 private:
     void fail(std::string message)
@@ -94,9 +106,9 @@ private:
     {
         const auto found = std::find(header_.begin(), header_.end(), name);
         if (found == header_.end())
-            fail("The header line has no column named " + quoted(name));
+            fail("The header line has no column named " + in_quotes(name));
         else if (std::find(found + 1, header_.end(), name) != header_.end())
-            fail("The header line has more than one column named " + quoted(name));
+            fail("The header line has more than one column named " + in_quotes(name));
         return static_cast<std::size_t>(found - header_.begin());
     }
 
@@ -110,37 +122,52 @@ private:
 
     std::string at_line(const std::string& column) const
     {
-        return "line " + std::to_string(line) + ", column " + quoted(column) + ": ";
+        return "line " + std::to_string(line) + ", column " + in_quotes(column) + ": ";
     }
 
-    ScoreGroup& group_of_row()
+    // The row's group; none once there are too many groups to count, when only their names
+    // are still gathered for the message.
+    ScoreGroup* group_of_row()
     {
         if (!groups_.empty() && groups_[last_group_].name == group_text_)
-            return groups_[last_group_];
+            return &groups_[last_group_];
         const auto [entry, added] = group_index_by_name_.try_emplace(group_text_, groups_.size());
-        if (added) {
-            groups_.push_back({group_text_, std::vector<std::int64_t>(row_count_), 0, 0});
+        if (group_index_by_name_.size() > MaxScoreGroups) {
+            groups_ = {};
+            return nullptr;
         }
+        if (added)
+            groups_.push_back({group_text_, std::vector<std::int64_t>(row_count_), 0, 0});
         last_group_ = entry->second;
-        return groups_[last_group_];
+        return &groups_[last_group_];
+    }
+
+    // A score is judged as its field arrives, so that a field of any length is not kept.
+    void take_score(std::string_view text)
+    {
+        score_missing_ = IsMissingValue(text);
+        score_ = score_missing_ ? std::nullopt : valid_score(text);
+        if (!score_missing_ && !score_)
+            bad_score_ = in_quotes(text);
     }
 
     void count_row()
     {
         if (!layout_.group_column.empty() && IsMissingValue(group_text_))
             return fail(at_line(layout_.group_column) + "no group value");
-        ScoreGroup& group = group_of_row();
-        if (IsMissingValue(score_text_)) {
-            ++group.missing;
-            return;
-        }
-        const std::optional<std::int64_t> score = valid_score(score_text_);
-        if (!score)
-            return fail(at_line(layout_.score_column) + quoted(score_text_) +
+        ScoreGroup* group = group_of_row();
+        if (!score_missing_ && !score_)
+            return fail(at_line(layout_.score_column) + bad_score_ +
                         " is not a whole number from " + std::to_string(layout_.min_score) +
                         " to " + std::to_string(layout_.max_score));
-        ++group.frequencies[*score - layout_.min_score];
-        ++group.size;
+        if (group == nullptr)
+            return;
+        if (score_missing_) {
+            ++group->missing;
+            return;
+        }
+        ++group->frequencies[*score_ - layout_.min_score];
+        ++group->size;
     }
 
     std::optional<std::int64_t> valid_score(std::string_view text) const
@@ -170,7 +197,9 @@ private:
     std::size_t score_index_ = 0;
     std::size_t group_index_ = static_cast<std::size_t>(-1);
     std::size_t field_index_ = 0;
-    std::string score_text_;
+    bool score_missing_ = true;
+    std::optional<std::int64_t> score_;
+    std::string bad_score_;  // as a message shows it
     std::string group_text_;
     std::vector<ScoreGroup> groups_;
     std::unordered_map<std::string, std::size_t> group_index_by_name_;
@@ -217,6 +246,7 @@ public:
         if (csv_init(&parser_, CSV_STRICT | CSV_STRICT_FINI) != 0)
             throw std::bad_alloc();
         csv_set_delim(&parser_, static_cast<unsigned char>(delimiter));
+        csv_set_blk_size(&parser_, field_growth);
     }
     ~CsvParser() { csv_free(&parser_); }
     CsvParser(const CsvParser&) = delete;
@@ -242,10 +272,18 @@ private:
     csv_parser parser_{};
 };
 
-// Feeds the whole file to the sink, skipping a UTF-8 byte-order mark; throws platform::Failure
-// with the sink's first error.
-void parse_rows(ByteSource& source, char delimiter, RowSink& counter)
+// Feeds the whole file, decoded from its encoding, to the sink, skipping a UTF-8 byte-order
+// mark; throws platform::Failure with the first error, the sink's or the decoding's.
+void parse_rows(ByteSource& file, char delimiter, const std::string& encoding, RowSink& counter)
 {
+    TextSource source(file, encoding);
+    const auto read = [&](char* buffer, std::size_t size) {
+        try {
+            return source.read(buffer, size);
+        } catch (const InvalidText& invalid) {
+            throw InvalidText("line " + std::to_string(counter.line) + ": " + invalid.what());
+        }
+    };
     CsvParser parser(delimiter);
     const std::unique_ptr<char[]> buffer(new char[buffer_size]);
     constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
@@ -253,7 +291,7 @@ void parse_rows(ByteSource& source, char delimiter, RowSink& counter)
     bool in_mark = true;
     bool after_cr = false;
     // The parser is fed one line at a time, so that the line count is right at every callback.
-    for (std::size_t filled; !counter.error && (filled = source.read(buffer.get(), buffer_size));) {
+    for (std::size_t filled; !counter.error && (filled = read(buffer.get(), buffer_size));) {
         const char* next = buffer.get();
         const char* const end = next + filled;
         for (; in_mark && next < end; ++next, ++mark_bytes) {
@@ -298,7 +336,7 @@ bool IsMissingValue(std::string_view field)
 std::vector<ScoreGroup> CountPersonScores(ByteSource& source, const PersonScoreLayout& layout)
 {
     ScoreCounter counter(layout);
-    parse_rows(source, layout.delimiter, counter);
+    parse_rows(source, layout.delimiter, layout.encoding, counter);
     if (!counter.header_read())
         throw platform::Failure("The file has no header line");
     return counter.take_groups();
@@ -333,10 +371,10 @@ PersonFileSurvey PersonSurveyBuilder::take_survey()
     return std::move(survey_);
 }
 
-PersonFileSurvey SurveyPersonScores(ByteSource& source, char delimiter)
+PersonFileSurvey SurveyPersonScores(ByteSource& source, char delimiter, const std::string& encoding)
 {
     ColumnSurvey survey;
-    parse_rows(source, delimiter, survey);
+    parse_rows(source, delimiter, encoding, survey);
     if (!survey.builder.header_read())
         throw platform::Failure("The file has no header line");
     return survey.builder.take_survey();

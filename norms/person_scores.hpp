@@ -9,17 +9,22 @@
 #include <unordered_set>
 #include <vector>
 
-#include "norms/frequency_file.hpp"
+#include "norms/byte_source.hpp"
 
 namespace norms {
 
-// Where the scores are and which of them count.
+// The most norm groups one file may give. More distinct values mean, almost always, that the
+// group column is the wrong one (an id column, say).
+inline constexpr std::size_t MaxScoreGroups = 1000;
+
+// How the file is written, where the scores are and which of them count.
 struct PersonScoreLayout {
     char delimiter = ',';
     std::string score_column;
     std::string group_column;  // empty: all rows form one group
     std::int64_t min_score = 0;
     std::int64_t max_score = 0;
+    std::string encoding;  // a name iconv knows, such as "windows-1252"; empty for UTF-8
 };
 
 struct ScoreGroup {
@@ -33,11 +38,15 @@ struct ScoreGroup {
 bool IsMissingValue(std::string_view field);
 
 // Reads the file (RFC 4180 quoting, CR LF or LF line ends, an optional UTF-8 byte-order mark)
-// and counts every row's score into its group. A score is a decimal number with "." as the
-// point that is whole and from min_score to max_score. The groups come in the order of their
-// first row. Throws platform::Failure, naming the line, for anything but a valid or missing
-// score: a bad score, a row without a group value, a row whose field count differs from the
-// header's, a quote out of place; and for a header without the named columns.
+// and counts every row's score into its group. The file is decoded from layout.encoding, and
+// must be text in it: no bytes foreign to the encoding, no NUL. A score is a decimal number
+// with "." as the point that is whole and from min_score to max_score. The groups come in the
+// order of their first row. Throws platform::Failure, naming the line, for anything but a
+// valid or missing score: bytes that are not text (as InvalidText), a bad score, a row without
+// a group value, a row whose field count differs from the header's, a quote out of place; for
+// a header without the named columns; and, once the whole file is read, for more than
+// MaxScoreGroups groups.
+// Values from the file appear in messages as platform::PrintableText shows them.
 std::vector<ScoreGroup> CountPersonScores(ByteSource& source, const PersonScoreLayout& layout);
 
 struct ScoreRange {
@@ -73,9 +82,11 @@ private:
 };
 
 // Reads the whole file as CountPersonScores does, but only looks: the header, the number of
-// rows below it and each column's range of whole numbers. Throws platform::Failure for a quote
-// out of place or a file without a header line.
-PersonFileSurvey SurveyPersonScores(ByteSource& source, char delimiter);
+// rows below it and each column's range of whole numbers. Throws platform::Failure for bytes
+// that are not text in the encoding (empty: UTF-8), a quote out of place or a file without a
+// header line.
+PersonFileSurvey SurveyPersonScores(ByteSource& source, char delimiter,
+                                    const std::string& encoding = "");
 
 // Ascending: by number when every name is a decimal number, else by text.
 void SortGroups(std::vector<ScoreGroup>& groups);

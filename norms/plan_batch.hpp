@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "norms/batch.hpp"
+#include "stats/interval_method.hpp"
 
 namespace CLI {
 class App;
@@ -23,7 +24,7 @@ inline const std::string PlanUsage =
     "[--csv] [--plot PICTURE] --half-width W (--pilot FILE | --normal MEAN,SD) MIN MAX";
 
 struct PlanOptions {
-    int method = 0;  // index of the worksheet's method group
+    stats::IntervalMethod method = stats::IntervalMethod::bayesian;
     Extended level = 95;
     std::vector<std::string> rank_texts;  // as typed; the default ranks when none is given
     std::vector<Extended> ranks;

@@ -16,11 +16,4 @@ inline constexpr const char* InputCaptions[] = {
 };
 inline constexpr const char* NotesCaption = "User's Notes:";
 
-// The interval methods, by the index of the worksheet's method group.
-inline constexpr const char* MethodCaptions[] = {
-    "Bayesian method",
-    "Classical method",
-    "Classical method: Mid-p variant",
-};
-
 }  // namespace norms

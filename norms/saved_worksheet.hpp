@@ -1,5 +1,6 @@
-// The worksheet's input texts of the last accepted run, kept in a small file beside the program.
-// Nothing reads the file back; it records what was typed.
+// The worksheet's input texts of the last accepted run, kept in a small file whose place the
+// program chooses at start-up: beside the program when its folder may be written, otherwise in
+// the user's data folder. Nothing reads the file back; it records what was typed.
 #pragma once
 
 #include <string>

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <exception>
+#include <optional>
 #include <sstream>
 
 #include "norms/batch_command_line.hpp"
@@ -17,8 +18,11 @@
 #include "norms/person_scores.hpp"
 #include "norms/report.hpp"
 #include "norms/statistics_file.hpp"
+#include "norms/text_source.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
+#include "platform/printable_text.hpp"
+#include "platform/whole_file.hpp"
 #include "stats/number_format.hpp"
 
 namespace norms {
@@ -29,7 +33,17 @@ namespace {
 std::vector<ScoreGroup> read_groups(platform::Desktop& desktop, const std::string& file,
                                     const PersonScoreLayout& layout)
 {
-    StatisticsFileScores scores = CountFileScores(*OpenDataFile(file), file, layout);
+    StatisticsFileScores scores;
+    try {
+        scores = CountFileScores(*OpenDataFile(file), file, layout);
+    } catch (const InvalidText& invalid) {
+        // Text that is not UTF-8 may be in another encoding, which the message suggests naming.
+        if (!layout.encoding.empty())
+            throw;
+        throw platform::Failure(std::string(invalid.what()) +
+                                "; name the file's encoding with --encoding, for example "
+                                "--encoding windows-1252");
+    }
     if (scores.without_group > 0)
         desktop.warning(WithoutGroupNotice(scores.without_group, layout.group_column));
     return std::move(scores.groups);
@@ -55,6 +69,62 @@ bool check_groups(platform::Desktop& desktop, const std::vector<ScoreGroup>& gro
     return accepted;
 }
 
+
+// The reports, one after the other, as the results box would hold them.
+class StreamedResults : public ResultsView {
+public:
+    explicit StreamedResults(std::ostream& out) : out_(out) {}
+
+    void show() override {}
+    void set_caption(const std::string&) override {}
+    bool has_lines() const override { return any_; }
+    void append_lines(const std::vector<std::string>& lines) override
+    {
+        for (const std::string& line : lines)
+            out_ << line << '\n';
+        any_ = any_ || !lines.empty();
+    }
+
+private:
+    std::ostream& out_;
+    bool any_ = false;
+};
+
+// Every group's report, or with --csv the one table of all groups; with --xlsx each group's
+// table also goes into the workbook.
+void write_norms(std::ostream& output, NormsWorkbook& workbook, const ScoresOptions& options,
+                 const PersonScoreLayout& layout, const std::vector<ScoreGroup>& groups,
+                 const std::string& data_file)
+{
+    const bool grouped = !layout.group_column.empty();
+    const SharedOptions& shared = options.shared;
+    if (shared.csv)  // the added columns' names do not depend on the sample's size
+        WriteCsvHeader(output, AddedColumns(shared, 0), grouped ? "group," : "");
+    BatchWorksheet worksheet;
+    worksheet.method = shared.method;
+    StreamedResults results(output);
+    for (const ScoreGroup& group : groups) {
+        const NormsRun run = GroupNormsRun(group, layout.min_score, worksheet.method);
+        if (!shared.xlsx_path.empty())
+            workbook.tables.push_back({group.name, run, AddedColumns(shared, run.sample_size)});
+        if (shared.csv) {
+            WriteCsvRows(output, run.table, run.row_count, AddedColumns(shared, run.sample_size),
+                         grouped ? CsvField(group.name) + "," : "");
+            continue;
+        }
+        worksheet.texts[0] = options.min_text;
+        worksheet.texts[1] = options.max_text;
+        worksheet.texts[2] = std::to_string(group.size);
+        worksheet.notes = shared.notes;
+        // A line end or a terminal's escape in a value would break or colour the report.
+        if (grouped)
+            worksheet.notes.insert(worksheet.notes.begin(),
+                                   "Group: " + platform::PrintableText(layout.group_column, 0) +
+                                       " = " + platform::PrintableText(group.name, 0));
+        AppendReport(run.table, run.row_count, data_file, worksheet, results);
+    }
+}
+
 }  // namespace
 
 CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options)
@@ -73,6 +143,15 @@ CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options)
         },
         "\",\", \";\" or a tab", "the field delimiter: \",\" (the default), \";\" or a tab (\\t)")
         ->type_name("C");
+    AddTakenOption(
+        form, "--encoding",
+        [&options](const std::string& encoding) {
+            options.layout.encoding = encoding;
+            return IsKnownEncoding(encoding);
+        },
+        "an encoding that iconv knows, such as windows-1252",
+        "the file's encoding, when it is not UTF-8: any name iconv knows, such as windows-1252")
+        ->type_name("NAME");
     const auto add_name = [&form](const std::string& option, std::string& name, const std::string& what,
                                   const std::string& description) {
         return AddTakenOption(
@@ -113,7 +192,6 @@ CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options)
 int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream& err)
 {
     platform::ConsoleDesktop desktop(err, options.file, stats::decimal_separator());
-    std::ostringstream output;
     try {
         PersonScoreLayout layout = options.layout;
         if (!ReadScoreRange(desktop, options.min_text, options.max_text, layout.min_score,
@@ -125,45 +203,31 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
         if (!check_groups(desktop, groups))
             return 1;
 
-        const bool grouped = !layout.group_column.empty();
-        const SharedOptions& shared = options.shared;
-        if (shared.csv)  // the added columns' names do not depend on the sample's size
-            WriteCsvHeader(output, AddedColumns(shared, 0), grouped ? "group," : "");
-        BatchWorksheet worksheet;
-        worksheet.method = shared.method;
-        BatchResults results;
-        NormsWorkbook workbook{shared.method, dialog.file_name, shared.notes, {}};
-        for (const ScoreGroup& group : groups) {
-            const NormsRun run = GroupNormsRun(group, layout.min_score, worksheet.method);
-            if (!shared.xlsx_path.empty())
-                workbook.tables.push_back({group.name, run, AddedColumns(shared, run.sample_size)});
-            if (shared.csv) {
-                WriteCsvRows(output, run.table, run.row_count, AddedColumns(shared, run.sample_size),
-                             grouped ? CsvField(group.name) + "," : "");
-                continue;
-            }
-            worksheet.texts[0] = options.min_text;
-            worksheet.texts[1] = options.max_text;
-            worksheet.texts[2] = std::to_string(group.size);
-            worksheet.notes = shared.notes;
-            if (grouped)
-                worksheet.notes.insert(worksheet.notes.begin(),
-                                       "Group: " + layout.group_column + " = " + group.name);
-            AppendReport(run.table, run.row_count, dialog.file_name, worksheet, results);
+        // All or nothing: every name is checked and every file written aside before the
+        // output goes out, and the files take their names only once it has.
+        const bool write_files = !options.frequencies_folder.empty();
+        const std::vector<std::string> names =
+            write_files ? FrequencyFileNames(groups) : std::vector<std::string>();
+        std::ostringstream output;
+        NormsWorkbook workbook{options.shared.method, dialog.file_name, options.shared.notes, {}};
+        write_norms(output, workbook, options, layout, groups, dialog.file_name);
+        std::optional<platform::FolderFiles> files;
+        if (write_files) {
+            files.emplace(options.frequencies_folder);
+            AddFrequencyFiles(*files, groups, names, layout.min_score, options.file);
         }
-        for (const std::string& line : results.lines)
-            output << line << '\n';
-        if (!options.frequencies_folder.empty())
-            WriteFrequencyFiles(options.frequencies_folder, groups, layout.min_score,
-                                options.file);
-        if (!shared.xlsx_path.empty())
-            SaveNormsWorkbook(shared.xlsx_path, workbook);
+        if (!options.shared.xlsx_path.empty())
+            SaveNormsWorkbook(options.shared.xlsx_path, workbook);
+        if (WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.view(); }) != 0 ||
+            !err.flush())
+            return 1;
+        if (files)
+            files->commit();
     } catch (const std::exception& failure) {
         desktop.failure(failure.what());
         return 1;
     }
-
-    return WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.str(); });
+    return 0;
 }
 
 }  // namespace norms

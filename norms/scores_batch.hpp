@@ -17,7 +17,7 @@ class BatchCommandLine;
 
 inline const std::string ScoresUsage =
     "usage: vornak-batch scores " + SharedUsage +
-    " [--delimiter C] [--group COLUMN] [--write-frequencies DIR] --score COLUMN MIN MAX FILE";
+    " [--delimiter C] [--encoding NAME] [--group COLUMN] [--write-frequencies DIR] --score COLUMN MIN MAX FILE";
 
 struct ScoresOptions {
     SharedOptions shared;

@@ -11,6 +11,7 @@
 #include <readstat.h>
 
 #include "platform/failure.hpp"
+#include "platform/printable_text.hpp"
 
 namespace norms {
 namespace {
@@ -424,7 +425,7 @@ StatisticsFileScores CountStatisticsFileScores(ByteSource& source, const std::st
 std::string WithoutGroupNotice(std::int64_t cases, const std::string& group_variable)
 {
     return std::to_string(cases) + (cases == 1 ? " case" : " cases") + " with no " +
-           group_variable + " value skipped";
+           platform::PrintableText(group_variable) + " value skipped";
 }
 
 StatisticsFileScores CountFileScores(ByteSource& source, const std::string& file_name,

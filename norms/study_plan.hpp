@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "norms/frequency_file.hpp"
+#include "stats/interval_method.hpp"
 
 namespace norms {
 
@@ -17,7 +18,7 @@ inline constexpr Extended DefaultPlanRanks[] = {2, 5, 10, 16, 25, 50, 75, 84, 90
 struct StudyPlanRequest {
     std::vector<Extended> shape;  // expected weight of each raw score, from the minimum up
     Extended min_raw_score = 0;
-    int method = 0;               // index into MethodCaptions
+    stats::IntervalMethod method = stats::IntervalMethod::bayesian;
     Extended level = 95;          // 95 or 90
     std::vector<Extended> ranks;  // percentile ranks of interest, in percent
     Extended half_width = 0;      // wanted, in percentage points

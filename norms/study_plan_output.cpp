@@ -6,6 +6,7 @@
 #include "norms/csv_table.hpp"
 #include "norms/program_strings.hpp"
 #include "norms/report.hpp"
+#include "stats/interval_method.hpp"
 #include "stats/number_format.hpp"
 #include "stats/study_size.hpp"
 
@@ -75,7 +76,7 @@ std::vector<std::string> StudyPlanReport(const StudyPlanInputs& inputs, const St
         EchoInputLine(InputCaptions[1], whole(inputs.max_raw_score)),
     };
     lines.insert(lines.end(), inputs.shape_lines.begin(), inputs.shape_lines.end());
-    lines.push_back(std::string(" ") + MethodCaptions[request.method] + ", " +
+    lines.push_back(" " + std::string(stats::interval_method_entry(request.method).caption) + ", " +
                     level_text(request.level) + " interval");
     lines.push_back(" Wanted half-width of the interval: " + wanted + " percentile points");
     lines.insert(lines.end(), {
@@ -136,8 +137,8 @@ ChartModel BuildStudyPlanChart(const StudyPlanInputs& inputs, const StudyPlan& p
     const std::vector<long long>& grid = stats::PlanGrid();
     const std::size_t points = CurvePointCount(plan);
     ChartModel chart;
-    chart.title = std::string(MethodCaptions[request.method]) + ", " + level_text(request.level) +
-                  " interval, " + inputs.shape_title;
+    chart.title = std::string(stats::interval_method_entry(request.method).caption) + ", " +
+                  level_text(request.level) + " interval, " + inputs.shape_title;
     chart.x_logarithmic = true;
     const double first = double(grid.front());
     const double last = double(grid[points - 1]);

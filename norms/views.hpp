@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/desktop.hpp"
+#include "stats/interval_method.hpp"
 
 namespace norms {
 
@@ -19,7 +20,7 @@ public:
     virtual std::string input_text(int box) const = 0;
     virtual std::string label_caption(int box) const = 0;
     virtual int visible_input_count() const = 0;
-    virtual int method_index() const = 0;
+    virtual stats::IntervalMethod interval_method() const = 0;
     // The notes as the notes box displays them: a wrapped line counts as several.
     virtual std::vector<std::string> notes_lines() const = 0;
     virtual std::string notes_caption() const = 0;

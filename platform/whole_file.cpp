@@ -128,13 +128,28 @@ std::string read_all(int fd, off_t size)
     return contents;
 }
 
+std::string temporary_template(const std::string& folder)
+{
+    return folder + "/.vornak-save-XXXXXX";
+}
+
+// Fills a new, empty file with the text, on disk before it is closed.
+void fill_and_close(Descriptor& file, std::string_view contents, SaveCalls& calls)
+{
+    reserve(file.get(), static_cast<off_t>(contents.size()), calls);
+    write_all(file.get(), contents, calls);
+    if (::fsync(file.get()) != 0)
+        throw file_failure(errno);
+    file.close();
+}
+
 // Writes the text to a new file beside the target and renames it over the target. Gives false,
 // having changed nothing, when the folder takes no new file or the old file's owner cannot be
 // passed on; the old file may then still be written in place.
 bool replace_through_temporary(const std::string& target, const struct stat* old,
                                std::string_view contents, SaveCalls& calls)
 {
-    TemporaryName temporary{folder_of(target) + "/.vornak-save-XXXXXX"};
+    TemporaryName temporary{temporary_template(folder_of(target))};
     Descriptor file(calls.create_temporary(temporary.name));
     if (file.get() < 0) {
         temporary.renamed = true;  // nothing was created
@@ -148,11 +163,7 @@ bool replace_through_temporary(const std::string& target, const struct stat* old
         if (::fchmod(file.get(), old->st_mode & 07777) != 0)
             throw file_failure(errno);
     }
-    reserve(file.get(), static_cast<off_t>(contents.size()), calls);
-    write_all(file.get(), contents, calls);
-    if (::fsync(file.get()) != 0)
-        throw file_failure(errno);
-    file.close();
+    fill_and_close(file, contents, calls);
     if (::rename(temporary.name.c_str(), target.c_str()) != 0)
         throw file_failure(errno);
     temporary.renamed = true;
@@ -255,6 +266,93 @@ void SaveWholeFile(const std::string& path, std::string_view contents, SaveCalls
     // A new file would leave the other names of a hard-linked file on the old text.
     if (old.st_nlink > 1 || !replace_through_temporary(target, &old, contents, calls))
         overwrite_in_place(target, contents, calls);
+}
+
+
+FolderFiles::FolderFiles(const std::string& folder, SaveCalls* calls)
+    : folder_(folder.empty() ? "." : folder), calls_(calls != nullptr ? calls : &own_calls_)
+{
+    try {
+        create_folders();
+    } catch (...) {
+        remove_created_folders();
+        throw;
+    }
+}
+
+FolderFiles::~FolderFiles()
+{
+    for (const Pending& file : pending_)
+        ::unlink(file.temporary.c_str());
+    remove_created_folders();
+}
+
+std::string FolderFiles::path_of(const std::string& name) const
+{
+    return folder_.back() == '/' ? folder_ + name : folder_ + "/" + name;
+}
+
+void FolderFiles::add(const std::string& name, std::string_view contents)
+{
+    const std::string path = path_of(name);
+    struct stat status;
+    if (::lstat(path.c_str(), &status) == 0 ? S_ISDIR(status.st_mode) : errno != ENOENT)
+        throw output_failure(path, S_ISDIR(status.st_mode) ? EISDIR : errno);
+    std::string temporary = temporary_template(folder_);
+    Descriptor file(calls_->create_temporary(temporary));
+    if (file.get() < 0)
+        throw output_failure(path, errno);
+    pending_.push_back({temporary, path});
+    try {
+        fill_and_close(file, contents, *calls_);
+    } catch (const FileFailure& failure) {
+        throw output_failure(path, failure.error_code());
+    }
+}
+
+void FolderFiles::commit()
+{
+    created_folders_.clear();
+    for (std::size_t done = 0; done < pending_.size(); ++done) {
+        if (::rename(pending_[done].temporary.c_str(), pending_[done].path.c_str()) != 0) {
+            const Failure failure = output_failure(pending_[done].path, errno);
+            pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(done));
+            throw failure;
+        }
+    }
+    pending_.clear();
+}
+
+// Makes each missing folder of the path in turn, from the top.
+void FolderFiles::create_folders()
+{
+    for (std::size_t end = 0; end != std::string::npos;) {
+        end = folder_.find('/', end + 1);
+        const std::string folder = folder_.substr(0, end);
+        if (::mkdir(folder.c_str(), 0777) == 0) {
+            created_folders_.push_back(folder);
+            continue;
+        }
+        if (errno != EEXIST)
+            throw output_failure(folder, errno);
+        struct stat status;
+        if (::stat(folder.c_str(), &status) == 0) {
+            if (!S_ISDIR(status.st_mode))
+                throw output_failure(folder, ENOTDIR);
+        } else if (errno == ENOENT) {
+            throw output_failure(folder, "a symbolic link to nothing");
+        } else {
+            throw output_failure(folder, errno);
+        }
+    }
+}
+
+void FolderFiles::remove_created_folders()
+{
+    // Only folders left empty go; rmdir() refuses the others.
+    for (auto folder = created_folders_.rbegin(); folder != created_folders_.rend(); ++folder)
+        ::rmdir(folder->c_str());
+    created_folders_.clear();
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <sys/types.h>
 
@@ -31,5 +32,42 @@ public:
 // the file message ("Disk full", "File access denied", …).
 void SaveWholeFile(const std::string& path, std::string_view contents);
 void SaveWholeFile(const std::string& path, std::string_view contents, SaveCalls& calls);
+
+// New files for one folder that take their names together. Each is first written whole to a
+// temporary file in the folder; commit() then renames them over their names. A name is
+// replaced, never written through: a symlink or a hard link standing there gives way to a new
+// regular file, and nothing outside the folder changes. Until commit(), a failure or the end of
+// the object removes every temporary and the folders it made, so every old file stays as it
+// was. Failures name the file and the cause (output_failure).
+class FolderFiles {
+public:
+    // Opens the folder, making it and any missing folders above it.
+    explicit FolderFiles(const std::string& folder, SaveCalls* calls = nullptr);
+    ~FolderFiles();
+    FolderFiles(const FolderFiles&) = delete;
+    FolderFiles& operator=(const FolderFiles&) = delete;
+
+    // The name's path in the folder, as messages show it.
+    std::string path_of(const std::string& name) const;
+    // Writes the temporary that is to take `name`, a file name without "/".
+    void add(const std::string& name, std::string_view contents);
+    // Renames every temporary over its name.
+    void commit();
+
+private:
+    struct Pending {
+        std::string temporary;
+        std::string path;
+    };
+
+    void create_folders();
+    void remove_created_folders();
+
+    std::string folder_;
+    SaveCalls own_calls_;
+    SaveCalls* calls_;
+    std::vector<std::string> created_folders_;
+    std::vector<Pending> pending_;
+};
 
 }  // namespace platform

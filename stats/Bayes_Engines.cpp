@@ -23,7 +23,7 @@ namespace {
 // rounding for each addition and division of the term-by-term sum.
 Extended mixture_error_bound(const BetaLineSum& line, Extended k)
 {
-    return 2 * line.error_bound / (k + 1) + (k + 8) * 0x1p-64L;
+    return 2 * line.error_bound / (k + 1) + (k + 8) * unit_roundoff;
 }
 
 // Case j: the posterior of a proportion after x = m + j of n fell below, prior beta(½, ½).

@@ -6,8 +6,6 @@
 namespace stats {
 namespace {
 
-constexpr Extended unit_roundoff = 0x1p-64L;
-
 // I_p from its two tails, through the smaller one.
 Extended distribution_value(const BetaTails& tails)
 {
@@ -47,10 +45,12 @@ BetaLineSum BetaLineClosedForm::sum(Extended p)
     const BetaTails first = first_end->at(p);
     const Extended n = a + b;
     if (last == 0) {
-        // incomplete_beta computes the tail that this comparison picks.
-        const Extended tail = p < (a + 1) / (a + b + 2) ? first.lower : first.upper;
+        const Extended tail = incomplete_beta_takes_lower_tail(p, a, b) ? first.lower : first.upper;
         const Extended only = distribution_value(first);
-        return {only, only, only, incomplete_beta_tail_error(p, n) * tail + 2e-18L};
+        // Its own error is the tail's, plus one rounding if it is 1 - upper: twice the tail's
+        // error leaves room for that rounding many times over.
+        const Extended own_error = 2 * PreciseBeta::tail_error;
+        return {only, only, only, incomplete_beta_tail_error(p, n) * tail + own_error};
     }
 
     const BetaTails end = last_end->at(p);
@@ -63,30 +63,30 @@ BetaLineSum BetaLineClosedForm::sum(Extended p)
     add_weighted(last_weight, end, whole, rest);
     const Extended total = whole + rest;
 
-    // Own error: each tail within 1e-18 and each density within 3e-17 relative, and a few
-    // roundings of the largest part.
+    // Own error: that of each tail and density as PreciseBeta gives them, and a few roundings
+    // of the largest part.
     const Extended own_error =
-        1e-18L * (std::fabs(first_weight) + std::fabs(last_weight)) +
-        3e-17L * (first.density + end.density) +
+        PreciseBeta::tail_error * (std::fabs(first_weight) + std::fabs(last_weight)) +
+        PreciseBeta::density_error * (first.density + end.density) +
         4 * unit_roundoff * (std::fabs(whole) + std::fabs(rest) + first.density + end.density);
     return {total, distribution_value(first), distribution_value(end),
             incomplete_beta_tail_error(p, n) * tails_bound(p, first, end, total) + own_error};
 }
 
-// incomplete_beta computes the upper tail 1 - I_j for j below the branch point
-// p (N + 2) - a - 1 and the lower tail I_j above it, and within 1 of it either. With s the
-// first term at or above the branch point, the tails add up to at most
-//     Σ_(j<s) (1 - I_j) + Σ_(j≥s) I_j + 3,
-// the 3 for terms next to the branch point counted with the other tail. The two sums follow
-// from the closed form on the two parts of the line; the term s - 1 or s there is near the
-// centre of its distribution, so its I is only bounded by [0, 1].
+// incomplete_beta computes the upper tail 1 - I_j for the terms before some s and the lower
+// tail I_j from s on, as its test (a + j + 1) / (N + 2) > p only grows with j. The tails then
+// add up to
+//     Σ_(j<s) (1 - I_j) + Σ_(j≥s) I_j.
+// The two sums follow from the closed form on the two parts of the line; the term s - 1 or s
+// there is near the centre of its distribution, so its I is only bounded by [0, 1]. The closed
+// forms are off by PreciseBeta::tail_error times weights up to N and as many roundings, about
+// 2e-12 at N = 10^6; the 3 added covers that with a wide margin.
 Extended BetaLineClosedForm::tails_bound(Extended p, const BetaTails& first, const BetaTails& end,
                                          Extended total) const
 {
     const Extended n = a + b;
-    const Extended branch = p * (n + 2) - a - 1;
-    const Extended split = std::clamp(std::ceil(branch), Extended(0), Extended(last + 1));
-    const long long s = static_cast<long long>(split);
+    const long long s = first_lower_tail_term(p);
+    const Extended split = Extended(s);
     if (s == 0)
         return total + 3;
     if (s == last + 1)
@@ -103,7 +103,20 @@ Extended BetaLineClosedForm::tails_bound(Extended p, const BetaTails& first, con
     const Extended above_at_most = std::max(Extended(0), 1 - d_s) +
                                    (a + Extended(last) - mu) * distribution_value(end) + h_s -
                                    end.density;
-    return (split - below_at_least) + above_at_most + 3 + 1e-12L;
+    return (split - below_at_least) + above_at_most + 3;
+}
+
+long long BetaLineClosedForm::first_lower_tail_term(Extended p) const
+{
+    // p < (a + j + 1) / (N + 2) solved for j gives the guess; incomplete_beta's own test
+    // settles the rounding either way.
+    const Extended guess = std::ceil(p * (a + b + 2) - a - 1);
+    long long s = static_cast<long long>(std::clamp(guess, Extended(0), Extended(last + 1)));
+    while (s > 0 && incomplete_beta_takes_lower_tail(p, a + (s - 1), b - (s - 1)))
+        --s;
+    while (s <= last && !incomplete_beta_takes_lower_tail(p, a + s, b - s))
+        ++s;
+    return s;
 }
 
 }  // namespace stats

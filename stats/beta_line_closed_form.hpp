@@ -50,6 +50,8 @@ private:
     // Bound on the sum of the tails that incomplete_beta computes for the terms.
     Extended tails_bound(Extended p, const BetaTails& first, const BetaTails& end,
                          Extended total) const;
+    // The first term whose lower tail incomplete_beta computes; last + 1 when none.
+    long long first_lower_tail_term(Extended p) const;
 };
 
 }  // namespace stats

@@ -23,6 +23,10 @@ inline constexpr Extended tolerance = 5e-12L;
 // Magnitude limit of whole numbers; also stands for an unbounded end of a range.
 inline constexpr Extended big_value = 2147483647.0L;
 
+// 2^-64, half the gap between 1 and the next Extended: one correctly rounded operation is off
+// by at most this much, relative to its result.
+inline constexpr Extended unit_roundoff = std::numeric_limits<Extended>::epsilon() / 2;
+
 // The error of the whole distribution subsystem, raised by check_condition and check_bound.
 class EArgumentError : public std::runtime_error {
 public:
@@ -35,6 +39,14 @@ Extended log_gamma(Extended x);
 // I_x(a, b): probability that a beta(a, b) variable is at most x. Never fails: an invalid
 // operation, division by zero or overflow inside it gives 1.
 Extended incomplete_beta(Extended x, Extended a, Extended b);
+// The tail that incomplete_beta takes from the continued fraction: the lower one, I_x(a, b),
+// below x = (a + 1) / (a + b + 2), where the fraction converges fast; otherwise the upper one,
+// 1 - I_x(a, b), with the shapes swapped. The error bounds of the line sums follow the same
+// choice, so they call this too.
+inline bool incomplete_beta_takes_lower_tail(Extended x, Extended a, Extended b)
+{
+    return x < (a + 1) / (a + b + 2);
+}
 Extended beta_continued_fraction(Extended x, Extended a, Extended b);
 // The same, run until a step changes it by less than relative_change times its value.
 Extended beta_continued_fraction(Extended x, Extended a, Extended b, Extended relative_change);

@@ -4,11 +4,12 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 namespace stats {
 namespace {
 
-constexpr Extended pi = 3.141592653589793238462643383279502884L;
+constexpr Extended pi = std::numbers::pi_v<Extended>;
 
 // ln(1 + x) - x, to a relative error of a few units in the last place. Near 0 through
 // ln(1 + x) = 2 atanh(y), y = x / (2 + x), so that 2y - x = -x y leaves nothing to cancel.
@@ -216,7 +217,7 @@ BetaTails PreciseBeta::at(Extended p) const
 
 BetaTails PreciseBeta::by_fraction(Extended p, Extended density) const
 {
-    if (p < (a + 1) / (n + 2)) {
+    if (incomplete_beta_takes_lower_tail(p, a, b)) {
         const Extended lower = density * lower_tail_fraction(p, 1 - p, a, b) / a;
         return {lower, 1 - lower, density};
     }

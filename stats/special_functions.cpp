@@ -64,7 +64,7 @@ namespace {
 {
     const Extended bt = std::exp(log_gamma(a + b) + a * std::log(x) + b * std::log(1 - x) -
                                  log_gamma(a) - log_gamma(b));
-    if (x < (a + 1) / (a + b + 2))
+    if (incomplete_beta_takes_lower_tail(x, a, b))
         return bt * beta_continued_fraction(x, a, b) / a;
     return 1 - bt * beta_continued_fraction(1 - x, b, a) / b;
 }

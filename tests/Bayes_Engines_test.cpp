@@ -1,4 +1,5 @@
 #include "stats/Bayes_Engines.hpp"
+#include "stats/interval_method.hpp"
 #include "stats/interval_search.hpp"
 #include "stats/number_format.hpp"
 
@@ -14,19 +15,22 @@ using namespace stats;
 
 namespace {
 
-using Engine = void (*)(Extended, Extended, Extended, Extended, Extended&, Extended&);
-const Engine engines[] = {Bayesian_PR_interval, Classical_PR_interval, MidP_PR_interval};
-enum Method { bayesian, classical, mid_p };
+using enum IntervalMethod;
 
 struct Limits {
     Extended lower, upper;
 };
 
-Limits limits(Method method, Extended n, Extended m, Extended k, Extended conf)
+Limits limits(IntervalMethod method, Extended n, Extended m, Extended k, Extended conf)
 {
     Limits result{-1, -1};
-    engines[method](n, m, k, conf, result.lower, result.upper);
+    interval_method_entry(method).engine(n, m, k, conf, result.lower, result.upper);
     return result;
+}
+
+std::string_view name_of(IntervalMethod method)
+{
+    return interval_method_entry(method).command_line_name;
 }
 
 // As the report prints an interval: percentages with one decimal.
@@ -66,7 +70,7 @@ TEST(Intervals, BisectionStepsUpWhereTheSumEqualsTheTarget)
 TEST(Intervals, KnownRowsPrintAsPublished)
 {
     struct Row {
-        Method method;
+        IntervalMethod method;
         Extended n, m, k;
         const char* at95;
         const char* at90;
@@ -91,7 +95,7 @@ TEST(Intervals, KnownRowsPrintAsPublished)
         {mid_p, 3, 0, 1, "1.1 - 82.3", "2.3 - 75.2"},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << "method " << row.method << ", n " << double(row.n)
+        SCOPED_TRACE(testing::Message() << name_of(row.method) << ", n " << double(row.n)
                                         << ", m " << double(row.m) << ", k " << double(row.k));
         EXPECT_EQ(printed(limits(row.method, row.n, row.m, row.k, 95)), row.at95);
         EXPECT_EQ(printed(limits(row.method, row.n, row.m, row.k, 90)), row.at90);
@@ -137,10 +141,10 @@ TEST(Intervals, WithoutTiesLimitsAreBetaQuantiles)
 TEST(Intervals, StructureOfTheLimits)
 {
     const Extended n = 40;
-    for (Method method : {bayesian, classical, mid_p})
+    for (IntervalMethod method : {bayesian, classical, mid_p})
         for (Extended k : {0.0L, 1.0L, 7.0L, 25.0L, 40.0L})
             for (Extended m = 0; m + k <= n; m += 3) {
-                SCOPED_TRACE(testing::Message() << "method " << method << ", m " << double(m)
+                SCOPED_TRACE(testing::Message() << name_of(method) << ", m " << double(m)
                                                 << ", k " << double(k));
                 const Limits wide = limits(method, n, m, k, 95);
                 const Limits narrow = limits(method, n, m, k, 90);
@@ -164,9 +168,9 @@ TEST(Intervals, StructureOfTheLimits)
 
 TEST(Intervals, BrokenCountsRaiseFromTheDistribution)
 {
-    for (Engine engine : engines) {
+    for (const IntervalMethodEntry& method : interval_methods) {
         Extended lower, upper;
-        EXPECT_THROW(engine(10, 8, 5, 95, lower, upper), EArgumentError);
+        EXPECT_THROW(method.engine(10, 8, 5, 95, lower, upper), EArgumentError);
     }
 }
 

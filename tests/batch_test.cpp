@@ -253,6 +253,26 @@ TEST(VornakBatch, TheExecutableTakesTheSeparatorFromTheLocale)
     EXPECT_EQ(usage.err, "vornak-batch: N is required\n" + BatchUsage + "\n");
 }
 
+TEST(VornakBatch, OutputThatCannotBeWrittenIsAFailure)
+{
+    const std::string path = write_temp_file("classical.txt", classical_n3_file);
+    const std::string err = testing::TempDir() + "batch.err";
+    const struct {
+        std::string redirection;
+        std::string message;
+    } outputs[] = {{">/dev/full", "standard output: disk full.\n"},
+                   {">&-", "standard output: not open.\n"}};
+    for (const std::string& arguments : {std::string("--version"), "--csv 0 4 3 '" + path + "'"}) {
+        for (const auto& output : outputs) {
+            const std::string command = std::string("'") + VORNAK_BATCH + "' " + arguments + " " +
+                                        output.redirection + " 2>'" + err + "'";
+            const int status = std::system(command.c_str());
+            EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1) << command;
+            EXPECT_EQ(read_file(err), output.message) << command;
+        }
+    }
+}
+
 TEST(VornakBatch, ADataFileThatNeverEndsOrNeverOpensEndsTheRunAtOnce)
 {
     const std::string fifo = testing::TempDir() + "no writer.txt";
@@ -290,7 +310,7 @@ TEST(VornakBatch, PlotWritesThePictureBesideTheNormalOutput)
     const Outcome unwritable =
         run_executable("", "--plot '" + testing::TempDir() + "missing/chart.png' 0 4 3 '" + path + "'");
     EXPECT_EQ(unwritable.status, 1);
-    EXPECT_EQ(unwritable.err, "File not found.\n");
+    EXPECT_EQ(unwritable.err, testing::TempDir() + "missing/chart.png: no such folder.\n");
     EXPECT_EQ(unwritable.out, "");
 }
 

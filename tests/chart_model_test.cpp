@@ -33,7 +33,7 @@ TEST(ChartModel, TakesPointsAndBandsInPercentFromTheTable)
     // The classical n = 3 table of 0 1 1 1 0; its limits are exact multiples of 2^-16.
     NormsRun run = scores_from(0, 5);
     run.sample_size = 3;
-    run.method = 1;
+    run.method = stats::IntervalMethod::classical;
     run.data_file_path = "/data/group a/classical.txt";
     const Extended frequency[] = {0, 1, 1, 1, 0};
     const Extended limits[][4] = {{0, 0.7075958251953125L, 0, 0.6316070556640625L},

@@ -47,7 +47,7 @@ norms::ChartModel small_chart()
     norms::NormsRun run;
     run.row_count = 5;
     run.sample_size = 3;
-    run.method = 1;
+    run.method = stats::IntervalMethod::classical;
     run.data_file_path = "classical.txt";
     for (int j = 0; j < 5; ++j) {
         run.table[j].RawScore = j;
@@ -88,7 +88,7 @@ namespace {
 
 class TableMenu : public ViewerAfterCompute {
 protected:
-    void compute_mid_p() { compute(2); }
+    void compute_mid_p() { compute(stats::IntervalMethod::mid_p); }
     ui::ChartWindow* chart_window() { return viewer.findChild<ui::ChartWindow*>("frmChart"); }
 };
 

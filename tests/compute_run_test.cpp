@@ -1,5 +1,8 @@
 #include "norms/compute_run.hpp"
 
+#include <set>
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "norms/program_strings.hpp"
@@ -16,7 +19,7 @@ struct FakeWorksheet : WorksheetView {
 
     ScriptedDesktop& desktop;
     std::string texts[3];
-    int method = 0;
+    stats::IntervalMethod method = stats::IntervalMethod::bayesian;
     std::vector<std::string> notes;
     int focused = 0;
     bool hidden = false;
@@ -28,7 +31,7 @@ struct FakeWorksheet : WorksheetView {
     std::string input_text(int box) const override { return texts[box - 1]; }
     std::string label_caption(int box) const override { return InputCaptions[box - 1]; }
     int visible_input_count() const override { return 3; }
-    int method_index() const override { return method; }
+    stats::IntervalMethod interval_method() const override { return method; }
     std::vector<std::string> notes_lines() const override { return notes; }
     std::string notes_caption() const override { return NotesCaption; }
     void focus_input(int box) override { focused = box; }
@@ -82,7 +85,7 @@ TEST(ComputeRun, AppendsTheWholeReportAndBringsUpTheResults)
 {
     const std::string path = write_temp_file("classical.txt", classical_n3_file);
     Session r("0", "4", "3");
-    r.worksheet.method = 1;
+    r.worksheet.method = stats::IntervalMethod::classical;
     r.worksheet.notes = {"Norm group A,", "second line"};
     ASSERT_TRUE(r.compute(path));
     EXPECT_EQ(r.results.lines,
@@ -110,17 +113,23 @@ TEST(ComputeRun, UsesTheTruncatedValuesAndTheSelectedMethod)
 {
     // 3.9 is used as 3; -0.5 as 0.
     const std::string path = write_temp_file("three.txt", "3 1\n4 2\n");
-    for (int method : {0, 1, 2, 3}) {
+    std::set<std::pair<Extended, Extended>> intervals;
+    for (const stats::IntervalMethodEntry& method : stats::interval_methods) {
+        SCOPED_TRACE(method.command_line_name);
         Session r("3.9", "4", "3");
-        r.worksheet.method = method;
-        ASSERT_TRUE(r.compute(path)) << method;
+        r.worksheet.method = method.method;
+        ASSERT_TRUE(r.compute(path));
         EXPECT_EQ(r.run.row_count, 2);
+        EXPECT_EQ(r.run.method, method.method);
         const NormsRow& top = r.run.table[1];
         EXPECT_EQ(top.Below, 1);
         EXPECT_NEAR(top.PR, 200.0L / 3, 1e-15L);
-        // Only a known method fills the limits.
-        EXPECT_EQ(top.Lower95 > 0, method < 3) << method;
+        // The top row reaches the top of the range, where only the classical method's upper
+        // limit is exactly 1.
+        EXPECT_EQ(top.Upper95 == 1, method.method == stats::IntervalMethod::classical);
+        intervals.insert({top.Lower95, top.Upper95});
     }
+    EXPECT_EQ(intervals.size(), stats::interval_methods.size());
     Session r("-0.5", "1", "3");
     ASSERT_TRUE(r.compute(write_temp_file("zero.txt", "0 1\n1 2\n")));
 }

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <QTextBlock>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "norms/program_strings.hpp"
+#include "tests/support/method_choice.hpp"
 #include "tests/support/scripted_desktop.hpp"
 #include "tests/support/temp_files.hpp"
 #include "ui/TemplateForm.hpp"
@@ -93,16 +93,16 @@ protected:
 
 TEST_F(Program, EachMethodPutsItsReportInTheViewerInPlaceOfTheWorksheet)
 {
-    const std::string methods[] = {"bayesian", "classical", "mid-p"};
-    for (int index = 0; index < 3; ++index) {
-        worksheet.findChildren<QRadioButton*>().at(index)->click();
+    for (const stats::IntervalMethodEntry& method : stats::interval_methods) {
+        const std::string name(method.command_line_name);
+        choose_method(worksheet, method.method);
         type_values("0", "30", "250");
         compute();
         EXPECT_TRUE(viewer.isVisible());
         EXPECT_FALSE(worksheet.isVisible());
         EXPECT_EQ(viewer.windowTitle().toStdString(),
                   std::string("Results viewer: ") + norms::TitleLine);
-        EXPECT_EQ(results_text(), expected_report(methods[index])) << methods[index];
+        EXPECT_EQ(results_text(), expected_report(name)) << name;
         EXPECT_TRUE(desktop.messages.empty());
         QTest::mouseClick(viewer.findChild<QPushButton*>("cmdClearResults"), Qt::LeftButton);
         return_to_worksheet();

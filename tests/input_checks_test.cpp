@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "stats/number_format.hpp"
+#include "tests/support/decimal_separator.hpp"
 #include "tests/support/scripted_desktop.hpp"
 
 using namespace norms;
@@ -95,9 +95,10 @@ TEST(CheckSampleSize, AcceptsWholeNumbersAboveTwoOnly)
               "The value for sample size must be an integer greater than 2.");
     EXPECT_EQ(desktop.messages[2].text.substr(64, 8), "-5.000  ");
 
-    stats::set_decimal_separator(",");
-    CheckSampleSize(desktop, caption3, 250.5L);
-    stats::set_decimal_separator(".");
+    {
+        const ScopedDecimalSeparator comma(",");
+        CheckSampleSize(desktop, caption3, 250.5L);
+    }
     EXPECT_NE(desktop.messages.back().text.find("(  " + caption3 + "  250,500  )"),
               std::string::npos);
 }

@@ -27,7 +27,7 @@ protected:
     // A Bayesian run on the example, then Table > Norm Scales...
     ui::NormScalesWindow* open_after_compute()
     {
-        compute(0);
+        compute(stats::IntervalMethod::bayesian);
         trigger("mnuNormScales");
         return viewer.findChild<ui::NormScalesWindow*>("frmNormScales");
     }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/decimal_separator.hpp"
+
 using namespace stats;
 
 // printf rounds the binary value half-to-even; these must go through 18 digits and then round
@@ -34,8 +36,7 @@ TEST(FormatNumber, ShowsUpToTwelveDecimalsWithTheRegionalSeparator)
     EXPECT_EQ(format_number(1.0L / 3), "0.333333333333");
     EXPECT_EQ(format_number(-2147483647), "-2147483647");
     EXPECT_EQ(format_number(-1e-15L), "0");
-    set_decimal_separator(",");
+    const ScopedDecimalSeparator comma(",");
     EXPECT_EQ(format_number(0.25L), "0,25");
     EXPECT_EQ(format_fixed(7, 0, 2), "7,00");
-    set_decimal_separator(".");
 }

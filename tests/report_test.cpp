@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "stats/number_format.hpp"
+#include "tests/support/decimal_separator.hpp"
 
 using namespace norms;
 
@@ -69,12 +69,16 @@ TEST(ReportRow, WideValuesPushTheLineRightAndTheRegionalSeparatorIsUsed)
     EXPECT_EQ(TableRowLine(row(12345, 50)), "12345" + narrow.substr(3));
     EXPECT_EQ(TableRowLine(row(1, 12345678901234567890.0L)),
               "  1 12345678901234567900.0             41.0          59.0            (  43.0      57.0   )");
-    stats::set_decimal_separator(",");
-    const std::string line = TableRowLine(row(3, 2.25L));
-    // The Arabic separator takes two bytes but one column: the columns stay where they were.
-    stats::set_decimal_separator("\u066b");
-    const std::string arabic = TableRowLine(row(3, 2.25L));
-    stats::set_decimal_separator(".");
+    std::string line, arabic;
+    {
+        const ScopedDecimalSeparator comma(",");
+        line = TableRowLine(row(3, 2.25L));
+    }
+    {
+        // The Arabic separator takes two bytes but one column: the columns stay where they were.
+        const ScopedDecimalSeparator arabic_comma("\u066b");
+        arabic = TableRowLine(row(3, 2.25L));
+    }
     EXPECT_EQ(line,
               "  3                  2,3             41,0          59,0            (  43,0      57,0   )");
     EXPECT_EQ(arabic, "  3                  2\u066b3             41\u066b0          59\u066b0"

@@ -66,7 +66,7 @@ NormsRun classical_n3_run()
     NormsRun run;
     run.row_count = 5;
     run.sample_size = 3;
-    run.method = 1;
+    run.method = stats::IntervalMethod::classical;
     for (int j = 0; j < 5; ++j) {
         run.table[j].RawScore = j;
         run.table[j].Frequency = (j == 0 || j == 4) ? 0 : 1;

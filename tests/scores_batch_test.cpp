@@ -7,6 +7,7 @@
 
 #include "norms/batch.hpp"
 #include "norms/compute_run.hpp"
+#include "norms/group_files.hpp"
 #include "tests/support/batch_outcome.hpp"
 #include "tests/support/temp_files.hpp"
 
@@ -93,6 +94,8 @@ TEST(ScoresBatch, RefusalsAndFailuresLeaveStandardOutputEmpty)
         "small.csv", "band;raw\na;1\na;2\na;3\nb;1\nb;NA\nb;2\nb;.\nc;4\n");
     const std::string clash = write_temp_file("clash.csv", "band,raw\na/b,1\na:b,1\na/b,1\na:b,1\n"
                                                            "a/b,1\na:b,1\n");
+    const std::string accents = write_temp_file("accents.csv", "band,raw\n\u00C9,1\n\u00E9,1\n\u00C9,1\n"
+                                                               "\u00E9,1\n\u00C9,1\n\u00E9,1\n");
     const std::string clash_folder = testing::TempDir() + "clash/";
     const struct {
         std::vector<std::string> arguments;
@@ -106,6 +109,8 @@ TEST(ScoresBatch, RefusalsAndFailuresLeaveStandardOutputEmpty)
          "The header line has no column named \"raw\"\n"},
         {{"--group", "band", "--score", "raw", "--write-frequencies", clash_folder, "1", "6", clash},
          "Groups \"a/b\" and \"a:b\" would both be written to \"a_b.txt\"\n"},
+        {{"--group", "band", "--score", "raw", "--write-frequencies", clash_folder, "1", "6", accents},
+         "Groups \"\u00C9\" and \"\u00E9\" would both be written to \"\u00E9.txt\"\n"},
         {{"--score", "raw", "6", "1", small}, "The maximum raw score is below the minimum raw score.\n"},
         {{"--score", "raw", "0", "200", small}, std::string(TooManyRowsMessage) + "\n"},
         {{"--score", "raw", "1", "6", small + "x"}, "File not found.\n"},
@@ -159,4 +164,103 @@ TEST(ScoresBatch, CutoffColumnsAreEachGroupsOwn)
                   existing.out.substr(existing.out.find('\n') + 1))
             << group;
     }
+}
+
+TEST(ScoresBatch, GroupFilesAreAllOrNothingAndNeverWrittenThroughALink)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(testing::TempDir()) / "group_files";
+    const fs::path outside = fs::path(testing::TempDir()) / "group_files_outside";
+    fs::remove_all(folder);
+    fs::remove_all(outside);
+    fs::create_directories(folder);
+    fs::create_directories(outside);
+    const std::string victim = write_temp_file("group_files_outside/victim.txt", "victim");
+    fs::create_symlink(victim, folder / "a.txt");
+    fs::create_hard_link(victim, folder / "b.txt");
+    write_temp_file("group_files/c.txt", "old c");
+
+    const std::string long_group(260, 'x');
+    std::string rows = "band,raw\n";
+    for (const std::string group : {"a", "b", "c"})
+        rows += group + ",1\n" + group + ",2\n" + group + ",3\n";
+    const std::string path = write_temp_file("linked.csv", rows);
+    const std::string too_long = write_temp_file(
+        "too_long.csv", rows + long_group + ",1\n" + long_group + ",2\n" + long_group + ",3\n");
+    const std::vector<std::string> options = {"--group", "band", "--score", "raw", "--csv",
+                                              "--write-frequencies", folder.string(), "1", "3"};
+    const auto with_file = [&](const std::string& file) {
+        std::vector<std::string> arguments = options;
+        arguments.insert(arguments.begin(), "scores");
+        arguments.push_back(file);
+        return arguments;
+    };
+
+    // A name too long for the folder, and an output that fails: nothing is written or replaced.
+    const Outcome long_name = batch(with_file(too_long));
+    EXPECT_EQ(long_name.status, 1);
+    EXPECT_EQ(long_name.err, "Group \"" + std::string(80, 'x') +
+                                 "…\" would need a file name of 264 bytes; a folder takes 255.\n");
+    std::ostringstream closed_output;
+    closed_output.setstate(std::ios::badbit);
+    std::ostringstream err;
+    EXPECT_EQ(norms::RunBatch(with_file(path), closed_output, err), 1);
+    EXPECT_TRUE(err.str().starts_with("standard output: ")) << err.str();
+    EXPECT_TRUE(fs::is_symlink(folder / "a.txt"));
+    EXPECT_EQ(fs::hard_link_count(victim), 2u);
+    EXPECT_EQ(file_content(folder / "c.txt"), "old c");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 3);
+
+    // The links give way to files of their own; the file they led to stays as it was.
+    const Outcome done = batch(with_file(path));
+    ASSERT_EQ(done.status, 0) << done.err;
+    for (const std::string name : {"a.txt", "b.txt", "c.txt"}) {
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder / name))) << name;
+        EXPECT_EQ(file_content(folder / name), "1 1\r\n2 1\r\n3 1\r\n") << name;
+    }
+    EXPECT_EQ(file_content(victim), "victim");
+    EXPECT_EQ(std::distance(fs::directory_iterator(outside), {}), 1);
+}
+
+TEST(GroupFiles, NamesThatOtherSystemsKeepForDevicesAreChanged)
+{
+    for (const auto& [group, name] : {std::pair{"CON", "CON_.txt"}, {"nul.2024", "nul_.2024.txt"},
+                                      {"Aux ", "Aux _.txt"}, {"com1", "com1_.txt"},
+                                      {"LPT\u00B9", "LPT\u00B9_.txt"}, {"CONSOLE", "CONSOLE.txt"},
+                                      {"com10", "com10.txt"}, {"prn_", "prn_.txt"}})
+        EXPECT_EQ(FrequencyFileName(group), name) << group;
+}
+
+TEST(ScoresBatch, ValuesFromTheFileAreShownEscaped)
+{
+    const std::string path = write_temp_file(
+        "escapes.csv", "band,raw\n\"e\x1b[31mX\",1\n\"e\x1b[31mX\",NA\n\"e\x1b[31mX\",2\n\"e\x1b[31mX\",3\n"
+                       "\"l1\nl2\",1\n\"l1\nl2\",2\n\"l1\nl2\",3\n");
+    const Outcome run = scores({"--group", "band", "--score", "raw", "1", "3", path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "group e\\x1B[31mX: 1 missing score skipped\n");
+    EXPECT_NE(run.out.find("\n User's Notes: Group: band = l1\\x0Al2\n \n INPUTS:"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
+}
+
+TEST(ScoresBatch, AFileInAnotherEncodingIsReadWhenItIsNamed)
+{
+    const std::string path = write_temp_file(
+        "windows-1252.csv", "band;raw\nM\xE4" "dchen;1\nM\xE4" "dchen;2\nM\xE4" "dchen;3\n");
+    const Outcome named = scores({"--encoding", "windows-1252", "--delimiter", ";", "--group",
+                                  "band", "--score", "raw", "--csv", "1", "3", path});
+    ASSERT_EQ(named.status, 0) << named.err;
+    EXPECT_NE(named.out.find("\nM\u00E4" "dchen,1,1,0,"), std::string::npos) << named.out;
+
+    const Outcome unnamed = scores({"--delimiter", ";", "--group", "band", "--score", "raw", "1", "3", path});
+    EXPECT_EQ(unnamed.status, 1);
+    EXPECT_EQ(unnamed.err, "line 2: the text is not UTF-8; name the file's encoding with --encoding, "
+                           "for example --encoding windows-1252.\n");
+    EXPECT_EQ(unnamed.out, "");
+
+    const Outcome unknown = scores({"--encoding", "klingon", "--score", "raw", "1", "3", path});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_TRUE(unknown.err.starts_with("vornak-batch: --encoding takes an encoding that iconv knows"))
+        << unknown.err;
 }

@@ -121,7 +121,7 @@ TEST(StatisticsFile, BadFilesAndScoresStopTheRunWithTheirCaseOrFile)
     const std::vector<test_files::Variable> variables = {Numeric("id"), Numeric("raw")};
     const std::string sav = test_files::StatisticsFile(".sav", variables, {{1.0, 3.0}, {2.0, 4.5}, {3.0, 2.0}});
     const std::string whole = test_files::StatisticsFile(".sav", variables, {{1.0, 3.0}, {2.0, 4.0}, {3.0, 2.0}});
-    const PersonScoreLayout layout{',', "raw", "", 0, 5};
+    const PersonScoreLayout layout{',', "raw", "", 0, 5, ""};
     const auto failure = [&](const std::string& bytes, const PersonScoreLayout& l) {
         return failure_of([&] {
             MemorySource source(bytes);
@@ -129,10 +129,10 @@ TEST(StatisticsFile, BadFilesAndScoresStopTheRunWithTheirCaseOrFile)
         });
     };
     EXPECT_EQ(failure(sav, layout), "case 2, variable \"raw\": 4.5 is not a whole number from 0 to 5");
-    EXPECT_EQ(failure(sav, {',', "raw", "", 3, 5}), "case 2, variable \"raw\": 4.5 is not a whole number from 3 to 5");
-    EXPECT_EQ(failure(sav, {',', "score", "", 0, 5}),
+    EXPECT_EQ(failure(sav, {',', "raw", "", 3, 5, ""}), "case 2, variable \"raw\": 4.5 is not a whole number from 3 to 5");
+    EXPECT_EQ(failure(sav, {',', "score", "", 0, 5, ""}),
               "The file has no variable named \"score\"; its variables are: id, raw");
-    EXPECT_EQ(failure(sav, {',', "raw", "band", 0, 5}),
+    EXPECT_EQ(failure(sav, {',', "raw", "band", 0, 5, ""}),
               "The file has no variable named \"band\"; its variables are: id, raw");
 
     // Cut inside the cases, and inside the dictionary: both name the file, and standard
@@ -148,7 +148,7 @@ TEST(StatisticsFile, BadFilesAndScoresStopTheRunWithTheirCaseOrFile)
     // A damaged dictionary where ReadStat gives a variable no name, found by the fuzzer.
     const std::string nameless = file_content(VORNAK_SOURCE_DIR "/tests/data/nameless_variable.sav");
     ASSERT_FALSE(nameless.empty());
-    EXPECT_EQ(failure(nameless, {',', "raw", "age_band", 0, 30}),
+    EXPECT_EQ(failure(nameless, {',', "raw", "age_band", 0, 30, ""}),
               "The file has no variable named \"age_band\"; its variables are: age_bad, SEX, raw");
 
     const Outcome spreadsheet = batch({"scores", "--score", "raw", "0", "5", "norms.XLSX"});

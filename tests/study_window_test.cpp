@@ -156,13 +156,13 @@ TEST_F(Study, PerPersonTablesEqualBatchAndFollowTheChoices)
     find<QAction>("mnuExportCsv").trigger();
     EXPECT_EQ(file_content(dir.filePath("by_age.csv").toStdString()), bayesian.out);
 
-    find<QComboBox>("cboMethod").setCurrentIndex(2);
+    find<QComboBox>("cboMethod").setCurrentText("Classical method: Mid-p variant");
     settle();
     const Outcome mid_p = scores({"--method", "mid-p", "0", "30", spelling});
     EXPECT_EQ(shown_as_csv(true), without_below(mid_p.out, 3));
 
     // Cut-offs come as the frequency form's columns on each group's own frequency file.
-    find<QComboBox>("cboMethod").setCurrentIndex(0);
+    find<QComboBox>("cboMethod").setCurrentText("Bayesian method");
     find<QLineEdit>("txtCutoffs").setText("5, 16");
     emit find<QLineEdit>("txtCutoffs").editingFinished();
     settle();
@@ -228,7 +228,7 @@ TEST_F(Study, FrequencyFileTakesItsRangeAndSampleSizeAndExportsAsBatch)
     EXPECT_EQ(find<QLabel>("lblSampleSize").text(), "250");
     ASSERT_EQ(tabs().count(), 2);
     const Outcome classical_batch = batch({"--csv", "--method", "classical", "0", "30", "250", file});
-    find<QComboBox>("cboMethod").setCurrentIndex(1);
+    find<QComboBox>("cboMethod").setCurrentText("Classical method");
     settle();
     EXPECT_EQ(shown_as_csv(false), without_below(classical_batch.out, 2));
     desktop.save_answers = {dir.filePath("memory.csv").toStdString()};

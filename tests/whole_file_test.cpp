@@ -130,3 +130,86 @@ TEST(SaveWholeFile, AFailedSaveLeavesTheOldFileByteForByte)
               "File access denied");
     EXPECT_EQ(entry_count(folder), 1u);
 }
+
+TEST(FolderFiles, ReplacesLinksInTheFolderAndWritesNothingOutsideIt)
+{
+    const fs::path outside = fresh_folder("folder_files_outside");
+    const fs::path folder = fresh_folder("folder_files");
+    const std::string victim = write_temp_file("folder_files_outside/victim.txt", "victim");
+    fs::create_symlink(victim, folder / "symlink.txt");
+    fs::create_symlink(outside / "dangling.txt", folder / "dangling.txt");
+    fs::create_hard_link(victim, folder / "hard.txt");
+
+    for (const std::string name : {"symlink.txt", "dangling.txt", "hard.txt"}) {
+        FolderFiles in_folder(folder.string());
+        in_folder.add(name, "new " + name);
+        in_folder.commit();
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder / name))) << name;
+        EXPECT_EQ(file_content(folder / name), "new " + name);
+    }
+    EXPECT_EQ(file_content(victim), "victim");
+    EXPECT_EQ(fs::hard_link_count(victim), 1u);
+    EXPECT_FALSE(fs::exists(outside / "dangling.txt"));
+    EXPECT_EQ(entry_count(outside), 1u);
+}
+
+TEST(FolderFiles, AFailureBeforeTheCommitLeavesEveryOldFileAndNoNewOne)
+{
+    const fs::path folder = fresh_folder("folder_files_failure");
+    write_temp_file("folder_files_failure/a.txt", "old a");
+
+    // The disk fills up at the third file, in a folder the files would have made.
+    class DiskFillsUp : public SaveCalls {
+    public:
+        int reserved = 0;
+        int reserve(int fd, off_t length) override
+        {
+            return ++reserved == 3 ? ENOSPC : SaveCalls::reserve(fd, length);
+        }
+    } calls;
+    for (const fs::path& at : {folder, folder / "made" / "for it"}) {
+        calls.reserved = 0;
+        EXPECT_EQ(failure_of([&] {
+                      FolderFiles files(at.string(), &calls);
+                      files.add("a.txt", "new a");
+                      files.add("b.txt", "new b");
+                      files.add("c.txt", "new c");
+                      files.commit();
+                  }),
+                  (at / "c.txt").string() + ": disk full");
+    }
+    EXPECT_EQ(file_content(folder / "a.txt"), "old a");
+    EXPECT_EQ(entry_count(folder), 1u) << "a temporary file, a new file or a made folder stayed";
+
+    // Files that commit() never reaches go too.
+    {
+        FolderFiles files(folder.string());
+        files.add("b.txt", "new b");
+    }
+    EXPECT_EQ(entry_count(folder), 1u);
+}
+
+TEST(FolderFiles, MessagesNameTheFileAndTheCause)
+{
+    const fs::path folder = fresh_folder("folder_files_messages");
+    const std::string plain = write_temp_file("folder_files_messages/plain", "");
+    fs::create_symlink("nowhere", folder / "dangling");
+    fs::create_symlink("loop", folder / "loop");
+    fs::create_directory(folder / "sub.txt");
+    const struct {
+        fs::path folder;
+        std::string message;
+    } cases[] = {
+        {plain, plain + ": not a folder"},
+        {folder / "plain" / "x", plain + ": not a folder"},
+        {folder / "dangling", (folder / "dangling").string() + ": a symbolic link to nothing"},
+        {folder / "loop" / "x", (folder / "loop").string() + ": a loop of symbolic links"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(failure_of([&] { FolderFiles files(c.folder.string()); }), c.message);
+    FolderFiles files(folder.string());
+    EXPECT_EQ(failure_of([&] { files.add("sub.txt", "x"); }),
+              (folder / "sub.txt").string() + ": a folder is in the way");
+    EXPECT_EQ(failure_of([&] { files.add(std::string(256, 'x'), "x"); }),
+              (folder / std::string(256, 'x')).string() + ": name too long");
+}

@@ -15,6 +15,7 @@
 #include "norms/input_checks.hpp"
 #include "norms/program_strings.hpp"
 #include "platform/failure.hpp"
+#include "tests/support/method_choice.hpp"
 #include "tests/support/scripted_desktop.hpp"
 #include "tests/support/temp_files.hpp"
 #include "tests/support/ui_test_application.hpp"
@@ -69,7 +70,12 @@ TEST_F(Worksheet, StartsEmptyWithTheBayesianMethodAndTheFocusInTheFirstBox)
         EXPECT_TRUE(box(number)->text().isEmpty()) << number;
     }
     EXPECT_TRUE(form.notes_lines().empty());
-    EXPECT_EQ(form.method_index(), 0);
+    QStringList method_items;
+    for (const QRadioButton* item : form.findChildren<QRadioButton*>())
+        method_items << item->text();
+    EXPECT_EQ(method_items, QStringList({"Bayesian method", "Classical method",
+                                         "Classical method: Mid-p variant"}));
+    EXPECT_EQ(form.interval_method(), stats::IntervalMethod::bayesian);
     EXPECT_EQ(QApplication::focusWidget(), box(1));
 }
 
@@ -143,7 +149,7 @@ TEST_F(Worksheet, SavesTheBoxTextsAndClearDataDeletesThemButKeepsTheMethod)
     type_into(box(2), "30");
     type_into(box(3), "250");
     type_into(notes(), "norms of 2024");
-    form.findChildren<QRadioButton*>().at(2)->click();
+    choose_method(form, stats::IntervalMethod::mid_p);
     form.save_current_data();
     EXPECT_EQ(file_content(saved_path), "0 30 250      ");
 
@@ -152,7 +158,7 @@ TEST_F(Worksheet, SavesTheBoxTextsAndClearDataDeletesThemButKeepsTheMethod)
     for (int number = 1; number <= 3; ++number)
         EXPECT_TRUE(box(number)->text().isEmpty());
     EXPECT_TRUE(notes()->toPlainText().isEmpty());
-    EXPECT_EQ(form.method_index(), 2);
+    EXPECT_EQ(form.interval_method(), stats::IntervalMethod::mid_p);
     EXPECT_EQ(QApplication::focusWidget(), box(1));
     // Without a file there is nothing to report.
     QTest::mouseClick(control<QPushButton>("btnclearData"), Qt::LeftButton);

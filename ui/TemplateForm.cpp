@@ -18,6 +18,7 @@
 #include "norms/compute_run.hpp"
 #include "norms/program_strings.hpp"
 #include "norms/saved_worksheet.hpp"
+#include "stats/interval_method.hpp"
 #include "ui/Application.hpp"
 #include "ui/numeric_input_box.hpp"
 #include "ui/saved_worksheet_location.hpp"
@@ -46,6 +47,10 @@ constexpr QRect buttons_panel_rect{12, 500, 768, 49};
 constexpr QRect compute_rect{28, 506, 165, 37};
 constexpr QRect clear_rect{220, 506, 161, 37};
 constexpr QRect exit_rect{603, 506, 161, 37};
+
+// The methods of RadioGroup1's items, by item index: the one place that index is read.
+constexpr std::array<stats::IntervalMethod, 3> method_of_item{
+    stats::IntervalMethod::bayesian, stats::IntervalMethod::classical, stats::IntervalMethod::mid_p};
 
 constexpr int description_scroll_threshold = 550;
 constexpr int window_font_pixels = 13;
@@ -159,8 +164,9 @@ void TfrmTemplate::createMethodAndInputs()
     items->setContentsMargins(8, 2, 8, 2);
     items->setSpacing(0);
     RadioGroup1 = new QButtonGroup(group);
-    for (int i = 0; i < 3; ++i) {
-        auto* item = new QRadioButton(norms::MethodCaptions[i], group);
+    for (int i = 0; i < std::ssize(method_of_item); ++i) {
+        const std::string_view caption = stats::interval_method_entry(method_of_item[i]).caption;
+        auto* item = new QRadioButton(QString::fromUtf8(caption.data(), caption.size()), group);
         RadioGroup1->addButton(item, i);
         items->addWidget(item);
     }
@@ -239,9 +245,9 @@ int TfrmTemplate::visible_input_count() const
     return ShownInputSlots;
 }
 
-int TfrmTemplate::method_index() const
+stats::IntervalMethod TfrmTemplate::interval_method() const
 {
-    return RadioGroup1->checkedId();
+    return method_of_item.at(RadioGroup1->checkedId());
 }
 
 std::vector<std::string> TfrmTemplate::notes_lines() const

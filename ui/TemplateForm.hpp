@@ -38,7 +38,7 @@ public:
     std::string input_text(int box) const override;
     std::string label_caption(int box) const override;
     int visible_input_count() const override;
-    int method_index() const override;
+    stats::IntervalMethod interval_method() const override;
     std::vector<std::string> notes_lines() const override;
     std::string notes_caption() const override;
     void focus_input(int box) override;

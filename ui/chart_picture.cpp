@@ -15,6 +15,7 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
+#include "platform/failure.hpp"
 #include "platform/whole_file.hpp"
 
 namespace ui {
@@ -313,7 +314,11 @@ QByteArray ChartPicture(const norms::ChartModel& chart, norms::ChartFormat forma
 void SaveChartPicture(const std::string& path, norms::ChartFormat format,
                       const norms::ChartModel& chart)
 {
-    platform::SaveWholeFile(path, ChartPicture(chart, format).toStdString());
+    try {
+        platform::SaveWholeFile(path, ChartPicture(chart, format).toStdString());
+    } catch (const platform::FileFailure& failure) {
+        throw platform::output_failure(path, failure.error_code());
+    }
 }
 
 }  // namespace ui

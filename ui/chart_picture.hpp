@@ -37,7 +37,7 @@ void PaintChart(QPainter& painter, const QRectF& area, const norms::ChartModel& 
 QByteArray ChartPicture(const norms::ChartModel& chart, norms::ChartFormat format);
 
 // Writes the picture to `path`, keeping an existing file intact if the writing fails. Throws
-// platform::Failure with the file message.
+// platform::Failure naming the file and the cause ("x.png: no such folder").
 void SaveChartPicture(const std::string& path, norms::ChartFormat format,
                       const norms::ChartModel& chart);
 

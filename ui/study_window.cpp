@@ -31,10 +31,10 @@
 
 #include "norms/chart_model.hpp"
 #include "norms/group_norms.hpp"
-#include "norms/program_strings.hpp"
 #include "norms/statistics_file.hpp"
 #include "norms/version.hpp"
 #include "platform/whole_file.hpp"
+#include "stats/interval_method.hpp"
 #include "stats/number_format.hpp"
 #include "ui/Application.hpp"
 #include "ui/chart_picture.hpp"
@@ -76,6 +76,13 @@ const QString no_group = "(none)";
 QString text(const std::string& s)
 {
     return QString::fromStdString(s);
+}
+
+// The method of the method box's current item, by the command-line name it holds.
+stats::IntervalMethod chosen_method(const QComboBox& box)
+{
+    return stats::interval_method_named(box.currentData().toString().toStdString())
+        .value_or(stats::IntervalMethod::bayesian);
 }
 
 // The group box's entry to propose: the remembered variable when the file has it, else the first
@@ -228,8 +235,10 @@ QWidget* StudyWindow::createChoices()
     n_label_ = new QLabel(choices_);
     add("Sample size (n):", n_label_, "lblSampleSize");
     method_box_ = new QComboBox(choices_);
-    for (const char* caption : norms::MethodCaptions)
-        method_box_->addItem(caption);
+    // Each item holds its method's command-line name, which the settings keep.
+    for (const stats::IntervalMethodEntry& method : stats::interval_methods)
+        method_box_->addItem(text(std::string(method.caption)),
+                             text(std::string(method.command_line_name)));
     add("&Method:", method_box_, "cboMethod");
     add("Intervals:", new QLabel("95% and 90%", choices_), "lblLevels");
     scale_choice_ = new ScaleChoice(choices_, true, ScaleChoice::Layout::Stacked);
@@ -261,8 +270,8 @@ QWidget* StudyWindow::createChoices()
     connect(group_box_, &QComboBox::currentIndexChanged, this, &StudyWindow::choicesChanged);
     connect(min_box_, &QSpinBox::valueChanged, this, &StudyWindow::choicesChanged);
     connect(max_box_, &QSpinBox::valueChanged, this, &StudyWindow::choicesChanged);
-    connect(method_box_, &QComboBox::currentIndexChanged, this, [this](int method) {
-        cutoffs_box_->setEnabled(method == 0);
+    connect(method_box_, &QComboBox::currentIndexChanged, this, [this] {
+        cutoffs_box_->setEnabled(chosen_method(*method_box_) == stats::IntervalMethod::bayesian);
         choicesChanged();
     });
     connect(cutoffs_box_, &QLineEdit::editingFinished, this, &StudyWindow::choicesChanged);
@@ -323,7 +332,9 @@ void StudyWindow::restoreSettings()
     open_dialog_.initial_folder = settings_.value("folder").toString().toStdString();
     // Setting a choice saves them all, so none may be saved before each has been restored.
     filling_ = true;
-    method_box_->setCurrentIndex(settings_.value("method", 0).toInt());
+    const int method_item = method_box_->findData(settings_.value("method"));
+    if (method_item >= 0)
+        method_box_->setCurrentIndex(method_item);
     cutoffs_box_->setText(settings_.value("cutoffs").toString());
     scale_choice_->restore(settings_.value("scale").toStringList());
     filling_ = false;
@@ -333,7 +344,7 @@ void StudyWindow::saveSettings() const
 {
     settings_.setValue("geometry", saveGeometry());
     settings_.setValue("folder", text(open_dialog_.initial_folder));
-    settings_.setValue("method", method_box_->currentIndex());
+    settings_.setValue("method", method_box_->currentData());
     settings_.setValue("cutoffs", cutoffs_box_->text());
     settings_.setValue("scale", scale_choice_->remembered());
     if (file_ && file_->kind == norms::StudyFileKind::PersonScores) {
@@ -542,7 +553,7 @@ norms::StudyChoices StudyWindow::choices() const
         chosen.group_variable = group_box_->currentText().toStdString();
     chosen.min_score = min_box_->value();
     chosen.max_score = max_box_->value();
-    chosen.method = method_box_->currentIndex();
+    chosen.method = chosen_method(*method_box_);
     const QStringList typed =
         cutoffs_box_->text().split(QRegularExpression("[\\s,;]+"), Qt::SkipEmptyParts);
     for (const QString& cutoff : typed) {

@@ -9,7 +9,7 @@
 #include <limits>
 #include <string_view>
 
-#include "norms/frequency_file.hpp"
+#include "norms/byte_source.hpp"
 
 class MemorySource : public norms::ByteSource {
 public:

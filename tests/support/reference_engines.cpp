@@ -2,6 +2,8 @@
 
 #include "stats/interval_search.hpp"
 
+#include <stdexcept>
+
 namespace reference {
 namespace {
 
@@ -87,6 +89,16 @@ void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extende
     const auto sum = [&](Extended p) { return mid_tails(beta, n, m, k, p); };
     lower = bisect(levels.lower_tail, sum);
     upper = bisect(levels.upper_target, sum);
+}
+
+stats::IntervalEngine engine_of(stats::IntervalMethod method)
+{
+    switch (method) {
+    case stats::IntervalMethod::bayesian: return Bayesian_PR_interval;
+    case stats::IntervalMethod::classical: return Classical_PR_interval;
+    case stats::IntervalMethod::mid_p: return MidP_PR_interval;
+    }
+    throw std::invalid_argument("no such interval method");
 }
 
 }  // namespace reference

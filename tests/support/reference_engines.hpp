@@ -4,6 +4,7 @@
 #pragma once
 
 #include "stats/distrib.hpp"
+#include "stats/interval_method.hpp"
 
 namespace reference {
 
@@ -24,5 +25,8 @@ void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ex
                            Extended& upper);
 void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
                       Extended& upper);
+
+// The reference twin of the method's engine.
+stats::IntervalEngine engine_of(stats::IntervalMethod method);
 
 }  // namespace reference

@@ -5,12 +5,12 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/method_choice.hpp"
 #include "tests/support/scripted_desktop.hpp"
 #include "ui/TemplateForm.hpp"
 #include "ui/TemplateResults.hpp"
@@ -28,10 +28,10 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&worksheet));
     }
 
-    // Minimum 0, maximum 30, n = 250, the method by its index in the worksheet's choice.
-    void compute(int method)
+    // Minimum 0, maximum 30, n = 250, by the given method.
+    void compute(stats::IntervalMethod method)
     {
-        worksheet.findChildren<QRadioButton*>().at(method)->click();
+        choose_method(worksheet, method);
         const char* values[] = {"0", "30", "250"};
         for (int number = 1; number <= 3; ++number)
             QTest::keyClicks(worksheet.findChild<QLineEdit*>(QString("txtInput%1").arg(number)),

@@ -1,0 +1,19 @@
+// Values from a data file or the command line, made safe to show on a terminal or in a report.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// How many characters of a value a message shows.
+inline constexpr std::size_t MessageValueLimit = 80;
+
+// The text with every control character (C0, DEL, C1) and every bidirectional override shown
+// as an escape ("\x1B", "\u202E"), and every byte that is not part of well-formed UTF-8 as
+// "\xFF". Beyond `limit` characters, an escape counting as one, the rest is cut and "…"
+// stands in its place; a limit of 0 keeps the whole text.
+std::string PrintableText(std::string_view text, std::size_t limit = MessageValueLimit);
+
+}  // namespace platform
