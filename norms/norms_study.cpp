@@ -6,6 +6,7 @@
 
 #include "norms/csv_table.hpp"
 #include "norms/group_norms.hpp"
+#include "norms/statistics_file.hpp"
 #include "platform/failure.hpp"
 
 namespace norms {
@@ -25,6 +26,15 @@ public:
         const std::size_t count = source_->read(buffer, size);
         progress_.bytes_read += count;
         return count;
+    }
+
+    std::int64_t seek(std::int64_t offset, int origin) override
+    {
+        progress_.check();
+        const std::int64_t place = source_->seek(offset, origin);
+        if (place >= 0)
+            progress_.bytes_read = static_cast<std::uint64_t>(place);
+        return place;
     }
 
 private:
@@ -141,8 +151,8 @@ StudyTables person_tables(const StudyFile& file, const StudyChoices& choices,
     const PersonScoreLayout layout{file.delimiter, choices.score_variable, choices.group_variable,
                                    choices.min_score, choices.max_score, ""};
     WatchedSource source(file.path, progress);
-    std::vector<ScoreGroup> groups = CountPersonScores(source, layout);
-    SortGroups(groups);
+    StatisticsFileScores scores = CountFileScores(source, file.path, layout);
+    std::vector<ScoreGroup>& groups = scores.groups;
     if (groups.empty())
         refuse(NoDataRowsMessage);
     std::string too_small;
@@ -155,6 +165,8 @@ StudyTables person_tables(const StudyFile& file, const StudyChoices& choices,
 
     StudyTables tables;
     tables.grouped = !choices.group_variable.empty();
+    tables.group_variable = choices.group_variable;
+    tables.without_group = scores.without_group;
     for (ScoreGroup& group : groups) {
         progress.check();
         NormsRun run = GroupNormsRun(group, choices.min_score, choices.method);
@@ -178,6 +190,13 @@ StudyFile SurveyStudyFile(const std::string& path, StudyProgress& progress)
     file.path = path;
     std::error_code error;
     file.size = std::filesystem::file_size(path, error);
+    if (IsUnreadableDataFileName(path))
+        refuse(UnreadableDataFileReason);
+    if (IsStatisticsFileName(path)) {
+        WatchedSource source(path, progress);
+        file.persons = SurveyStatisticsFile(source, path);
+        return file;
+    }
     const std::string ending = lower_ending(path);
     const std::string line = first_line(path, progress);
     progress.bytes_read = 0;
@@ -207,21 +226,35 @@ StudyTables ComputeStudy(const StudyFile& file, const StudyChoices& choices,
     return tables;
 }
 
-std::vector<CsvColumn> StudyCutoffColumns(const StudyTables& tables, const StudyGroup& group)
+std::vector<CsvColumn> StudyAddedColumns(const StudyTables& tables, const StudyGroup& group)
 {
     SharedOptions options;
+    options.scales = tables.scales;
     options.cutoffs = tables.cutoffs;
     return AddedColumns(options, group.run.sample_size);
+}
+
+NormsWorkbook StudyWorkbook(const StudyTables& tables)
+{
+    NormsWorkbook workbook;
+    for (const StudyGroup& group : tables.groups) {
+        workbook.method = group.run.method;
+        std::error_code error;  // the full name, as vornak-batch gives it
+        const auto full = std::filesystem::absolute(group.run.data_file_path, error);
+        workbook.data_file = error ? group.run.data_file_path : full.lexically_normal().string();
+        workbook.tables.push_back({group.counts.name, group.run, StudyAddedColumns(tables, group)});
+    }
+    return workbook;
 }
 
 void WriteStudyCsv(std::ostream& out, const StudyTables& tables)
 {
     if (tables.groups.empty())
         return;
-    WriteCsvHeader(out, StudyCutoffColumns(tables, tables.groups.front()),
+    WriteCsvHeader(out, StudyAddedColumns(tables, tables.groups.front()),
                    tables.grouped ? "group," : "");
     for (const StudyGroup& group : tables.groups)
-        WriteCsvRows(out, group.run.table, group.run.row_count, StudyCutoffColumns(tables, group),
+        WriteCsvRows(out, group.run.table, group.run.row_count, StudyAddedColumns(tables, group),
                      tables.grouped ? CsvField(group.counts.name) + "," : "");
 }
 

@@ -12,6 +12,7 @@
 
 #include "norms/compute_run.hpp"
 #include "norms/batch_options.hpp"
+#include "norms/norms_workbook.hpp"
 #include "norms/person_scores.hpp"
 
 namespace norms {
@@ -44,10 +45,11 @@ struct StudyFile {
     Extended sample_size = 0;
 };
 
-// Reads the file once through. A ".csv" or ".tsv" file is per-person data; any other is a
+// Reads the file once through. A ".csv" or ".tsv" file is per-person data, and so is a
+// statistics-package file (by its ending, as vornak-batch scores takes it); any other is a
 // frequency file when its first line holds two numbers, else per-person data. The delimiter is
 // a tab for ".tsv" or a header with a tab, ";" for a header with ";" and no ",", else ",".
-// Throws platform::Failure when the file cannot be read.
+// Throws platform::Failure when the file cannot be read, or is of a kind no reader here takes.
 StudyFile SurveyStudyFile(const std::string& path, StudyProgress& progress);
 
 struct StudyChoices {
@@ -67,7 +69,12 @@ struct StudyGroup {
 struct StudyTables {
     std::vector<StudyGroup> groups;  // ascending, as vornak-batch scores prints them
     bool grouped = false;
+    std::string group_variable;
+    std::int64_t without_group = 0;  // cases of a statistics-package file skipped without a group
     std::vector<Cutoff> cutoffs;
+    // The norm scales shown beside the ranks. They take nothing from the data beyond each row's
+    // rank and limits, so a window sets them without computing the tables again.
+    std::vector<stats::NormScale> scales;
 };
 
 // Reads the file again and builds every group's table. Throws platform::Failure with the
@@ -76,11 +83,15 @@ struct StudyTables {
 StudyTables ComputeStudy(const StudyFile& file, const StudyChoices& choices,
                          StudyProgress& progress);
 
-// The cut-off columns of one group's table.
-std::vector<CsvColumn> StudyCutoffColumns(const StudyTables& tables, const StudyGroup& group);
+// The columns one group's table adds after the norms table's own, as vornak-batch --csv adds
+// them: each scale's, then each cut-off's.
+std::vector<CsvColumn> StudyAddedColumns(const StudyTables& tables, const StudyGroup& group);
+
+// The tables as the workbook of vornak-batch --xlsx, with the same columns as the CSV.
+NormsWorkbook StudyWorkbook(const StudyTables& tables);
 
 // The tables as vornak-batch --csv prints them: with a leading group column when grouped, as
-// vornak-batch scores does, and the cut-off columns last.
+// vornak-batch scores does, and the scale and cut-off columns last.
 void WriteStudyCsv(std::ostream& out, const StudyTables& tables);
 
 }  // namespace norms

@@ -207,58 +207,26 @@ private:
 };
 
 // Every data row: its count, and the smallest and largest whole number in each column.
+// Hands libcsv's fields to a survey.
 class ColumnSurvey : public RowSink {
 public:
-    PersonFileSurvey survey;
+    PersonSurveyBuilder builder;
 
-    void field(std::string_view text) override
-    {
-        if (!header_done_) {
-            survey.variables.emplace_back(text);
-            survey.ranges.emplace_back();
-            values_.emplace_back();
-        } else if (field_index_ < survey.ranges.size()) {
-            take_value(survey.ranges[field_index_], text);
-            if (values_[field_index_].size() <= DistinctCountLimit)
-                values_[field_index_].emplace(text);
-        }
-        ++field_index_;
-    }
-
-    void end_row() override
-    {
-        if (header_done_)
-            ++survey.cases;
-        header_done_ = true;
-        field_index_ = 0;
-    }
-
-    bool header_read() const { return header_done_; }
-
-    PersonFileSurvey take_survey()
-    {
-        for (const auto& values : values_)
-            survey.distinct.push_back(values.size());
-        return std::move(survey);
-    }
-
-private:
-    static void take_value(std::optional<ScoreRange>& range, std::string_view text)
-    {
-        const std::optional<Extended> value = decimal_value(text);
-        if (!value || *value != std::trunc(*value) || std::abs(*value) > 1e18L)
-            return;
-        const auto score = static_cast<std::int64_t>(*value);
-        if (!range)
-            range = ScoreRange{score, score};
-        range->min = std::min(range->min, score);
-        range->max = std::max(range->max, score);
-    }
-
-    bool header_done_ = false;
-    std::size_t field_index_ = 0;
-    std::vector<std::unordered_set<std::string>> values_;
+    void field(std::string_view text) override { builder.field(text); }
+    void end_row() override { builder.end_row(); }
 };
+
+void take_whole_number(std::optional<ScoreRange>& range, std::string_view text)
+{
+    const std::optional<Extended> value = decimal_value(text);
+    if (!value || *value != std::trunc(*value) || std::abs(*value) > 1e18L)
+        return;
+    const auto score = static_cast<std::int64_t>(*value);
+    if (!range)
+        range = ScoreRange{score, score};
+    range->min = std::min(range->min, score);
+    range->max = std::max(range->max, score);
+}
 
 extern "C" void on_field(void* data, std::size_t size, void* sink)
 {
@@ -374,13 +342,42 @@ std::vector<ScoreGroup> CountPersonScores(ByteSource& source, const PersonScoreL
     return counter.take_groups();
 }
 
+void PersonSurveyBuilder::field(std::string_view text)
+{
+    if (!header_done_) {
+        survey_.variables.emplace_back(text);
+        survey_.ranges.emplace_back();
+        values_.emplace_back();
+    } else if (field_index_ < survey_.ranges.size()) {
+        take_whole_number(survey_.ranges[field_index_], text);
+        if (values_[field_index_].size() <= DistinctCountLimit)
+            values_[field_index_].emplace(text);
+    }
+    ++field_index_;
+}
+
+void PersonSurveyBuilder::end_row()
+{
+    if (header_done_)
+        ++survey_.cases;
+    header_done_ = true;
+    field_index_ = 0;
+}
+
+PersonFileSurvey PersonSurveyBuilder::take_survey()
+{
+    for (const auto& values : values_)
+        survey_.distinct.push_back(values.size());
+    return std::move(survey_);
+}
+
 PersonFileSurvey SurveyPersonScores(ByteSource& source, char delimiter, const std::string& encoding)
 {
     ColumnSurvey survey;
     parse_rows(source, delimiter, encoding, survey);
-    if (!survey.header_read())
+    if (!survey.builder.header_read())
         throw platform::Failure("The file has no header line");
-    return survey.take_survey();
+    return survey.builder.take_survey();
 }
 
 void SortGroups(std::vector<ScoreGroup>& groups)

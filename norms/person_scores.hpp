@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "norms/byte_source.hpp"
@@ -62,6 +63,22 @@ struct PersonFileSurvey {
     // Per column: how many different values it holds, counted up to DistinctCountLimit + 1.
     std::vector<std::size_t> distinct;
     std::int64_t cases = 0;  // rows below the header
+};
+
+// Builds a survey from rows of texts given a field at a time, the first row being the
+// variables' names. A missing value is given as an empty field.
+class PersonSurveyBuilder {
+public:
+    void field(std::string_view text);
+    void end_row();
+    bool header_read() const { return header_done_; }
+    PersonFileSurvey take_survey();
+
+private:
+    PersonFileSurvey survey_;
+    bool header_done_ = false;
+    std::size_t field_index_ = 0;
+    std::vector<std::unordered_set<std::string>> values_;
 };
 
 // Reads the whole file as CountPersonScores does, but only looks: the header, the number of

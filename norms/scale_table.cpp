@@ -21,7 +21,9 @@ std::string limit_text(Extended proportion)
     return stats::format_fixed(proportion * 100, 0, 1);
 }
 
-std::string score_text(const NormScale& scale, Extended score)
+}  // namespace
+
+std::string ScaleCellText(const NormScale& scale, Extended score)
 {
     if (score < scale.display_low)
         return "<" + stats::format_fixed(scale.display_low, 0, scale.decimals);
@@ -30,7 +32,12 @@ std::string score_text(const NormScale& scale, Extended score)
     return stats::format_fixed(score, 0, scale.decimals);
 }
 
-}  // namespace
+std::vector<std::string> ScaleColumnTitles(const NormScale& scale)
+{
+    const std::string& name = scale.column;
+    return {name, name + " 95% lower", name + " 95% upper", name + " 90% lower",
+            name + " 90% upper"};
+}
 
 std::optional<stats::NormScale> ParseScaleOption(const std::string& text, std::string& reason)
 {
@@ -90,20 +97,20 @@ std::vector<CsvColumn> ScaleCsvColumns(const NormScale& scale)
 
 ScaleTable BuildScaleTable(const NormsRun& run, const NormScale& scale)
 {
-    const std::string& name = scale.column;
     ScaleTable table;
-    table.header = {"Raw score",     "PR",           "PR 95% lower",      "PR 95% upper",
-                    "PR 90% lower",  "PR 90% upper", name,                name + " 95% lower",
-                    name + " 95% upper", name + " 90% lower", name + " 90% upper"};
+    table.header = {"Raw score",    "PR",           "PR 95% lower",
+                    "PR 95% upper", "PR 90% lower", "PR 90% upper"};
+    for (const std::string& title : ScaleColumnTitles(scale))
+        table.header.push_back(title);
     for (int j = 0; j < run.row_count; ++j) {
         const NormsRow& row = run.table[j];
         const ScaleValues score = ScaleValuesOf(scale, row);
         table.rows.push_back({stats::format_fixed(row.RawScore, 0, 0), rank_text(row.PR),
                               limit_text(row.Lower95), limit_text(row.Upper95),
                               limit_text(row.Lower90), limit_text(row.Upper90),
-                              score_text(scale, score.point), score_text(scale, score.lower95),
-                              score_text(scale, score.upper95), score_text(scale, score.lower90),
-                              score_text(scale, score.upper90)});
+                              ScaleCellText(scale, score.point), ScaleCellText(scale, score.lower95),
+                              ScaleCellText(scale, score.upper95), ScaleCellText(scale, score.lower90),
+                              ScaleCellText(scale, score.upper90)});
     }
     return table;
 }

@@ -30,6 +30,14 @@ ScaleValues ScaleValuesOf(const stats::NormScale& scale, const NormsRow& row);
 // NAME, NAME_lower95, NAME_upper95, NAME_lower90, NAME_upper90, with NAME the scale's column.
 std::vector<CsvColumn> ScaleCsvColumns(const stats::NormScale& scale);
 
+// A score as a window prints it: rounded to the scale's decimals, and beyond its display bounds
+// "<" or ">" with the bound.
+std::string ScaleCellText(const stats::NormScale& scale, Extended score);
+
+// The titles a window gives the scale's five columns: "T", "T 95% lower", "T 95% upper", "T 90%
+// lower", "T 90% upper", in the order of ScaleValues and of ScaleCsvColumns.
+std::vector<std::string> ScaleColumnTitles(const stats::NormScale& scale);
+
 // The table as a window shows it: the raw score, then ranks as the report rounds them, in
 // percent, then the scale's five columns, rounded to its decimals, and beyond its display bounds
 // "<" or ">" with the bound.

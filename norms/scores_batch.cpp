@@ -33,29 +33,19 @@ namespace {
 std::vector<ScoreGroup> read_groups(platform::Desktop& desktop, const std::string& file,
                                     const PersonScoreLayout& layout)
 {
-    if (!IsStatisticsFileName(file)) {
-        std::vector<ScoreGroup> groups;
-        try {
-            groups = CountPersonScores(*OpenDataFile(file), layout);
-        } catch (const InvalidText& invalid) {
-            // Text that is not UTF-8 may be in another encoding, which the message suggests naming.
-            if (!layout.encoding.empty())
-                throw;
-            throw platform::Failure(std::string(invalid.what()) +
-                                    "; name the file's encoding with --encoding, for example "
-                                    "--encoding windows-1252");
-        }
-        SortGroups(groups);
-        return groups;
+    StatisticsFileScores scores;
+    try {
+        scores = CountFileScores(*OpenDataFile(file), file, layout);
+    } catch (const InvalidText& invalid) {
+        // Text that is not UTF-8 may be in another encoding, which the message suggests naming.
+        if (!layout.encoding.empty())
+            throw;
+        throw platform::Failure(std::string(invalid.what()) +
+                                "; name the file's encoding with --encoding, for example "
+                                "--encoding windows-1252");
     }
-    StatisticsFileScores scores = CountStatisticsFileScores(*OpenDataFile(file), file, layout);
-    const std::int64_t skipped = scores.without_group;
-    if (skipped > 0)
-        desktop.warning(std::to_string(skipped) + (skipped == 1 ? " case" : " cases") + " with no " +
-                        platform::PrintableText(layout.group_column) + " value skipped");
-    if (scores.groups.empty())
-        throw platform::Failure(skipped > 0 ? "No case in the file has a group value"
-                                            : "The file holds no cases");
+    if (scores.without_group > 0)
+        desktop.warning(WithoutGroupNotice(scores.without_group, layout.group_column));
     return std::move(scores.groups);
 }
 
@@ -189,8 +179,7 @@ CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options)
         [&options](const std::string& name) {
             options.file = name;
             if (IsUnreadableDataFileName(name))
-                throw CLI::ValidationError(name + ": this kind of file cannot be read; save the data as "
-                                           "delimited text (.csv) or as an SPSS, Stata or SAS file");
+                throw CLI::ValidationError(name + ": " + UnreadableDataFileReason);
             return !IsBlankFileName(name);
         },
         "a file name that is not blank",

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <exception>
 #include <map>
 #include <memory>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <readstat.h>
 
 #include "platform/failure.hpp"
+#include "platform/printable_text.hpp"
 
 namespace norms {
 namespace {
@@ -71,18 +73,41 @@ struct CaseValue {
     std::string text;  // for a string variable
 };
 
-// Takes ReadStat's callbacks and counts each case into its group. Errors are kept rather than
-// thrown, since they would have to unwind through the C library; the first one ends the reading.
-class CaseCounter {
+CaseValue case_value(readstat_variable_t* variable, readstat_value_t value)
+{
+    CaseValue result;
+    result.missing = readstat_value_is_missing(value, variable);
+    if (readstat_value_type_class(value) == READSTAT_TYPE_CLASS_STRING) {
+        result.text = text_of(readstat_string_value(value));
+        result.missing = result.missing || IsMissingValue(result.text);
+    } else {
+        result.number = readstat_double_value(value);
+        result.missing = result.missing || std::isnan(result.number);
+    }
+    return result;
+}
+
+// Takes ReadStat's callbacks. Errors are kept rather than thrown, since they would have to
+// unwind through the C library; the first one ends the reading.
+class CaseHandler {
+public:
+    virtual ~CaseHandler() = default;
+    virtual int variable(int index, readstat_variable_t* variable, const char* label_set) = 0;
+    virtual int value(int case_index, readstat_variable_t* variable, readstat_value_t value) = 0;
+    virtual void value_label(const char*, readstat_value_t, const char*) {}
+
+    std::optional<std::string> error;
+};
+
+// Counts each case into its group.
+class CaseCounter : public CaseHandler {
 public:
     CaseCounter(const PersonScoreLayout& layout)
         : layout_(layout), row_count_(layout.max_score - layout.min_score + 1)
     {
     }
 
-    std::optional<std::string> error;
-
-    int variable(int index, readstat_variable_t* variable, const char* label_set)
+    int variable(int index, readstat_variable_t* variable, const char* label_set) override
     {
         const std::string name = text_of(readstat_variable_get_name(variable));
         variable_names_.push_back(name);
@@ -100,7 +125,7 @@ public:
                                                               : READSTAT_HANDLER_SKIP_VARIABLE;
     }
 
-    int value(int case_index, readstat_variable_t* variable, readstat_value_t value)
+    int value(int case_index, readstat_variable_t* variable, readstat_value_t value) override
     {
         if (!variables_checked_ && !check_variables())
             return READSTAT_HANDLER_ABORT;
@@ -114,7 +139,7 @@ public:
         return error ? READSTAT_HANDLER_ABORT : READSTAT_HANDLER_OK;
     }
 
-    void value_label(const char* label_set, readstat_value_t value, const char* label)
+    void value_label(const char* label_set, readstat_value_t value, const char* label) override
     {
         if (readstat_value_type_class(value) == READSTAT_TYPE_CLASS_NUMERIC &&
             !readstat_value_is_system_missing(value) && !readstat_value_is_tagged_missing(value))
@@ -156,20 +181,6 @@ private:
             return false;
         }
         return true;
-    }
-
-    static CaseValue case_value(readstat_variable_t* variable, readstat_value_t value)
-    {
-        CaseValue result;
-        result.missing = readstat_value_is_missing(value, variable);
-        if (readstat_value_type_class(value) == READSTAT_TYPE_CLASS_STRING) {
-            result.text = text_of(readstat_string_value(value));
-            result.missing = result.missing || IsMissingValue(result.text);
-        } else {
-            result.number = readstat_double_value(value);
-            result.missing = result.missing || std::isnan(result.number);
-        }
-        return result;
     }
 
     ScoreGroup& group_of_case()
@@ -233,21 +244,56 @@ private:
     std::int64_t without_group_ = 0;
 };
 
-// ReadStat reads through these, from the source; a failure of the source is kept for the
-// caller, since the library only learns that the read failed.
+// Hands every case's values to a survey, as texts, the first row being the variables' names.
+class CaseSurveyor : public CaseHandler {
+public:
+    int variable(int index, readstat_variable_t* variable, const char*) override
+    {
+        builder_.field(text_of(readstat_variable_get_name(variable)));
+        variable_count_ = index + 1;
+        return READSTAT_HANDLER_OK;
+    }
+
+    int value(int, readstat_variable_t* variable, readstat_value_t value) override
+    {
+        if (!builder_.header_read())
+            builder_.end_row();
+        const CaseValue shown = case_value(variable, value);
+        builder_.field(shown.missing ? "" : readstat_value_type_class(value) == READSTAT_TYPE_CLASS_STRING
+                                                ? shown.text
+                                                : number_text(shown.number));
+        if (readstat_variable_get_index(variable) == variable_count_ - 1)
+            builder_.end_row();
+        return READSTAT_HANDLER_OK;
+    }
+
+    PersonFileSurvey finish()
+    {
+        if (!builder_.header_read())
+            builder_.end_row();  // a file without cases
+        return builder_.take_survey();
+    }
+
+private:
+    PersonSurveyBuilder builder_;
+    int variable_count_ = 0;
+};
+
+// ReadStat reads through these, from the source; a failure of the source (or a request to stop
+// that it passes on) is kept for the caller, since the library only learns that the read failed.
 struct Input {
     ByteSource& source;
-    std::optional<std::string> failure;
+    std::exception_ptr failure;
 };
 
 // Nothing may unwind through the library: a failure in a callback (memory) ends the reading.
 template <typename Call>
-int guarded(void* counter, Call call)
+int guarded(void* handler, Call call)
 {
     try {
-        return call(*static_cast<CaseCounter*>(counter));
+        return call(*static_cast<CaseHandler*>(handler));
     } catch (const std::exception& failure) {
-        static_cast<CaseCounter*>(counter)->error = failure.what();
+        static_cast<CaseHandler*>(handler)->error = failure.what();
         return READSTAT_HANDLER_ABORT;
     }
 }
@@ -267,7 +313,13 @@ int close_input(void*)
 readstat_off_t seek_input(readstat_off_t offset, readstat_io_flags_t whence, void* context)
 {
     const int origin = whence == READSTAT_SEEK_SET ? SEEK_SET : whence == READSTAT_SEEK_CUR ? SEEK_CUR : SEEK_END;
-    return static_cast<readstat_off_t>(static_cast<Input*>(context)->source.seek(offset, origin));
+    auto* input = static_cast<Input*>(context);
+    try {
+        return static_cast<readstat_off_t>(input->source.seek(offset, origin));
+    } catch (...) {
+        input->failure = std::current_exception();
+        return -1;
+    }
 }
 
 ssize_t read_input(void* buffer, std::size_t size, void* context)
@@ -279,8 +331,8 @@ ssize_t read_input(void* buffer, std::size_t size, void* context)
         for (std::size_t count = 1; filled < size && count > 0; filled += count)
             count = input->source.read(static_cast<char*>(buffer) + filled, size - filled);
         return static_cast<ssize_t>(filled);
-    } catch (const std::exception& failure) {
-        input->failure = failure.what();
+    } catch (...) {
+        input->failure = std::current_exception();
         return -1;
     }
 }
@@ -290,19 +342,19 @@ readstat_error_t update_input(long, readstat_progress_handler, void*, void*)
     return READSTAT_OK;
 }
 
-int on_variable(int index, readstat_variable_t* variable, const char* label_set, void* counter)
+int on_variable(int index, readstat_variable_t* variable, const char* label_set, void* handler)
 {
-    return guarded(counter, [&](CaseCounter& c) { return c.variable(index, variable, label_set); });
+    return guarded(handler, [&](CaseHandler& c) { return c.variable(index, variable, label_set); });
 }
 
-int on_value(int case_index, readstat_variable_t* variable, readstat_value_t value, void* counter)
+int on_value(int case_index, readstat_variable_t* variable, readstat_value_t value, void* handler)
 {
-    return guarded(counter, [&](CaseCounter& c) { return c.value(case_index, variable, value); });
+    return guarded(handler, [&](CaseHandler& c) { return c.value(case_index, variable, value); });
 }
 
-int on_value_label(const char* label_set, readstat_value_t value, const char* label, void* counter)
+int on_value_label(const char* label_set, readstat_value_t value, const char* label, void* handler)
 {
-    return guarded(counter, [&](CaseCounter& c) {
+    return guarded(handler, [&](CaseHandler& c) {
         c.value_label(label_set, value, label);
         return READSTAT_HANDLER_OK;
     });
@@ -327,8 +379,11 @@ bool IsUnreadableDataFileName(std::string_view path)
                        [path](std::string_view ending) { return ends_with(path, ending); });
 }
 
-StatisticsFileScores CountStatisticsFileScores(ByteSource& source, const std::string& file_name,
-                                               const PersonScoreLayout& layout)
+namespace {
+
+// Reads the file through ReadStat into `handler`, throwing what the handler or the source failed
+// with, or, naming the file, why it cannot be read as its ending says.
+void parse(ByteSource& source, const std::string& file_name, CaseHandler& handler)
 {
     const Format* format = format_of(file_name);
     if (!format)
@@ -336,7 +391,7 @@ StatisticsFileScores CountStatisticsFileScores(ByteSource& source, const std::st
     const std::unique_ptr<readstat_parser_t, ParserDeleter> parser(readstat_parser_init());
     if (!parser)
         throw std::bad_alloc();
-    Input input{source, std::nullopt};
+    Input input{source, nullptr};
     readstat_set_open_handler(parser.get(), open_input);
     readstat_set_close_handler(parser.get(), close_input);
     readstat_set_seek_handler(parser.get(), seek_input);
@@ -347,16 +402,52 @@ StatisticsFileScores CountStatisticsFileScores(ByteSource& source, const std::st
     readstat_set_value_handler(parser.get(), on_value);
     readstat_set_value_label_handler(parser.get(), on_value_label);
 
-    CaseCounter counter(layout);
-    const readstat_error_t status = format->parse(parser.get(), file_name.c_str(), &counter);
-    if (counter.error)
-        throw platform::Failure(*counter.error);
+    const readstat_error_t status = format->parse(parser.get(), file_name.c_str(), &handler);
+    if (handler.error)
+        throw platform::Failure(*handler.error);
     if (input.failure)
-        throw platform::Failure(*input.failure);
+        std::rethrow_exception(input.failure);
     if (status != READSTAT_OK)
         throw platform::Failure(quoted(file_name) + " cannot be read as " + format->name +
                                 " file: " + readstat_error_message(status));
+}
+
+}  // namespace
+
+StatisticsFileScores CountStatisticsFileScores(ByteSource& source, const std::string& file_name,
+                                               const PersonScoreLayout& layout)
+{
+    CaseCounter counter(layout);
+    parse(source, file_name, counter);
     return counter.finish();
+}
+
+std::string WithoutGroupNotice(std::int64_t cases, const std::string& group_variable)
+{
+    return std::to_string(cases) + (cases == 1 ? " case" : " cases") + " with no " +
+           platform::PrintableText(group_variable) + " value skipped";
+}
+
+StatisticsFileScores CountFileScores(ByteSource& source, const std::string& file_name,
+                                     const PersonScoreLayout& layout)
+{
+    if (!IsStatisticsFileName(file_name)) {
+        StatisticsFileScores scores{CountPersonScores(source, layout), 0};
+        SortGroups(scores.groups);
+        return scores;
+    }
+    StatisticsFileScores scores = CountStatisticsFileScores(source, file_name, layout);
+    if (scores.groups.empty())
+        throw platform::Failure(scores.without_group > 0 ? "No case in the file has a group value"
+                                                         : "The file holds no cases");
+    return scores;
+}
+
+PersonFileSurvey SurveyStatisticsFile(ByteSource& source, const std::string& file_name)
+{
+    CaseSurveyor surveyor;
+    parse(source, file_name, surveyor);
+    return surveyor.finish();
 }
 
 }  // namespace norms

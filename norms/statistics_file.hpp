@@ -20,6 +20,10 @@ bool IsStatisticsFileName(std::string_view path);
 // spreadsheet, a SAS catalogue, R's own files.
 bool IsUnreadableDataFileName(std::string_view path);
 
+inline constexpr const char* UnreadableDataFileReason =
+    "this kind of file cannot be read; save the data as delimited text (.csv) or as an SPSS, "
+    "Stata or SAS file";
+
 struct StatisticsFileScores {
     std::vector<ScoreGroup> groups;
     std::int64_t without_group = 0;  // cases skipped for a missing group value
@@ -37,5 +41,21 @@ struct StatisticsFileScores {
 // a file that cannot be read as its ending says.
 StatisticsFileScores CountStatisticsFileScores(ByteSource& source, const std::string& file_name,
                                                const PersonScoreLayout& layout);
+
+// "3 cases with no age_band value skipped".
+std::string WithoutGroupNotice(std::int64_t cases, const std::string& group_variable);
+
+// Each group's counts from per-person data, delimited text or by its ending a statistics-package
+// file, in the order their tables come in: sorted for delimited text, ordered by the file for a
+// statistics-package file. Throws as the reader does, and for a statistics-package file that
+// gives no group.
+StatisticsFileScores CountFileScores(ByteSource& source, const std::string& file_name,
+                                     const PersonScoreLayout& layout);
+
+// Reads the whole file as CountStatisticsFileScores does, but only looks: the variables'
+// names, the number of cases and each variable's range of whole numbers and count of different
+// values, missing values left out. Throws as CountStatisticsFileScores does for a file that
+// cannot be read.
+PersonFileSurvey SurveyStatisticsFile(ByteSource& source, const std::string& file_name);
 
 }  // namespace norms

@@ -1,5 +1,5 @@
-// The norms-study window: its tables against vornak-batch for the same file and choices, Copy,
-// a bad file, and a large file read while the event loop keeps turning.
+// The norms-study window: its tables, with a norm scale, against vornak-batch for the same file
+// and choices, Copy, a bad file, and a large file read while the event loop keeps turning.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSpinBox>
@@ -22,6 +23,7 @@
 #include "tests/support/batch_outcome.hpp"
 #include "tests/support/scripted_desktop.hpp"
 #include "tests/support/temp_files.hpp"
+#include "norms/scale_table.hpp"
 #include "ui/norms_table_model.hpp"
 #include "ui/study_window.hpp"
 
@@ -174,7 +176,47 @@ TEST_F(Study, PerPersonTablesEqualBatchAndFollowTheChoices)
             expected << QString(group) + "," + line;
     }
     EXPECT_EQ(shown_as_csv(true), expected);
+
+    // A norm scale comes before the cut-offs, as vornak-batch --scale puts it, and is shown as
+    // the norm-scales window rounds it.
+    QComboBox& scale = find<QComboBox>("cboScale");
+    scale.setCurrentText("T score (T)");
+    settle();
+    const Outcome with_t = scores({"--scale", "T", "--cutoff", "5", "--cutoff", "16", "0", "30", spelling});
+    ASSERT_EQ(with_t.status, 0) << with_t.err;
+    EXPECT_EQ(shown_as_csv(true), without_below(with_t.out, 3));
+    const norms::ScaleTable manual =
+        norms::BuildScaleTable(window.tables()->groups[0].run, stats::StandardNormScales()[1]);
+    for (int row = 0; row < table(0).rowCount(); ++row)
+        for (int column = 0; column < 5; ++column)
+            EXPECT_EQ(table(0).index(row, 7 + column).data().toString().toStdString(),
+                      manual.rows[row][norms::ScaleTableRankColumns + column]);
+    EXPECT_EQ(table(0).headerData(7, Qt::Horizontal).toString(), "T");
+    EXPECT_EQ(table(0).index(0, 8).data().toString(), "<10");  // an open lower end
+    desktop.save_answers = {dir.filePath("by_age_t.csv").toStdString()};
+    find<QAction>("mnuExportCsv").trigger();
+    EXPECT_EQ(file_content(dir.filePath("by_age_t.csv").toStdString()), with_t.out);
+
+    // An incomplete custom scale leaves the scale out until it is complete.
+    scale.setCurrentText("custom (M, SD)");
+    find<QLineEdit>("txtSD").setText("0");
+    settle();
+    EXPECT_EQ(table(0).columnCount(), 9);
+    EXPECT_TRUE(find<QLabel>("lblCustom").isVisibleTo(&window));
+    find<QLineEdit>("txtSD").setText("50");
+    settle();
+    const Outcome custom = scores({"--scale", "500,50", "--cutoff", "5", "--cutoff", "16", "0", "30", spelling});
+    EXPECT_EQ(shown_as_csv(true), without_below(custom.out, 3));
     EXPECT_TRUE(desktop.messages.empty());
+
+    // The next session starts with these choices.
+    find<QComboBox>("cboMethod").setCurrentIndex(1);
+    settle();
+    ui::StudyWindow reopened{desktop, settings};
+    EXPECT_EQ(reopened.findChild<QComboBox*>("cboScale")->currentText().toStdString(), "custom (M, SD)");
+    EXPECT_EQ(reopened.findChild<QLineEdit*>("txtSD")->text().toStdString(), "50");
+    EXPECT_EQ(reopened.findChild<QComboBox*>("cboMethod")->currentIndex(), 1);
+    EXPECT_EQ(reopened.findChild<QLineEdit*>("txtCutoffs")->text().toStdString(), "5, 16");
 }
 
 TEST_F(Study, FrequencyFileTakesItsRangeAndSampleSizeAndExportsAsBatch)
@@ -267,4 +309,57 @@ TEST_F(Study, AMillionCasesLoadWhileTheEventLoopKeepsTurning)
         cases += group.counts.size;
     EXPECT_EQ(cases, 1'000'000);
     EXPECT_EQ(tabs().count(), 5);
+}
+
+// An SPSS file reads as vornak-batch scores reads it, and Export Excel... writes its workbook.
+TEST_F(Study, StatisticsFileGivesBatchsTablesAndWorkbook)
+{
+    const std::string sav = examples + "spelling_by_age.sav";
+    load(sav);
+    EXPECT_EQ(find<QLabel>("lblSize").text(), "303 cases");
+    EXPECT_EQ(find<QComboBox>("cboScore").currentText(), "raw");
+    EXPECT_EQ(find<QComboBox>("cboGroup").currentText(), "age_band");
+    find<QSpinBox>("spnMin").setValue(0);
+    find<QSpinBox>("spnMax").setValue(30);
+    find<QComboBox>("cboScale").setCurrentText("T score (T)");
+    settle();
+    ASSERT_EQ(tabs().count(), 4);
+    EXPECT_EQ(tabs().tabText(0), "8 years");  // by the code, under its label
+    const std::vector<std::string> arguments = {"scores", "--group", "age_band", "--score", "raw",
+                                                "--scale", "T", "0", "30", sav};
+    const auto with = [&](std::vector<std::string> more) {
+        std::vector<std::string> all = arguments;
+        all.insert(all.begin() + 1, more.begin(), more.end());
+        return batch(all);
+    };
+    const Outcome csv = with({"--csv"});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    EXPECT_EQ(shown_as_csv(true), without_below(csv.out, 3));
+    EXPECT_TRUE(find<QLabel>("lblMissing").text().startsWith("group 8 years: 1 missing score skipped"));
+
+    const QString from_window = dir.filePath("window.xlsx");
+    const QString from_batch = dir.filePath("batch.xlsx");
+    desktop.save_answers = {from_window.toStdString()};
+    find<QAction>("mnuExportExcel").trigger();
+    ASSERT_EQ(with({"--xlsx", from_batch.toStdString()}).status, 0);
+    // The workbooks' sheets, strings and styles; only the file's own creation time may differ.
+    const auto sheets = [](const QString& workbook) {
+        QProcess unzip;
+        unzip.start("unzip", {"-p", workbook, "xl/*"});
+        EXPECT_TRUE(unzip.waitForFinished());
+        return unzip.readAllStandardOutput();
+    };
+    const QByteArray batch_sheets = sheets(from_batch);
+    EXPECT_TRUE(batch_sheets.contains("8 years"));
+    EXPECT_EQ(sheets(from_window), batch_sheets);
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
+TEST_F(Study, ASpreadsheetIsRefusedAsVornakBatchRefusesIt)
+{
+    load(write_temp_file("norms.xlsx", "PK"));
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text,
+              "norms.xlsx: this kind of file cannot be read; save the data as delimited text "
+              "(.csv) or as an SPSS, Stata or SAS file");
 }

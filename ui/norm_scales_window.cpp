@@ -2,11 +2,9 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QKeyEvent>
 #include <QTableWidget>
@@ -15,6 +13,7 @@
 #include <functional>
 
 #include "ui/Application.hpp"
+#include "ui/scale_choice.hpp"
 
 namespace ui {
 namespace {
@@ -58,27 +57,8 @@ void NormScalesWindow::createControls()
 {
     auto* choice = new QHBoxLayout;
     choice->addWidget(new QLabel("Scale:", this));
-    cboScale = new QComboBox(this);
-    cboScale->setObjectName("cboScale");
-    for (const stats::NormScale& scale : stats::StandardNormScales())
-        cboScale->addItem(QString::fromStdString(scale.title + " (" + scale.name + ")"));
-    cboScale->addItem("custom (M, SD)");
-    cboScale->setCurrentIndex(1);  // T scores
-    choice->addWidget(cboScale);
-    choice->addSpacing(16);
-    choice->addWidget(new QLabel("M", this));
-    txtMean = new QLineEdit("500", this);
-    txtMean->setObjectName("txtMean");
-    choice->addWidget(txtMean);
-    choice->addWidget(new QLabel("SD", this));
-    txtSD = new QLineEdit("100", this);
-    txtSD->setObjectName("txtSD");
-    choice->addWidget(txtSD);
-    for (QLineEdit* box : {txtMean, txtSD})
-        box->setMaximumWidth(80);
-    lblCustom = new QLabel(this);
-    lblCustom->setObjectName("lblCustom");
-    choice->addWidget(lblCustom);
+    scale_choice_ = new ScaleChoice(this, false, ScaleChoice::Layout::Row);
+    choice->addWidget(scale_choice_);
     choice->addStretch();
 
     tblScores = new RowCopyingTable(
@@ -107,9 +87,7 @@ void NormScalesWindow::createControls()
     column->addWidget(tblScores);
     column->addLayout(buttons);
 
-    connect(cboScale, &QComboBox::currentIndexChanged, this, [this] { showTable(); });
-    connect(txtMean, &QLineEdit::textChanged, this, [this] { showTable(); });
-    connect(txtSD, &QLineEdit::textChanged, this, [this] { showTable(); });
+    connect(scale_choice_, &ScaleChoice::changed, this, &NormScalesWindow::showTable);
     connect(cmdCopy, &QPushButton::clicked, this,
             [this] { run_command(desktop_, [this] { cmdCopyClick(); }); });
     connect(cmdExportCsv, &QPushButton::clicked, this,
@@ -123,29 +101,17 @@ void NormScalesWindow::set_run(const norms::NormsRun& run)
     showTable();
 }
 
+const std::optional<stats::NormScale>& NormScalesWindow::scale() const
+{
+    return scale_choice_->scale();
+}
+
 void NormScalesWindow::showTable()
 {
-    const int chosen = cboScale->currentIndex();
-    const auto& standard = stats::StandardNormScales();
-    const bool custom = chosen == static_cast<int>(standard.size());
-    for (QWidget* box : {static_cast<QWidget*>(txtMean), static_cast<QWidget*>(txtSD)})
-        box->setEnabled(custom);
-    lblCustom->clear();
-    if (custom) {
-        std::string reason;
-        scale_ = norms::ParseScaleOption(
-            txtMean->text().trimmed().toStdString() + "," + txtSD->text().trimmed().toStdString(),
-            reason);
-        if (!scale_)
-            lblCustom->setText("Type a mean and a standard deviation above 0, with \".\" as the "
-                               "decimal point.");
-    } else {
-        scale_ = standard[chosen];
-    }
-
+    const std::optional<stats::NormScale>& scale = scale_choice_->scale();
     tblScores->clearContents();
-    table_ = norms::BuildScaleTable(run_, scale_.value_or(standard[0]));
-    if (!scale_) {  // the ranks alone, until the custom scale is complete
+    table_ = norms::BuildScaleTable(run_, scale.value_or(stats::StandardNormScales()[0]));
+    if (!scale) {  // the ranks alone, until the custom scale is complete
         table_.header.resize(norms::ScaleTableRankColumns);
         for (auto& row : table_.rows)
             row.resize(norms::ScaleTableRankColumns);
@@ -180,11 +146,12 @@ void NormScalesWindow::cmdCopyClick()
 
 void NormScalesWindow::cmdExportCsvClick()
 {
-    if (!scale_) {
+    const std::optional<stats::NormScale>& scale = scale_choice_->scale();
+    if (!scale) {
         desktop_.warning("Type a mean and a standard deviation above 0 for the custom scale.");
         return;
     }
-    norms::ExportNormsCsv(desktop_, csv_dialog_, run_, norms::ScaleCsvColumns(*scale_));
+    norms::ExportNormsCsv(desktop_, csv_dialog_, run_, norms::ScaleCsvColumns(*scale));
 }
 
 }  // namespace ui

@@ -10,13 +10,12 @@
 #include "norms/scale_table.hpp"
 #include "platform/desktop.hpp"
 
-class QComboBox;
-class QLabel;
-class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
 namespace ui {
+
+class ScaleChoice;
 
 class NormScalesWindow : public QWidget {
     Q_OBJECT
@@ -27,7 +26,7 @@ public:
     void set_run(const norms::NormsRun& run);
     // The chosen scale; none while the custom mean or standard deviation is not a number, or
     // the standard deviation is not above 0.
-    const std::optional<stats::NormScale>& scale() const { return scale_; }
+    const std::optional<stats::NormScale>& scale() const;
 
     // Puts the selected rows, or all rows when none is selected, on the clipboard as
     // tab-separated text after a header line.
@@ -43,13 +42,9 @@ private:
     platform::Desktop& desktop_;
     platform::FileDialog csv_dialog_;
     norms::NormsRun run_;
-    std::optional<stats::NormScale> scale_;
     norms::ScaleTable table_;
 
-    QComboBox* cboScale = nullptr;
-    QLineEdit* txtMean = nullptr;
-    QLineEdit* txtSD = nullptr;
-    QLabel* lblCustom = nullptr;
+    ScaleChoice* scale_choice_ = nullptr;
     QTableWidget* tblScores = nullptr;
     QPushButton* cmdCopy = nullptr;
     QPushButton* cmdExportCsv = nullptr;

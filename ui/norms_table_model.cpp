@@ -1,6 +1,9 @@
 #include "ui/norms_table_model.hpp"
 
+#include <functional>
+
 #include "norms/csv_table.hpp"
+#include "norms/scale_table.hpp"
 #include "stats/number_format.hpp"
 
 namespace ui {
@@ -32,9 +35,22 @@ NormsTableModel::NormsTableModel(const norms::StudyTables& tables, const norms::
 {
     headers_ = {"Raw score", "Frequency", "PR", "95% lower", "95% upper", "90% lower",
                 "90% upper"};
-    const std::vector<norms::CsvColumn> cutoffs = norms::StudyCutoffColumns(tables, group);
-    for (const norms::Cutoff& cutoff : tables.cutoffs)
+    // The added columns hold the values vornak-batch --csv prints; each is shown as a window
+    // rounds its kind: a scale's as a test manual prints it, a cut-off's probability to three
+    // decimals.
+    std::vector<std::function<QString(Extended)>> shown;
+    for (const stats::NormScale& scale : tables.scales)
+        for (const std::string& title : norms::ScaleColumnTitles(scale)) {
+            headers_ << QString::fromStdString(title);
+            shown.push_back([scale](Extended score) {
+                return QString::fromStdString(norms::ScaleCellText(scale, score));
+            });
+        }
+    for (const norms::Cutoff& cutoff : tables.cutoffs) {
         headers_ << QString("P(PR < %1)").arg(QString::fromStdString(cutoff.text));
+        shown.push_back([](Extended probability) { return fixed(probability, 3); });
+    }
+    const std::vector<norms::CsvColumn> added = norms::StudyAddedColumns(tables, group);
 
     const norms::NormsRun& run = group.run;
     for (int j = 0; j < run.row_count; ++j) {
@@ -48,9 +64,9 @@ NormsTableModel::NormsTableModel(const norms::StudyTables& tables, const norms::
             {fixed(row.Lower90 * 100, 1), csv(row.Lower90)},
             {fixed(row.Upper90 * 100, 1), csv(row.Upper90)},
         };
-        for (const norms::CsvColumn& column : cutoffs) {
-            const Extended probability = column.value(row);
-            line.push_back({fixed(probability, 3), csv(probability)});
+        for (std::size_t i = 0; i < added.size(); ++i) {
+            const Extended value = added[i].value(row);
+            line.push_back({shown[i](value), csv(value)});
         }
         cells_.push_back(std::move(line));
     }

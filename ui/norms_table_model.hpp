@@ -1,5 +1,6 @@
-// One norm group's table as the study window shows it: the numbers rounded as the report rounds
-// them, and each cell's full value as vornak-batch --csv prints it under CsvValueRole.
+// One norm group's table as the study window shows it: the ranks rounded as the report rounds
+// them, the norm scales as a test manual prints them, and each cell's full value as
+// vornak-batch --csv prints it under CsvValueRole.
 #pragma once
 
 #include <QAbstractTableModel>

@@ -31,6 +31,7 @@
 
 #include "norms/chart_model.hpp"
 #include "norms/group_norms.hpp"
+#include "norms/statistics_file.hpp"
 #include "norms/version.hpp"
 #include "platform/whole_file.hpp"
 #include "stats/interval_method.hpp"
@@ -39,6 +40,7 @@
 #include "ui/chart_picture.hpp"
 #include "ui/chart_window.hpp"
 #include "ui/norms_table_model.hpp"
+#include "ui/scale_choice.hpp"
 
 namespace ui {
 
@@ -105,10 +107,14 @@ StudyWindow::StudyWindow(platform::Desktop& desktop, QSettings& settings, QWidge
     setObjectName("frmStudy");
     setWindowTitle("Vornak Norms Study");
     open_dialog_.filter =
-        "Data files|*.csv;*.tsv;*.txt|Per-person data|*.csv;*.tsv|Frequency files|*.txt|All files|*";
+        "Data files|*.csv;*.tsv;*.txt;*.sav;*.zsav;*.por;*.dta;*.sas7bdat;*.xpt|Per-person data|"
+        "*.csv;*.tsv|SPSS, Stata and SAS files|*.sav;*.zsav;*.por;*.dta;*.sas7bdat;*.xpt|"
+        "Frequency files|*.txt|All files|*";
     open_dialog_.file_must_exist = true;
     csv_dialog_.filter = "CSV files|*.csv";
     csv_dialog_.prompt_overwrite = true;
+    xlsx_dialog_.filter = "Excel workbooks|*.xlsx";
+    xlsx_dialog_.prompt_overwrite = true;
     chart_dialog_ = ChartPictureDialog("chart.png");
 
     createActions();
@@ -171,7 +177,8 @@ void StudyWindow::createActions()
     export_csv_ = file->addAction("Export &CSV...", this, command(&StudyWindow::exportCsv));
     export_csv_->setObjectName("mnuExportCsv");
     export_csv_->setShortcut(QKeySequence("Ctrl+E"));
-    // Export Excel... joins here once the study can write workbooks.
+    export_excel_ = file->addAction("Export E&xcel...", this, command(&StudyWindow::exportExcel));
+    export_excel_->setObjectName("mnuExportExcel");
     save_chart_ = file->addAction("Save C&hart...", this, command(&StudyWindow::saveChart));
     save_chart_->setObjectName("mnuSaveChart");
     save_chart_->setShortcut(QKeySequence::Save);
@@ -195,7 +202,7 @@ void StudyWindow::createActions()
                                .arg(norms::VersionLine));
     });
     about->setObjectName("mnuAbout");
-    for (QAction* action : {export_csv_, save_chart_, copy_})
+    for (QAction* action : {export_csv_, export_excel_, save_chart_, copy_})
         action->setEnabled(false);
 }
 
@@ -234,6 +241,10 @@ QWidget* StudyWindow::createChoices()
                              text(std::string(method.command_line_name)));
     add("&Method:", method_box_, "cboMethod");
     add("Intervals:", new QLabel("95% and 90%", choices_), "lblLevels");
+    scale_choice_ = new ScaleChoice(choices_, true, ScaleChoice::Layout::Stacked);
+    add("&Norm scale:", scale_choice_, "scaleChoice");
+    // The label's mnemonic focuses its buddy only when that takes focus itself.
+    static_cast<QLabel*>(form->labelForField(scale_choice_))->setBuddy(scale_choice_->focusProxy());
     cutoffs_box_ = new QLineEdit(choices_);
     cutoffs_box_->setPlaceholderText("such as 2 5 10 16");
     cutoffs_box_->setToolTip("Percentile ranks; each adds the probability that a score's rank "
@@ -264,6 +275,7 @@ QWidget* StudyWindow::createChoices()
         choicesChanged();
     });
     connect(cutoffs_box_, &QLineEdit::editingFinished, this, &StudyWindow::choicesChanged);
+    connect(scale_choice_, &ScaleChoice::changed, this, &StudyWindow::scaleChanged);
     return choices_;
 }
 
@@ -318,10 +330,14 @@ void StudyWindow::restoreSettings()
     if (!settings_.contains("geometry"))
         resize(1100, 720);
     open_dialog_.initial_folder = settings_.value("folder").toString().toStdString();
+    // Setting a choice saves them all, so none may be saved before each has been restored.
+    filling_ = true;
     const int method_item = method_box_->findData(settings_.value("method"));
     if (method_item >= 0)
         method_box_->setCurrentIndex(method_item);
     cutoffs_box_->setText(settings_.value("cutoffs").toString());
+    scale_choice_->restore(settings_.value("scale").toStringList());
+    filling_ = false;
 }
 
 void StudyWindow::saveSettings() const
@@ -330,6 +346,7 @@ void StudyWindow::saveSettings() const
     settings_.setValue("folder", text(open_dialog_.initial_folder));
     settings_.setValue("method", method_box_->currentData());
     settings_.setValue("cutoffs", cutoffs_box_->text());
+    settings_.setValue("scale", scale_choice_->remembered());
     if (file_ && file_->kind == norms::StudyFileKind::PersonScores) {
         settings_.setValue("score", score_box_->currentText());
         settings_.setValue("group", group_box_->currentText());
@@ -549,11 +566,37 @@ norms::StudyChoices StudyWindow::choices() const
     return chosen;
 }
 
+std::vector<stats::NormScale> StudyWindow::chosenScales() const
+{
+    if (const auto& scale = scale_choice_->scale())
+        return {*scale};
+    return {};
+}
+
 void StudyWindow::takeTables(norms::StudyTables tables)
 {
     tables_ = std::move(tables);
+    tables_->scales = chosenScales();
     tables_file_ = file_ ? file_->path : "";
     outdated_label_->hide();
+    showTables();
+}
+
+// A scale only re-expresses each row's rank and limits, so the tables on screen take it at once,
+// without reading the file again.
+void StudyWindow::scaleChanged()
+{
+    if (filling_)
+        return;
+    saveSettings();
+    if (!tables_)
+        return;
+    tables_->scales = chosenScales();
+    showTables();
+}
+
+void StudyWindow::showTables()
+{
     const int current = tabs_->currentIndex();
     while (tabs_->count() > 1) {
         QWidget* page = tabs_->widget(0);
@@ -582,10 +625,12 @@ void StudyWindow::takeTables(norms::StudyTables tables)
     chart_choice_->setVisible(tables_->groups.size() > 1);
     chart_->show();
     chart_group_box_->blockSignals(false);
+    if (tables_->without_group > 0)
+        missing << text(norms::WithoutGroupNotice(tables_->without_group, tables_->group_variable));
     missing_label_->setText(missing.isEmpty() ? "none" : missing.join('\n'));
     tabs_->setCurrentIndex(std::clamp(current, 0, tabs_->count() - 1));
     showChart();
-    for (QAction* action : {export_csv_, save_chart_})
+    for (QAction* action : {export_csv_, export_excel_, save_chart_})
         action->setEnabled(true);
     copy_->setEnabled(currentTable() != nullptr);
 }
@@ -646,6 +691,17 @@ void StudyWindow::exportCsv()
     std::ostringstream csv;
     norms::WriteStudyCsv(csv, *tables_);
     platform::SaveWholeFile(dialog.file_name, csv.str());
+}
+
+void StudyWindow::exportExcel()
+{
+    if (!tables_)
+        return;
+    if (xlsx_dialog_.file_name.empty())
+        xlsx_dialog_.file_name =
+            QFileInfo(text(tables_file_)).completeBaseName().toStdString() + "_norms.xlsx";
+    if (const std::optional<std::string> file = platform::ChooseSaveFile(desktop_, xlsx_dialog_))
+        norms::SaveNormsWorkbook(*file, norms::StudyWorkbook(*tables_));
 }
 
 void StudyWindow::saveChart()

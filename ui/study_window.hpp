@@ -26,6 +26,7 @@ class QTableView;
 namespace ui {
 
 class ChartCanvas;
+class ScaleChoice;
 
 class StudyWindow : public QMainWindow {
     Q_OBJECT
@@ -46,6 +47,7 @@ public:
 
     void openData();
     void exportCsv();
+    void exportExcel();
     void saveChart();
     void copy();
 
@@ -77,6 +79,9 @@ private:
     void choicesChanged();
     void takeFile(norms::StudyFile file);
     void takeTables(norms::StudyTables tables);
+    void scaleChanged();
+    void showTables();
+    std::vector<stats::NormScale> chosenScales() const;
     norms::StudyChoices choices() const;
     void showOutdated(const QString& reason);
     void showChart();
@@ -87,6 +92,7 @@ private:
     QSettings& settings_;
     platform::FileDialog open_dialog_;
     platform::FileDialog csv_dialog_;
+    platform::FileDialog xlsx_dialog_;
     platform::FileDialog chart_dialog_;
 
     QLabel* file_label_ = nullptr;
@@ -97,6 +103,7 @@ private:
     QSpinBox* max_box_ = nullptr;
     QLabel* n_label_ = nullptr;
     QComboBox* method_box_ = nullptr;
+    ScaleChoice* scale_choice_ = nullptr;
     QLineEdit* cutoffs_box_ = nullptr;
     QLabel* missing_label_ = nullptr;
     QWidget* choices_ = nullptr;
@@ -108,6 +115,7 @@ private:
     QProgressBar* progress_bar_ = nullptr;
     QPushButton* cancel_button_ = nullptr;
     QAction* export_csv_ = nullptr;
+    QAction* export_excel_ = nullptr;
     QAction* save_chart_ = nullptr;
     QAction* copy_ = nullptr;
 
