@@ -15,9 +15,6 @@
 
 namespace norms {
 
-// A number as the table's columns hold it: "%.17Lg" in the C locale.
-std::string CsvNumber(Extended x);
-
 inline constexpr const char* CsvTableHeader =
     "raw_score,frequency,below,pr,lower95,upper95,lower90,upper90";
 

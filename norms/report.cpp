@@ -44,6 +44,16 @@ std::string TableRowLine(const NormsRow& row)
            format_fixed(row.Upper90 * 100, 6, 1) + "   )";
 }
 
+std::string RankText(Extended pr)
+{
+    return stats::format_fixed(pr, 0, pr < 5 || pr > 95 ? 1 : 0);
+}
+
+std::string LimitText(Extended proportion)
+{
+    return stats::format_fixed(proportion * 100, 0, 1);
+}
+
 void AppendReport(const NormsTable& table, int row_count, const std::string& data_file_path,
                   const WorksheetView& worksheet, ResultsView& results)
 {

@@ -3,25 +3,12 @@
 #include <charconv>
 #include <cmath>
 
+#include "norms/report.hpp"
 #include "stats/number_format.hpp"
 
 namespace norms {
-namespace {
 
 using stats::NormScale;
-
-// The report's rounding of ranks: one decimal below 5 and above 95, whole numbers between.
-std::string rank_text(Extended pr)
-{
-    return stats::format_fixed(pr, 0, pr < 5 || pr > 95 ? 1 : 0);
-}
-
-std::string limit_text(Extended proportion)
-{
-    return stats::format_fixed(proportion * 100, 0, 1);
-}
-
-}  // namespace
 
 std::string ScaleCellText(const NormScale& scale, Extended score)
 {
@@ -105,9 +92,9 @@ ScaleTable BuildScaleTable(const NormsRun& run, const NormScale& scale)
     for (int j = 0; j < run.row_count; ++j) {
         const NormsRow& row = run.table[j];
         const ScaleValues score = ScaleValuesOf(scale, row);
-        table.rows.push_back({stats::format_fixed(row.RawScore, 0, 0), rank_text(row.PR),
-                              limit_text(row.Lower95), limit_text(row.Upper95),
-                              limit_text(row.Lower90), limit_text(row.Upper90),
+        table.rows.push_back({stats::format_fixed(row.RawScore, 0, 0), RankText(row.PR),
+                              LimitText(row.Lower95), LimitText(row.Upper95),
+                              LimitText(row.Lower90), LimitText(row.Upper90),
                               ScaleCellText(scale, score.point), ScaleCellText(scale, score.lower95),
                               ScaleCellText(scale, score.upper95), ScaleCellText(scale, score.lower90),
                               ScaleCellText(scale, score.upper90)});

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "norms/csv_table.hpp"
+#include "norms/report.hpp"
 #include "norms/scale_table.hpp"
 #include "stats/number_format.hpp"
 
@@ -16,10 +17,9 @@ QString fixed(Extended value, int decimals)
     return QString::fromStdString(stats::format_fixed(value, 0, decimals));
 }
 
-// Ranks from 5 to 95 as whole numbers, those outside to one decimal, as the report prints them.
 QString rank(Extended pr)
 {
-    return fixed(pr, pr < 5 || pr > 95 ? 1 : 0);
+    return QString::fromStdString(norms::RankText(pr));
 }
 
 QString csv(Extended value)
