@@ -71,15 +71,19 @@ ScaleValues ScaleValuesOf(const NormScale& scale, const NormsRow& row)
 
 std::vector<CsvColumn> ScaleCsvColumns(const NormScale& scale)
 {
-    const auto column = [&scale](std::string suffix, Extended ScaleValues::*value) {
-        return CsvColumn{scale.column + suffix, [scale, value](const NormsRow& row) {
-                             return ScaleValuesOf(scale, row).*value;
-                         },
+    using stats::z_of_lower_limit;
+    using stats::z_of_upper_limit;
+    // Each column takes only its own limit to the scale: one normal quantile a cell.
+    const auto column = [&scale](std::string suffix, Extended (*z_of)(const NormsRow&)) {
+        return CsvColumn{scale.column + suffix,
+                         [scale, z_of](const NormsRow& row) { return scale.of_z(z_of(row)); },
                          scale.decimals};
     };
-    return {column("", &ScaleValues::point), column("_lower95", &ScaleValues::lower95),
-            column("_upper95", &ScaleValues::upper95), column("_lower90", &ScaleValues::lower90),
-            column("_upper90", &ScaleValues::upper90)};
+    return {column("", [](const NormsRow& r) { return stats::z_of_proportion(r.PR / 100); }),
+            column("_lower95", [](const NormsRow& r) { return z_of_lower_limit(r.Lower95); }),
+            column("_upper95", [](const NormsRow& r) { return z_of_upper_limit(r.Upper95); }),
+            column("_lower90", [](const NormsRow& r) { return z_of_lower_limit(r.Lower90); }),
+            column("_upper90", [](const NormsRow& r) { return z_of_upper_limit(r.Upper90); })};
 }
 
 ScaleTable BuildScaleTable(const NormsRun& run, const NormScale& scale)
