@@ -7,7 +7,7 @@
 
 #include <fcntl.h>
 
-#include "norms/batch.hpp"
+#include "norms/batch/batch.hpp"
 #include "stats/number_format.hpp"
 #include "ui/chart_picture.hpp"
 

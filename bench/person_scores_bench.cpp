@@ -1,7 +1,7 @@
 // Per-person data of 1,000,000 rows in 20 age groups, as a spreadsheet exports it (CR LF, the
 // groups interleaved): reading and counting it, and then the 20 norms tables it gives.
-#include "norms/compute_run.hpp"
-#include "norms/person_scores.hpp"
+#include "norms/tables/norms_table.hpp"
+#include "norms/read/delimited_file.hpp"
 #include "tests/support/memory_source.hpp"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // An SPSS file of 1,000,000 cases in 20 labelled age groups (id, age_band, sex, raw), read from
 // memory and counted. With --write FILE the program writes that file instead, so that
 // vornak-batch's time and peak memory can be measured on it.
-#include "norms/statistics_file.hpp"
+#include "norms/read/statistics_file.hpp"
 #include "tests/support/memory_source.hpp"
 #include "tests/support/statistics_writer.hpp"
 

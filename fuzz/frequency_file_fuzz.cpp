@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "norms/frequency_file.hpp"
+#include "norms/read/frequency_file.hpp"
 #include "platform/failure.hpp"
 #include "tests/support/memory_source.hpp"
 

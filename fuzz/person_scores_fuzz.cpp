@@ -12,7 +12,7 @@
 #include <set>
 #include <string>
 
-#include "norms/person_scores.hpp"
+#include "norms/read/delimited_file.hpp"
 #include "platform/failure.hpp"
 #include "platform/utf8.hpp"
 #include "tests/support/memory_source.hpp"

@@ -9,7 +9,7 @@
 #include <numeric>
 #include <string>
 
-#include "norms/statistics_file.hpp"
+#include "norms/read/statistics_file.hpp"
 #include "platform/failure.hpp"
 #include "tests/support/memory_source.hpp"
 

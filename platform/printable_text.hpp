@@ -16,4 +16,12 @@ inline constexpr std::size_t MessageValueLimit = 80;
 // stands in its place; a limit of 0 keeps the whole text.
 std::string PrintableText(std::string_view text, std::size_t limit = MessageValueLimit);
 
+// The text between double quotes, printable and cut to a message's length: how every message
+// echoes a name or value it was given. (Not called quoted(), which std::quoted would take over
+// by argument-dependent lookup for a std::string.)
+inline std::string in_quotes(std::string_view text)
+{
+    return "\"" + PrintableText(text) + "\"";
+}
+
 }  // namespace platform

@@ -1,4 +1,4 @@
-#include "norms/batch.hpp"
+#include "norms/batch/batch.hpp"
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,9 +13,9 @@
 
 #include <gtest/gtest.h>
 
-#include "norms/chart_model.hpp"
-#include "norms/compute_run.hpp"
-#include "norms/scores_batch.hpp"
+#include "norms/write/chart_model.hpp"
+#include "norms/tables/norms_table.hpp"
+#include "norms/batch/scores_batch.hpp"
 #include "tests/support/batch_outcome.hpp"
 #include "tests/support/norms_files.hpp"
 

@@ -1,9 +1,9 @@
-#include "norms/chart_model.hpp"
+#include "norms/write/chart_model.hpp"
 
 #include <gtest/gtest.h>
 
-#include "norms/compute_run.hpp"
-#include "norms/frequency_file.hpp"
+#include "norms/tables/norms_table.hpp"
+#include "norms/read/frequency_file.hpp"
 
 using namespace norms;
 

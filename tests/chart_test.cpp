@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "norms/chart_model.hpp"
-#include "norms/compute_run.hpp"
+#include "norms/write/chart_model.hpp"
+#include "norms/tables/norms_table.hpp"
 #include "tests/support/scripted_desktop.hpp"
 #include "tests/support/temp_files.hpp"
 #include "tests/support/viewer_after_compute.hpp"

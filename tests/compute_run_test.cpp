@@ -1,4 +1,4 @@
-#include "norms/compute_run.hpp"
+#include "norms/run/compute_run.hpp"
 
 #include <set>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "norms/frequency_file.hpp"
+#include "norms/read/frequency_file.hpp"
 
 #include <filesystem>
 

@@ -1,4 +1,4 @@
-#include "norms/input_checks.hpp"
+#include "norms/read/input_checks.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "norms/norms_workbook.hpp"
+#include "norms/write/norms_workbook.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // vornak-batch plan, checked against the ordinary form run on the expected frequencies.
-#include "norms/plan_batch.hpp"
+#include "norms/batch/plan_batch.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "norms/batch.hpp"
-#include "stats/study_size.hpp"
+#include "norms/batch/batch.hpp"
+#include "stats/sample_size.hpp"
 #include "tests/support/batch_outcome.hpp"
 #include "tests/support/temp_files.hpp"
 

@@ -1,4 +1,4 @@
-#include "norms/report.hpp"
+#include "norms/write/report.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "norms/saved_worksheet.hpp"
+#include "norms/write/saved_worksheet.hpp"
 
 #include <filesystem>
 #include <fstream>

@@ -1,13 +1,13 @@
-#include "norms/scores_batch.hpp"
+#include "norms/batch/scores_batch.hpp"
 
 #include <filesystem>
 #include <sstream>
 
 #include <gtest/gtest.h>
 
-#include "norms/batch.hpp"
-#include "norms/compute_run.hpp"
-#include "norms/group_files.hpp"
+#include "norms/batch/batch.hpp"
+#include "norms/tables/norms_table.hpp"
+#include "norms/write/group_files.hpp"
 #include "tests/support/batch_outcome.hpp"
 #include "tests/support/temp_files.hpp"
 

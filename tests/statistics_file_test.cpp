@@ -1,4 +1,4 @@
-#include "norms/statistics_file.hpp"
+#include "norms/read/statistics_file.hpp"
 
 #include <cmath>
 #include <map>
@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "norms/scores_batch.hpp"
+#include "norms/batch/scores_batch.hpp"
 #include "tests/support/batch_outcome.hpp"
 #include "tests/support/failure_of.hpp"
 #include "tests/support/memory_source.hpp"

@@ -23,7 +23,7 @@
 #include "tests/support/batch_outcome.hpp"
 #include "tests/support/scripted_desktop.hpp"
 #include "tests/support/temp_files.hpp"
-#include "norms/scale_table.hpp"
+#include "norms/write/table_cells.hpp"
 #include "ui/norms_table_model.hpp"
 #include "ui/study_window.hpp"
 

@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "norms/input_checks.hpp"
+#include "norms/read/input_checks.hpp"
 #include "norms/program_strings.hpp"
 #include "platform/failure.hpp"
 #include "tests/support/method_choice.hpp"

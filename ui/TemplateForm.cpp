@@ -15,9 +15,9 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
-#include "norms/compute_run.hpp"
+#include "norms/run/compute_run.hpp"
 #include "norms/program_strings.hpp"
-#include "norms/saved_worksheet.hpp"
+#include "norms/write/saved_worksheet.hpp"
 #include "stats/interval_method.hpp"
 #include "ui/Application.hpp"
 #include "ui/numeric_input_box.hpp"

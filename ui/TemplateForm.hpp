@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <array>
 
-#include "norms/views.hpp"
+#include "norms/write/views.hpp"
 #include "platform/desktop.hpp"
 
 class QButtonGroup;

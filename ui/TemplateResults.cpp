@@ -12,9 +12,9 @@
 #include <QTextBlock>
 
 
-#include "norms/csv_table.hpp"
-#include "norms/chart_model.hpp"
-#include "norms/norms_workbook.hpp"
+#include "norms/write/csv_table.hpp"
+#include "norms/write/chart_model.hpp"
+#include "norms/write/norms_workbook.hpp"
 #include "platform/whole_file.hpp"
 #include "ui/Application.hpp"
 #include "ui/chart_window.hpp"

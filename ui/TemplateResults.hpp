@@ -9,8 +9,8 @@
 
 #include <QMainWindow>
 
-#include "norms/compute_run.hpp"
-#include "norms/views.hpp"
+#include "norms/tables/norms_table.hpp"
+#include "norms/write/views.hpp"
 #include "platform/desktop.hpp"
 
 class QAction;

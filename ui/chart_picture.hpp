@@ -9,7 +9,7 @@
 #include <QRectF>
 #include <QSize>
 
-#include "norms/chart_model.hpp"
+#include "norms/write/chart_model.hpp"
 
 class QPainter;
 

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "norms/chart_model.hpp"
+#include "norms/write/chart_model.hpp"
 #include "platform/desktop.hpp"
 
 namespace ui {

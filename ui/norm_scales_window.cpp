@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "norms/write/csv_table.hpp"
 #include "ui/Application.hpp"
 #include "ui/scale_choice.hpp"
 

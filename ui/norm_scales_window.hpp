@@ -6,8 +6,8 @@
 
 #include <QWidget>
 
-#include "norms/compute_run.hpp"
-#include "norms/scale_table.hpp"
+#include "norms/tables/norms_table.hpp"
+#include "norms/write/table_cells.hpp"
 #include "platform/desktop.hpp"
 
 class QPushButton;

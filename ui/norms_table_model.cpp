@@ -2,9 +2,9 @@
 
 #include <functional>
 
-#include "norms/csv_table.hpp"
-#include "norms/report.hpp"
-#include "norms/scale_table.hpp"
+#include "norms/write/csv_table.hpp"
+#include "norms/write/report.hpp"
+#include "norms/write/table_cells.hpp"
 #include "stats/number_format.hpp"
 
 namespace ui {
@@ -50,7 +50,7 @@ NormsTableModel::NormsTableModel(const norms::StudyTables& tables, const norms::
         headers_ << QString("P(PR < %1)").arg(QString::fromStdString(cutoff.text));
         shown.push_back([](Extended probability) { return fixed(probability, 3); });
     }
-    const std::vector<norms::CsvColumn> added = norms::StudyAddedColumns(tables, group);
+    const std::vector<norms::TableColumn> added = norms::StudyAddedColumns(tables, group);
 
     const norms::NormsRun& run = group.run;
     for (int j = 0; j < run.row_count; ++j) {

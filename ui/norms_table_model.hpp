@@ -7,7 +7,7 @@
 #include <QList>
 #include <QStringList>
 
-#include "norms/norms_study.hpp"
+#include "norms/run/norms_study.hpp"
 
 namespace ui {
 

@@ -3,7 +3,7 @@
 #include <QKeyEvent>
 #include <optional>
 
-#include "norms/input_checks.hpp"
+#include "norms/read/input_checks.hpp"
 
 namespace ui {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "norms/saved_worksheet.hpp"
+#include "norms/write/saved_worksheet.hpp"
 
 namespace ui {
 

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "norms/scale_table.hpp"
+#include "norms/tables/scale_columns.hpp"
 
 namespace ui {
 namespace {

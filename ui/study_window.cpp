@@ -29,9 +29,9 @@
 #include <QTableView>
 #include <QtConcurrent>
 
-#include "norms/chart_model.hpp"
-#include "norms/group_norms.hpp"
-#include "norms/statistics_file.hpp"
+#include "norms/write/chart_model.hpp"
+#include "norms/count/group_checks.hpp"
+#include "norms/read/statistics_file.hpp"
 #include "norms/version.hpp"
 #include "platform/whole_file.hpp"
 #include "stats/interval_method.hpp"
@@ -271,7 +271,7 @@ QWidget* StudyWindow::createChoices()
     connect(min_box_, &QSpinBox::valueChanged, this, &StudyWindow::choicesChanged);
     connect(max_box_, &QSpinBox::valueChanged, this, &StudyWindow::choicesChanged);
     connect(method_box_, &QComboBox::currentIndexChanged, this, [this] {
-        cutoffs_box_->setEnabled(chosen_method(*method_box_) == stats::IntervalMethod::bayesian);
+        cutoffs_box_->setEnabled(norms::GivesCutoffProbabilities(chosen_method(*method_box_)));
         choicesChanged();
     });
     connect(cutoffs_box_, &QLineEdit::editingFinished, this, &StudyWindow::choicesChanged);

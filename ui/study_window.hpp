@@ -10,7 +10,7 @@
 #include <QMainWindow>
 #include <QTimer>
 
-#include "norms/norms_study.hpp"
+#include "norms/run/norms_study.hpp"
 #include "platform/desktop.hpp"
 
 class QComboBox;

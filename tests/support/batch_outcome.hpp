@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "norms/batch.hpp"
+#include "norms/batch/batch.hpp"
 
 struct Outcome {
     int status = -1;

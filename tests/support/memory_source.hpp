@@ -9,7 +9,7 @@
 #include <limits>
 #include <string_view>
 
-#include "norms/byte_source.hpp"
+#include "norms/read/byte_source.hpp"
 
 class MemorySource : public norms::ByteSource {
 public:

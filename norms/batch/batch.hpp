@@ -1,0 +1,26 @@
+// vornak-batch: the Compute run from a terminal, for many norm groups and reproducible scripts.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "norms/batch/batch_options.hpp"
+#include "norms/write/chart_model.hpp"
+
+namespace norms {
+
+inline const std::string BatchUsage =
+    "usage: vornak-batch " + SharedUsage + " [--plot PICTURE] MIN MAX N FILE";
+
+// Runs vornak-batch on its arguments (without the program's name): the report, or with --csv
+// the table, or the help asked for, to `out`; messages and the usage line to `err`. Numbers in
+// the report use the process-wide decimal separator. Gives the exit status: 0 done, 1 a refused
+// input or a failure (nothing written to `out`), 2 wrong arguments. With --plot PICTURE the
+// chart also goes to that .png, .svg or .pdf file through save_chart, before anything is
+// written to `out`; without a save_chart there is no --plot. "scores" as the first argument
+// runs that form instead (norms/scores_batch.hpp).
+int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+             const ChartSaver& save_chart = nullptr);
+
+}  // namespace norms

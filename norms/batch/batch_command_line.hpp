@@ -1,0 +1,69 @@
+// The command line of vornak-batch, parsed by CLI11: its forms, the options that every form
+// takes, and one parse with the help and usage lines.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "norms/batch/batch_options.hpp"
+
+namespace norms {
+
+// Adds the options that every form takes to `form`, which fills `options` as it parses and
+// refuses the combinations that make no sense.
+void AddSharedOptions(CLI::App& form, SharedOptions& options);
+
+// Adds an option (or, for a name without dashes, an operand) that hands each of its values to
+// `take`. A value that `take` refuses stops the parse with "NAME takes WHAT". Given more than
+// once, every value is taken in turn.
+CLI::Option* AddTakenOption(CLI::App& form, const std::string& name,
+                            const std::function<bool(const std::string&)>& take,
+                            const std::string& what, const std::string& description);
+
+// Adds --method NAME, which sets `method` to the method of that command-line name.
+void AddMethodOption(CLI::App& form, stats::IntervalMethod& method);
+
+// Adds --plot PICTURE, a file name ending in .png, .svg or .pdf.
+void AddPlotOption(CLI::App& form, std::string& path, const std::string& description);
+
+// Adds the operand FILE, which must not be blank.
+void AddFileOperand(CLI::App& form, std::string& file, const std::string& description);
+
+class BatchHelpFormatter;
+
+// The program and its forms. The first argument alone chooses the form, so that a later
+// operand such as a file named "scores" stays an operand.
+class BatchCommandLine {
+public:
+    // The program is its own first form, taken when the first argument names no other.
+    BatchCommandLine(const std::string& description, const std::string& usage,
+                     const std::string& example);
+
+    CLI::App& program() { return program_; }
+
+    // Adds the form that `name` as the first argument chooses.
+    CLI::App& add_form(const std::string& name, const std::string& description,
+                       const std::string& usage, const std::string& example);
+
+    // Parses `arguments`. Gives nullopt when the chosen form is to run, else the exit status:
+    // 0 once the help or the version is printed on `out`, 2 for wrong arguments, refused on
+    // `err` with the reason and the form's usage line.
+    std::optional<int> parse(const std::vector<std::string>& arguments, std::ostream& out,
+                             std::ostream& err);
+
+    // The form that the arguments chose; `program()` for the first form.
+    const CLI::App& chosen() const { return *chosen_; }
+
+private:
+    CLI::App program_;
+    std::shared_ptr<BatchHelpFormatter> help_;
+    const CLI::App* chosen_ = &program_;
+};
+
+}  // namespace norms

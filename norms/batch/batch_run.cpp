@@ -1,0 +1,55 @@
+#include "norms/batch/batch_run.hpp"
+
+#include <cerrno>
+#include <cmath>
+
+#include "norms/tables/norms_table.hpp"
+#include "norms/count/group_checks.hpp"
+#include "norms/read/input_checks.hpp"
+#include "norms/program_strings.hpp"
+#include "platform/failure.hpp"
+
+namespace norms {
+
+bool ReadScoreRange(platform::Desktop& desktop, const std::string& min_text,
+                    const std::string& max_text, std::int64_t& min_score, std::int64_t& max_score)
+{
+    const Extended min = std::trunc(ParseFieldValue(desktop, min_text, InputCaptions[0]));
+    if (InputError)
+        return false;
+    const Extended max = std::trunc(ParseFieldValue(desktop, max_text, InputCaptions[1]));
+    if (InputError)
+        return false;
+    if (const std::optional<std::string> problem = ScoreRangeProblem(min, max)) {
+        desktop.error(*problem);
+        return false;
+    }
+    min_score = static_cast<std::int64_t>(min);
+    max_score = static_cast<std::int64_t>(max);
+    return true;
+}
+
+int WriteOutput(std::ostream& out, platform::Desktop& desktop,
+                const std::function<void(std::ostream&)>& write)
+{
+    errno = 0;
+    write(out);
+    if (!out.flush()) {
+        desktop.failure(platform::output_failure("standard output", errno).what());
+        return 1;
+    }
+    return 0;
+}
+
+int WriteOutput(std::ostream& out, std::ostream& err, const std::string& text)
+{
+    errno = 0;
+    if (!(out << text).flush()) {
+        err << platform::failure_text(platform::output_failure("standard output", errno).what())
+            << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace norms

@@ -1,0 +1,234 @@
+#include "norms/batch/scores_batch.hpp"
+
+#include <cmath>
+#include <exception>
+#include <optional>
+#include <sstream>
+
+#include "norms/batch/batch_command_line.hpp"
+#include "norms/batch/batch_run.hpp"
+#include "norms/batch/batch_views.hpp"
+#include "norms/tables/norms_table.hpp"
+#include "norms/write/csv_table.hpp"
+#include "norms/read/frequency_file.hpp"
+#include "norms/write/group_files.hpp"
+#include "norms/count/group_checks.hpp"
+#include "norms/tables/group_tables.hpp"
+#include "norms/read/input_checks.hpp"
+#include "norms/write/norms_workbook.hpp"
+#include "norms/read/delimited_file.hpp"
+#include "norms/write/report.hpp"
+#include "norms/read/statistics_file.hpp"
+#include "norms/read/text_source.hpp"
+#include "platform/console_desktop.hpp"
+#include "platform/failure.hpp"
+#include "platform/printable_text.hpp"
+#include "platform/whole_file.hpp"
+#include "stats/number_format.hpp"
+
+namespace norms {
+namespace {
+
+// Each group's counts, in the order the tables come in. A statistics-package file orders its
+// groups itself; a case without a group value there is only noted.
+std::vector<ScoreGroup> read_groups(platform::Desktop& desktop, const std::string& file,
+                                    const PersonScoreLayout& layout)
+{
+    StatisticsFileScores scores;
+    try {
+        scores = CountFileScores(*OpenDataFile(file), file, layout);
+    } catch (const InvalidText& invalid) {
+        // Text that is not UTF-8 may be in another encoding, which the message suggests naming.
+        if (!layout.encoding.empty())
+            throw;
+        throw platform::Failure(std::string(invalid.what()) +
+                                "; name the file's encoding with --encoding, for example "
+                                "--encoding windows-1252");
+    }
+    if (scores.without_group > 0)
+        desktop.warning(WithoutGroupNotice(scores.without_group, layout.group_column));
+    return std::move(scores.groups);
+}
+
+// Shows one notice per group with missing scores, and refuses groups too small for norms.
+// False when a group was refused.
+bool check_groups(platform::Desktop& desktop, const std::vector<ScoreGroup>& groups)
+{
+    if (groups.empty())
+        throw platform::Failure(NoDataRowsMessage);
+    for (const ScoreGroup& group : groups) {
+        if (const std::optional<std::string> notice = MissingScoresNotice(group))
+            desktop.warning(*notice);
+    }
+    bool accepted = true;
+    for (const ScoreGroup& group : groups) {
+        if (const std::optional<std::string> problem = TooSmallGroupProblem(group)) {
+            desktop.error(*problem);
+            accepted = false;
+        }
+    }
+    return accepted;
+}
+
+
+// The reports, one after the other, as the results box would hold them.
+class StreamedResults : public ResultsView {
+public:
+    explicit StreamedResults(std::ostream& out) : out_(out) {}
+
+    void show() override {}
+    void set_caption(const std::string&) override {}
+    bool has_lines() const override { return any_; }
+    void append_lines(const std::vector<std::string>& lines) override
+    {
+        for (const std::string& line : lines)
+            out_ << line << '\n';
+        any_ = any_ || !lines.empty();
+    }
+
+private:
+    std::ostream& out_;
+    bool any_ = false;
+};
+
+// Every group's report, or with --csv the one table of all groups; with --xlsx each group's
+// table also goes into the workbook.
+void write_norms(std::ostream& output, NormsWorkbook& workbook, const ScoresOptions& options,
+                 const PersonScoreLayout& layout, const std::vector<ScoreGroup>& groups,
+                 const std::string& data_file)
+{
+    const bool grouped = !layout.group_column.empty();
+    const SharedOptions& shared = options.shared;
+    if (shared.csv)  // the added columns' names do not depend on the sample's size
+        WriteCsvHeader(output, AddedColumns(shared, 0), grouped ? "group," : "");
+    BatchWorksheet worksheet;
+    worksheet.method = shared.method;
+    StreamedResults results(output);
+    for (const ScoreGroup& group : groups) {
+        const NormsRun run = GroupNormsRun(group, layout.min_score, worksheet.method);
+        if (!shared.xlsx_path.empty())
+            workbook.tables.push_back({group.name, run, AddedColumns(shared, run.sample_size)});
+        if (shared.csv) {
+            WriteCsvRows(output, run.table, run.row_count, AddedColumns(shared, run.sample_size),
+                         grouped ? CsvField(group.name) + "," : "");
+            continue;
+        }
+        worksheet.texts[0] = options.min_text;
+        worksheet.texts[1] = options.max_text;
+        worksheet.texts[2] = std::to_string(group.size);
+        worksheet.notes = shared.notes;
+        // A line end or a terminal's escape in a value would break or colour the report.
+        if (grouped)
+            worksheet.notes.insert(worksheet.notes.begin(),
+                                   "Group: " + platform::PrintableText(layout.group_column, 0) +
+                                       " = " + platform::PrintableText(group.name, 0));
+        AppendReport(run.table, run.row_count, data_file, worksheet, results);
+    }
+}
+
+}  // namespace
+
+CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options)
+{
+    CLI::App& form = command_line.add_form(
+        "scores", "Norms tables from per-person data, one per norm group.", ScoresUsage,
+        "vornak-batch scores --group age_band --score raw --csv 0 30 people.csv > tables.csv");
+    AddSharedOptions(form, options.shared);
+    AddTakenOption(
+        form, "--delimiter",
+        [&options](const std::string& delimiter) {
+            if (delimiter != "," && delimiter != ";" && delimiter != "\t" && delimiter != "\\t")
+                return false;
+            options.layout.delimiter = delimiter == "\\t" ? '\t' : delimiter[0];
+            return true;
+        },
+        "\",\", \";\" or a tab", "the field delimiter: \",\" (the default), \";\" or a tab (\\t)")
+        ->type_name("C");
+    AddTakenOption(
+        form, "--encoding",
+        [&options](const std::string& encoding) {
+            options.layout.encoding = encoding;
+            return IsKnownEncoding(encoding);
+        },
+        "an encoding that iconv knows, such as windows-1252",
+        "the file's encoding, when it is not UTF-8: any name iconv knows, such as windows-1252")
+        ->type_name("NAME");
+    const auto add_name = [&form](const std::string& option, std::string& name, const std::string& what,
+                                  const std::string& description) {
+        return AddTakenOption(
+            form, option,
+            [&name](const std::string& value) {
+                name = value;
+                return !value.empty();
+            },
+            what, description);
+    };
+    add_name("--group", options.layout.group_column, "a column name",
+             "each value of this column is a norm group; without it all rows form one")
+        ->type_name("COLUMN");
+    add_name("--write-frequencies", options.frequencies_folder, "a folder name",
+             "also write each group's frequency file into DIR")
+        ->type_name("DIR");
+    add_name("--score", options.layout.score_column, "a column name",
+             "the column that holds the raw scores")
+        ->type_name("COLUMN")
+        ->required();
+    form.add_option("MIN", options.min_text, "the minimum legitimate raw score")->required();
+    form.add_option("MAX", options.max_text, "the maximum legitimate raw score")->required();
+    AddTakenOption(
+        form, "FILE",
+        [&options](const std::string& name) {
+            options.file = name;
+            if (IsUnreadableDataFileName(name))
+                throw CLI::ValidationError(name + ": " + UnreadableDataFileReason);
+            return !IsBlankFileName(name);
+        },
+        "a file name that is not blank",
+        "delimited text with a header line and one row per person, or by its ending an SPSS "
+        "(.sav, .zsav, .por), Stata (.dta) or SAS (.sas7bdat, .xpt) file")
+        ->required();
+    return form;
+}
+
+int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream& err)
+{
+    platform::ConsoleDesktop desktop(err, options.file, stats::decimal_separator());
+    try {
+        PersonScoreLayout layout = options.layout;
+        if (!ReadScoreRange(desktop, options.min_text, options.max_text, layout.min_score,
+                            layout.max_score))
+            return 1;
+        platform::FileDialog dialog;  // gives the data file's full name, as the report shows it
+        desktop.open_file(dialog);
+        std::vector<ScoreGroup> groups = read_groups(desktop, options.file, layout);
+        if (!check_groups(desktop, groups))
+            return 1;
+
+        // All or nothing: every name is checked and every file written aside before the
+        // output goes out, and the files take their names only once it has.
+        const bool write_files = !options.frequencies_folder.empty();
+        const std::vector<std::string> names =
+            write_files ? FrequencyFileNames(groups) : std::vector<std::string>();
+        std::ostringstream output;
+        NormsWorkbook workbook{options.shared.method, dialog.file_name, options.shared.notes, {}};
+        write_norms(output, workbook, options, layout, groups, dialog.file_name);
+        std::optional<platform::FolderFiles> files;
+        if (write_files) {
+            files.emplace(options.frequencies_folder);
+            AddFrequencyFiles(*files, groups, names, layout.min_score, options.file);
+        }
+        if (!options.shared.xlsx_path.empty())
+            SaveNormsWorkbook(options.shared.xlsx_path, workbook);
+        if (WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.view(); }) != 0 ||
+            !err.flush())
+            return 1;
+        if (files)
+            files->commit();
+    } catch (const std::exception& failure) {
+        desktop.failure(failure.what());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace norms

@@ -1,0 +1,39 @@
+// vornak-batch scores: norms tables straight from per-person data, one per norm group.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "norms/batch/batch_options.hpp"
+#include "norms/read/delimited_file.hpp"
+
+namespace CLI {
+class App;
+}
+
+namespace norms {
+
+class BatchCommandLine;
+
+inline const std::string ScoresUsage =
+    "usage: vornak-batch scores " + SharedUsage +
+    " [--delimiter C] [--encoding NAME] [--group COLUMN] [--write-frequencies DIR] --score COLUMN MIN MAX FILE";
+
+struct ScoresOptions {
+    SharedOptions shared;
+    PersonScoreLayout layout;
+    std::string frequencies_folder;
+    std::string min_text;
+    std::string max_text;
+    std::string file;
+};
+
+// Adds the scores form to the command line, which fills `options` as it parses.
+CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options);
+
+// Runs the scores form: a report per group, or with --csv one table with a leading group
+// column, to `out`; notices and messages to `err`. Gives the exit status: 0 done, 1 a refused
+// input or a failure (nothing written to `out`).
+int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace norms

@@ -1,0 +1,27 @@
+// The checks a norm group's counts must pass before they make a norms table, and the notices
+// about what was skipped.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "norms/read/delimited_file.hpp"
+#include "stats/distrib.hpp"
+
+namespace norms {
+
+using stats::Extended;
+
+inline constexpr const char* NoDataRowsMessage = "The file holds no rows below its header line";
+
+// Why MIN and MAX make no score range ("The maximum raw score is below ..."), if they do not.
+std::optional<std::string> ScoreRangeProblem(Extended min, Extended max);
+
+// "group 9: 1 missing score skipped", or nothing for a group without missing scores.
+std::optional<std::string> MissingScoresNotice(const ScoreGroup& group);
+
+// "group 9: only 2 scores; a norm group needs at least 3.", or nothing for a group large enough.
+std::optional<std::string> TooSmallGroupProblem(const ScoreGroup& group);
+
+}  // namespace norms

@@ -1,0 +1,86 @@
+// The chart of a norms table: the percentile rank of every raw score with its 95% and 90%
+// intervals shaded behind it. Everything a picture of it needs (points, bands, axis ranges,
+// ticks and texts) is worked out here, so every drawing of one run agrees.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace norms {
+
+struct NormsRun;
+
+struct ChartTick {
+    double value;
+    std::string label;
+};
+
+struct ChartAxis {
+    std::string label;
+    double min = 0;
+    double max = 0;
+    std::vector<ChartTick> ticks;
+};
+
+struct ChartPoint {
+    double score;
+    double pr;  // percent
+};
+
+// One raw score's interval in percent. Raw scores are discrete, so it covers the score's own
+// column, from score - 0.5 to score + 0.5.
+struct ChartInterval {
+    double score;
+    double lower;
+    double upper;
+};
+
+// A line through points (x, y) with its legend entry, for charts of other things than one
+// norms table, such as the precision curves of a sample-size plan.
+struct ChartXY {
+    double x;
+    double y;
+};
+
+struct ChartLine {
+    std::string legend;
+    std::vector<ChartXY> points;
+};
+
+// A level marked across the whole plot, such as a limit the lines should stay under.
+struct ChartMark {
+    double y;
+    std::string legend;
+};
+
+struct ChartModel {
+    std::string title;
+    ChartAxis x;  // raw score
+    ChartAxis y;  // percentile rank, 0 to 100
+    bool x_logarithmic = false;  // positions along x by the logarithm (x.min > 0)
+    std::vector<ChartPoint> points;
+    std::vector<ChartInterval> band95;
+    std::vector<ChartInterval> band90;
+    std::string points_legend = "Percentile rank";
+    std::string band95_legend = "95% interval";
+    std::string band90_legend = "90% interval";
+    std::vector<ChartLine> lines;  // legend entries in a box at the plot's top right
+    std::optional<ChartMark> mark;
+};
+
+ChartModel BuildChartModel(const NormsRun& run);
+
+enum class ChartFormat { Png, Svg, Pdf };
+
+// The picture format named by a file's ending (".png", ".svg" or ".pdf", in any case).
+std::optional<ChartFormat> ChartFormatOf(std::string_view path);
+
+// Writes the chart to a picture file; throws platform::Failure when the file cannot be written.
+// The drawing is Qt's, so the windows' layer provides it to the layers below.
+using ChartSaver =
+    std::function<void(const std::string& path, ChartFormat format, const ChartModel& chart)>;
+
+}  // namespace norms

@@ -1,0 +1,47 @@
+// The norms table as comma-separated values: one line per raw score, numbers as printf's
+// "%.17Lg" prints them in the C locale, whatever the user's locale.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "norms/read/frequency_file.hpp"
+#include "norms/tables/norms_table.hpp"
+#include "norms/tables/table_columns.hpp"
+#include "platform/desktop.hpp"
+
+namespace norms {
+
+inline constexpr const char* CsvTableHeader =
+    "raw_score,frequency,below,pr,lower95,upper95,lower90,upper90";
+
+// A number as the table prints it: printf's "%.17Lg" in the C locale.
+std::string CsvNumber(Extended x);
+
+// The header line: `line_start` (for leading columns), the table's own columns, the added
+// columns' names.
+void WriteCsvHeader(std::ostream& out, const std::vector<TableColumn>& added = {},
+                    std::string_view line_start = {});
+
+// Writes rows 0 to row_count - 1, each line beginning with `line_start` (for leading columns)
+// and ending with the added columns.
+void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
+                  const std::vector<TableColumn>& added = {}, std::string_view line_start = {});
+
+// The run's table as CSV: the header line, then one line per row, each with the added columns
+// last; "." as the decimal point and LF line ends whatever the user's settings.
+void WriteNormsCsv(std::ostream& out, const NormsRun& run, const std::vector<TableColumn>& added = {});
+
+// Asks for a file in the save dialog, proposing the name `proposed` holds, and writes the run's
+// table there through the no-loss saver; `proposed` then holds the chosen name. Gives false
+// when the dialog is cancelled; throws platform::Failure when the file cannot be written.
+bool ExportNormsCsv(platform::Desktop& desktop, platform::FileDialog& proposed, const NormsRun& run,
+                    const std::vector<TableColumn>& added = {});
+
+// A field as it stands in a CSV line: quoted, with its quotes doubled, only where it holds the
+// delimiter, a quote, a line end or an outer blank.
+std::string CsvField(std::string_view text);
+
+}  // namespace norms

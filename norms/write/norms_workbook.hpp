@@ -1,0 +1,38 @@
+// The norms tables as an Excel workbook: a first sheet "About" with the facts of the run, then
+// one sheet per norm group holding the columns of the CSV table.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "norms/tables/norms_table.hpp"
+#include "norms/write/csv_table.hpp"
+
+namespace norms {
+
+struct NormsWorkbook {
+    struct Table {
+        std::string group;  // empty: the one table of a frequency file
+        NormsRun run;
+        std::vector<TableColumn> added;  // after the table's own columns, as in the CSV
+    };
+    stats::IntervalMethod method = stats::IntervalMethod::bayesian;
+    std::string data_file;
+    std::vector<std::string> notes;
+    std::vector<Table> tables;
+};
+
+// Sheet names within Excel's rules, one per group in order: at most 31 characters, none of
+// []:*?/\ (each becomes "_"), no apostrophe first or last, unique in the workbook (letter case
+// aside, and apart from "About") by a " (2)", " (3)"… after the name. "Norms" for the one
+// table without a group.
+std::vector<std::string> WorksheetNames(const std::vector<std::string>& groups);
+
+// The workbook of one Compute run: its table alone, with any added columns.
+NormsWorkbook RunWorkbook(const NormsRun& run, std::vector<TableColumn> added = {});
+
+// Writes the workbook to `path`. The file is made apart and replaces `path` only when
+// complete, as a save that cannot lose the old file. Throws platform::Failure.
+void SaveNormsWorkbook(const std::string& path, const NormsWorkbook& workbook);
+
+}  // namespace norms
