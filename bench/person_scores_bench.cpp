@@ -1,7 +1,7 @@
 // Per-person data of 1,000,000 rows in 20 age groups, as a spreadsheet exports it (CR LF, the
 // groups interleaved): reading and counting it, and then the 20 norms tables it gives.
+#include "norms/count/data_file.hpp"
 #include "norms/tables/norms_table.hpp"
-#include "norms/read/delimited_file.hpp"
 #include "tests/support/memory_source.hpp"
 
 #include <benchmark/benchmark.h>
@@ -47,9 +47,8 @@ void BM_ReadAndCountMillionRows(benchmark::State& state)
     const std::string& file = person_file();
     for (auto _ : state) {
         MemorySource source(file);
-        std::vector<ScoreGroup> groups = CountPersonScores(source, layout);
-        SortGroups(groups);
-        benchmark::DoNotOptimize(groups.data());
+        const CountedGroups counted = CountPersonFile(source, PersonDataFile("people.csv", layout), layout);
+        benchmark::DoNotOptimize(counted.groups.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.size()));
 }
@@ -59,7 +58,8 @@ BENCHMARK(BM_ReadAndCountMillionRows)->Unit(benchmark::kMillisecond)->Repetition
 void BM_TwentyTablesFromTheCounts(benchmark::State& state)
 {
     MemorySource source(person_file());
-    const std::vector<ScoreGroup> groups = CountPersonScores(source, layout);
+    const std::vector<ScoreGroup> groups =
+        CountPersonFile(source, PersonDataFile("people.csv", layout), layout).groups;
     for (auto _ : state) {
         for (const ScoreGroup& group : groups) {
             NormsTable table{};

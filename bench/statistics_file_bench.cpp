@@ -1,7 +1,7 @@
 // An SPSS file of 1,000,000 cases in 20 labelled age groups (id, age_band, sex, raw), read from
 // memory and counted. With --write FILE the program writes that file instead, so that
 // vornak-batch's time and peak memory can be measured on it.
-#include "norms/read/statistics_file.hpp"
+#include "norms/count/data_file.hpp"
 #include "tests/support/memory_source.hpp"
 #include "tests/support/statistics_writer.hpp"
 
@@ -51,8 +51,8 @@ void BM_ReadAndCountMillionCases(benchmark::State& state)
     const PersonScoreLayout layout{',', "raw", "age_band", 0, 30, ""};
     for (auto _ : state) {
         MemorySource source(file);
-        StatisticsFileScores scores = CountStatisticsFileScores(source, "million.sav", layout);
-        benchmark::DoNotOptimize(scores.groups.data());
+        const CountedGroups counted = CountPersonFile(source, PersonDataFile("million.sav", layout), layout);
+        benchmark::DoNotOptimize(counted.groups.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.size()));
 }

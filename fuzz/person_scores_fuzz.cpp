@@ -12,7 +12,7 @@
 #include <set>
 #include <string>
 
-#include "norms/read/delimited_file.hpp"
+#include "norms/count/data_file.hpp"
 #include "platform/failure.hpp"
 #include "platform/utf8.hpp"
 #include "tests/support/memory_source.hpp"
@@ -27,7 +27,7 @@ std::string outcome(const std::string& file, std::size_t piece, const PersonScor
     MemorySource source(file, piece);
     try {
         std::string summary;
-        for (const ScoreGroup& group : CountPersonScores(source, layout)) {
+        for (const ScoreGroup& group : CountPersonFile(source, PersonDataFile("fuzz.csv", layout), layout).groups) {
             summary += group.name + '\x1f' + std::to_string(group.size) + '/' +
                        std::to_string(group.missing) + ':';
             for (std::int64_t f : group.frequencies)
@@ -56,7 +56,7 @@ void check_accepted(const std::string& file, const PersonScoreLayout& layout)
     MemorySource source(file);
     std::vector<ScoreGroup> groups;
     try {
-        groups = CountPersonScores(source, layout);
+        groups = CountPersonFile(source, PersonDataFile("fuzz.csv", layout), layout).groups;
     } catch (const platform::Failure&) {
         return;
     }

@@ -9,7 +9,7 @@
 #include <numeric>
 #include <string>
 
-#include "norms/read/statistics_file.hpp"
+#include "norms/count/data_file.hpp"
 #include "platform/failure.hpp"
 #include "tests/support/memory_source.hpp"
 
@@ -24,7 +24,7 @@ std::string outcome(const std::string& file, std::size_t piece)
 {
     MemorySource source(file, piece);
     try {
-        const StatisticsFileScores scores = CountStatisticsFileScores(source, "fuzz.sav", layout);
+        const CountedGroups scores = CountPersonFile(source, PersonDataFile("fuzz.sav", layout), layout);
         std::string text = std::to_string(scores.without_group);
         for (const ScoreGroup& group : scores.groups) {
             if (group.frequencies.size() != 31 ||

@@ -60,4 +60,19 @@ void AppendUtf8(std::string& text, char32_t code_point)
     }
 }
 
+bool IsUtf8Text(std::string_view text)
+{
+    char32_t code_point = 0;
+    for (std::size_t at = 0, length = 0; at < text.size(); at += length) {
+        if (static_cast<unsigned char>(text[at]) - 1u < 0x7Fu) {  // ASCII other than NUL
+            length = 1;
+            continue;
+        }
+        length = NextCodePoint(text, at, code_point);
+        if (length == 0 || code_point == 0)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace platform

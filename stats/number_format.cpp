@@ -120,4 +120,15 @@ std::string format_number(Extended x)
     return join(rounded);
 }
 
+std::string data_number_text(double value)
+{
+    char buffer[64];
+    // Every whole double below 2^63 in magnitude is exact as a 64-bit integer.
+    if (value == std::trunc(value) && std::fabs(value) < 0x1p63) {
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value)).ptr;
+        return std::string(buffer, end);
+    }
+    return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
 }  // namespace stats

@@ -20,4 +20,9 @@ const std::string& decimal_separator();
 // characters and never cut.
 std::string format_fixed(Extended value, int width, int decimals);
 
+// A value read from a data file as text, with "." as the point whatever the user's settings: a
+// whole number in plain digits ("100000", not "1e+05"), any other as the shortest text that
+// reads back as the same double ("12.5", "1e-07").
+std::string data_number_text(double value);
+
 }  // namespace stats

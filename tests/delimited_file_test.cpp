@@ -1,5 +1,7 @@
 #include "norms/read/delimited_file.hpp"
 
+#include "norms/count/data_file.hpp"
+
 #include <algorithm>
 #include <cstring>
 
@@ -11,6 +13,12 @@
 using namespace norms;
 
 namespace {
+
+// Each group's counts, read as delimited text through the one group counter.
+std::vector<ScoreGroup> counted_groups(ByteSource& source, const PersonScoreLayout& layout)
+{
+    return CountPersonFile(source, PersonDataFile("people.csv", layout), layout).groups;
+}
 
 // Scores 2 to 5 in the column "raw", grouped by `group` unless that is empty, in `encoding`
 // (UTF-8 when empty).
@@ -36,12 +44,12 @@ std::string counted(const std::string& data, const PersonScoreLayout& layout,
                     std::size_t piece = 1 << 20)
 {
     MemorySource source(data, piece);
-    return summary(CountPersonScores(source, layout));
+    return summary(counted_groups(source, layout));
 }
 
 }  // namespace
 
-TEST(PersonScores, ReadsQuotedFieldsDelimitersMarksAndLineEnds)
+TEST(DelimitedFile, ReadsQuotedFieldsDelimitersMarksAndLineEnds)
 {
     // The same five people in the dialects spreadsheets write. Quoted fields hold the
     // delimiter, a doubled quote and a line end; rows end in CR LF, LF or nothing.
@@ -69,7 +77,7 @@ TEST(PersonScores, ReadsQuotedFieldsDelimitersMarksAndLineEnds)
               "The header line has no column named \"raw\"");
 }
 
-TEST(PersonScores, BadInputNamesItsLine)
+TEST(DelimitedFile, BadInputNamesItsLine)
 {
     const std::string header = "id,band,raw\r\n1,a,2\r\n2,\"b\r\nc\",3\r\n\r\n";  // rows end on 4
     const struct {
@@ -98,7 +106,7 @@ TEST(PersonScores, BadInputNamesItsLine)
     }
 }
 
-TEST(PersonScores, GroupsSortByNumberOnlyWhenAllAreNumbers)
+TEST(DelimitedFile, GroupsSortByNumberOnlyWhenAllAreNumbers)
 {
     const auto sorted_names = [](std::vector<std::string> names) {
         std::vector<ScoreGroup> groups;
@@ -114,7 +122,7 @@ TEST(PersonScores, GroupsSortByNumberOnlyWhenAllAreNumbers)
     EXPECT_EQ(sorted_names({"10", "9", "b", "8.5"}), "10 8.5 9 b ");
 }
 
-TEST(PersonScores, DecodesTheFilesEncodingAndRefusesWhatIsNotText)
+TEST(DelimitedFile, DecodesTheFilesEncodingAndRefusesWhatIsNotText)
 {
     const std::string rows = "band,raw\nM\xE4" "dchen,3\nJungen,2\nM\xE4" "dchen,NA\n";
     const std::string expected = "Jungen:1000/0 M\u00E4" "dchen:0100/1 ";
@@ -127,7 +135,7 @@ TEST(PersonScores, DecodesTheFilesEncodingAndRefusesWhatIsNotText)
     for (std::size_t piece : {1, 3, 1 << 20}) {
         const auto sorted = [&](const std::string& data, const std::string& encoding) {
             MemorySource source(data, piece);
-            std::vector<ScoreGroup> groups = CountPersonScores(source, layout(',', "band", encoding));
+            std::vector<ScoreGroup> groups = counted_groups(source, layout(',', "band", encoding));
             SortGroups(groups);
             return summary(groups);
         };
@@ -157,7 +165,7 @@ TEST(PersonScores, DecodesTheFilesEncodingAndRefusesWhatIsNotText)
     }
 }
 
-TEST(PersonScores, MoreGroupsThanARunTakesStopTheReading)
+TEST(DelimitedFile, MoreGroupsThanARunTakesStopTheReading)
 {
     const auto with_groups = [](int count) {
         std::string data = "id,raw\n";
@@ -167,7 +175,7 @@ TEST(PersonScores, MoreGroupsThanARunTakesStopTheReading)
     };
     const std::string most_groups = with_groups(MaxScoreGroups);
     MemorySource most(most_groups);
-    EXPECT_EQ(CountPersonScores(most, layout(',', "id")).size(), MaxScoreGroups);
+    EXPECT_EQ(counted_groups(most, layout(',', "id")).size(), MaxScoreGroups);
     EXPECT_EQ(failure_of([&] { counted(with_groups(20000), layout(',', "id")); }),
               "The group column \"id\" has 20000 distinct values, more than the 1000 norm groups "
               "a run takes; check that it is the group column");

@@ -8,7 +8,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <filesystem>
 
@@ -42,12 +42,22 @@ protected:
     }
 };
 
-QStringList column(QTableWidget* table, int c)
+QString cell(QTableView* table, int r, int c)
+{
+    return table->model()->index(r, c).data().toString();
+}
+
+QStringList column(QTableView* table, int c)
 {
     QStringList cells;
-    for (int r = 0; r < table->rowCount(); ++r)
-        cells << table->item(r, c)->text();
+    for (int r = 0; r < table->model()->rowCount(); ++r)
+        cells << cell(table, r, c);
     return cells;
+}
+
+QString title(QTableView* table, int c)
+{
+    return table->model()->headerData(c, Qt::Horizontal).toString();
 }
 
 }  // namespace
@@ -65,27 +75,27 @@ TEST_F(NormScalesMenu, ShowsTheChosenScaleRoundedAsAManualPrintsIt)
     ui::NormScalesWindow* window = open_after_compute();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
-    auto* table = window->findChild<QTableWidget*>("tblScores");
+    auto* table = window->findChild<QTableView*>("tblScores");
     auto* selector = window->findChild<QComboBox*>("cboScale");
-    ASSERT_EQ(table->rowCount(), 31);
-    EXPECT_EQ(table->horizontalHeaderItem(6)->text(), "T");
+    ASSERT_EQ(table->model()->rowCount(), 31);
+    EXPECT_EQ(title(table, 7), "T");
     // T scores are whole numbers, rising with the raw score; the lowest scores' open lower
     // limits show the bound.
-    for (const QString& cell : column(table, 6))
-        EXPECT_TRUE(QRegularExpression("^(<10|>90|\\d+)$").match(cell).hasMatch()) << cell.toStdString();
-    EXPECT_EQ(table->item(0, 7)->text(), "<10");
+    for (const QString& shown : column(table, 7))
+        EXPECT_TRUE(QRegularExpression("^(<10|>90|\\d+)$").match(shown).hasMatch()) << shown.toStdString();
+    EXPECT_EQ(cell(table, 0, 8), "<10");
 
     selector->setCurrentIndex(0);  // z
-    EXPECT_EQ(table->horizontalHeaderItem(6)->text(), "z");
-    for (const QString& cell : column(table, 8))
-        EXPECT_TRUE(QRegularExpression("^([<>]?-?\\d\\.\\d\\d)$").match(cell).hasMatch())
-            << cell.toStdString();
+    EXPECT_EQ(title(table, 7), "z");
+    for (const QString& shown : column(table, 9))
+        EXPECT_TRUE(QRegularExpression("^([<>]?-?\\d\\.\\d\\d)$").match(shown).hasMatch())
+            << shown.toStdString();
     // Raw score 10 sits at the 5th percentile: z = Φ⁻¹(0.05) = -1.645.
-    EXPECT_EQ(table->item(10, 1)->text(), "5");
-    EXPECT_EQ(table->item(10, 6)->text(), "-1.64");
+    EXPECT_EQ(cell(table, 10, 2), "5");
+    EXPECT_EQ(cell(table, 10, 7), "-1.64");
 
     selector->setCurrentIndex(5);  // stanines
-    EXPECT_EQ(table->item(10, 6)->text(), "2");  // ⌊2 × -1.645 + 5.5⌋
+    EXPECT_EQ(cell(table, 10, 7), "2");  // ⌊2 × -1.645 + 5.5⌋
 
     // Ctrl+C copies the selected rows with a header line, cells as the window shows them.
     table->selectRow(12);
@@ -94,12 +104,12 @@ TEST_F(NormScalesMenu, ShowsTheChosenScaleRoundedAsAManualPrintsIt)
     QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
     const QStringList lines = QApplication::clipboard()->text().split('\n');
     ASSERT_EQ(lines.size(), 4) << QApplication::clipboard()->text().toStdString();
-    EXPECT_EQ(lines[0].split('\t').size(), 11);
-    EXPECT_TRUE(lines[0].startsWith("Raw score\tPR\tPR 95% lower"));
+    EXPECT_EQ(lines[0].split('\t').size(), 12);
+    EXPECT_TRUE(lines[0].startsWith("Raw score\tFrequency\tPR\tPR 95% lower"));
     for (int i = 0; i < 2; ++i) {
         QStringList shown;
-        for (int c = 0; c < 11; ++c)
-            shown << table->item(12 + i, c)->text();
+        for (int c = 0; c < 12; ++c)
+            shown << cell(table, 12 + i, c);
         EXPECT_EQ(lines[1 + i], shown.join('\t'));
     }
     EXPECT_EQ(lines[3], "");
@@ -123,7 +133,7 @@ TEST_F(NormScalesMenu, ExportsTheColumnsOfVornakBatch)
     EXPECT_EQ(desktop.messages,
               std::vector<Message>(
                   {{"Warning", "Type a mean and a standard deviation above 0 for the custom scale."}}));
-    EXPECT_EQ(window->findChild<QTableWidget*>("tblScores")->columnCount(), 6);
+    EXPECT_EQ(window->findChild<QTableView*>("tblScores")->model()->columnCount(), 7);
 
     QTest::keyClicks(sd, ".5");
     const std::string csv = testing::TempDir() + "norm_scales.csv";

@@ -182,34 +182,61 @@ TEST(ScaleColumns, RefusesUnknownScalesAndBadCustomOnes)
     EXPECT_EQ(scores_without_csv.err, needs_csv + ScoresUsage + "\n");
 }
 
-TEST(ScaleTable, RoundsAsAManualPrintsAndShowsTheBoundsBeyond)
+namespace {
+
+// The shown table of the run with one scale, each row's cells as the window shows them.
+std::vector<std::vector<std::string>> shown_with(const stats::NormScale& scale, ShownTable* table = nullptr)
+{
+    TableChoices choices;
+    choices.scales = {scale};
+    const ShownTable shown = BuildShownTable(classical_n3_run(), choices);
+    if (table)
+        *table = shown;
+    std::vector<std::vector<std::string>> rows;
+    for (const auto& cells : shown.rows) {
+        rows.emplace_back();
+        for (const ShownCell& cell : cells)
+            rows.back().push_back(cell.shown);
+    }
+    return rows;
+}
+
+}  // namespace
+
+TEST(ShownTable, RoundsAsAManualPrintsAndShowsTheBoundsBeyond)
 {
     // Score 2 (PR 50): T 50, 95% ranks 1.7 - 98.3 → z ∓2.12 → T 28.8 - 71.2.
-    const ScaleTable t = BuildScaleTable(classical_n3_run(), stats::StandardNormScales()[1]);
-    EXPECT_EQ(t.header.size(), 11u);
-    EXPECT_EQ(t.header[6], "T");
-    EXPECT_EQ(t.header[10], "T 90% upper");
-    const std::vector<std::string> row0 = {"0", "0.0", "0.0", "70.8", "0.0", "63.2",
+    ShownTable shown;
+    const auto t = shown_with(stats::StandardNormScales()[1], &shown);
+    EXPECT_EQ(shown.header.size(), 12u);
+    EXPECT_EQ(shown.header[7], "T");
+    EXPECT_EQ(shown.header[11], "T 90% upper");
+    const std::vector<std::string> row0 = {"0", "0", "0.0", "0.0", "70.8", "0.0", "63.2",
                                            "<10", "<10", "55", "<10", "53"};
-    EXPECT_EQ(t.rows[0], row0);
-    const std::vector<std::string> row2 = {"2", "50", "1.7", "98.3", "3.3", "96.7",
+    EXPECT_EQ(t[0], row0);
+    const std::vector<std::string> row2 = {"2", "1", "50", "1.7", "98.3", "3.3", "96.7",
                                            "50", "29", "71", "32", "68"};
-    EXPECT_EQ(t.rows[2], row2);
-    EXPECT_EQ(t.rows[4][6], ">90");
+    EXPECT_EQ(t[2], row2);
+    EXPECT_EQ(t[4][7], ">90");
+    // Each cell also holds the value the CSV prints.
+    EXPECT_EQ(shown.rows[2][2].csv, "50");
+    EXPECT_EQ(shown.rows[2][7].csv, "50");
+    EXPECT_EQ(shown.rows[0][8].csv, "-inf");
     // Normal curve equivalents are bounded at 1 and 99: 50 + 21.06 × -2.12 = 5.3 at 1.7%.
-    const ScaleTable nce = BuildScaleTable(classical_n3_run(), stats::StandardNormScales()[4]);
-    EXPECT_EQ(nce.rows[2][7], "5");
-    EXPECT_EQ(nce.rows[4][7], "38");  // 95% lower 29.2: z = -0.548
-    EXPECT_EQ(nce.rows[4][6], ">99");
-    EXPECT_EQ(nce.rows[0][7], "<1");
+    const auto nce = shown_with(stats::StandardNormScales()[4]);
+    EXPECT_EQ(nce[2][8], "5");
+    EXPECT_EQ(nce[4][8], "38");  // 95% lower 29.2: z = -0.548
+    EXPECT_EQ(nce[4][7], ">99");
+    EXPECT_EQ(nce[0][8], "<1");
 
-    const ScaleTable z = BuildScaleTable(classical_n3_run(), stats::StandardNormScales()[0]);
-    EXPECT_EQ(z.rows[1][6], "-0.97");  // PR 16.7
-    EXPECT_EQ(z.rows[4][7], "-0.55");  // 95% lower 29.2
-    EXPECT_EQ(z.rows[4][8], ">4.00");
+    ShownTable z;
+    const auto z_rows = shown_with(stats::StandardNormScales()[0], &z);
+    EXPECT_EQ(z_rows[1][7], "-0.97");  // PR 16.7
+    EXPECT_EQ(z_rows[4][8], "-0.55");  // 95% lower 29.2
+    EXPECT_EQ(z_rows[4][9], ">4.00");
     EXPECT_EQ(TabSeparated(z, {3, 1}),
-              "Raw score\tPR\tPR 95% lower\tPR 95% upper\tPR 90% lower\tPR 90% upper\tz\t"
+              "Raw score\tFrequency\tPR\tPR 95% lower\tPR 95% upper\tPR 90% lower\tPR 90% upper\tz\t"
               "z 95% lower\tz 95% upper\tz 90% lower\tz 90% upper\n"
-              "3\t83\t13.2\t100.0\t18.9\t100.0\t0.97\t-1.12\t>4.00\t-0.88\t>4.00\n"
-              "1\t17\t0.0\t86.8\t0.0\t81.1\t-0.97\t<-4.00\t1.12\t<-4.00\t0.88\n");
+              "3\t1\t83\t13.2\t100.0\t18.9\t100.0\t0.97\t-1.12\t>4.00\t-0.88\t>4.00\n"
+              "1\t1\t17\t0.0\t86.8\t0.0\t81.1\t-0.97\t<-4.00\t1.12\t<-4.00\t0.88\n");
 }

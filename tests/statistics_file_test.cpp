@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "norms/batch/scores_batch.hpp"
+#include "norms/count/data_file.hpp"
 #include "tests/support/batch_outcome.hpp"
 #include "tests/support/failure_of.hpp"
 #include "tests/support/memory_source.hpp"
@@ -125,7 +126,7 @@ TEST(StatisticsFile, BadFilesAndScoresStopTheRunWithTheirCaseOrFile)
     const auto failure = [&](const std::string& bytes, const PersonScoreLayout& l) {
         return failure_of([&] {
             MemorySource source(bytes);
-            CountStatisticsFileScores(source, "x.sav", l);
+            CountPersonFile(source, PersonDataFile("x.sav", l), l);
         });
     };
     EXPECT_EQ(failure(sav, layout), "case 2, variable \"raw\": 4.5 is not a whole number from 0 to 5");
@@ -155,4 +156,132 @@ TEST(StatisticsFile, BadFilesAndScoresStopTheRunWithTheirCaseOrFile)
     EXPECT_EQ(spreadsheet.status, 2);
     EXPECT_TRUE(spreadsheet.err.starts_with("vornak-batch: norms.XLSX: this kind of file cannot be read"));
     EXPECT_EQ(spreadsheet.out, "");
+}
+
+// Every reader hands its cases to the one counter, so the limit on groups and the way values
+// are shown in messages are the same for delimited text and for statistics files.
+TEST(StatisticsFile, EveryReaderMeetsTheSameCounter)
+{
+    const std::vector<std::string> score = {"--score", "raw", "0", "5"};
+    const auto run = [&](const std::string& path, std::vector<std::string> more) {
+        more.insert(more.begin(), "scores");
+        more.insert(more.end(), score.begin(), score.end());
+        more.push_back(path);
+        return batch(more);
+    };
+    // An id picked as the group: 1,001 distinct values, one score each.
+    std::string csv = "id,raw\n";
+    std::vector<std::vector<Cell>> cases;
+    for (int id = 0; id <= 1000; ++id) {
+        csv += std::to_string(id) + ",3\n";
+        cases.push_back({double(id), 3.0});
+    }
+    const std::vector<test_files::Variable> variables = {Numeric("id"), Numeric("raw")};
+    const std::string limit =
+        "The group column \"id\" has 1001 distinct values, more than the 1000 norm "
+        "groups a run takes; check that it is the group column.\n";
+    for (const std::string ending : {".sav", ".dta"}) {
+        const Outcome many = run(write_temp_file("many" + ending, test_files::StatisticsFile(ending, variables, cases)),
+                                 {"--group", "id"});
+        EXPECT_EQ(many.status, 1) << ending;
+        EXPECT_EQ(many.err, limit) << ending;
+        EXPECT_EQ(many.out, "");
+    }
+    EXPECT_EQ(run(write_temp_file("many.csv", csv), {"--group", "id"}).err, limit);
+
+    // A group value, a score and a variable's name with a terminal's escape and a line end are
+    // shown escaped; a long value is cut.
+    const std::vector<test_files::Variable> texts = {Text("grp"), Text("raw")};
+    const std::string escape = "\x1b[2J\nx";
+    const std::string wide_score = write_temp_file(
+        "long_score.sav",
+        test_files::StatisticsFile(".sav", {Text("grp"), Text("raw", 32000)},
+                                   {{escape, std::string("1")}, {std::string("b"), std::string(32000, '7')}}));
+    const Outcome long_score = run(wide_score, {"--group", "grp"});
+    EXPECT_EQ(long_score.err, "case 2, variable \"raw\": \"" + std::string(80, '7') +
+                                  "…\" is not a whole number from 0 to 5.\n");
+    const std::string small = write_temp_file(
+        "small.dta", test_files::StatisticsFile(".dta", texts, {{escape, std::string("1")},
+                                                                {std::string("b"), std::string("2")}}));
+    EXPECT_EQ(run(small, {"--group", "grp"}).err,
+              "group \\x1B[2J\\x0Ax: only 1 score; a norm group needs at least 3.\n"
+              "group b: only 1 score; a norm group needs at least 3.\n");
+    EXPECT_EQ(batch({"scores", "--score", escape, "0", "5", small}).err,
+              "The file has no variable named \"\\x1B[2J\\x0Ax\"; its variables are: grp, raw.\n");
+
+    // Of a file with many variables, the message lists the first twenty.
+    std::vector<test_files::Variable> wide;
+    for (int v = 0; v < 5000; ++v)
+        wide.push_back(Numeric("v" + std::to_string(v)));
+    const std::string wide_file = write_temp_file(
+        "wide.sav", test_files::StatisticsFile(".sav", wide, {std::vector<Cell>(5000, 1.0)}));
+    EXPECT_EQ(batch({"scores", "--score", "raw", "0", "5", wide_file}).err,
+              "The file has no variable named \"raw\"; its variables are: v0, v1, v2, "
+              "v3, v4, v5, v6, v7, v8, v9, v10, v11, v12, v13, v14, v15, v16, v17, v18, v19 … and "
+              "4980 more.\n");
+
+    const std::string cut = write_temp_file("cut\x1b.sav", test_files::StatisticsFile(".sav", texts, {}).substr(0, 100));
+    EXPECT_TRUE(batch({"scores", "--score", "raw", "0", "5", cut}).err.starts_with(
+        "\"" + testing::TempDir() + "cut\\x1B.sav\" cannot be read as an SPSS file: "));
+}
+
+TEST(StatisticsFile, GroupCodesAreNamedSoThatEveryGroupCanBeToldApart)
+{
+    // Whole codes in digits; a label that two codes share, or an empty one, shows its code.
+    const std::vector<test_files::Variable> variables = {
+        Numeric("band", {{2, "adults"}, {3, "adults"}, {4, ""}, {5, "youths"}}), Numeric("raw")};
+    std::vector<std::vector<Cell>> cases;
+    for (double code : {2.0, 3.0, 4.0, 5.0, 100000.0, 2000000.0, 2.5})
+        for (int i = 0; i < 3; ++i)
+            cases.push_back({code, 1.0});
+    const std::string sav = write_temp_file("codes.sav", test_files::StatisticsFile(".sav", variables, cases));
+    const Outcome run = batch({"scores", "--group", "band", "--score", "raw", "--csv", "0", "1", sav});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> groups;  // each group's name, in the order of the tables
+    std::istringstream lines(run.out);
+    std::string line;
+    std::getline(lines, line);  // the header
+    while (std::getline(lines, line))
+        if (const std::string name = line.substr(0, line.find(',')); groups.empty() || groups.back() != name)
+            groups.push_back(name);
+    EXPECT_EQ(groups, (std::vector<std::string>{"adults (2)", "2.5", "adults (3)", "4", "youths",
+                                                "100000", "2000000"}));
+}
+
+TEST(StatisticsFile, TextsAreUtf8OrTheirEncodingIsNamed)
+{
+    const std::vector<test_files::Variable> variables = {Text("school"), Numeric("raw")};
+    std::vector<std::vector<Cell>> cases;
+    for (int i = 0; i < 3; ++i)
+        cases.push_back({std::string("M\xE4nner"), 1.0});
+    // A Stata file from format 118 on declares UTF-8, which these bytes are not.
+    const std::string dta = write_temp_file("latin.dta", test_files::StatisticsFile(".dta", variables, cases));
+    const Outcome refused = batch({"scores", "--group", "school", "--score", "raw", "--csv", "0", "1", dta});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "case 1, variable \"school\": the text is not UTF-8; name "
+                           "the file's encoding with --encoding, for example --encoding windows-1252.\n");
+    const Outcome named = batch({"scores", "--group", "school", "--score", "raw", "--csv",
+                                 "--encoding", "windows-1252", "0", "1", dta});
+    ASSERT_EQ(named.status, 0) << named.err;
+    EXPECT_TRUE(named.out.find("\nM\u00E4nner,0,0,") != std::string::npos) << named.out;
+}
+
+// Stata's format 114 keeps a value-label set's name in a slot of 33 bytes, which ReadStat hands
+// over as it stands: a name that fills the slot has no NUL after it.
+TEST(StatisticsFile, ALabelSetNameThatFillsItsSlotIsReadWithinIt)
+{
+    const std::string name(32, 'L');
+    const std::vector<test_files::Variable> variables = {
+        Numeric("raw"), {"grp", false, {{1, "one"}}, {}, {}, name}};
+    std::string bytes =
+        test_files::StatisticsFile(".dta", variables, {{1.0, 1.0}, {2.0, 1.0}, {3.0, 1.0}}, 114);
+    const std::size_t slot = bytes.find(name + '\0');
+    ASSERT_NE(slot, std::string::npos);
+    bytes[slot + name.size()] = 'L';
+    const std::string path = write_temp_file("full_slot.dta", bytes);
+    const Outcome run = batch({"scores", "--group", "grp", "--score", "raw", "--csv", "0", "3", path});
+    ASSERT_EQ(run.status, 0) << run.err;
+    // The set's name no longer matches its labels' table, so the code names the group.
+    EXPECT_TRUE(run.out.starts_with("group,raw_score,") && run.out.find("\n1,0,") != std::string::npos)
+        << run.out;
 }

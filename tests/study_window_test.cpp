@@ -185,12 +185,13 @@ TEST_F(Study, PerPersonTablesEqualBatchAndFollowTheChoices)
     const Outcome with_t = scores({"--scale", "T", "--cutoff", "5", "--cutoff", "16", "0", "30", spelling});
     ASSERT_EQ(with_t.status, 0) << with_t.err;
     EXPECT_EQ(shown_as_csv(true), without_below(with_t.out, 3));
-    const norms::ScaleTable manual =
-        norms::BuildScaleTable(window.tables()->groups[0].run, stats::StandardNormScales()[1]);
+    norms::TableChoices t_score;
+    t_score.scales = {stats::StandardNormScales()[1]};
+    const norms::ShownTable manual = norms::BuildShownTable(window.tables()->groups[0].run, t_score);
     for (int row = 0; row < table(0).rowCount(); ++row)
         for (int column = 0; column < 5; ++column)
             EXPECT_EQ(table(0).index(row, 7 + column).data().toString().toStdString(),
-                      manual.rows[row][norms::ScaleTableRankColumns + column]);
+                      manual.rows[row][norms::ShownRankColumns + column].shown);
     EXPECT_EQ(table(0).headerData(7, Qt::Horizontal).toString(), "T");
     EXPECT_EQ(table(0).index(0, 8).data().toString(), "<10");  // an open lower end
     desktop.save_answers = {dir.filePath("by_age_t.csv").toStdString()};
@@ -246,7 +247,8 @@ TEST_F(Study, CopyGivesTheShownCellsOfTheSelectedRowsOrOfAll)
             cells << table(0).index(row, column).data().toString();
         return cells.join('\t') + '\n';
     };
-    const QString header = "Raw score\tFrequency\tPR\t95% lower\t95% upper\t90% lower\t90% upper\n";
+    const QString header =
+        "Raw score\tFrequency\tPR\tPR 95% lower\tPR 95% upper\tPR 90% lower\tPR 90% upper\n";
     QAction& copy = find<QAction>("mnuCopy");
     copy.trigger();
     const QString all = QApplication::clipboard()->text();
@@ -305,7 +307,7 @@ TEST_F(Study, AMillionCasesLoadWhileTheEventLoopKeepsTurning)
     EXPECT_LT(longest_gap, 250) << "after " << clock.elapsed() << " ms";
     ASSERT_TRUE(window.tables());
     std::int64_t cases = 0;
-    for (const norms::StudyGroup& group : window.tables()->groups)
+    for (const norms::NormGroup& group : window.tables()->groups)
         cases += group.counts.size;
     EXPECT_EQ(cases, 1'000'000);
     EXPECT_EQ(tabs().count(), 5);

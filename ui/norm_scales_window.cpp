@@ -1,46 +1,17 @@
 #include "ui/norm_scales_window.hpp"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QKeyEvent>
-#include <QTableWidget>
 
-#include <algorithm>
-#include <functional>
-
+#include "norms/tables/scale_columns.hpp"
 #include "norms/write/csv_table.hpp"
+#include "norms/write/table_cells.hpp"
 #include "ui/Application.hpp"
+#include "ui/norms_table_view.hpp"
 #include "ui/scale_choice.hpp"
 
 namespace ui {
-namespace {
-
-// A table whose Ctrl+C copies whole rows: the item view's own copies only the current cell.
-class RowCopyingTable : public QTableWidget {
-public:
-    RowCopyingTable(QWidget* parent, std::function<void()> copy)
-        : QTableWidget(parent), copy_(std::move(copy))
-    {
-    }
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        if (event->matches(QKeySequence::Copy))
-            copy_();
-        else
-            QTableWidget::keyPressEvent(event);
-    }
-
-private:
-    std::function<void()> copy_;
-};
-
-}  // namespace
 
 NormScalesWindow::NormScalesWindow(platform::Desktop& desktop, QWidget* parent)
     : QWidget(parent, Qt::Window), desktop_(desktop)
@@ -62,15 +33,8 @@ void NormScalesWindow::createControls()
     choice->addWidget(scale_choice_);
     choice->addStretch();
 
-    tblScores = new RowCopyingTable(
-        this, [this] { run_command(desktop_, [this] { cmdCopyClick(); }); });
+    tblScores = new NormsTableView(this);
     tblScores->setObjectName("tblScores");
-    tblScores->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tblScores->setSelectionBehavior(QAbstractItemView::SelectRows);
-    tblScores->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    tblScores->verticalHeader()->hide();
-    // Rows as close as a printed norms table's.
-    tblScores->verticalHeader()->setDefaultSectionSize(tblScores->fontMetrics().height() + 4);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -109,40 +73,16 @@ const std::optional<stats::NormScale>& NormScalesWindow::scale() const
 
 void NormScalesWindow::showTable()
 {
-    const std::optional<stats::NormScale>& scale = scale_choice_->scale();
-    tblScores->clearContents();
-    table_ = norms::BuildScaleTable(run_, scale.value_or(stats::StandardNormScales()[0]));
-    if (!scale) {  // the ranks alone, until the custom scale is complete
-        table_.header.resize(norms::ScaleTableRankColumns);
-        for (auto& row : table_.rows)
-            row.resize(norms::ScaleTableRankColumns);
-    }
-    tblScores->setColumnCount(static_cast<int>(table_.header.size()));
-    tblScores->setRowCount(static_cast<int>(table_.rows.size()));
-    QStringList header;
-    for (const std::string& name : table_.header)
-        header << QString::fromStdString(name);
-    tblScores->setHorizontalHeaderLabels(header);
-    for (int r = 0; r < tblScores->rowCount(); ++r) {
-        for (int c = 0; c < tblScores->columnCount(); ++c) {
-            auto* item = new QTableWidgetItem(QString::fromStdString(table_.rows[r][c]));
-            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            tblScores->setItem(r, c, item);
-        }
-    }
-    tblScores->resizeColumnsToContents();
+    // The ranks alone, until the custom scale is complete.
+    norms::TableChoices choices;
+    if (const std::optional<stats::NormScale>& scale = scale_choice_->scale())
+        choices.scales = {*scale};
+    tblScores->set_table(norms::BuildShownTable(run_, choices));
 }
 
 void NormScalesWindow::cmdCopyClick()
 {
-    std::vector<int> rows;
-    for (const QModelIndex& index : tblScores->selectionModel()->selectedRows())
-        rows.push_back(index.row());
-    std::sort(rows.begin(), rows.end());
-    if (rows.empty())
-        for (int r = 0; r < static_cast<int>(table_.rows.size()); ++r)
-            rows.push_back(r);
-    QApplication::clipboard()->setText(QString::fromStdString(norms::TabSeparated(table_, rows)));
+    tblScores->copy_rows();
 }
 
 void NormScalesWindow::cmdExportCsvClick()

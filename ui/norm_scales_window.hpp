@@ -7,14 +7,14 @@
 #include <QWidget>
 
 #include "norms/tables/norms_table.hpp"
-#include "norms/write/table_cells.hpp"
 #include "platform/desktop.hpp"
+#include "stats/norm_scales.hpp"
 
 class QPushButton;
-class QTableWidget;
 
 namespace ui {
 
+class NormsTableView;
 class ScaleChoice;
 
 class NormScalesWindow : public QWidget {
@@ -42,10 +42,9 @@ private:
     platform::Desktop& desktop_;
     platform::FileDialog csv_dialog_;
     norms::NormsRun run_;
-    norms::ScaleTable table_;
 
     ScaleChoice* scale_choice_ = nullptr;
-    QTableWidget* tblScores = nullptr;
+    NormsTableView* tblScores = nullptr;
     QPushButton* cmdCopy = nullptr;
     QPushButton* cmdExportCsv = nullptr;
 };

@@ -1,13 +1,11 @@
-// One norm group's table as the study window shows it: the ranks rounded as the report rounds
-// them, the norm scales as a test manual prints them, and each cell's full value as
-// vornak-batch --csv prints it under CsvValueRole.
+// A norms table as every window shows it: the cells and column titles of norms::ShownTable,
+// right-aligned, with each cell's full value as vornak-batch --csv prints it under CsvValueRole.
 #pragma once
 
 #include <QAbstractTableModel>
 #include <QList>
-#include <QStringList>
 
-#include "norms/run/norms_study.hpp"
+#include "norms/write/table_cells.hpp"
 
 namespace ui {
 
@@ -17,8 +15,10 @@ class NormsTableModel : public QAbstractTableModel {
 public:
     static constexpr int CsvValueRole = Qt::UserRole + 1;
 
-    NormsTableModel(const norms::StudyTables& tables, const norms::StudyGroup& group,
-                    QObject* parent);
+    explicit NormsTableModel(QObject* parent, norms::ShownTable table = {});
+
+    void set_table(norms::ShownTable table);
+    const norms::ShownTable& table() const { return table_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -30,13 +30,7 @@ public:
     QString tab_separated(const QList<int>& rows = {}) const;
 
 private:
-    struct Cell {
-        QString shown;
-        QString csv;
-    };
-
-    QStringList headers_;
-    std::vector<std::vector<Cell>> cells_;
+    norms::ShownTable table_;
 };
 
 }  // namespace ui

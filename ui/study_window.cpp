@@ -1,18 +1,14 @@
 #include "ui/study_window.hpp"
 
+#include <filesystem>
 #include <sstream>
 
 #include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -26,20 +22,18 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTableView>
-#include <QtConcurrent>
 
-#include "norms/write/chart_model.hpp"
 #include "norms/count/group_checks.hpp"
-#include "norms/read/statistics_file.hpp"
 #include "norms/version.hpp"
+#include "norms/write/chart_model.hpp"
+#include "norms/write/group_outputs.hpp"
 #include "platform/whole_file.hpp"
 #include "stats/interval_method.hpp"
 #include "stats/number_format.hpp"
 #include "ui/Application.hpp"
 #include "ui/chart_picture.hpp"
 #include "ui/chart_window.hpp"
-#include "ui/norms_table_model.hpp"
+#include "ui/norms_table_view.hpp"
 #include "ui/scale_choice.hpp"
 
 namespace ui {
@@ -69,8 +63,8 @@ private:
 
 namespace {
 
-constexpr int progress_delay_ms = 300;
-constexpr int recompute_delay_ms = 250;
+// A range typed into the raw-score boxes counts once the typing pauses this long.
+constexpr int typing_pause_ms = 250;
 const QString no_group = "(none)";
 
 QString text(const std::string& s)
@@ -123,47 +117,19 @@ StudyWindow::StudyWindow(platform::Desktop& desktop, QSettings& settings, QWidge
     splitter->addWidget(createResults());
     splitter->setStretchFactor(1, 1);
     setCentralWidget(splitter);
+    createProgress();
 
-    progress_bar_ = new QProgressBar(this);
-    progress_bar_->setObjectName("progress");
-    progress_bar_->setRange(0, 100);
-    cancel_button_ = new QPushButton("Cancel", this);
-    cancel_button_->setObjectName("cmdCancel");
-    cancel_button_->setShortcut(Qt::Key_Escape);
-    statusBar()->addPermanentWidget(progress_bar_);
-    statusBar()->addPermanentWidget(cancel_button_);
-    progress_bar_->hide();
-    cancel_button_->hide();
-    connect(cancel_button_, &QPushButton::clicked, this, &StudyWindow::cancelStep);
-
-    recompute_timer_.setSingleShot(true);
-    recompute_timer_.setInterval(recompute_delay_ms);
-    connect(&recompute_timer_, &QTimer::timeout, this, [this] {
-        if (progress_ && loading_path_.isEmpty())
-            progress_->cancel = true;  // its end starts the new computation
-        else
-            startNext();
-    });
-    progress_delay_.setSingleShot(true);
-    progress_delay_.setInterval(progress_delay_ms);
-    connect(&progress_delay_, &QTimer::timeout, this, &StudyWindow::showProgress);
-    progress_poll_.setInterval(100);
-    connect(&progress_poll_, &QTimer::timeout, this, [this] {
-        if (progress_ && step_bytes_ > 0)
-            progress_bar_->setValue(static_cast<int>(
-                std::min<std::uint64_t>(100, progress_->bytes_read * 100 / step_bytes_)));
-    });
-    connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &StudyWindow::stepFinished);
+    typing_pause_.setSingleShot(true);
+    typing_pause_.setInterval(typing_pause_ms);
+    connect(&typing_pause_, &QTimer::timeout, this, &StudyWindow::countChoicesChanged);
+    connect(&runner_, &StudyRunner::fileLoaded, this, &StudyWindow::fileLoaded);
+    connect(&runner_, &StudyRunner::tablesReady, this, &StudyWindow::tablesReady);
+    connect(&runner_, &StudyRunner::stepFailed, this, &StudyWindow::stepFailed);
 
     restoreSettings();
 }
 
-StudyWindow::~StudyWindow()
-{
-    if (progress_)
-        progress_->cancel = true;
-    watcher_.waitForFinished();
-}
+StudyWindow::~StudyWindow() = default;
 
 void StudyWindow::createActions()
 {
@@ -228,9 +194,8 @@ QWidget* StudyWindow::createChoices()
     max_box_ = new QSpinBox(choices_);
     add("Ma&ximum raw score:", max_box_, "spnMax");
     for (QSpinBox* box : {min_box_, max_box_}) {
-        box->setRange(0, 999999);
+        box->setRange(0, static_cast<int>(norms::LargestRawScore));
         box->setAlignment(Qt::AlignRight);
-        box->setKeyboardTracking(false);
     }
     n_label_ = new QLabel(choices_);
     add("Sample size (n):", n_label_, "lblSampleSize");
@@ -256,26 +221,28 @@ QWidget* StudyWindow::createChoices()
     form->setRowVisible(n_label_, false);
 
     connect(score_box_, &QComboBox::currentIndexChanged, this, [this] {
-        if (filling_ || !file_)
+        if (filling_)
             return;
         // A new score variable brings its own observed range.
-        const int column = score_box_->currentIndex();
-        const auto& range = file_->persons.ranges[column];
         filling_ = true;
-        min_box_->setValue(range ? static_cast<int>(std::max<std::int64_t>(range->min, 0)) : 0);
-        max_box_->setValue(range ? static_cast<int>(std::min<std::int64_t>(range->max, 999999)) : 0);
+        setRange(score_box_->currentIndex());
         filling_ = false;
-        choicesChanged();
+        countChoicesChanged();
     });
-    connect(group_box_, &QComboBox::currentIndexChanged, this, &StudyWindow::choicesChanged);
-    connect(min_box_, &QSpinBox::valueChanged, this, &StudyWindow::choicesChanged);
-    connect(max_box_, &QSpinBox::valueChanged, this, &StudyWindow::choicesChanged);
+    connect(group_box_, &QComboBox::currentIndexChanged, this, &StudyWindow::countChoicesChanged);
+    for (QSpinBox* box : {min_box_, max_box_}) {
+        box->setKeyboardTracking(true);
+        connect(box, &QSpinBox::valueChanged, this, [this] {
+            if (!filling_)
+                typing_pause_.start();
+        });
+    }
     connect(method_box_, &QComboBox::currentIndexChanged, this, [this] {
         cutoffs_box_->setEnabled(norms::GivesCutoffProbabilities(chosen_method(*method_box_)));
-        choicesChanged();
+        tableChoicesChanged();
     });
-    connect(cutoffs_box_, &QLineEdit::editingFinished, this, &StudyWindow::choicesChanged);
-    connect(scale_choice_, &ScaleChoice::changed, this, &StudyWindow::scaleChanged);
+    connect(cutoffs_box_, &QLineEdit::editingFinished, this, &StudyWindow::tableChoicesChanged);
+    connect(scale_choice_, &ScaleChoice::changed, this, &StudyWindow::tableChoicesChanged);
     return choices_;
 }
 
@@ -324,6 +291,40 @@ QWidget* StudyWindow::createResults()
     return results;
 }
 
+QWidget* StudyWindow::createProgress()
+{
+    progress_bar_ = new QProgressBar(this);
+    progress_bar_->setObjectName("progress");
+    progress_bar_->setRange(0, 100);
+    cancel_button_ = new QPushButton("Cancel", this);
+    cancel_button_->setObjectName("cmdCancel");
+    cancel_button_->setShortcut(Qt::Key_Escape);
+    statusBar()->addPermanentWidget(progress_bar_);
+    statusBar()->addPermanentWidget(cancel_button_);
+    progress_bar_->hide();
+    cancel_button_->hide();
+    connect(cancel_button_, &QPushButton::clicked, this, [this] {
+        typing_pause_.stop();
+        runner_.cancel();
+    });
+    connect(&runner_, &StudyRunner::progressChanged, this, [this](int percent) {
+        progress_bar_->setValue(percent);
+        progress_bar_->show();
+        cancel_button_->show();
+    });
+    connect(&runner_, &StudyRunner::progressHidden, this, [this] {
+        progress_bar_->hide();
+        cancel_button_->hide();
+    });
+    connect(&runner_, &StudyRunner::statusChanged, this, [this](const QString& status) {
+        if (status.isEmpty())
+            statusBar()->clearMessage();
+        else
+            statusBar()->showMessage(status);
+    });
+    return progress_bar_;
+}
+
 void StudyWindow::restoreSettings()
 {
     restoreGeometry(settings_.value("geometry").toByteArray());
@@ -347,10 +348,6 @@ void StudyWindow::saveSettings() const
     settings_.setValue("method", method_box_->currentData());
     settings_.setValue("cutoffs", cutoffs_box_->text());
     settings_.setValue("scale", scale_choice_->remembered());
-    if (file_ && file_->kind == norms::StudyFileKind::PersonScores) {
-        settings_.setValue("score", score_box_->currentText());
-        settings_.setValue("group", group_box_->currentText());
-    }
 }
 
 void StudyWindow::closeEvent(QCloseEvent* event)
@@ -365,31 +362,19 @@ void StudyWindow::openData()
     if (!desktop_.open_file(dialog))
         return;
     open_dialog_.initial_folder = QFileInfo(text(dialog.file_name)).absolutePath().toStdString();
+    saveSettings();
     loadFile(text(dialog.file_name));
 }
 
 void StudyWindow::loadFile(const QString& path)
 {
-    if (progress_) {
-        progress_->cancel = true;
-        next_ = Next::Load;
-        next_path_ = path;
-        return;
-    }
-    loading_path_ = path;
-    step_bytes_ = static_cast<std::uint64_t>(QFileInfo(path).size());
-    statusBar()->showMessage("Reading " + QFileInfo(path).fileName() + "...");
-    const std::string file = path.toStdString();
-    start([file](norms::StudyProgress& progress) {
-        Outcome outcome;
-        outcome.file = norms::SurveyStudyFile(file, progress);
-        return outcome;
-    });
+    typing_pause_.stop();
+    runner_.load(path);
 }
 
 bool StudyWindow::idle() const
 {
-    return !progress_ && next_ == Next::Nothing && !recompute_timer_.isActive();
+    return runner_.idle() && !typing_pause_.isActive();
 }
 
 bool StudyWindow::results_outdated() const
@@ -397,116 +382,23 @@ bool StudyWindow::results_outdated() const
     return !outdated_label_->isHidden();
 }
 
-void StudyWindow::start(std::function<Outcome(norms::StudyProgress&)> step)
+void StudyWindow::setRange(int column)
 {
-    progress_ = std::make_shared<norms::StudyProgress>();
-    watcher_.setFuture(QtConcurrent::run([step = std::move(step), progress = progress_] {
-        try {
-            return step(*progress);
-        } catch (const norms::StudyCancelled&) {
-            Outcome outcome;
-            outcome.cancelled = true;
-            return outcome;
-        } catch (const std::exception& failure) {
-            Outcome outcome;
-            outcome.error = failure.what();
-            return outcome;
-        }
-    }));
-    progress_delay_.start();
+    const auto& ranges = runner_.file()->persons.ranges;
+    const auto& range = column >= 0 && column < std::ssize(ranges) ? ranges[column] : std::nullopt;
+    min_box_->setValue(range ? static_cast<int>(std::max<std::int64_t>(range->min, 0)) : 0);
+    max_box_->setValue(
+        range ? static_cast<int>(std::min<std::int64_t>(range->max, norms::LargestRawScore)) : 0);
 }
 
-void StudyWindow::showProgress()
+void StudyWindow::fileLoaded()
 {
-    if (!progress_)
-        return;
-    progress_bar_->setValue(0);
-    progress_bar_->show();
-    cancel_button_->show();
-    progress_poll_.start();
-}
-
-void StudyWindow::cancelStep()
-{
-    if (progress_)
-        progress_->cancel = true;
-    next_ = Next::Nothing;
-}
-
-void StudyWindow::stepFinished()
-{
-    Outcome outcome = watcher_.result();
-    progress_.reset();
-    progress_delay_.stop();
-    progress_poll_.stop();
-    progress_bar_->hide();
-    cancel_button_->hide();
-    const QString loading = std::exchange(loading_path_, QString());
-    const std::string source = loading.isEmpty() ? (file_ ? file_->path : "") : loading.toStdString();
-
-    QString message;
-    if (outcome.cancelled) {
-        statusBar()->showMessage("Cancelled", 5000);
-        if (tables_ && next_ == Next::Nothing)
-            showOutdated(loading.isEmpty() ? "the computation for the current choices was cancelled"
-                                           : "reading " + dataName(source) + " was cancelled");
-    } else if (!outcome.error.empty()) {
-        statusBar()->clearMessage();
-        message = dataName(source) + ": " + text(outcome.error);
-        if (tables_)
-            showOutdated(loading.isEmpty() ? "the current choices gave none"
-                                           : dataName(source) + " could not be read");
-    } else if (outcome.file) {
-        takeFile(std::move(*outcome.file));
-        if (next_ != Next::Load)
-            next_ = Next::Compute;
-    } else if (outcome.tables) {
-        statusBar()->clearMessage();
-        takeTables(std::move(*outcome.tables));
-    }
-    startNext();
-    if (!message.isEmpty())
-        desktop_.failure(message.toStdString());
-}
-
-void StudyWindow::startNext()
-{
-    if (progress_ || recompute_timer_.isActive())
-        return;
-    const Next next = std::exchange(next_, Next::Nothing);
-    if (next == Next::Load) {
-        loadFile(next_path_);
-    } else if (next == Next::Compute && file_) {
-        const norms::StudyFile file = *file_;
-        const norms::StudyChoices chosen = choices();
-        step_bytes_ = file.size;
-        statusBar()->showMessage("Computing...");
-        start([file, chosen](norms::StudyProgress& progress) {
-            Outcome outcome;
-            outcome.tables = norms::ComputeStudy(file, chosen, progress);
-            return outcome;
-        });
-    }
-}
-
-void StudyWindow::choicesChanged()
-{
-    if (filling_)
-        return;
-    saveSettings();
-    if (next_ != Next::Load)
-        next_ = Next::Compute;
-    recompute_timer_.start();
-}
-
-void StudyWindow::takeFile(norms::StudyFile file)
-{
-    file_ = std::move(file);
-    const bool persons = file_->kind == norms::StudyFileKind::PersonScores;
+    const norms::StudyFile& file = *runner_.file();
+    const bool persons = file.data.kind != norms::DataFileKind::frequencies;
     filling_ = true;
-    file_label_->setText(dataName(file_->path));
-    file_label_->setToolTip(text(file_->path));
-    setWindowTitle("Vornak Norms Study - " + dataName(file_->path));
+    file_label_->setText(dataName(file.data.path));
+    file_label_->setToolTip(text(file.data.path));
+    setWindowTitle("Vornak Norms Study - " + dataName(file.data.path));
     auto* form = static_cast<QFormLayout*>(choices_->layout());
     for (QWidget* field : {static_cast<QWidget*>(score_box_), static_cast<QWidget*>(group_box_)})
         form->setRowVisible(field, persons);
@@ -514,7 +406,7 @@ void StudyWindow::takeFile(norms::StudyFile file)
     min_box_->setReadOnly(!persons);
     max_box_->setReadOnly(!persons);
     if (persons) {
-        const norms::PersonFileSurvey& survey = file_->persons;
+        const norms::PersonFileSurvey& survey = file.persons;
         size_label_->setText(QString("%1 cases").arg(survey.cases));
         score_box_->clear();
         group_box_->clear();
@@ -532,20 +424,36 @@ void StudyWindow::takeFile(norms::StudyFile file)
         group_box_->setCurrentIndex(std::max(likely_group(survey, score_box_->currentIndex(),
                                                           settings_.value("group").toString()),
                                              0));
-        const auto& range = survey.ranges.empty() ? std::nullopt : survey.ranges[score_box_->currentIndex()];
-        min_box_->setValue(range ? static_cast<int>(std::max<std::int64_t>(range->min, 0)) : 0);
-        max_box_->setValue(range ? static_cast<int>(std::min<std::int64_t>(range->max, 999999)) : 0);
+        setRange(score_box_->currentIndex());
     } else {
-        size_label_->setText(QString("%1 raw scores").arg(file_->lines));
-        min_box_->setValue(static_cast<int>(file_->first_score));
-        max_box_->setValue(static_cast<int>(file_->last_score));
-        n_label_->setText(QString::fromStdString(stats::format_fixed(file_->sample_size, 0, 0)));
+        const norms::FrequencyFileSurvey& survey = file.frequencies;
+        size_label_->setText(QString("%1 raw scores").arg(survey.lines));
+        min_box_->setValue(static_cast<int>(survey.first_score));
+        max_box_->setValue(static_cast<int>(survey.last_score));
+        n_label_->setText(text(stats::format_fixed(survey.sample_size, 0, 0)));
     }
     missing_label_->clear();
     filling_ = false;
+    countChoicesChanged();
 }
 
-norms::StudyChoices StudyWindow::choices() const
+void StudyWindow::countChoicesChanged()
+{
+    if (filling_ || !runner_.file())
+        return;
+    typing_pause_.stop();
+    runner_.count(countChoices(), tableChoices());
+}
+
+void StudyWindow::tableChoicesChanged()
+{
+    if (filling_)
+        return;
+    saveSettings();
+    runner_.compute(tableChoices());
+}
+
+norms::StudyChoices StudyWindow::countChoices() const
 {
     norms::StudyChoices chosen;
     chosen.score_variable = score_box_->currentText().toStdString();
@@ -553,7 +461,15 @@ norms::StudyChoices StudyWindow::choices() const
         chosen.group_variable = group_box_->currentText().toStdString();
     chosen.min_score = min_box_->value();
     chosen.max_score = max_box_->value();
+    return chosen;
+}
+
+norms::TableChoices StudyWindow::tableChoices()
+{
+    norms::TableChoices chosen;
     chosen.method = chosen_method(*method_box_);
+    if (const auto& scale = scale_choice_->scale())
+        chosen.scales = {*scale};
     const QStringList typed =
         cutoffs_box_->text().split(QRegularExpression("[\\s,;]+"), Qt::SkipEmptyParts);
     for (const QString& cutoff : typed) {
@@ -566,37 +482,38 @@ norms::StudyChoices StudyWindow::choices() const
     return chosen;
 }
 
-std::vector<stats::NormScale> StudyWindow::chosenScales() const
+void StudyWindow::tablesReady()
 {
-    if (const auto& scale = scale_choice_->scale())
-        return {*scale};
-    return {};
-}
-
-void StudyWindow::takeTables(norms::StudyTables tables)
-{
-    tables_ = std::move(tables);
-    tables_->scales = chosenScales();
-    tables_file_ = file_ ? file_->path : "";
     outdated_label_->hide();
+    // Only variables that gave tables are offered again next time.
+    if (tables()->groups.front().run.data_file_path == runner_.file()->data.path &&
+        runner_.file()->data.kind != norms::DataFileKind::frequencies) {
+        const norms::StudyChoices& counted = runner_.tables_counted_for();
+        settings_.setValue("score", text(counted.score_variable));
+        settings_.setValue("group", counted.group_variable.empty() ? no_group : text(counted.group_variable));
+    }
     showTables();
 }
 
-// A scale only re-expresses each row's rank and limits, so the tables on screen take it at once,
-// without reading the file again.
-void StudyWindow::scaleChanged()
+void StudyWindow::stepFailed(const QString& message, const std::string& data_file,
+                             bool while_loading)
 {
-    if (filling_)
+    if (message.isEmpty()) {
+        statusBar()->showMessage("Cancelled", 5000);
+        if (tables())
+            showOutdated(while_loading ? "reading " + dataName(data_file) + " was cancelled"
+                                       : "the computation for the current choices was cancelled");
         return;
-    saveSettings();
-    if (!tables_)
-        return;
-    tables_->scales = chosenScales();
-    showTables();
+    }
+    if (tables())
+        showOutdated(while_loading ? dataName(data_file) + " could not be read"
+                                   : "the current choices gave none");
+    desktop_.failure((data_file.empty() ? message : dataName(data_file) + ": " + message).toStdString());
 }
 
 void StudyWindow::showTables()
 {
+    const norms::GroupTables& shown = *tables();
     const int current = tabs_->currentIndex();
     while (tabs_->count() > 1) {
         QWidget* page = tabs_->widget(0);
@@ -606,27 +523,22 @@ void StudyWindow::showTables()
     QStringList missing;
     chart_group_box_->blockSignals(true);
     chart_group_box_->clear();
-    for (std::size_t i = 0; i < tables_->groups.size(); ++i) {
-        const norms::StudyGroup& group = tables_->groups[i];
-        auto* view = new QTableView(tabs_);
+    for (std::size_t i = 0; i < shown.groups.size(); ++i) {
+        const norms::NormGroup& group = shown.groups[i];
+        auto* view = new NormsTableView(tabs_);
         view->setObjectName("tblGroup");
-        view->setModel(new NormsTableModel(*tables_, group, view));
-        view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-        view->setSelectionBehavior(QAbstractItemView::SelectRows);
-        view->verticalHeader()->hide();
-        view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
-        view->resizeColumnsToContents();
-        const QString name = tables_->grouped ? text(group.counts.name) : "All cases";
+        view->set_table(norms::BuildShownTable(group.run, shown.choices));
+        const QString name = shown.grouped ? text(group.counts.name) : "All cases";
         tabs_->insertTab(static_cast<int>(i), view, name);
         chart_group_box_->addItem(name);
         if (const auto notice = norms::MissingScoresNotice(group.counts))
             missing << text(*notice);
     }
-    chart_choice_->setVisible(tables_->groups.size() > 1);
+    chart_choice_->setVisible(shown.groups.size() > 1);
     chart_->show();
     chart_group_box_->blockSignals(false);
-    if (tables_->without_group > 0)
-        missing << text(norms::WithoutGroupNotice(tables_->without_group, tables_->group_variable));
+    if (shown.without_group > 0)
+        missing << text(norms::WithoutGroupNotice(shown.without_group, shown.group_variable));
     missing_label_->setText(missing.isEmpty() ? "none" : missing.join('\n'));
     tabs_->setCurrentIndex(std::clamp(current, 0, tabs_->count() - 1));
     showChart();
@@ -637,7 +549,7 @@ void StudyWindow::showTables()
 
 void StudyWindow::showOutdated(const QString& reason)
 {
-    outdated_label_->setText("These tables are from before (" + dataName(tables_file_) +
+    outdated_label_->setText("These tables are from before (" + dataName(tablesFile()) +
                              "): " + reason + ".");
     outdated_label_->show();
 }
@@ -645,18 +557,18 @@ void StudyWindow::showOutdated(const QString& reason)
 void StudyWindow::showChart()
 {
     const int index = chart_group_box_->currentIndex();
-    if (!tables_ || index < 0 || index >= std::ssize(tables_->groups))
+    if (!tables() || index < 0 || index >= std::ssize(tables()->groups))
         return;
-    const norms::StudyGroup& group = tables_->groups[index];
+    const norms::NormGroup& group = tables()->groups[index];
     norms::ChartModel chart = norms::BuildChartModel(group.run);
-    if (tables_->grouped)
+    if (tables()->grouped)
         chart.title += ", group " + group.counts.name;
     chart_->set_chart(std::move(chart));
 }
 
-QTableView* StudyWindow::currentTable() const
+NormsTableView* StudyWindow::currentTable() const
 {
-    return qobject_cast<QTableView*>(tabs_->currentWidget());
+    return qobject_cast<NormsTableView*>(tabs_->currentWidget());
 }
 
 QString StudyWindow::dataName(const std::string& path) const
@@ -664,49 +576,51 @@ QString StudyWindow::dataName(const std::string& path) const
     return QFileInfo(text(path)).fileName();
 }
 
+std::string StudyWindow::tablesFile() const
+{
+    return tables() && !tables()->groups.empty() ? tables()->groups.front().run.data_file_path : "";
+}
+
 void StudyWindow::copy()
 {
-    QTableView* view = currentTable();
-    if (!view)
-        return;
-    QList<int> rows;
-    for (const QModelIndex& index : view->selectionModel()->selectedIndexes())
-        if (!rows.contains(index.row()))
-            rows << index.row();
-    std::sort(rows.begin(), rows.end());
-    QApplication::clipboard()->setText(
-        static_cast<const NormsTableModel*>(view->model())->tab_separated(rows));
+    if (NormsTableView* view = currentTable())
+        view->copy_rows();
 }
 
 void StudyWindow::exportCsv()
 {
-    if (!tables_)
+    if (!tables())
         return;
     platform::FileDialog dialog = csv_dialog_;
     if (dialog.file_name.empty())
-        dialog.file_name = QFileInfo(text(tables_file_)).completeBaseName().toStdString() + "_norms.csv";
+        dialog.file_name = QFileInfo(text(tablesFile())).completeBaseName().toStdString() + "_norms.csv";
     if (!desktop_.save_file(dialog))
         return;
     csv_dialog_.file_name = dialog.file_name;
     std::ostringstream csv;
-    norms::WriteStudyCsv(csv, *tables_);
+    norms::WriteGroupTablesCsv(csv, *tables());
     platform::SaveWholeFile(dialog.file_name, csv.str());
 }
 
 void StudyWindow::exportExcel()
 {
-    if (!tables_)
+    if (!tables())
         return;
     if (xlsx_dialog_.file_name.empty())
         xlsx_dialog_.file_name =
-            QFileInfo(text(tables_file_)).completeBaseName().toStdString() + "_norms.xlsx";
-    if (const std::optional<std::string> file = platform::ChooseSaveFile(desktop_, xlsx_dialog_))
-        norms::SaveNormsWorkbook(*file, norms::StudyWorkbook(*tables_));
+            QFileInfo(text(tablesFile())).completeBaseName().toStdString() + "_norms.xlsx";
+    const std::optional<std::string> file = platform::ChooseSaveFile(desktop_, xlsx_dialog_);
+    if (!file)
+        return;
+    std::error_code error;  // the data file's full name, as vornak-batch gives it
+    const auto full = std::filesystem::absolute(tablesFile(), error);
+    norms::SaveNormsWorkbook(*file, norms::GroupTablesWorkbook(
+                                        *tables(), error ? tablesFile() : full.lexically_normal().string(), {}));
 }
 
 void StudyWindow::saveChart()
 {
-    if (tables_)
+    if (tables())
         SaveChartThroughDialog(desktop_, chart_dialog_, chart_->chart());
 }
 

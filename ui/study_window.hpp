@@ -1,17 +1,16 @@
 // The norms-study window: one data file, frequency or per-person, turned into a norms table per
-// group and a chart, with the choices beside them. Reading and computing run on a worker
-// thread; a step that takes a while shows a progress bar that can cancel it.
+// group and a chart, with the choices beside them. The work runs on a StudyRunner, off this
+// thread; the window shows the choices, the tables and the runner's progress.
 #pragma once
 
-#include <memory>
 #include <optional>
 
-#include <QFutureWatcher>
 #include <QMainWindow>
 #include <QTimer>
 
 #include "norms/run/norms_study.hpp"
 #include "platform/desktop.hpp"
+#include "ui/study_runner.hpp"
 
 class QComboBox;
 class QLabel;
@@ -21,11 +20,11 @@ class QPushButton;
 class QSettings;
 class QSpinBox;
 class QTabWidget;
-class QTableView;
 
 namespace ui {
 
 class ChartCanvas;
+class NormsTableView;
 class ScaleChoice;
 
 class StudyWindow : public QMainWindow {
@@ -42,7 +41,7 @@ public:
     bool idle() const;
 
     // The tables on screen, if any, and whether they belong to an earlier file or choices.
-    const std::optional<norms::StudyTables>& tables() const { return tables_; }
+    const std::optional<norms::GroupTables>& tables() const { return runner_.tables(); }
     bool results_outdated() const;
 
     void openData();
@@ -55,41 +54,32 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // One step on the worker thread: what it gave, or why it did not.
-    struct Outcome {
-        std::optional<norms::StudyFile> file;
-        std::optional<norms::StudyTables> tables;
-        std::string error;
-        bool cancelled = false;
-    };
-    enum class Next { Nothing, Compute, Load };
-
     void createActions();
     QWidget* createChoices();
     QWidget* createResults();
+    QWidget* createProgress();
     void restoreSettings();
     void saveSettings() const;
 
-    void start(std::function<Outcome(norms::StudyProgress&)> step);
-    void stepFinished();
-    void startNext();
-    void cancelStep();
-    void showProgress();
-
-    void choicesChanged();
-    void takeFile(norms::StudyFile file);
-    void takeTables(norms::StudyTables tables);
-    void scaleChanged();
+    void fileLoaded();
+    void countChoicesChanged();
+    void tableChoicesChanged();
+    void tablesReady();
+    void stepFailed(const QString& message, const std::string& data_file, bool while_loading);
     void showTables();
-    std::vector<stats::NormScale> chosenScales() const;
-    norms::StudyChoices choices() const;
     void showOutdated(const QString& reason);
     void showChart();
-    QTableView* currentTable() const;
+    void setRange(int column);
+
+    norms::StudyChoices countChoices() const;
+    norms::TableChoices tableChoices();
+    NormsTableView* currentTable() const;
     QString dataName(const std::string& path) const;
+    std::string tablesFile() const;
 
     platform::Desktop& desktop_;
     QSettings& settings_;
+    StudyRunner runner_;
     platform::FileDialog open_dialog_;
     platform::FileDialog csv_dialog_;
     platform::FileDialog xlsx_dialog_;
@@ -119,19 +109,7 @@ private:
     QAction* save_chart_ = nullptr;
     QAction* copy_ = nullptr;
 
-    std::optional<norms::StudyFile> file_;      // the file the choices show
-    std::optional<norms::StudyTables> tables_;  // the tables on screen
-    std::string tables_file_;                   // the file they came from
-
-    QFutureWatcher<Outcome> watcher_;
-    std::shared_ptr<norms::StudyProgress> progress_;
-    std::uint64_t step_bytes_ = 0;  // what the running step reads, for the progress bar
-    Next next_ = Next::Nothing;
-    QString next_path_;
-    QString loading_path_;  // the file the running survey reads, if it is one
-    QTimer recompute_timer_;
-    QTimer progress_delay_;
-    QTimer progress_poll_;
+    QTimer typing_pause_;   // a raw-score range counts once the typing in its boxes pauses
     bool filling_ = false;  // choices are being set from a file, not by the user
 };
 

@@ -8,18 +8,14 @@
 #include "norms/batch/batch_command_line.hpp"
 #include "norms/batch/batch_run.hpp"
 #include "norms/batch/batch_views.hpp"
-#include "norms/tables/norms_table.hpp"
-#include "norms/write/csv_table.hpp"
+#include "norms/count/data_file.hpp"
 #include "norms/read/frequency_file.hpp"
-#include "norms/write/group_files.hpp"
-#include "norms/count/group_checks.hpp"
-#include "norms/tables/group_tables.hpp"
-#include "norms/read/input_checks.hpp"
-#include "norms/write/norms_workbook.hpp"
-#include "norms/read/delimited_file.hpp"
-#include "norms/write/report.hpp"
 #include "norms/read/statistics_file.hpp"
 #include "norms/read/text_source.hpp"
+#include "norms/tables/group_tables.hpp"
+#include "norms/write/group_files.hpp"
+#include "norms/write/group_outputs.hpp"
+#include "norms/write/report.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
 #include "platform/printable_text.hpp"
@@ -29,14 +25,11 @@
 namespace norms {
 namespace {
 
-// Each group's counts, in the order the tables come in. A statistics-package file orders its
-// groups itself; a case without a group value there is only noted.
-std::vector<ScoreGroup> read_groups(platform::Desktop& desktop, const std::string& file,
-                                    const PersonScoreLayout& layout)
+// Each group's counts, in the order the tables come in.
+CountedGroups count_groups(const std::string& file, const PersonScoreLayout& layout)
 {
-    StatisticsFileScores scores;
     try {
-        scores = CountFileScores(*OpenDataFile(file), file, layout);
+        return CountPersonFile(*OpenDataFile(file), PersonDataFile(file, layout), layout);
     } catch (const InvalidText& invalid) {
         // Text that is not UTF-8 may be in another encoding, which the message suggests naming.
         if (!layout.encoding.empty())
@@ -45,31 +38,20 @@ std::vector<ScoreGroup> read_groups(platform::Desktop& desktop, const std::strin
                                 "; name the file's encoding with --encoding, for example "
                                 "--encoding windows-1252");
     }
-    if (scores.without_group > 0)
-        desktop.warning(WithoutGroupNotice(scores.without_group, layout.group_column));
-    return std::move(scores.groups);
 }
 
-// Shows one notice per group with missing scores, and refuses groups too small for norms.
-// False when a group was refused.
-bool check_groups(platform::Desktop& desktop, const std::vector<ScoreGroup>& groups)
+// Shows the notices of what was skipped and refuses groups too small for norms. False when a
+// group was refused.
+bool check_groups(platform::Desktop& desktop, const CountedGroups& counted,
+                  const std::string& group_variable)
 {
-    if (groups.empty())
-        throw platform::Failure(NoDataRowsMessage);
-    for (const ScoreGroup& group : groups) {
-        if (const std::optional<std::string> notice = MissingScoresNotice(group))
-            desktop.warning(*notice);
-    }
-    bool accepted = true;
-    for (const ScoreGroup& group : groups) {
-        if (const std::optional<std::string> problem = TooSmallGroupProblem(group)) {
-            desktop.error(*problem);
-            accepted = false;
-        }
-    }
-    return accepted;
+    const GroupCheck check = CheckGroups(counted, group_variable);
+    for (const std::string& notice : check.notices)
+        desktop.warning(notice);
+    for (const std::string& refusal : check.refusals)
+        desktop.error(refusal);
+    return check.refusals.empty();
 }
-
 
 // The reports, one after the other, as the results box would hold them.
 class StreamedResults : public ResultsView {
@@ -91,38 +73,24 @@ private:
     bool any_ = false;
 };
 
-// Every group's report, or with --csv the one table of all groups; with --xlsx each group's
-// table also goes into the workbook.
-void write_norms(std::ostream& output, NormsWorkbook& workbook, const ScoresOptions& options,
-                 const PersonScoreLayout& layout, const std::vector<ScoreGroup>& groups,
-                 const std::string& data_file)
+// Every group's report, one after the other.
+void write_reports(std::ostream& output, const ScoresOptions& options, const GroupTables& tables,
+                   const std::string& data_file)
 {
-    const bool grouped = !layout.group_column.empty();
-    const SharedOptions& shared = options.shared;
-    if (shared.csv)  // the added columns' names do not depend on the sample's size
-        WriteCsvHeader(output, AddedColumns(shared, 0), grouped ? "group," : "");
     BatchWorksheet worksheet;
-    worksheet.method = shared.method;
+    worksheet.method = tables.choices.method;
     StreamedResults results(output);
-    for (const ScoreGroup& group : groups) {
-        const NormsRun run = GroupNormsRun(group, layout.min_score, worksheet.method);
-        if (!shared.xlsx_path.empty())
-            workbook.tables.push_back({group.name, run, AddedColumns(shared, run.sample_size)});
-        if (shared.csv) {
-            WriteCsvRows(output, run.table, run.row_count, AddedColumns(shared, run.sample_size),
-                         grouped ? CsvField(group.name) + "," : "");
-            continue;
-        }
+    for (const NormGroup& group : tables.groups) {
         worksheet.texts[0] = options.min_text;
         worksheet.texts[1] = options.max_text;
-        worksheet.texts[2] = std::to_string(group.size);
-        worksheet.notes = shared.notes;
+        worksheet.texts[2] = std::to_string(group.counts.size);
+        worksheet.notes = options.shared.notes;
         // A line end or a terminal's escape in a value would break or colour the report.
-        if (grouped)
+        if (tables.grouped)
             worksheet.notes.insert(worksheet.notes.begin(),
-                                   "Group: " + platform::PrintableText(layout.group_column, 0) +
-                                       " = " + platform::PrintableText(group.name, 0));
-        AppendReport(run.table, run.row_count, data_file, worksheet, results);
+                                   "Group: " + platform::PrintableText(tables.group_variable, 0) +
+                                       " = " + platform::PrintableText(group.counts.name, 0));
+        AppendReport(group.run.table, group.run.row_count, data_file, worksheet, results);
     }
 }
 
@@ -200,25 +168,30 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
             return 1;
         platform::FileDialog dialog;  // gives the data file's full name, as the report shows it
         desktop.open_file(dialog);
-        std::vector<ScoreGroup> groups = read_groups(desktop, options.file, layout);
-        if (!check_groups(desktop, groups))
+        const CountedGroups counted = count_groups(options.file, layout);
+        if (!check_groups(desktop, counted, layout.group_column))
             return 1;
 
         // All or nothing: every name is checked and every file written aside before the
         // output goes out, and the files take their names only once it has.
-        const bool write_files = !options.frequencies_folder.empty();
-        const std::vector<std::string> names =
-            write_files ? FrequencyFileNames(groups) : std::vector<std::string>();
-        std::ostringstream output;
-        NormsWorkbook workbook{options.shared.method, dialog.file_name, options.shared.notes, {}};
-        write_norms(output, workbook, options, layout, groups, dialog.file_name);
         std::optional<platform::FolderFiles> files;
-        if (write_files) {
+        if (!options.frequencies_folder.empty()) {
+            const std::vector<std::string> names = FrequencyFileNames(counted.groups);
             files.emplace(options.frequencies_folder);
-            AddFrequencyFiles(*files, groups, names, layout.min_score, options.file);
+            AddFrequencyFiles(*files, counted.groups, names, layout.min_score, options.file);
         }
+        GroupTables tables = CountedTables(counted, layout.min_score, layout.group_column);
+        tables.choices = options.shared;
+        ComputeGroupTables(tables, options.shared.method);
+
+        std::ostringstream output;
+        if (options.shared.csv)
+            WriteGroupTablesCsv(output, tables);
+        else
+            write_reports(output, options, tables, dialog.file_name);
         if (!options.shared.xlsx_path.empty())
-            SaveNormsWorkbook(options.shared.xlsx_path, workbook);
+            SaveNormsWorkbook(options.shared.xlsx_path,
+                              GroupTablesWorkbook(tables, dialog.file_name, options.shared.notes));
         if (WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.view(); }) != 0 ||
             !err.flush())
             return 1;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "norms/batch/batch_options.hpp"
-#include "norms/read/delimited_file.hpp"
+#include "norms/count/group_counter.hpp"
 
 namespace CLI {
 class App;

@@ -6,9 +6,6 @@
 namespace norms {
 namespace {
 
-// The largest raw score the worksheet's six-character boxes can hold.
-constexpr Extended largest_raw_score = 999999;
-
 // "group 7-9: " for a named group, nothing for ungrouped data.
 std::string group_prefix(const ScoreGroup& group)
 {
@@ -19,8 +16,9 @@ std::string group_prefix(const ScoreGroup& group)
 
 std::optional<std::string> ScoreRangeProblem(Extended min, Extended max)
 {
-    if (min < 0 || max > largest_raw_score)
-        return "The minimum and maximum raw scores must lie from 0 to 999999.";
+    if (min < 0 || max > LargestRawScore)
+        return "The minimum and maximum raw scores must lie from 0 to " +
+               std::to_string(LargestRawScore) + ".";
     if (max < min)
         return "The maximum raw score is below the minimum raw score.";
     if (max - min + 1 > MaxNormsRows)
@@ -42,6 +40,12 @@ std::optional<std::string> TooSmallGroupProblem(const ScoreGroup& group)
         return std::nullopt;
     return group_prefix(group) + "only " + std::to_string(group.size) +
            (group.size == 1 ? " score" : " scores") + "; a norm group needs at least 3.";
+}
+
+std::string WithoutGroupNotice(std::int64_t cases, const std::string& group_variable)
+{
+    return std::to_string(cases) + (cases == 1 ? " case" : " cases") + " with no " +
+           platform::PrintableText(group_variable) + " value skipped";
 }
 
 }  // namespace norms

@@ -6,12 +6,15 @@
 #include <optional>
 #include <string>
 
-#include "norms/read/delimited_file.hpp"
+#include "norms/count/group_counter.hpp"
 #include "stats/distrib.hpp"
 
 namespace norms {
 
 using stats::Extended;
+
+// The largest raw score: the worksheet's six-character boxes hold no larger number.
+inline constexpr std::int64_t LargestRawScore = 999999;
 
 inline constexpr const char* NoDataRowsMessage = "The file holds no rows below its header line";
 
@@ -20,6 +23,9 @@ std::optional<std::string> ScoreRangeProblem(Extended min, Extended max);
 
 // "group 9: 1 missing score skipped", or nothing for a group without missing scores.
 std::optional<std::string> MissingScoresNotice(const ScoreGroup& group);
+
+// "3 cases with no age_band value skipped".
+std::string WithoutGroupNotice(std::int64_t cases, const std::string& group_variable);
 
 // "group 9: only 2 scores; a norm group needs at least 3.", or nothing for a group large enough.
 std::optional<std::string> TooSmallGroupProblem(const ScoreGroup& group);

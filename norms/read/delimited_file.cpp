@@ -1,16 +1,13 @@
 #include "norms/read/delimited_file.hpp"
 
 #include <algorithm>
-#include <cmath>
+#include <exception>
+#include <memory>
 #include <new>
 #include <optional>
-#include <unordered_map>
-#include <unordered_set>
 
 #include <csv.h>
 
-#include "norms/read/frequency_file.hpp"
-#include "platform/printable_text.hpp"
 #include "norms/read/text_source.hpp"
 #include "platform/failure.hpp"
 #include "platform/printable_text.hpp"
@@ -24,17 +21,8 @@ constexpr std::size_t buffer_size = 64 * 1024;
 // 8 MB field took minutes); a much larger step would make every small file pay for it.
 constexpr std::size_t field_growth = 64 * 1024;
 
-// A decimal number in the data file's grammar.
-std::optional<Extended> decimal_value(std::string_view text)
-{
-    Extended value = 0;
-    if (!ParseDecimalToken(text, value))
-        return std::nullopt;
-    return value;
-}
-
-// What libcsv calls back for every field and row end. Errors are kept rather than thrown,
-// since they would have to unwind through the C library; the first one ends the reading.
+// What libcsv calls back for every field and row end. Nothing may unwind through the C
+// library, so a failure is kept, and the first one ends the reading.
 class RowSink {
 public:
     virtual ~RowSink() = default;
@@ -42,191 +30,104 @@ public:
     virtual void end_row() = 0;
 
     long line = 1;
-    std::optional<std::string> error;
+    std::exception_ptr failure;
+
+    template <class Call>
+    void guarded(Call call)
+    {
+        if (failure)
+            return;
+        try {
+            call();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    void fail(const std::string& message)
+    {
+        if (!failure)
+            failure = std::make_exception_ptr(platform::Failure(message));
+    }
 };
 
-// Collects the header, then counts each row's score into its group.
-class ScoreCounter : public RowSink {
+// Takes the header, then hands each row's asked fields to the case sink.
+class CaseRows : public RowSink {
 public:
-    explicit ScoreCounter(const PersonScoreLayout& layout)
-        : layout_(layout), row_count_(layout.max_score - layout.min_score + 1)
-    {
-    }
+    CaseRows(const VariableNames& asked, CaseSink& sink) : asked_(asked), sink_(sink) {}
 
     void field(std::string_view text) override
     {
-        if (error)
-            return;
-        if (!header_done_)
-            header_.emplace_back(text);
-        else if (field_index_ == score_index_)
-            take_score(text);
-        else if (field_index_ == group_index_)
-            group_text_.assign(text);
-        ++field_index_;
+        guarded([&] {
+            if (!header_done_) {
+                header_.emplace_back(text);
+            } else if (field_index_ < slot_of_field_.size()) {
+                const int slot = slot_of_field_[field_index_];
+                if (slot >= 0)
+                    texts_[static_cast<std::size_t>(slot)].assign(text);
+            }
+            ++field_index_;
+        });
     }
 
     void end_row() override
     {
-        if (error)
-            return;
-        if (!header_done_)
-            take_header();
-        else if (field_index_ != header_.size())
-            fail("line " + std::to_string(line) + " has " + std::to_string(field_index_) +
-                 " fields, but the header line has " + std::to_string(header_.size()));
-        else
-            count_row();
-        field_index_ = 0;
-        // A row too short for a column leaves that column empty.
-        take_score({});
-        group_text_.clear();
+        guarded([&] {
+            if (!header_done_)
+                take_header();
+            else if (field_index_ != header_.size())
+                fail("line " + std::to_string(line) + " has " + std::to_string(field_index_) +
+                     " fields, but the header line has " + std::to_string(header_.size()));
+            else
+                hand_on_row();
+            field_index_ = 0;
+        });
     }
 
     bool header_read() const { return header_done_; }
 
-    std::vector<ScoreGroup> take_groups()
-    {
-        if (group_index_by_name_.size() > MaxScoreGroups)
-            throw platform::Failure(
-                "The group column " + platform::in_quotes(layout_.group_column) + " has " +
-                std::to_string(group_index_by_name_.size()) + " distinct values, more than the " +
-                std::to_string(MaxScoreGroups) + " norm groups a run takes; check that it is the group column");
-        return std::move(groups_);
-    }
-
 private:
-    void fail(std::string message)
-    {
-        if (!error)
-            error = std::move(message);
-    }
-
     std::size_t column_index(const std::string& name)
     {
         const auto found = std::find(header_.begin(), header_.end(), name);
         if (found == header_.end())
-            fail("The header line has no column named " + platform::in_quotes(name));
-        else if (std::find(found + 1, header_.end(), name) != header_.end())
-            fail("The header line has more than one column named " + platform::in_quotes(name));
+            throw platform::Failure("The header line has no column named " + platform::in_quotes(name));
+        if (std::find(found + 1, header_.end(), name) != header_.end())
+            throw platform::Failure("The header line has more than one column named " +
+                                    platform::in_quotes(name));
         return static_cast<std::size_t>(found - header_.begin());
     }
 
     void take_header()
     {
         header_done_ = true;
-        score_index_ = column_index(layout_.score_column);
-        if (!layout_.group_column.empty())
-            group_index_ = column_index(layout_.group_column);
+        sink_.take_variables(header_);
+        const VariableNames& wanted = asked_.empty() ? header_ : asked_;
+        slot_of_field_.assign(header_.size(), -1);
+        for (std::size_t slot = 0; slot < wanted.size(); ++slot)
+            slot_of_field_[asked_.empty() ? slot : column_index(wanted[slot])] = static_cast<int>(slot);
+        texts_.resize(wanted.size());
+        values_.resize(wanted.size());
     }
 
-    std::string at_line(const std::string& column) const
+    void hand_on_row()
     {
-        return "line " + std::to_string(line) + ", column " + platform::in_quotes(column) + ": ";
-    }
-
-    // The row's group; none once there are too many groups to count, when only their names
-    // are still gathered for the message.
-    ScoreGroup* group_of_row()
-    {
-        if (!groups_.empty() && groups_[last_group_].name == group_text_)
-            return &groups_[last_group_];
-        const auto [entry, added] = group_index_by_name_.try_emplace(group_text_, groups_.size());
-        if (group_index_by_name_.size() > MaxScoreGroups) {
-            groups_ = {};
-            return nullptr;
+        for (std::size_t slot = 0; slot < texts_.size(); ++slot) {
+            const std::string& text = texts_[slot];
+            values_[slot] = IsMissingValue(text) ? DataValue{}
+                                                 : DataValue{DataValue::Kind::text, 0, text};
         }
-        if (added)
-            groups_.push_back({group_text_, std::vector<std::int64_t>(row_count_), 0, 0});
-        last_group_ = entry->second;
-        return &groups_[last_group_];
+        sink_.take_case(values_, {"line", "column", line});
     }
 
-    // A score is judged as its field arrives, so that a field of any length is not kept.
-    void take_score(std::string_view text)
-    {
-        score_missing_ = IsMissingValue(text);
-        score_ = score_missing_ ? std::nullopt : valid_score(text);
-        if (!score_missing_ && !score_)
-            bad_score_ = platform::in_quotes(text);
-    }
-
-    void count_row()
-    {
-        if (!layout_.group_column.empty() && IsMissingValue(group_text_))
-            return fail(at_line(layout_.group_column) + "no group value");
-        ScoreGroup* group = group_of_row();
-        if (!score_missing_ && !score_)
-            return fail(at_line(layout_.score_column) + bad_score_ +
-                        " is not a whole number from " + std::to_string(layout_.min_score) +
-                        " to " + std::to_string(layout_.max_score));
-        if (group == nullptr)
-            return;
-        if (score_missing_) {
-            ++group->missing;
-            return;
-        }
-        ++group->frequencies[*score_ - layout_.min_score];
-        ++group->size;
-    }
-
-    std::optional<std::int64_t> valid_score(std::string_view text) const
-    {
-        std::int64_t score = 0;
-        // Plain digits, by far the common case, skip the general decimal parser.
-        if (!text.empty() && text.size() <= 18 &&
-            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-            for (char c : text)
-                score = score * 10 + (c - '0');
-        } else {
-            const std::optional<Extended> value = decimal_value(text);
-            if (!value || *value != std::trunc(*value) || *value < layout_.min_score ||
-                *value > layout_.max_score)
-                return std::nullopt;
-            score = static_cast<std::int64_t>(*value);
-        }
-        if (score < layout_.min_score || score > layout_.max_score)
-            return std::nullopt;
-        return score;
-    }
-
-    const PersonScoreLayout& layout_;
-    const std::int64_t row_count_;
+    const VariableNames& asked_;
+    CaseSink& sink_;
     bool header_done_ = false;
     std::vector<std::string> header_;
-    std::size_t score_index_ = 0;
-    std::size_t group_index_ = static_cast<std::size_t>(-1);
+    std::vector<int> slot_of_field_;  // per field of a row: its place among the asked, or -1
     std::size_t field_index_ = 0;
-    bool score_missing_ = true;
-    std::optional<std::int64_t> score_;
-    std::string bad_score_;  // as a message shows it
-    std::string group_text_;
-    std::vector<ScoreGroup> groups_;
-    std::unordered_map<std::string, std::size_t> group_index_by_name_;
-    std::size_t last_group_ = 0;
+    std::vector<std::string> texts_;
+    std::vector<DataValue> values_;
 };
-
-// Every data row: its count, and the smallest and largest whole number in each column.
-// Hands libcsv's fields to a survey.
-class ColumnSurvey : public RowSink {
-public:
-    PersonSurveyBuilder builder;
-
-    void field(std::string_view text) override { builder.field(text); }
-    void end_row() override { builder.end_row(); }
-};
-
-void take_whole_number(std::optional<ScoreRange>& range, std::string_view text)
-{
-    const std::optional<Extended> value = decimal_value(text);
-    if (!value || *value != std::trunc(*value) || std::abs(*value) > 1e18L)
-        return;
-    const auto score = static_cast<std::int64_t>(*value);
-    if (!range)
-        range = ScoreRange{score, score};
-    range->min = std::min(range->min, score);
-    range->max = std::max(range->max, score);
-}
 
 extern "C" void on_field(void* data, std::size_t size, void* sink)
 {
@@ -258,14 +159,13 @@ public:
             return;
         if (csv_error(&parser_) != CSV_EPARSE)
             throw std::bad_alloc();
-        counter.error = "line " + std::to_string(counter.line) + ": a quote character out of place";
+        counter.fail("line " + std::to_string(counter.line) + ": a quote character out of place");
     }
 
     void finish(RowSink& counter)
     {
-        if (csv_fini(&parser_, on_field, on_row_end, &counter) != 0 && !counter.error)
-            counter.error = "line " + std::to_string(counter.line) +
-                            ": the file ends inside a quoted field";
+        if (csv_fini(&parser_, on_field, on_row_end, &counter) != 0)
+            counter.fail("line " + std::to_string(counter.line) + ": the file ends inside a quoted field");
     }
 
 private:
@@ -291,7 +191,7 @@ void parse_rows(ByteSource& file, char delimiter, const std::string& encoding, R
     bool in_mark = true;
     bool after_cr = false;
     // The parser is fed one line at a time, so that the line count is right at every callback.
-    for (std::size_t filled; !counter.error && (filled = read(buffer.get(), buffer_size));) {
+    for (std::size_t filled; !counter.failure && (filled = read(buffer.get(), buffer_size));) {
         const char* next = buffer.get();
         const char* const end = next + filled;
         for (; in_mark && next < end; ++next, ++mark_bytes) {
@@ -303,7 +203,7 @@ void parse_rows(ByteSource& file, char delimiter, const std::string& encoding, R
                 break;
             }
         }
-        while (next < end && !counter.error) {
+        while (next < end && !counter.failure) {
             const char* stop = next;
             while (stop < end && *stop != '\n' && *stop != '\r')
                 ++stop;
@@ -320,10 +220,10 @@ void parse_rows(ByteSource& file, char delimiter, const std::string& encoding, R
             next = stop;
         }
     }
-    if (!counter.error)
+    if (!counter.failure)
         parser.finish(counter);
-    if (counter.error)
-        throw platform::Failure(*counter.error);
+    if (counter.failure)
+        std::rethrow_exception(counter.failure);
 }
 
 }  // namespace
@@ -333,67 +233,13 @@ bool IsMissingValue(std::string_view field)
     return field.empty() || field == "NA" || field == ".";
 }
 
-std::vector<ScoreGroup> CountPersonScores(ByteSource& source, const PersonScoreLayout& layout)
+void ReadDelimitedCases(ByteSource& source, const DelimitedFormat& format,
+                        const VariableNames& asked, CaseSink& sink)
 {
-    ScoreCounter counter(layout);
-    parse_rows(source, layout.delimiter, layout.encoding, counter);
-    if (!counter.header_read())
+    CaseRows rows(asked, sink);
+    parse_rows(source, format.delimiter, format.encoding, rows);
+    if (!rows.header_read())
         throw platform::Failure("The file has no header line");
-    return counter.take_groups();
-}
-
-void PersonSurveyBuilder::field(std::string_view text)
-{
-    if (!header_done_) {
-        survey_.variables.emplace_back(text);
-        survey_.ranges.emplace_back();
-        values_.emplace_back();
-    } else if (field_index_ < survey_.ranges.size()) {
-        take_whole_number(survey_.ranges[field_index_], text);
-        if (values_[field_index_].size() <= DistinctCountLimit)
-            values_[field_index_].emplace(text);
-    }
-    ++field_index_;
-}
-
-void PersonSurveyBuilder::end_row()
-{
-    if (header_done_)
-        ++survey_.cases;
-    header_done_ = true;
-    field_index_ = 0;
-}
-
-PersonFileSurvey PersonSurveyBuilder::take_survey()
-{
-    for (const auto& values : values_)
-        survey_.distinct.push_back(values.size());
-    return std::move(survey_);
-}
-
-PersonFileSurvey SurveyPersonScores(ByteSource& source, char delimiter, const std::string& encoding)
-{
-    ColumnSurvey survey;
-    parse_rows(source, delimiter, encoding, survey);
-    if (!survey.builder.header_read())
-        throw platform::Failure("The file has no header line");
-    return survey.builder.take_survey();
-}
-
-void SortGroups(std::vector<ScoreGroup>& groups)
-{
-    const bool numeric = std::all_of(groups.begin(), groups.end(), [](const ScoreGroup& group) {
-        return decimal_value(group.name).has_value();
-    });
-    std::stable_sort(groups.begin(), groups.end(), [numeric](const ScoreGroup& a, const ScoreGroup& b) {
-        if (numeric) {
-            const Extended x = *decimal_value(a.name);
-            const Extended y = *decimal_value(b.name);
-            if (x != y)
-                return x < y;
-        }
-        return a.name < b.name;
-    });
 }
 
 }  // namespace norms

@@ -1,8 +1,9 @@
 #include "norms/read/statistics_file.hpp"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <map>
 #include <memory>
@@ -10,8 +11,11 @@
 
 #include <readstat.h>
 
+#include "norms/read/delimited_file.hpp"
+#include "norms/read/text_source.hpp"
 #include "platform/failure.hpp"
 #include "platform/printable_text.hpp"
+#include "platform/utf8.hpp"
 
 namespace norms {
 namespace {
@@ -33,6 +37,9 @@ constexpr Format formats[] = {
 constexpr std::string_view unreadable_endings[] = {".xlsx", ".xlsm", ".xls", ".ods", ".sas7bcat",
                                                    ".rds", ".rda", ".rdata"};
 
+// How many names the message about a missing variable lists before it only counts the rest.
+constexpr std::size_t listed_variables = 20;
+
 bool ends_with(std::string_view path, std::string_view ending)
 {
     return path.size() >= ending.size() &&
@@ -48,252 +55,230 @@ const Format* format_of(std::string_view path)
     return nullptr;
 }
 
-std::string quoted(std::string_view text)
-{
-    return "\"" + std::string(text) + "\"";
-}
-
 // ReadStat gives no text as a null pointer.
-std::string text_of(const char* text)
+std::string_view text_of(const char* text)
 {
-    return text ? text : "";
+    return text ? std::string_view(text) : std::string_view();
 }
 
-// The shortest decimal text that reads back as the same number: 8 for 8.0, 12.5 for 12.5.
-std::string number_text(double value)
+// A text that may fill its slot in the file without a terminating NUL: the name of a Stata
+// file's value-label set, which ReadStat hands over as it stands in the file.
+std::string_view text_in_slot(const char* text, std::size_t slot)
 {
-    char buffer[32];
-    return {buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr};
+    return text ? std::string_view(text, strnlen(text, slot)) : std::string_view();
 }
 
-// One variable's value in the current case, kept until the case's other variable arrives.
-struct CaseValue {
-    bool missing = true;
-    double number = 0;
-    std::string text;  // for a string variable
-};
-
-CaseValue case_value(readstat_variable_t* variable, readstat_value_t value)
+// The size of a Stata file's slot for the name of a value-label set: 8 characters and a NUL
+// before format 110, 32 and a NUL up to 117, 128 bytes of UTF-8 and a NUL from 118.
+std::size_t label_set_slot(int stata_format)
 {
-    CaseValue result;
-    result.missing = readstat_value_is_missing(value, variable);
-    if (readstat_value_type_class(value) == READSTAT_TYPE_CLASS_STRING) {
-        result.text = text_of(readstat_string_value(value));
-        result.missing = result.missing || IsMissingValue(result.text);
-    } else {
-        result.number = readstat_double_value(value);
-        result.missing = result.missing || std::isnan(result.number);
+    return stata_format >= 118 ? 129 : stata_format >= 110 ? 33 : 9;
+}
+
+// The file's variables for a message: each printable, the list cut after the first few.
+std::string variable_list(const std::vector<std::string>& names)
+{
+    std::string list;
+    std::size_t listed = 0;
+    std::size_t named = 0;  // a damaged file may give a variable no name
+    for (const std::string& name : names) {
+        if (name.empty())
+            continue;
+        if (++named <= listed_variables)
+            list += (listed++ ? ", " : "") + platform::PrintableText(name);
     }
-    return result;
+    if (named > listed)
+        list += " … and " + std::to_string(named - listed) + " more";
+    return list;
 }
 
-// Takes ReadStat's callbacks. Errors are kept rather than thrown, since they would have to
-// unwind through the C library; the first one ends the reading.
-class CaseHandler {
+// Takes ReadStat's callbacks and hands on whole cases. Nothing may unwind through the C
+// library: a failure is kept and ends the reading.
+class CaseAssembler {
 public:
-    virtual ~CaseHandler() = default;
-    virtual int variable(int index, readstat_variable_t* variable, const char* label_set) = 0;
-    virtual int value(int case_index, readstat_variable_t* variable, readstat_value_t value) = 0;
-    virtual void value_label(const char*, readstat_value_t, const char*) {}
+    CaseAssembler(const VariableNames& asked, CaseSink& sink) : asked_(asked), sink_(sink) {}
 
-    std::optional<std::string> error;
-};
+    std::exception_ptr failure;
 
-// Counts each case into its group.
-class CaseCounter : public CaseHandler {
-public:
-    CaseCounter(const PersonScoreLayout& layout)
-        : layout_(layout), row_count_(layout.max_score - layout.min_score + 1)
+    void format_version(int version) { stata_format_ = version; }
+
+    int variable(int index, readstat_variable_t* variable, const char* label_set)
     {
+        names_.emplace_back(text_of(readstat_variable_get_name(variable)));
+        label_sets_.emplace_back(text_in_slot(label_set, label_set_slot(stata_format_)));
+        if (!asked_.empty() &&
+            std::find(asked_.begin(), asked_.end(), names_.back()) == asked_.end())
+            return READSTAT_HANDLER_SKIP_VARIABLE;
+        last_asked_index_ = index;
+        return READSTAT_HANDLER_OK;
     }
 
-    int variable(int index, readstat_variable_t* variable, const char* label_set) override
+    void value(int case_index, readstat_variable_t* variable, readstat_value_t value)
     {
-        const std::string name = text_of(readstat_variable_get_name(variable));
-        variable_names_.push_back(name);
-        const bool is_string = readstat_variable_get_type_class(variable) == READSTAT_TYPE_CLASS_STRING;
-        if (name == layout_.score_column) {
-            score_index_ = index;
-            score_is_string_ = is_string;
-        }
-        if (!layout_.group_column.empty() && name == layout_.group_column) {
-            group_index_ = index;
-            group_is_string_ = is_string;
-            group_label_set_ = text_of(label_set);
-        }
-        return score_index_ == index || group_index_ == index ? READSTAT_HANDLER_OK
-                                                              : READSTAT_HANDLER_SKIP_VARIABLE;
-    }
-
-    int value(int case_index, readstat_variable_t* variable, readstat_value_t value) override
-    {
-        if (!variables_checked_ && !check_variables())
-            return READSTAT_HANDLER_ABORT;
+        if (!variables_taken_)
+            take_variables();
         const int index = readstat_variable_get_index(variable);
-        if (index == score_index_)
-            score_ = case_value(variable, value);
-        if (index == group_index_)
-            group_ = case_value(variable, value);
-        if (index == std::max(score_index_, group_index_))
-            count_case(case_index + 1);
-        return error ? READSTAT_HANDLER_ABORT : READSTAT_HANDLER_OK;
+        if (index < 0 || static_cast<std::size_t>(index) >= slot_of_index_.size() ||
+            slot_of_index_[static_cast<std::size_t>(index)] < 0)
+            return;
+        const auto slot = static_cast<std::size_t>(slot_of_index_[static_cast<std::size_t>(index)]);
+        const CasePlace place{"case", "variable", case_index + 1};
+        DataValue& taken = values_[slot];
+        taken = {};
+        if (readstat_value_type_class(value) == READSTAT_TYPE_CLASS_STRING) {
+            std::string& text = texts_[slot];
+            text.assign(text_of(readstat_string_value(value)));
+            if (!platform::IsUtf8Text(text))
+                throw InvalidText(in_place(place, slot) + "the text is not UTF-8");
+            if (!readstat_value_is_missing(value, variable) && !IsMissingValue(text))
+                taken = {DataValue::Kind::text, 0, text};
+        } else {
+            const double number = readstat_double_value(value);
+            if (!readstat_value_is_missing(value, variable) && !std::isnan(number))
+                taken = {DataValue::Kind::number, number, {}};
+        }
+        if (index == last_asked_index_)
+            sink_.take_case(values_, place);
     }
 
-    void value_label(const char* label_set, readstat_value_t value, const char* label) override
+    void value_label(const char* label_set, readstat_value_t value, const char* label)
     {
         if (readstat_value_type_class(value) == READSTAT_TYPE_CLASS_NUMERIC &&
             !readstat_value_is_system_missing(value) && !readstat_value_is_tagged_missing(value))
-            labels_[text_of(label_set)].try_emplace(readstat_double_value(value), text_of(label));
+            labels_[std::string(text_in_slot(label_set, label_set_slot(stata_format_)))].try_emplace(
+                readstat_double_value(value), text_of(label));
     }
 
-    // The groups in the order of their codes (numbers) or names (strings), each named.
-    StatisticsFileScores finish()
+    // After the last case: the labels of the asked variables.
+    void finish()
     {
-        if (!variables_checked_ && !check_variables())
-            throw platform::Failure(*error);
-        StatisticsFileScores scores{{}, without_group_};
-        const std::map<double, std::string>& labels = labels_[group_label_set_];
-        for (auto& [code, group] : numeric_groups_) {
-            const auto label = labels.find(code);
-            if (!layout_.group_column.empty())
-                group.name = label != labels.end() ? label->second : number_text(code);
-            scores.groups.push_back(std::move(group));
-        }
-        for (auto& [name, group] : string_groups_) {
-            group.name = name;
-            scores.groups.push_back(std::move(group));
-        }
-        return scores;
-    }
-
-private:
-    bool check_variables()
-    {
-        variables_checked_ = true;
-        for (const std::string& name : {layout_.score_column, layout_.group_column}) {
-            if (name.empty() || std::find(variable_names_.begin(), variable_names_.end(), name) !=
-                                    variable_names_.end())
+        if (!variables_taken_)
+            take_variables();
+        for (std::size_t index = 0; index < slot_of_index_.size(); ++index) {
+            const int slot = slot_of_index_[index];
+            const auto labels = labels_.find(label_sets_[index]);
+            if (slot < 0 || labels == labels_.end())
                 continue;
-            std::string list;
-            for (const std::string& known : variable_names_)
-                list += (list.empty() ? "" : ", ") + known;
-            error = "The file has no variable named " + quoted(name) + "; its variables are: " + list;
-            return false;
+            for (const auto& [code, label] : labels->second) {
+                if (!platform::IsUtf8Text(label))
+                    throw InvalidText("variable " + platform::in_quotes(names_[index]) +
+                                      ": a value label is not UTF-8");
+                sink_.take_label(static_cast<std::size_t>(slot), code, label);
+            }
         }
-        return true;
-    }
-
-    ScoreGroup& group_of_case()
-    {
-        if (layout_.group_column.empty())
-            return numeric_groups_[0];
-        if (group_is_string_)
-            return string_groups_[group_.text];
-        return numeric_groups_[group_.number];
-    }
-
-    void count_case(long case_number)
-    {
-        if (!layout_.group_column.empty() && group_.missing) {
-            ++without_group_;
-            return;
-        }
-        ScoreGroup& group = group_of_case();
-        if (group.frequencies.empty())
-            group.frequencies.resize(static_cast<std::size_t>(row_count_));
-        if (score_.missing) {
-            ++group.missing;
-            return;
-        }
-        const std::optional<Extended> score = score_value();
-        if (!score || *score != std::trunc(*score) || *score < layout_.min_score ||
-            *score > layout_.max_score) {
-            error = "case " + std::to_string(case_number) + ", variable " +
-                    quoted(layout_.score_column) + ": " +
-                    (score_is_string_ ? quoted(score_.text) : number_text(score_.number)) +
-                    " is not a whole number from " + std::to_string(layout_.min_score) + " to " +
-                    std::to_string(layout_.max_score);
-            return;
-        }
-        ++group.frequencies[static_cast<std::size_t>(*score) - static_cast<std::size_t>(layout_.min_score)];
-        ++group.size;
-    }
-
-    std::optional<Extended> score_value() const
-    {
-        if (!score_is_string_)
-            return score_.number;
-        Extended value = 0;
-        return ParseDecimalToken(score_.text, value) ? std::optional(value) : std::nullopt;
-    }
-
-    const PersonScoreLayout& layout_;
-    const std::int64_t row_count_;
-    std::vector<std::string> variable_names_;
-    bool variables_checked_ = false;
-    int score_index_ = -1;
-    int group_index_ = -1;
-    bool score_is_string_ = false;
-    bool group_is_string_ = false;
-    std::string group_label_set_;
-    CaseValue score_;
-    CaseValue group_;
-    std::map<double, ScoreGroup> numeric_groups_;  // also the one group of ungrouped data
-    std::map<std::string, ScoreGroup> string_groups_;
-    std::map<std::string, std::map<double, std::string>> labels_;  // by label set, then code
-    std::int64_t without_group_ = 0;
-};
-
-// Hands every case's values to a survey, as texts, the first row being the variables' names.
-class CaseSurveyor : public CaseHandler {
-public:
-    int variable(int index, readstat_variable_t* variable, const char*) override
-    {
-        builder_.field(text_of(readstat_variable_get_name(variable)));
-        variable_count_ = index + 1;
-        return READSTAT_HANDLER_OK;
-    }
-
-    int value(int, readstat_variable_t* variable, readstat_value_t value) override
-    {
-        if (!builder_.header_read())
-            builder_.end_row();
-        const CaseValue shown = case_value(variable, value);
-        builder_.field(shown.missing ? "" : readstat_value_type_class(value) == READSTAT_TYPE_CLASS_STRING
-                                                ? shown.text
-                                                : number_text(shown.number));
-        if (readstat_variable_get_index(variable) == variable_count_ - 1)
-            builder_.end_row();
-        return READSTAT_HANDLER_OK;
-    }
-
-    PersonFileSurvey finish()
-    {
-        if (!builder_.header_read())
-            builder_.end_row();  // a file without cases
-        return builder_.take_survey();
     }
 
 private:
-    PersonSurveyBuilder builder_;
-    int variable_count_ = 0;
+    std::string in_place(const CasePlace& place, std::size_t slot) const
+    {
+        return std::string(place.unit) + " " + std::to_string(place.number) + ", " +
+               std::string(place.variable_kind) + " " + platform::in_quotes(wanted()[slot]) + ": ";
+    }
+
+    const VariableNames& wanted() const { return asked_.empty() ? names_ : asked_; }
+
+    // Where each asked variable stands in the file, once the file has named them all.
+    void take_variables()
+    {
+        variables_taken_ = true;
+        slot_of_index_.assign(names_.size(), -1);
+        for (std::size_t slot = 0; slot < wanted().size(); ++slot) {
+            const auto found = std::find(names_.begin(), names_.end(), wanted()[slot]);
+            if (found == names_.end())
+                throw platform::Failure("The file has no variable named " +
+                                        platform::in_quotes(wanted()[slot]) +
+                                        "; its variables are: " + variable_list(names_));
+            slot_of_index_[static_cast<std::size_t>(found - names_.begin())] = static_cast<int>(slot);
+        }
+        values_.resize(wanted().size());
+        texts_.resize(wanted().size());
+        sink_.take_variables(names_);
+    }
+
+    const VariableNames& asked_;
+    CaseSink& sink_;
+    int stata_format_ = 0;
+    std::vector<std::string> names_;
+    std::vector<std::string> label_sets_;  // each variable's, by its index
+    bool variables_taken_ = false;
+    std::vector<int> slot_of_index_;  // per variable of the file: its place among the asked, or -1
+    int last_asked_index_ = -1;
+    std::vector<DataValue> values_;
+    std::vector<std::string> texts_;
+    std::map<std::string, std::map<double, std::string>> labels_;  // by label set, then code
 };
 
-// ReadStat reads through these, from the source; a failure of the source (or a request to stop
-// that it passes on) is kept for the caller, since the library only learns that the read failed.
-struct Input {
-    ByteSource& source;
+// ReadStat asks for a few bytes at a time, so the file is read ahead in large pieces. A
+// failure of the source (or a request to stop that it passes on) is kept for the caller, since
+// the library only learns that the read failed.
+class ReadAhead {
+public:
+    explicit ReadAhead(ByteSource& source) : source_(source), buffer_(new char[capacity]) {}
+
     std::exception_ptr failure;
+
+    std::int64_t read(char* out, std::size_t size)
+    {
+        std::size_t filled = 0;
+        while (filled < size) {
+            if (begin_ == end_ && !refill())
+                break;  // ReadStat takes a short read for the end of the file
+            const std::size_t count = std::min(size - filled, end_ - begin_);
+            std::memcpy(out + filled, buffer_.get() + begin_, count);
+            begin_ += count;
+            filled += count;
+        }
+        return static_cast<std::int64_t>(filled);
+    }
+
+    std::int64_t seek(std::int64_t offset, int origin)
+    {
+        const std::int64_t here = buffer_start_ + static_cast<std::int64_t>(begin_);
+        const std::int64_t target = origin == SEEK_SET ? offset : origin == SEEK_CUR ? here + offset : -1;
+        if (target >= buffer_start_ && target <= buffer_start_ + static_cast<std::int64_t>(end_)) {
+            begin_ = static_cast<std::size_t>(target - buffer_start_);
+            return target;
+        }
+        const std::int64_t place = source_.seek(origin == SEEK_CUR ? target : offset,
+                                                origin == SEEK_CUR ? SEEK_SET : origin);
+        if (place >= 0) {
+            buffer_start_ = place;
+            begin_ = end_ = 0;
+        }
+        return place;
+    }
+
+private:
+    static constexpr std::size_t capacity = 256 * 1024;
+
+    bool refill()
+    {
+        buffer_start_ += static_cast<std::int64_t>(end_);
+        begin_ = end_ = 0;
+        end_ = source_.read(buffer_.get(), capacity);
+        return end_ > 0;
+    }
+
+    ByteSource& source_;
+    std::unique_ptr<char[]> buffer_;
+    std::int64_t buffer_start_ = 0;  // the file's place of the buffer's first byte
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
 };
 
-// Nothing may unwind through the library: a failure in a callback (memory) ends the reading.
+struct Reading {
+    ReadAhead input;
+    CaseAssembler cases;
+};
+
 template <typename Call>
-int guarded(void* handler, Call call)
+int guarded(void* reading, Call call)
 {
+    auto& cases = static_cast<Reading*>(reading)->cases;
     try {
-        return call(*static_cast<CaseHandler*>(handler));
-    } catch (const std::exception& failure) {
-        static_cast<CaseHandler*>(handler)->error = failure.what();
+        return call(cases);
+    } catch (...) {
+        cases.failure = std::current_exception();
         return READSTAT_HANDLER_ABORT;
     }
 }
@@ -313,26 +298,22 @@ int close_input(void*)
 readstat_off_t seek_input(readstat_off_t offset, readstat_io_flags_t whence, void* context)
 {
     const int origin = whence == READSTAT_SEEK_SET ? SEEK_SET : whence == READSTAT_SEEK_CUR ? SEEK_CUR : SEEK_END;
-    auto* input = static_cast<Input*>(context);
+    ReadAhead& input = static_cast<Reading*>(context)->input;
     try {
-        return static_cast<readstat_off_t>(input->source.seek(offset, origin));
+        return static_cast<readstat_off_t>(input.seek(offset, origin));
     } catch (...) {
-        input->failure = std::current_exception();
+        input.failure = std::current_exception();
         return -1;
     }
 }
 
 ssize_t read_input(void* buffer, std::size_t size, void* context)
 {
-    auto* input = static_cast<Input*>(context);
+    ReadAhead& input = static_cast<Reading*>(context)->input;
     try {
-        std::size_t filled = 0;
-        // ReadStat takes a short read for the end of the file.
-        for (std::size_t count = 1; filled < size && count > 0; filled += count)
-            count = input->source.read(static_cast<char*>(buffer) + filled, size - filled);
-        return static_cast<ssize_t>(filled);
+        return static_cast<ssize_t>(input.read(static_cast<char*>(buffer), size));
     } catch (...) {
-        input->failure = std::current_exception();
+        input.failure = std::current_exception();
         return -1;
     }
 }
@@ -342,19 +323,30 @@ readstat_error_t update_input(long, readstat_progress_handler, void*, void*)
     return READSTAT_OK;
 }
 
-int on_variable(int index, readstat_variable_t* variable, const char* label_set, void* handler)
+int on_metadata(readstat_metadata_t* metadata, void* reading)
 {
-    return guarded(handler, [&](CaseHandler& c) { return c.variable(index, variable, label_set); });
+    return guarded(reading, [&](CaseAssembler& c) {
+        c.format_version(readstat_get_file_format_version(metadata));
+        return READSTAT_HANDLER_OK;
+    });
 }
 
-int on_value(int case_index, readstat_variable_t* variable, readstat_value_t value, void* handler)
+int on_variable(int index, readstat_variable_t* variable, const char* label_set, void* reading)
 {
-    return guarded(handler, [&](CaseHandler& c) { return c.value(case_index, variable, value); });
+    return guarded(reading, [&](CaseAssembler& c) { return c.variable(index, variable, label_set); });
 }
 
-int on_value_label(const char* label_set, readstat_value_t value, const char* label, void* handler)
+int on_value(int case_index, readstat_variable_t* variable, readstat_value_t value, void* reading)
 {
-    return guarded(handler, [&](CaseHandler& c) {
+    return guarded(reading, [&](CaseAssembler& c) {
+        c.value(case_index, variable, value);
+        return READSTAT_HANDLER_OK;
+    });
+}
+
+int on_value_label(const char* label_set, readstat_value_t value, const char* label, void* reading)
+{
+    return guarded(reading, [&](CaseAssembler& c) {
         c.value_label(label_set, value, label);
         return READSTAT_HANDLER_OK;
     });
@@ -379,75 +371,38 @@ bool IsUnreadableDataFileName(std::string_view path)
                        [path](std::string_view ending) { return ends_with(path, ending); });
 }
 
-namespace {
-
-// Reads the file through ReadStat into `handler`, throwing what the handler or the source failed
-// with, or, naming the file, why it cannot be read as its ending says.
-void parse(ByteSource& source, const std::string& file_name, CaseHandler& handler)
+void ReadStatisticsCases(ByteSource& source, const std::string& file_name,
+                         const std::string& encoding, const VariableNames& asked, CaseSink& sink)
 {
     const Format* format = format_of(file_name);
     if (!format)
-        throw platform::Failure(quoted(file_name) + " is not a statistics-package file");
+        throw platform::Failure(platform::in_quotes(file_name) + " is not a statistics-package file");
     const std::unique_ptr<readstat_parser_t, ParserDeleter> parser(readstat_parser_init());
     if (!parser)
         throw std::bad_alloc();
-    Input input{source, nullptr};
+    Reading reading{ReadAhead(source), CaseAssembler(asked, sink)};
     readstat_set_open_handler(parser.get(), open_input);
     readstat_set_close_handler(parser.get(), close_input);
     readstat_set_seek_handler(parser.get(), seek_input);
     readstat_set_read_handler(parser.get(), read_input);
     readstat_set_update_handler(parser.get(), update_input);
-    readstat_set_io_ctx(parser.get(), &input);
+    readstat_set_io_ctx(parser.get(), &reading);
+    readstat_set_metadata_handler(parser.get(), on_metadata);
     readstat_set_variable_handler(parser.get(), on_variable);
     readstat_set_value_handler(parser.get(), on_value);
     readstat_set_value_label_handler(parser.get(), on_value_label);
+    if (!encoding.empty())
+        readstat_set_file_character_encoding(parser.get(), encoding.c_str());
 
-    const readstat_error_t status = format->parse(parser.get(), file_name.c_str(), &handler);
-    if (handler.error)
-        throw platform::Failure(*handler.error);
-    if (input.failure)
-        std::rethrow_exception(input.failure);
+    const readstat_error_t status = format->parse(parser.get(), file_name.c_str(), &reading);
+    if (reading.cases.failure)
+        std::rethrow_exception(reading.cases.failure);
+    if (reading.input.failure)
+        std::rethrow_exception(reading.input.failure);
     if (status != READSTAT_OK)
-        throw platform::Failure(quoted(file_name) + " cannot be read as " + format->name +
-                                " file: " + readstat_error_message(status));
-}
-
-}  // namespace
-
-StatisticsFileScores CountStatisticsFileScores(ByteSource& source, const std::string& file_name,
-                                               const PersonScoreLayout& layout)
-{
-    CaseCounter counter(layout);
-    parse(source, file_name, counter);
-    return counter.finish();
-}
-
-std::string WithoutGroupNotice(std::int64_t cases, const std::string& group_variable)
-{
-    return std::to_string(cases) + (cases == 1 ? " case" : " cases") + " with no " +
-           platform::PrintableText(group_variable) + " value skipped";
-}
-
-StatisticsFileScores CountFileScores(ByteSource& source, const std::string& file_name,
-                                     const PersonScoreLayout& layout)
-{
-    if (!IsStatisticsFileName(file_name)) {
-        StatisticsFileScores scores{CountPersonScores(source, layout), 0};
-        SortGroups(scores.groups);
-        return scores;
-    }
-    StatisticsFileScores scores = CountStatisticsFileScores(source, file_name, layout);
-    if (scores.groups.empty())
-        throw platform::Failure(scores.without_group > 0 ? "No case in the file has a group value"
-                                                         : "The file holds no cases");
-    return scores;
-}
-
-PersonFileSurvey SurveyStatisticsFile(ByteSource& source, const std::string& file_name)
-{
-    CaseSurveyor surveyor;
-    parse(source, file_name, surveyor);
-    return surveyor.finish();
+        throw platform::Failure(platform::in_quotes(file_name) + " cannot be read as " +
+                                format->name + " file: " + readstat_error_message(status));
+    reading.cases.finish();
 }
 
 }  // namespace norms

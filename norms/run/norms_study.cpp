@@ -1,13 +1,9 @@
 #include "norms/run/norms_study.hpp"
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 
-#include "norms/write/csv_table.hpp"
 #include "norms/count/group_checks.hpp"
-#include "norms/tables/group_tables.hpp"
-#include "norms/read/statistics_file.hpp"
+#include "norms/read/frequency_file.hpp"
 #include "platform/failure.hpp"
 
 namespace norms {
@@ -43,17 +39,6 @@ private:
     StudyProgress& progress_;
 };
 
-std::string lower_ending(const std::string& path)
-{
-    const std::size_t dot = path.find_last_of("./");
-    if (dot == std::string::npos || path[dot] != '.')
-        return "";
-    std::string ending = path.substr(dot + 1);
-    std::transform(ending.begin(), ending.end(), ending.begin(),
-                   [](unsigned char c) { return std::tolower(c); });
-    return ending;
-}
-
 // The file's first line, or as much of it as fits in a few kilobytes.
 std::string first_line(const std::string& path, StudyProgress& progress)
 {
@@ -67,49 +52,8 @@ std::string first_line(const std::string& path, StudyProgress& progress)
         filled += count;
     }
     text.resize(filled);
+    progress.bytes_read = 0;
     return text.substr(0, text.find_first_of("\r\n"));
-}
-
-bool holds_two_numbers(const std::string& line)
-{
-    std::vector<std::string> tokens;
-    std::string token;
-    for (char c : line + ' ') {
-        if (static_cast<unsigned char>(c) <= 32) {
-            if (!token.empty())
-                tokens.push_back(token);
-            token.clear();
-        } else {
-            token += c;
-        }
-    }
-    Extended value = 0;
-    return tokens.size() == 2 &&
-           std::all_of(tokens.begin(), tokens.end(),
-                       [&](const std::string& t) { return ParseDecimalToken(t, value); });
-}
-
-char delimiter_of(const std::string& ending, const std::string& header)
-{
-    if (ending == "tsv" || header.find('\t') != std::string::npos)
-        return '\t';
-    if (header.find(';') != std::string::npos && header.find(',') == std::string::npos)
-        return ';';
-    return ',';
-}
-
-void survey_frequencies(StudyFile& file, StudyProgress& progress)
-{
-    WatchedSource source(file.path, progress);
-    FrequencyScanner scanner(source);
-    while (!scanner.at_end()) {
-        const Extended score = scanner.read_number();
-        file.sample_size += scanner.read_number();
-        scanner.skip_line();
-        if (file.lines++ == 0)
-            file.first_score = score;
-        file.last_score = score;
-    }
 }
 
 [[noreturn]] void refuse(const std::string& message)
@@ -117,64 +61,57 @@ void survey_frequencies(StudyFile& file, StudyProgress& progress)
     throw platform::Failure(message);
 }
 
-StudyTables frequency_tables(const StudyFile& file, stats::IntervalMethod method,
-                             StudyProgress& progress)
+// A frequency file's one table, its rows checked against its own first and last score and sum.
+GroupTables frequency_counts(const StudyFile& file, StudyProgress& progress)
 {
-    if (file.lines != file.last_score - file.first_score + 1)
+    const FrequencyFileSurvey& survey = file.frequencies;
+    if (survey.lines != survey.last_score - survey.first_score + 1)
         refuse(FileCheckMessage({5}));  // the scores are not sequential
-    if (const auto problem = ScoreRangeProblem(file.first_score, file.last_score))
+    if (const auto problem = ScoreRangeProblem(survey.first_score, survey.last_score))
         refuse(*problem);
-    StudyGroup group;
+    NormGroup group;
     NormsRun& run = group.run;
-    run.row_count = static_cast<int>(file.last_score - file.first_score + 1);
-    WatchedSource source(file.path, progress);
+    run.row_count = static_cast<int>(survey.last_score - survey.first_score + 1);
+    WatchedSource source(file.data.path, progress);
     FrequencyScanner scanner(source);
-    const FileCheck check = ReadFrequencyRows(scanner, file.first_score, file.last_score,
-                                              file.sample_size, run.row_count, run.table);
+    const FileCheck check = ReadFrequencyRows(scanner, survey.first_score, survey.last_score,
+                                              survey.sample_size, run.row_count, run.table);
     if (check.message != 0)
         refuse(FileCheckMessage(check));
-    group.counts.size = static_cast<std::int64_t>(file.sample_size);
+    group.counts.size = static_cast<std::int64_t>(survey.sample_size);
     if (const auto problem = TooSmallGroupProblem(group.counts))
         refuse(*problem);
-    run.sample_size = file.sample_size;
-    run.method = method;
-    ComputeNormsTable(run.table, run.row_count, run.sample_size, method);
-    StudyTables tables;
+    run.sample_size = survey.sample_size;
+    GroupTables tables;
     tables.groups.push_back(std::move(group));
     return tables;
 }
 
-StudyTables person_tables(const StudyFile& file, const StudyChoices& choices,
+GroupTables person_counts(const StudyFile& file, const StudyChoices& choices,
                           StudyProgress& progress)
 {
     if (const auto problem = ScoreRangeProblem(choices.min_score, choices.max_score))
         refuse(*problem);
-    const PersonScoreLayout layout{file.delimiter, choices.score_variable, choices.group_variable,
-                                   choices.min_score, choices.max_score, ""};
-    WatchedSource source(file.path, progress);
-    StatisticsFileScores scores = CountFileScores(source, file.path, layout);
-    std::vector<ScoreGroup>& groups = scores.groups;
-    if (groups.empty())
-        refuse(NoDataRowsMessage);
-    std::string too_small;
-    for (const ScoreGroup& group : groups) {
-        if (const auto problem = TooSmallGroupProblem(group))
-            too_small += (too_small.empty() ? "" : "\n") + *problem;
+    const PersonScoreLayout layout{file.data.delimiter, choices.score_variable,
+                                   choices.group_variable, choices.min_score, choices.max_score,
+                                   file.data.encoding};
+    CountedGroups counted;
+    GroupCounter counter(layout, MissingGroupValueIn(file.data.kind));
+    if (file.cases && file.cases->holds(counter.asked())) {
+        file.cases->replay(counter.asked(), counter);
+        counted = counter.take_groups();
+        CheckSomeGroup(counted, file.data.kind);
+    } else {
+        WatchedSource source(file.data.path, progress);
+        counted = CountPersonFile(source, file.data, layout);
     }
-    if (!too_small.empty())
-        refuse(too_small);
-
-    StudyTables tables;
-    tables.grouped = !choices.group_variable.empty();
-    tables.group_variable = choices.group_variable;
-    tables.without_group = scores.without_group;
-    for (ScoreGroup& group : groups) {
-        progress.check();
-        NormsRun run = GroupNormsRun(group, choices.min_score, choices.method);
-        group.frequencies.clear();
-        tables.groups.push_back({std::move(group), std::move(run)});
-    }
-    return tables;
+    const GroupCheck check = CheckGroups(counted, choices.group_variable);
+    std::string refusals;
+    for (const std::string& refusal : check.refusals)
+        refusals += (refusals.empty() ? "" : "\n") + refusal;
+    if (!refusals.empty())
+        refuse(refusals);
+    return CountedTables(std::move(counted), choices.min_score, choices.group_variable);
 }
 
 }  // namespace
@@ -188,74 +125,36 @@ void StudyProgress::check() const
 StudyFile SurveyStudyFile(const std::string& path, StudyProgress& progress)
 {
     StudyFile file;
-    file.path = path;
     std::error_code error;
     file.size = std::filesystem::file_size(path, error);
-    if (IsUnreadableDataFileName(path))
-        refuse(UnreadableDataFileReason);
-    if (IsStatisticsFileName(path)) {
-        WatchedSource source(path, progress);
-        file.persons = SurveyStatisticsFile(source, path);
-        return file;
-    }
-    const std::string ending = lower_ending(path);
-    const std::string line = first_line(path, progress);
-    progress.bytes_read = 0;
-    if (ending != "csv" && ending != "tsv" && holds_two_numbers(line)) {
-        file.kind = StudyFileKind::Frequencies;
-        survey_frequencies(file, progress);
-        return file;
-    }
-    file.kind = StudyFileKind::PersonScores;
-    file.delimiter = delimiter_of(ending, line);
+    file.data = GuessDataFile(path, [&] { return first_line(path, progress); });
     WatchedSource source(path, progress);
-    file.persons = SurveyPersonScores(source, file.delimiter);
+    if (file.data.kind == DataFileKind::frequencies) {
+        file.frequencies = SurveyFrequencyFile(source);
+        return file;
+    }
+    auto cases = std::make_shared<CaseColumns>();
+    ReadPersonCases(source, file.data, {}, *cases);
+    file.persons = cases->survey();
+    file.cases = std::move(cases);
     return file;
 }
 
-StudyTables ComputeStudy(const StudyFile& file, const StudyChoices& choices,
-                         StudyProgress& progress)
+GroupTables CountStudy(const StudyFile& file, const StudyChoices& choices, StudyProgress& progress)
 {
-    StudyTables tables = file.kind == StudyFileKind::Frequencies
-                             ? frequency_tables(file, choices.method, progress)
-                             : person_tables(file, choices, progress);
-    for (StudyGroup& group : tables.groups)
-        group.run.data_file_path = file.path;
-    if (GivesCutoffProbabilities(choices.method))
-        tables.cutoffs = choices.cutoffs;
+    GroupTables tables = file.data.kind == DataFileKind::frequencies
+                             ? frequency_counts(file, progress)
+                             : person_counts(file, choices, progress);
+    for (NormGroup& group : tables.groups)
+        group.run.data_file_path = file.data.path;
     return tables;
 }
 
-std::vector<TableColumn> StudyAddedColumns(const StudyTables& tables, const StudyGroup& group)
+GroupTables ComputeStudy(GroupTables counts, const TableChoices& choices)
 {
-    TableChoices choices;
-    choices.scales = tables.scales;
-    choices.cutoffs = tables.cutoffs;
-    return AddedColumns(choices, group.run.sample_size);
-}
-
-NormsWorkbook StudyWorkbook(const StudyTables& tables)
-{
-    NormsWorkbook workbook;
-    for (const StudyGroup& group : tables.groups) {
-        workbook.method = group.run.method;
-        std::error_code error;  // the full name, as vornak-batch gives it
-        const auto full = std::filesystem::absolute(group.run.data_file_path, error);
-        workbook.data_file = error ? group.run.data_file_path : full.lexically_normal().string();
-        workbook.tables.push_back({group.counts.name, group.run, StudyAddedColumns(tables, group)});
-    }
-    return workbook;
-}
-
-void WriteStudyCsv(std::ostream& out, const StudyTables& tables)
-{
-    if (tables.groups.empty())
-        return;
-    WriteCsvHeader(out, StudyAddedColumns(tables, tables.groups.front()),
-                   tables.grouped ? "group," : "");
-    for (const StudyGroup& group : tables.groups)
-        WriteCsvRows(out, group.run.table, group.run.row_count, StudyAddedColumns(tables, group),
-                     tables.grouped ? CsvField(group.counts.name) + "," : "");
+    ComputeGroupTables(counts, choices.method);
+    ChooseAddedColumns(counts, choices);
+    return counts;
 }
 
 }  // namespace norms

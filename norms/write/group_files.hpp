@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "norms/read/delimited_file.hpp"
+#include "norms/count/group_counter.hpp"
 #include "platform/whole_file.hpp"
 
 namespace norms {

@@ -1,5 +1,8 @@
 #include "norms/write/table_cells.hpp"
 
+#include <functional>
+
+#include "norms/write/csv_table.hpp"
 #include "norms/write/report.hpp"
 #include "stats/number_format.hpp"
 
@@ -23,37 +26,57 @@ std::vector<std::string> ScaleColumnTitles(const NormScale& scale)
             name + " 90% upper"};
 }
 
-ScaleTable BuildScaleTable(const NormsRun& run, const NormScale& scale)
+ShownTable BuildShownTable(const NormsRun& run, const TableChoices& choices)
 {
-    ScaleTable table;
-    table.header = {"Raw score",    "PR",           "PR 95% lower",
+    ShownTable table;
+    table.header = {"Raw score",    "Frequency",    "PR",          "PR 95% lower",
                     "PR 95% upper", "PR 90% lower", "PR 90% upper"};
-    for (const std::string& title : ScaleColumnTitles(scale))
-        table.header.push_back(title);
+    // How each added column's values are shown, in the order AddedColumns gives them.
+    std::vector<std::function<std::string(Extended)>> shown;
+    for (const NormScale& scale : choices.scales)
+        for (const std::string& title : ScaleColumnTitles(scale)) {
+            table.header.push_back(title);
+            shown.push_back([scale](Extended score) { return ScaleCellText(scale, score); });
+        }
+    for (const Cutoff& cutoff : choices.cutoffs) {
+        table.header.push_back("P(PR < " + cutoff.text + ")");
+        shown.push_back([](Extended probability) { return stats::format_fixed(probability, 0, 3); });
+    }
+    const std::vector<TableColumn> added = AddedColumns(choices, run.sample_size);
+
+    const auto whole = [](Extended value) { return ShownCell{stats::format_fixed(value, 0, 0), CsvNumber(value)}; };
+    const auto limit = [](Extended value) { return ShownCell{LimitText(value), CsvNumber(value)}; };
     for (int j = 0; j < run.row_count; ++j) {
         const NormsRow& row = run.table[j];
-        const ScaleValues score = ScaleValuesOf(scale, row);
-        table.rows.push_back({stats::format_fixed(row.RawScore, 0, 0), RankText(row.PR),
-                              LimitText(row.Lower95), LimitText(row.Upper95),
-                              LimitText(row.Lower90), LimitText(row.Upper90),
-                              ScaleCellText(scale, score.point), ScaleCellText(scale, score.lower95),
-                              ScaleCellText(scale, score.upper95), ScaleCellText(scale, score.lower90),
-                              ScaleCellText(scale, score.upper90)});
+        std::vector<ShownCell> cells = {
+            whole(row.RawScore),  whole(row.Frequency), {RankText(row.PR), CsvNumber(row.PR)},
+            limit(row.Lower95),   limit(row.Upper95),   limit(row.Lower90),
+            limit(row.Upper90),
+        };
+        for (std::size_t i = 0; i < added.size(); ++i) {
+            const Extended value = added[i].value(row);
+            cells.push_back({shown[i](value), CsvNumber(value)});
+        }
+        table.rows.push_back(std::move(cells));
     }
     return table;
 }
 
-std::string TabSeparated(const ScaleTable& table, const std::vector<int>& rows)
+std::string TabSeparated(const ShownTable& table, std::vector<int> rows)
 {
+    if (rows.empty())
+        for (int r = 0; r < static_cast<int>(table.rows.size()); ++r)
+            rows.push_back(r);
     std::string text;
-    const auto add_line = [&text](const std::vector<std::string>& cells) {
+    for (std::size_t i = 0; i < table.header.size(); ++i)
+        text += (i ? "\t" : "") + table.header[i];
+    text += '\n';
+    for (int row : rows) {
+        const std::vector<ShownCell>& cells = table.rows.at(static_cast<std::size_t>(row));
         for (std::size_t i = 0; i < cells.size(); ++i)
-            text += (i ? "\t" : "") + cells[i];
+            text += (i ? "\t" : "") + cells[i].shown;
         text += '\n';
-    };
-    add_line(table.header);
-    for (int row : rows)
-        add_line(table.rows.at(row));
+    }
     return text;
 }
 

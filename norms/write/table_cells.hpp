@@ -1,11 +1,14 @@
-// A norms table as a window shows it: ranks rounded as the report rounds them, a norm scale's
-// scores as a test manual prints them.
+// A norms table as the windows show it, with one set of column titles: ranks rounded as the
+// report rounds them, a norm scale's scores as a test manual prints them, cut-off
+// probabilities to three decimals, and beside each cell the value vornak-batch --csv prints.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "norms/tables/scale_columns.hpp"
+#include "norms/tables/norms_table.hpp"
+#include "norms/tables/table_columns.hpp"
+#include "stats/norm_scales.hpp"
 
 namespace norms {
 
@@ -17,19 +20,25 @@ std::string ScaleCellText(const stats::NormScale& scale, Extended score);
 // lower", "T 90% upper", in the order of ScaleValues and of ScaleCsvColumns.
 std::vector<std::string> ScaleColumnTitles(const stats::NormScale& scale);
 
-// The table as a window shows it: the raw score, then ranks as the report rounds them, in
-// percent, then the scale's five columns, rounded to its decimals, and beyond its display bounds
-// "<" or ">" with the bound.
-struct ScaleTable {
-    std::vector<std::string> header;
-    std::vector<std::vector<std::string>> rows;
+struct ShownCell {
+    std::string shown;  // as the window shows it
+    std::string csv;    // the full value, as the CSV table prints it
 };
 
-inline constexpr int ScaleTableRankColumns = 6;  // the raw score and the ranks
+struct ShownTable {
+    std::vector<std::string> header;
+    std::vector<std::vector<ShownCell>> rows;
+};
 
-ScaleTable BuildScaleTable(const NormsRun& run, const stats::NormScale& scale);
+// The raw score and the ranks' own columns, before those the choices add.
+inline constexpr int ShownRankColumns = 7;
 
-// The header line and the given rows, cells separated by tabs, each line ended by a line feed.
-std::string TabSeparated(const ScaleTable& table, const std::vector<int>& rows);
+// The run's table: the raw score, its frequency, the rank and its 95% and 90% limits in
+// percent, then each scale's five columns and each cut-off's probability.
+ShownTable BuildShownTable(const NormsRun& run, const TableChoices& choices);
+
+// The header line and the given rows (all when none is given), cells as shown and separated
+// by tabs, each line ended by a line feed, so that it pastes into a spreadsheet as cells.
+std::string TabSeparated(const ShownTable& table, std::vector<int> rows = {});
 
 }  // namespace norms

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <stdexcept>
 
 #include <readstat.h>
@@ -24,9 +25,12 @@ ssize_t append_bytes(const void* data, std::size_t size, void* bytes)
 }  // namespace
 
 StatisticsWriter::StatisticsWriter(std::string ending, const std::vector<Variable>& variables,
-                                   long case_count)
+                                   long case_count, int format_version)
     : writer_(readstat_writer_init())
 {
+    if (format_version != 0)
+        check(readstat_writer_set_file_format_version(writer_, static_cast<std::uint8_t>(format_version)),
+              "version");
     for (char& c : ending)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     readstat_set_data_writer(writer_, append_bytes);
@@ -35,10 +39,12 @@ StatisticsWriter::StatisticsWriter(std::string ending, const std::vector<Variabl
     for (const Variable& variable : variables) {
         readstat_variable_t* added = readstat_add_variable(
             writer_, variable.name.c_str(),
-            variable.is_string ? READSTAT_TYPE_STRING : READSTAT_TYPE_DOUBLE, variable.is_string ? 32 : 8);
+            variable.is_string ? READSTAT_TYPE_STRING : READSTAT_TYPE_DOUBLE, variable.width);
         if (!variable.labels.empty()) {
             readstat_label_set_t* labels =
-                readstat_add_label_set(writer_, READSTAT_TYPE_DOUBLE, (variable.name + "_labels").c_str());
+                readstat_add_label_set(writer_, READSTAT_TYPE_DOUBLE,
+                                       (variable.label_set.empty() ? variable.name + "_labels"
+                                                                   : variable.label_set).c_str());
             for (const auto& [code, label] : variable.labels)
                 readstat_label_double_value(labels, code, label.c_str());
             readstat_variable_set_label_set(added, labels);
@@ -95,9 +101,9 @@ std::string StatisticsWriter::finish()
 }
 
 std::string StatisticsFile(const std::string& ending, const std::vector<Variable>& variables,
-                           const std::vector<std::vector<Cell>>& cases)
+                           const std::vector<std::vector<Cell>>& cases, int format_version)
 {
-    StatisticsWriter writer(ending, variables, static_cast<long>(cases.size()));
+    StatisticsWriter writer(ending, variables, static_cast<long>(cases.size()), format_version);
     for (const std::vector<Cell>& cells : cases)
         writer.add_case(cells);
     return writer.finish();

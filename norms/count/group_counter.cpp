@@ -1,0 +1,215 @@
+#include "norms/count/group_counter.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "norms/read/frequency_file.hpp"
+#include "platform/failure.hpp"
+#include "platform/printable_text.hpp"
+#include "stats/number_format.hpp"
+
+namespace norms {
+namespace {
+
+// A decimal number in the data file's grammar.
+std::optional<Extended> decimal_value(std::string_view text)
+{
+    Extended value = 0;
+    if (!ParseDecimalToken(text, value))
+        return std::nullopt;
+    return value;
+}
+
+// "line 6, column "raw": "
+std::string place_of(const CasePlace& place, const std::string& variable)
+{
+    return std::string(place.unit) + " " + std::to_string(place.number) + ", " +
+           std::string(place.variable_kind) + " " + platform::in_quotes(variable) + ": ";
+}
+
+// A value as a message shows it: a text in quotes, a number as data shows it.
+std::string shown(const DataValue& value)
+{
+    return value.kind == DataValue::Kind::text ? platform::in_quotes(value.text)
+                                               : stats::data_number_text(value.number);
+}
+
+// The groups in the counter's order: by number when each has one, else by name.
+template <class Group, class Name, class Number>
+void sort_groups(std::vector<Group>& groups, Name name, Number number)
+{
+    std::vector<std::pair<std::optional<Extended>, std::size_t>> keys;
+    bool numeric = true;
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        keys.emplace_back(number(groups[i]), i);
+        numeric = numeric && keys.back().first.has_value();
+    }
+    std::stable_sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+        if (numeric && *a.first != *b.first)
+            return *a.first < *b.first;
+        return name(groups[a.second]) < name(groups[b.second]);
+    });
+    std::vector<Group> sorted;
+    sorted.reserve(groups.size());
+    for (const auto& key : keys)
+        sorted.push_back(std::move(groups[key.second]));
+    groups = std::move(sorted);
+}
+
+}  // namespace
+
+GroupCounter::GroupCounter(const PersonScoreLayout& layout, MissingGroupValue missing_group)
+    : layout_(layout),
+      missing_group_(missing_group),
+      row_count_(static_cast<std::size_t>(layout.max_score - layout.min_score + 1))
+{
+    asked_.push_back(layout.score_column);
+    if (!layout.group_column.empty())
+        asked_.push_back(layout.group_column);
+}
+
+GroupCounter::Group* GroupCounter::group_of(const DataValue& value)
+{
+    key_.clear();
+    if (value.kind == DataValue::Kind::number) {
+        const double code = value.number == 0 ? 0.0 : value.number;  // -0 is 0
+        key_.resize(1 + sizeof code, 'n');
+        std::memcpy(key_.data() + 1, &code, sizeof code);
+    } else if (value.kind == DataValue::Kind::text) {
+        key_ += 't';
+        key_ += value.text;
+    }
+    if (over_limit_) {
+        group_index_by_key_.try_emplace(key_, 0);  // only counted now, for the message
+        return nullptr;
+    }
+    if (!groups_.empty() && key_ == last_key_)
+        return &groups_[last_group_];
+    const auto [entry, added] = group_index_by_key_.try_emplace(key_, groups_.size());
+    if (group_index_by_key_.size() > MaxScoreGroups) {
+        over_limit_ = true;
+        groups_ = {};
+        return nullptr;
+    }
+    if (added) {
+        Group group;
+        group.counts.frequencies.resize(row_count_);
+        if (value.kind == DataValue::Kind::number)
+            group.code = value.number;
+        else
+            group.counts.name = std::string(value.text);
+        groups_.push_back(std::move(group));
+    }
+    last_group_ = entry->second;
+    last_key_ = key_;
+    return &groups_[last_group_];
+}
+
+std::optional<std::int64_t> GroupCounter::valid_score(const DataValue& value) const
+{
+    std::int64_t score = 0;
+    const std::string_view text = value.text;
+    // Plain digits, by far the common case in text, skip the general decimal parser.
+    if (value.kind == DataValue::Kind::text && !text.empty() && text.size() <= 18 &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        for (char c : text)
+            score = score * 10 + (c - '0');
+    } else {
+        const std::optional<Extended> number = value.kind == DataValue::Kind::number
+                                                   ? std::optional<Extended>(value.number)
+                                                   : decimal_value(text);
+        if (!number || *number != std::trunc(*number) || *number < layout_.min_score ||
+            *number > layout_.max_score)
+            return std::nullopt;
+        score = static_cast<std::int64_t>(*number);
+    }
+    if (score < layout_.min_score || score > layout_.max_score)
+        return std::nullopt;
+    return score;
+}
+
+void GroupCounter::take_case(std::span<const DataValue> values, const CasePlace& place)
+{
+    const DataValue& score = values[0];
+    Group* group = nullptr;
+    if (layout_.group_column.empty()) {
+        group = group_of(DataValue{});
+    } else if (values[1].kind == DataValue::Kind::missing) {
+        if (missing_group_ == MissingGroupValue::refused)
+            throw platform::Failure(place_of(place, layout_.group_column) + "no group value");
+        ++without_group_;
+        return;
+    } else {
+        group = group_of(values[1]);
+    }
+    if (score.kind == DataValue::Kind::missing) {
+        if (group)
+            ++group->counts.missing;
+        return;
+    }
+    const std::optional<std::int64_t> valid = valid_score(score);
+    if (!valid)
+        throw platform::Failure(place_of(place, layout_.score_column) + shown(score) +
+                                " is not a whole number from " + std::to_string(layout_.min_score) +
+                                " to " + std::to_string(layout_.max_score));
+    if (!group)
+        return;
+    ++group->counts.frequencies[static_cast<std::size_t>(*valid - layout_.min_score)];
+    ++group->counts.size;
+}
+
+void GroupCounter::take_label(std::size_t variable, double code, std::string_view label)
+{
+    if (variable == 1)
+        labels_.try_emplace(code, label);
+}
+
+void GroupCounter::name_coded_groups()
+{
+    std::map<std::string, int> uses;
+    const auto label_of = [&](const Group& group) -> const std::string* {
+        const auto label = labels_.find(*group.code);
+        return label == labels_.end() ? nullptr : &label->second;
+    };
+    for (Group& group : groups_) {
+        if (!group.code)
+            continue;
+        const std::string* label = label_of(group);
+        group.counts.name = label && !label->empty() ? *label : stats::data_number_text(*group.code);
+        ++uses[group.counts.name];
+    }
+    for (Group& group : groups_) {
+        if (group.code && label_of(group) && uses[group.counts.name] > 1)
+            group.counts.name += " (" + stats::data_number_text(*group.code) + ")";
+    }
+}
+
+CountedGroups GroupCounter::take_groups()
+{
+    if (over_limit_)
+        throw platform::Failure(
+            "The group column " + platform::in_quotes(layout_.group_column) + " has " +
+            std::to_string(group_index_by_key_.size()) + " distinct values, more than the " +
+            std::to_string(MaxScoreGroups) + " norm groups a run takes; check that it is the group column");
+    name_coded_groups();
+    sort_groups(
+        groups_, [](const Group& group) -> const std::string& { return group.counts.name; },
+        [](const Group& group) {
+            return group.code ? std::optional<Extended>(*group.code) : decimal_value(group.counts.name);
+        });
+    CountedGroups counted{{}, without_group_};
+    for (Group& group : groups_)
+        counted.groups.push_back(std::move(group.counts));
+    groups_.clear();
+    return counted;
+}
+
+void SortGroups(std::vector<ScoreGroup>& groups)
+{
+    sort_groups(
+        groups, [](const ScoreGroup& group) -> const std::string& { return group.name; },
+        [](const ScoreGroup& group) { return decimal_value(group.name); });
+}
+
+}  // namespace norms

@@ -1,0 +1,96 @@
+// The one counter of scores per norm group. Every reader hands it one case at a time, and it
+// alone decides the groups and their order and names, what counts as a valid score, the missing
+// and skipped counts, and the limit on the number of groups.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "norms/read/case_sink.hpp"
+#include "stats/distrib.hpp"
+
+namespace norms {
+
+using stats::Extended;
+
+// The most norm groups one file may give. More distinct values mean, almost always, that the
+// group variable is the wrong one (an id, say).
+inline constexpr std::size_t MaxScoreGroups = 1000;
+
+// How the file is written, where the scores are and which of them count.
+struct PersonScoreLayout {
+    char delimiter = ',';
+    std::string score_column;
+    std::string group_column;  // empty: all cases form one group
+    std::int64_t min_score = 0;
+    std::int64_t max_score = 0;
+    std::string encoding;  // a name iconv knows, such as "windows-1252"; empty for UTF-8
+};
+
+struct ScoreGroup {
+    std::string name;  // the group's value or label; empty without a group variable
+    std::vector<std::int64_t> frequencies;  // one per score from min_score to max_score
+    std::int64_t size = 0;                  // valid scores
+    std::int64_t missing = 0;               // scores skipped as missing
+};
+
+// What a case without a group value means: an error in the file (delimited text, where every
+// row names its group), or a case to skip and count (a statistics file's missing value).
+enum class MissingGroupValue { refused, skipped };
+
+struct CountedGroups {
+    std::vector<ScoreGroup> groups;
+    std::int64_t without_group = 0;  // cases skipped for a missing group value
+};
+
+// Ascending: by number when every group has one (a numeric code, or a name that is a decimal
+// number), else by name.
+class GroupCounter : public CaseSink {
+public:
+    GroupCounter(const PersonScoreLayout& layout, MissingGroupValue missing_group);
+
+    // The variables a reader is to hand on: the score's, then the group's if there is one.
+    const VariableNames& asked() const { return asked_; }
+
+    // Throws platform::Failure for a score that is not a whole number from min_score to
+    // max_score, and for a refused missing group value, naming the case's place.
+    void take_case(std::span<const DataValue> values, const CasePlace& place) override;
+    void take_label(std::size_t variable, double code, std::string_view label) override;
+
+    // The groups, in order and named. A numeric code is named by its label; a label that is
+    // empty or that two codes share is shown with its code ("adults (2)"), and a code without
+    // a label by its number. Throws platform::Failure for more than MaxScoreGroups groups.
+    CountedGroups take_groups();
+
+private:
+    struct Group {
+        ScoreGroup counts;
+        std::optional<double> code;  // a statistics file's numeric value
+    };
+
+    Group* group_of(const DataValue& value);
+    std::optional<std::int64_t> valid_score(const DataValue& value) const;
+    void name_coded_groups();
+
+    PersonScoreLayout layout_;
+    MissingGroupValue missing_group_;
+    VariableNames asked_;
+    std::size_t row_count_;
+    std::vector<Group> groups_;
+    std::unordered_map<std::string, std::size_t> group_index_by_key_;
+    std::string key_;  // the current case's group, as group_index_by_key_ holds it
+    std::string last_key_;
+    std::size_t last_group_ = 0;
+    bool over_limit_ = false;
+    std::map<double, std::string> labels_;  // the group variable's, by code
+    std::int64_t without_group_ = 0;
+};
+
+// Sorts as the counter orders its groups, taking a name that is a decimal number as its number.
+void SortGroups(std::vector<ScoreGroup>& groups);
+
+}  // namespace norms

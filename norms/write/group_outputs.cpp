@@ -1,0 +1,26 @@
+#include "norms/write/group_outputs.hpp"
+
+#include "norms/write/csv_table.hpp"
+
+namespace norms {
+
+void WriteGroupTablesCsv(std::ostream& out, const GroupTables& tables)
+{
+    const std::string_view group_column = tables.grouped ? "group," : "";
+    // The added columns' names do not depend on the sample's size.
+    WriteCsvHeader(out, AddedColumns(tables.choices, 0), group_column);
+    for (const NormGroup& group : tables.groups)
+        WriteCsvRows(out, group.run.table, group.run.row_count, GroupAddedColumns(tables, group),
+                     tables.grouped ? CsvField(group.counts.name) + "," : "");
+}
+
+NormsWorkbook GroupTablesWorkbook(const GroupTables& tables, const std::string& data_file,
+                                  const std::vector<std::string>& notes)
+{
+    NormsWorkbook workbook{tables.choices.method, data_file, notes, {}};
+    for (const NormGroup& group : tables.groups)
+        workbook.tables.push_back({group.counts.name, group.run, GroupAddedColumns(tables, group)});
+    return workbook;
+}
+
+}  // namespace norms
