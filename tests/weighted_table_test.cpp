@@ -6,55 +6,36 @@
 
 #include "norms/tables/norms_table.hpp"
 
-namespace {
-
-void expect_same_rows(const norms::NormsTable& a, const norms::NormsTable& b, int row_count)
-{
-    for (int j = 0; j < row_count; ++j) {
-        SCOPED_TRACE("row " + std::to_string(j));
-        EXPECT_EQ(a[j].Frequency, b[j].Frequency);
-        EXPECT_EQ(a[j].Below, b[j].Below);
-        EXPECT_EQ(a[j].PR, b[j].PR);
-        EXPECT_EQ(a[j].Lower95, b[j].Lower95);
-        EXPECT_EQ(a[j].Upper95, b[j].Upper95);
-        EXPECT_EQ(a[j].Lower90, b[j].Lower90);
-        EXPECT_EQ(a[j].Upper90, b[j].Upper90);
-    }
-}
-
-}  // namespace
-
 TEST(WeightedTable, IsTheEffectiveCountsTableWithTheWeightedRanks)
 {
     const std::vector<long long> frequencies = {2, 0, 5, 11, 9, 3};
-    stats::ScoreWeightCounter equal(frequencies.size());
-    stats::ScoreWeightCounter unequal(frequencies.size());
-    for (std::size_t score = 0; score < frequencies.size(); ++score) {
+    stats::ScoreWeightCounter equal(6);
+    stats::ScoreWeightCounter unequal(6);
+    for (std::size_t score = 0; score < 6; ++score) {
         for (long long i = 0; i < frequencies[score]; ++i) {
             equal.add(score, 0.75L);
             unequal.add(score, 1 + (score % 3) * 0.5L + (i % 2));
         }
     }
+    const stats::EffectiveSample sample = stats::effective_sample(unequal.totals());
     for (const stats::IntervalMethodEntry& method : stats::interval_methods) {
-        SCOPED_TRACE(std::string(method.command_line_name));
-        norms::NormsTable weighted{};
-        norms::NormsTable unweighted{};
-        for (std::size_t j = 0; j < frequencies.size(); ++j)
+        norms::NormsTable weighted{}, weighted_equally{}, unweighted{}, effective{};
+        for (std::size_t j = 0; j < 6; ++j) {
             unweighted[j].Frequency = frequencies[j];
-        norms::compute_weighted_norms_table(weighted, 6, stats::effective_sample(equal.totals()),
-                                            method.method);
-        norms::ComputeNormsTable(unweighted, 6, 30, method.method);
-        expect_same_rows(weighted, unweighted, 6);
-
-        const stats::EffectiveSample sample = stats::effective_sample(unequal.totals());
-        norms::compute_weighted_norms_table(weighted, 6, sample, method.method);
-        for (std::size_t j = 0; j < frequencies.size(); ++j)
-            unweighted[j].Frequency = sample.effective_counts[j];
-        norms::ComputeNormsTable(unweighted, 6, sample.effective_total, method.method);
-        for (std::size_t j = 0; j < frequencies.size(); ++j) {
-            EXPECT_NE(unweighted[j].PR, sample.ranks[j]);
-            unweighted[j].PR = sample.ranks[j];
+            effective[j].Frequency = sample.effective_counts[j];
         }
-        expect_same_rows(weighted, unweighted, 6);
+        norms::ComputeNormsTable(unweighted, 6, 30, method.method);
+        norms::ComputeNormsTable(effective, 6, sample.effective_total, method.method);
+        norms::compute_weighted_norms_table(weighted_equally, 6,
+                                            stats::effective_sample(equal.totals()), method.method);
+        norms::compute_weighted_norms_table(weighted, 6, sample, method.method);
+        for (int j = 0; j < 6; ++j) {
+            SCOPED_TRACE(std::string(method.command_line_name) + ", row " + std::to_string(j));
+            const auto row = [](const norms::NormsRow& r, stats::Extended pr) {
+                return std::vector{r.Frequency, r.Below, pr, r.Lower95, r.Upper95, r.Lower90, r.Upper90};
+            };
+            EXPECT_EQ(row(weighted_equally[j], weighted_equally[j].PR), row(unweighted[j], unweighted[j].PR));
+            EXPECT_EQ(row(weighted[j], weighted[j].PR), row(effective[j], sample.ranks[j]));
+        }
     }
 }
