@@ -47,7 +47,7 @@ void BM_ReadAndCountMillionRows(benchmark::State& state)
     const std::string& file = person_file();
     for (auto _ : state) {
         MemorySource source(file);
-        const CountedGroups counted = CountPersonFile(source, PersonDataFile("people.csv", layout), layout);
+        const CountedGroups counted = count_person_file(source, person_data_file("people.csv", layout), layout);
         benchmark::DoNotOptimize(counted.groups.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.size()));
@@ -59,7 +59,7 @@ void BM_TwentyTablesFromTheCounts(benchmark::State& state)
 {
     MemorySource source(person_file());
     const std::vector<ScoreGroup> groups =
-        CountPersonFile(source, PersonDataFile("people.csv", layout), layout).groups;
+        count_person_file(source, person_data_file("people.csv", layout), layout).groups;
     for (auto _ : state) {
         for (const ScoreGroup& group : groups) {
             NormsTable table{};

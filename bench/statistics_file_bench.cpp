@@ -51,7 +51,7 @@ void BM_ReadAndCountMillionCases(benchmark::State& state)
     const PersonScoreLayout layout{',', "raw", "age_band", 0, 30, ""};
     for (auto _ : state) {
         MemorySource source(file);
-        const CountedGroups counted = CountPersonFile(source, PersonDataFile("million.sav", layout), layout);
+        const CountedGroups counted = count_person_file(source, person_data_file("million.sav", layout), layout);
         benchmark::DoNotOptimize(counted.groups.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.size()));

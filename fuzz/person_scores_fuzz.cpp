@@ -27,7 +27,7 @@ std::string outcome(const std::string& file, std::size_t piece, const PersonScor
     MemorySource source(file, piece);
     try {
         std::string summary;
-        for (const ScoreGroup& group : CountPersonFile(source, PersonDataFile("fuzz.csv", layout), layout).groups) {
+        for (const ScoreGroup& group : count_person_file(source, person_data_file("fuzz.csv", layout), layout).groups) {
             summary += group.name + '\x1f' + std::to_string(group.size) + '/' +
                        std::to_string(group.missing) + ':';
             for (std::int64_t f : group.frequencies)
@@ -56,7 +56,7 @@ void check_accepted(const std::string& file, const PersonScoreLayout& layout)
     MemorySource source(file);
     std::vector<ScoreGroup> groups;
     try {
-        groups = CountPersonFile(source, PersonDataFile("fuzz.csv", layout), layout).groups;
+        groups = count_person_file(source, person_data_file("fuzz.csv", layout), layout).groups;
     } catch (const platform::Failure&) {
         return;
     }

@@ -24,7 +24,7 @@ std::string outcome(const std::string& file, std::size_t piece)
 {
     MemorySource source(file, piece);
     try {
-        const CountedGroups scores = CountPersonFile(source, PersonDataFile("fuzz.sav", layout), layout);
+        const CountedGroups scores = count_person_file(source, person_data_file("fuzz.sav", layout), layout);
         std::string text = std::to_string(scores.without_group);
         for (const ScoreGroup& group : scores.groups) {
             if (group.frequencies.size() != 31 ||

@@ -60,7 +60,7 @@ void AppendUtf8(std::string& text, char32_t code_point)
     }
 }
 
-bool IsUtf8Text(std::string_view text)
+bool is_utf8_text(std::string_view text)
 {
     char32_t code_point = 0;
     for (std::size_t at = 0, length = 0; at < text.size(); at += length) {

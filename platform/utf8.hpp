@@ -15,6 +15,6 @@ std::size_t NextCodePoint(std::string_view text, std::size_t at, char32_t& code_
 void AppendUtf8(std::string& text, char32_t code_point);
 
 // Whether the text is well-formed UTF-8 without a NUL.
-bool IsUtf8Text(std::string_view text);
+bool is_utf8_text(std::string_view text);
 
 }  // namespace platform

@@ -17,7 +17,7 @@ namespace {
 // Each group's counts, read as delimited text through the one group counter.
 std::vector<ScoreGroup> counted_groups(ByteSource& source, const PersonScoreLayout& layout)
 {
-    return CountPersonFile(source, PersonDataFile("people.csv", layout), layout).groups;
+    return count_person_file(source, person_data_file("people.csv", layout), layout).groups;
 }
 
 // Scores 2 to 5 in the column "raw", grouped by `group` unless that is empty, in `encoding`

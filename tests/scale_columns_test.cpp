@@ -189,7 +189,7 @@ std::vector<std::vector<std::string>> shown_with(const stats::NormScale& scale, 
 {
     TableChoices choices;
     choices.scales = {scale};
-    const ShownTable shown = BuildShownTable(classical_n3_run(), choices);
+    const ShownTable shown = build_shown_table(classical_n3_run(), choices);
     if (table)
         *table = shown;
     std::vector<std::vector<std::string>> rows;

@@ -126,7 +126,7 @@ TEST(StatisticsFile, BadFilesAndScoresStopTheRunWithTheirCaseOrFile)
     const auto failure = [&](const std::string& bytes, const PersonScoreLayout& l) {
         return failure_of([&] {
             MemorySource source(bytes);
-            CountPersonFile(source, PersonDataFile("x.sav", l), l);
+            count_person_file(source, person_data_file("x.sav", l), l);
         });
     };
     EXPECT_EQ(failure(sav, layout), "case 2, variable \"raw\": 4.5 is not a whole number from 0 to 5");

@@ -187,11 +187,11 @@ TEST_F(Study, PerPersonTablesEqualBatchAndFollowTheChoices)
     EXPECT_EQ(shown_as_csv(true), without_below(with_t.out, 3));
     norms::TableChoices t_score;
     t_score.scales = {stats::StandardNormScales()[1]};
-    const norms::ShownTable manual = norms::BuildShownTable(window.tables()->groups[0].run, t_score);
+    const norms::ShownTable manual = norms::build_shown_table(window.tables()->groups[0].run, t_score);
     for (int row = 0; row < table(0).rowCount(); ++row)
         for (int column = 0; column < 5; ++column)
             EXPECT_EQ(table(0).index(row, 7 + column).data().toString().toStdString(),
-                      manual.rows[row][norms::ShownRankColumns + column].shown);
+                      manual.rows[row][norms::shown_rank_columns + column].shown);
     EXPECT_EQ(table(0).headerData(7, Qt::Horizontal).toString(), "T");
     EXPECT_EQ(table(0).index(0, 8).data().toString(), "<10");  // an open lower end
     desktop.save_answers = {dir.filePath("by_age_t.csv").toStdString()};

@@ -77,7 +77,7 @@ void NormScalesWindow::showTable()
     norms::TableChoices choices;
     if (const std::optional<stats::NormScale>& scale = scale_choice_->scale())
         choices.scales = {*scale};
-    tblScores->set_table(norms::BuildShownTable(run_, choices));
+    tblScores->set_table(norms::build_shown_table(run_, choices));
 }
 
 void NormScalesWindow::cmdCopyClick()

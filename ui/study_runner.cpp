@@ -62,7 +62,7 @@ void StudyRunner::compute(const norms::TableChoices& choices)
     // Scales and cut-offs are columns worked out from a table's rows as they are shown.
     if (!running_ && !waiting_count_ && !waiting_compute_ && tables_ &&
         tables_->choices.method == choices.method) {
-        norms::ChooseAddedColumns(*tables_, table_choices_);
+        norms::choose_added_columns(*tables_, table_choices_);
         emit tablesReady();
         return;
     }
@@ -102,7 +102,7 @@ void StudyRunner::start_next()
         const norms::StudyChoices choices = count_choices_;
         emit statusChanged("Counting...");
         start(Step::count, file.data.path, file.size, [file, choices](norms::StudyProgress& progress) {
-            return Outcome{Step::count, file.data.path, choices, {}, norms::CountStudy(file, choices, progress), {}, false};
+            return Outcome{Step::count, file.data.path, choices, {}, norms::count_study(file, choices, progress), {}, false};
         });
     } else if (waiting_compute_ && counts_) {
         waiting_compute_ = false;
@@ -112,7 +112,7 @@ void StudyRunner::start_next()
         computing_method_ = choices.method;
         emit statusChanged("Computing...");
         start(Step::compute, {}, 0, [counts, choices, counted_for](norms::StudyProgress&) {
-            return Outcome{Step::compute, {}, counted_for, {}, norms::ComputeStudy(counts, choices), {}, false};
+            return Outcome{Step::compute, {}, counted_for, {}, norms::compute_study(counts, choices), {}, false};
         });
     }
 }
@@ -163,7 +163,7 @@ void StudyRunner::finished()
         } else if (outcome.tables->choices.method == table_choices_.method) {
             waiting_compute_ = false;
             tables_ = std::move(outcome.tables);
-            norms::ChooseAddedColumns(*tables_, table_choices_);
+            norms::choose_added_columns(*tables_, table_choices_);
             tables_counted_for_ = outcome.counted_for;
             emit tablesReady();
         }

@@ -194,7 +194,7 @@ QWidget* StudyWindow::createChoices()
     max_box_ = new QSpinBox(choices_);
     add("Ma&ximum raw score:", max_box_, "spnMax");
     for (QSpinBox* box : {min_box_, max_box_}) {
-        box->setRange(0, static_cast<int>(norms::LargestRawScore));
+        box->setRange(0, static_cast<int>(norms::largest_raw_score));
         box->setAlignment(Qt::AlignRight);
     }
     n_label_ = new QLabel(choices_);
@@ -238,7 +238,7 @@ QWidget* StudyWindow::createChoices()
         });
     }
     connect(method_box_, &QComboBox::currentIndexChanged, this, [this] {
-        cutoffs_box_->setEnabled(norms::GivesCutoffProbabilities(chosen_method(*method_box_)));
+        cutoffs_box_->setEnabled(norms::gives_cutoff_probabilities(chosen_method(*method_box_)));
         tableChoicesChanged();
     });
     connect(cutoffs_box_, &QLineEdit::editingFinished, this, &StudyWindow::tableChoicesChanged);
@@ -388,7 +388,7 @@ void StudyWindow::setRange(int column)
     const auto& range = column >= 0 && column < std::ssize(ranges) ? ranges[column] : std::nullopt;
     min_box_->setValue(range ? static_cast<int>(std::max<std::int64_t>(range->min, 0)) : 0);
     max_box_->setValue(
-        range ? static_cast<int>(std::min<std::int64_t>(range->max, norms::LargestRawScore)) : 0);
+        range ? static_cast<int>(std::min<std::int64_t>(range->max, norms::largest_raw_score)) : 0);
 }
 
 void StudyWindow::fileLoaded()
@@ -527,7 +527,7 @@ void StudyWindow::showTables()
         const norms::NormGroup& group = shown.groups[i];
         auto* view = new NormsTableView(tabs_);
         view->setObjectName("tblGroup");
-        view->set_table(norms::BuildShownTable(group.run, shown.choices));
+        view->set_table(norms::build_shown_table(group.run, shown.choices));
         const QString name = shown.grouped ? text(group.counts.name) : "All cases";
         tabs_->insertTab(static_cast<int>(i), view, name);
         chart_group_box_->addItem(name);
@@ -598,7 +598,7 @@ void StudyWindow::exportCsv()
         return;
     csv_dialog_.file_name = dialog.file_name;
     std::ostringstream csv;
-    norms::WriteGroupTablesCsv(csv, *tables());
+    norms::write_group_tables_csv(csv, *tables());
     platform::SaveWholeFile(dialog.file_name, csv.str());
 }
 
@@ -614,7 +614,7 @@ void StudyWindow::exportExcel()
         return;
     std::error_code error;  // the data file's full name, as vornak-batch gives it
     const auto full = std::filesystem::absolute(tablesFile(), error);
-    norms::SaveNormsWorkbook(*file, norms::GroupTablesWorkbook(
+    norms::SaveNormsWorkbook(*file, norms::group_tables_workbook(
                                         *tables(), error ? tablesFile() : full.lexically_normal().string(), {}));
 }
 

@@ -65,7 +65,7 @@ std::vector<std::string> split_notes(const std::string& text)
 // The combinations of shared options that make no sense.
 void check_shared_options(const SharedOptions& options)
 {
-    if (!options.cutoffs.empty() && !GivesCutoffProbabilities(options.method))
+    if (!options.cutoffs.empty() && !gives_cutoff_probabilities(options.method))
         throw CLI::ValidationError(
             "--cutoff gives a posterior probability, which needs the Bayesian method");
     if (!options.cutoffs.empty() && !options.csv && options.xlsx_path.empty())

@@ -23,8 +23,8 @@ std::optional<std::pair<Extended, Extended>> parse_normal(const std::string& tex
     const std::size_t comma = text.find(',');
     if (comma == std::string::npos)
         return std::nullopt;
-    const std::optional<Extended> mean = ParsePlainNumber(text.substr(0, comma));
-    const std::optional<Extended> sd = ParsePlainNumber(text.substr(comma + 1));
+    const std::optional<Extended> mean = parse_plain_number(text.substr(0, comma));
+    const std::optional<Extended> sd = parse_plain_number(text.substr(comma + 1));
     if (!mean || !sd || !(*sd > 0))
         return std::nullopt;
     return std::pair{*mean, *sd};
@@ -109,7 +109,7 @@ CLI::App& AddPlanForm(BatchCommandLine& command_line, PlanOptions& options, bool
     AddTakenOption(
         form, "--half-width",
         [&options](const std::string& text) {
-            const std::optional<Extended> width = ParsePlainNumber(text);
+            const std::optional<Extended> width = parse_plain_number(text);
             options.half_width = width.value_or(0);
             return width && *width > 0;
         },

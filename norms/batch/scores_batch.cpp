@@ -29,7 +29,7 @@ namespace {
 CountedGroups count_groups(const std::string& file, const PersonScoreLayout& layout)
 {
     try {
-        return CountPersonFile(*OpenDataFile(file), PersonDataFile(file, layout), layout);
+        return count_person_file(*OpenDataFile(file), person_data_file(file, layout), layout);
     } catch (const InvalidText& invalid) {
         // Text that is not UTF-8 may be in another encoding, which the message suggests naming.
         if (!layout.encoding.empty())
@@ -42,10 +42,10 @@ CountedGroups count_groups(const std::string& file, const PersonScoreLayout& lay
 
 // Shows the notices of what was skipped and refuses groups too small for norms. False when a
 // group was refused.
-bool check_groups(platform::Desktop& desktop, const CountedGroups& counted,
+bool show_group_check(platform::Desktop& desktop, const CountedGroups& counted,
                   const std::string& group_variable)
 {
-    const GroupCheck check = CheckGroups(counted, group_variable);
+    const GroupCheck check = check_groups(counted, group_variable);
     for (const std::string& notice : check.notices)
         desktop.warning(notice);
     for (const std::string& refusal : check.refusals)
@@ -169,7 +169,7 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
         platform::FileDialog dialog;  // gives the data file's full name, as the report shows it
         desktop.open_file(dialog);
         const CountedGroups counted = count_groups(options.file, layout);
-        if (!check_groups(desktop, counted, layout.group_column))
+        if (!show_group_check(desktop, counted, layout.group_column))
             return 1;
 
         // All or nothing: every name is checked and every file written aside before the
@@ -180,18 +180,18 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
             files.emplace(options.frequencies_folder);
             AddFrequencyFiles(*files, counted.groups, names, layout.min_score, options.file);
         }
-        GroupTables tables = CountedTables(counted, layout.min_score, layout.group_column);
+        GroupTables tables = counted_tables(counted, layout.min_score, layout.group_column);
         tables.choices = options.shared;
-        ComputeGroupTables(tables, options.shared.method);
+        compute_group_tables(tables, options.shared.method);
 
         std::ostringstream output;
         if (options.shared.csv)
-            WriteGroupTablesCsv(output, tables);
+            write_group_tables_csv(output, tables);
         else
             write_reports(output, options, tables, dialog.file_name);
         if (!options.shared.xlsx_path.empty())
             SaveNormsWorkbook(options.shared.xlsx_path,
-                              GroupTablesWorkbook(tables, dialog.file_name, options.shared.notes));
+                              group_tables_workbook(tables, dialog.file_name, options.shared.notes));
         if (WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.view(); }) != 0 ||
             !err.flush())
             return 1;

@@ -54,13 +54,13 @@ char delimiter_of(const std::string& ending, std::string_view header)
 
 }  // namespace
 
-DataFile PersonDataFile(const std::string& path, const PersonScoreLayout& layout)
+DataFile person_data_file(const std::string& path, const PersonScoreLayout& layout)
 {
     return {path, IsStatisticsFileName(path) ? DataFileKind::statistics : DataFileKind::delimited,
             layout.delimiter, layout.encoding};
 }
 
-DataFile GuessDataFile(const std::string& path, const std::function<std::string()>& read_first_line)
+DataFile guess_data_file(const std::string& path, const std::function<std::string()>& read_first_line)
 {
     if (IsUnreadableDataFileName(path))
         throw platform::Failure(UnreadableDataFileReason);
@@ -73,32 +73,32 @@ DataFile GuessDataFile(const std::string& path, const std::function<std::string(
     return {path, DataFileKind::delimited, delimiter_of(ending, first_line), ""};
 }
 
-void ReadPersonCases(ByteSource& source, const DataFile& file, const VariableNames& asked,
+void read_person_cases(ByteSource& source, const DataFile& file, const VariableNames& asked,
                      CaseSink& sink)
 {
     if (file.kind == DataFileKind::statistics)
-        ReadStatisticsCases(source, file.path, file.encoding, asked, sink);
+        read_statistics_cases(source, file.path, file.encoding, asked, sink);
     else
-        ReadDelimitedCases(source, {file.delimiter, file.encoding}, asked, sink);
+        read_delimited_cases(source, {file.delimiter, file.encoding}, asked, sink);
 }
 
-MissingGroupValue MissingGroupValueIn(DataFileKind kind)
+MissingGroupValue missing_group_value_in(DataFileKind kind)
 {
     // Every row of delimited text names its group; a statistics file has missing values.
     return kind == DataFileKind::statistics ? MissingGroupValue::skipped : MissingGroupValue::refused;
 }
 
-CountedGroups CountPersonFile(ByteSource& source, const DataFile& file,
+CountedGroups count_person_file(ByteSource& source, const DataFile& file,
                               const PersonScoreLayout& layout)
 {
-    GroupCounter counter(layout, MissingGroupValueIn(file.kind));
-    ReadPersonCases(source, file, counter.asked(), counter);
+    GroupCounter counter(layout, missing_group_value_in(file.kind));
+    read_person_cases(source, file, counter.asked(), counter);
     CountedGroups counted = counter.take_groups();
-    CheckSomeGroup(counted, file.kind);
+    check_some_group(counted, file.kind);
     return counted;
 }
 
-void CheckSomeGroup(const CountedGroups& counted, DataFileKind kind)
+void check_some_group(const CountedGroups& counted, DataFileKind kind)
 {
     if (!counted.groups.empty())
         return;
@@ -108,7 +108,7 @@ void CheckSomeGroup(const CountedGroups& counted, DataFileKind kind)
                                                       : "The file holds no cases");
 }
 
-GroupCheck CheckGroups(const CountedGroups& counted, const std::string& group_variable)
+GroupCheck check_groups(const CountedGroups& counted, const std::string& group_variable)
 {
     GroupCheck check;
     if (counted.without_group > 0)
@@ -124,7 +124,7 @@ GroupCheck CheckGroups(const CountedGroups& counted, const std::string& group_va
     return check;
 }
 
-FrequencyFileSurvey SurveyFrequencyFile(ByteSource& source)
+FrequencyFileSurvey survey_frequency_file(ByteSource& source)
 {
     FrequencyFileSurvey survey;
     FrequencyScanner scanner(source);

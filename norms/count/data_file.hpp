@@ -27,7 +27,7 @@ struct DataFile {
 
 // A file of per-person data, as vornak-batch scores takes it: a statistics file by its ending,
 // else delimited text in the layout's delimiter and encoding.
-DataFile PersonDataFile(const std::string& path, const PersonScoreLayout& layout);
+DataFile person_data_file(const std::string& path, const PersonScoreLayout& layout);
 
 // Any data file, as the study window takes it from its name and, where the name leaves it
 // open, its first line: a statistics file by its ending; a ".csv" or ".tsv" file is delimited
@@ -35,24 +35,24 @@ DataFile PersonDataFile(const std::string& path, const PersonScoreLayout& layout
 // text. The delimiter is a tab for ".tsv" or a header with a tab, ";" for a header with ";" and
 // no ",", else ",". Throws platform::Failure for a kind of file that no reader takes, before
 // anything is read.
-DataFile GuessDataFile(const std::string& path, const std::function<std::string()>& first_line);
+DataFile guess_data_file(const std::string& path, const std::function<std::string()>& first_line);
 
 // Hands the asked variables of every case to the sink, through the reader of the file's kind
 // (delimited or statistics).
-void ReadPersonCases(ByteSource& source, const DataFile& file, const VariableNames& asked,
+void read_person_cases(ByteSource& source, const DataFile& file, const VariableNames& asked,
                      CaseSink& sink);
 
 // What a case without a group value means in a file of this kind.
-MissingGroupValue MissingGroupValueIn(DataFileKind kind);
+MissingGroupValue missing_group_value_in(DataFileKind kind);
 
 // Each group's counts from a per-person file, read and counted, in the counter's order. Throws
 // platform::Failure as the reader and the counter do, and for a file that gives no group.
-CountedGroups CountPersonFile(ByteSource& source, const DataFile& file,
+CountedGroups count_person_file(ByteSource& source, const DataFile& file,
                               const PersonScoreLayout& layout);
 
 // Throws platform::Failure for counts that give no group at all: a file without cases, or one
 // where no case has a group value.
-void CheckSomeGroup(const CountedGroups& counted, DataFileKind kind);
+void check_some_group(const CountedGroups& counted, DataFileKind kind);
 
 // What the groups' counts allow: notices of what was skipped, and the refusal of groups too
 // small for norms (one line each), empty when all may have tables.
@@ -61,7 +61,7 @@ struct GroupCheck {
     std::vector<std::string> refusals;
 };
 
-GroupCheck CheckGroups(const CountedGroups& counted, const std::string& group_variable);
+GroupCheck check_groups(const CountedGroups& counted, const std::string& group_variable);
 
 // A frequency file's first and last raw score, its number of lines and its sample size.
 struct FrequencyFileSurvey {
@@ -71,6 +71,6 @@ struct FrequencyFileSurvey {
     Extended sample_size = 0;
 };
 
-FrequencyFileSurvey SurveyFrequencyFile(ByteSource& source);
+FrequencyFileSurvey survey_frequency_file(ByteSource& source);
 
 }  // namespace norms

@@ -16,9 +16,9 @@ std::string group_prefix(const ScoreGroup& group)
 
 std::optional<std::string> ScoreRangeProblem(Extended min, Extended max)
 {
-    if (min < 0 || max > LargestRawScore)
+    if (min < 0 || max > largest_raw_score)
         return "The minimum and maximum raw scores must lie from 0 to " +
-               std::to_string(LargestRawScore) + ".";
+               std::to_string(largest_raw_score) + ".";
     if (max < min)
         return "The maximum raw score is below the minimum raw score.";
     if (max - min + 1 > MaxNormsRows)

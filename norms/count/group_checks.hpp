@@ -14,7 +14,7 @@ namespace norms {
 using stats::Extended;
 
 // The largest raw score: the worksheet's six-character boxes hold no larger number.
-inline constexpr std::int64_t LargestRawScore = 999999;
+inline constexpr std::int64_t largest_raw_score = 999999;
 
 inline constexpr const char* NoDataRowsMessage = "The file holds no rows below its header line";
 

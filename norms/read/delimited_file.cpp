@@ -233,7 +233,7 @@ bool IsMissingValue(std::string_view field)
     return field.empty() || field == "NA" || field == ".";
 }
 
-void ReadDelimitedCases(ByteSource& source, const DelimitedFormat& format,
+void read_delimited_cases(ByteSource& source, const DelimitedFormat& format,
                         const VariableNames& asked, CaseSink& sink)
 {
     CaseRows rows(asked, sink);

@@ -26,7 +26,7 @@ bool IsMissingValue(std::string_view field);
 // for a file without a header line, and a header without the asked columns or with one of
 // them twice. What the sink throws goes through.
 // Values from the file appear in messages as platform::PrintableText shows them.
-void ReadDelimitedCases(ByteSource& source, const DelimitedFormat& format,
+void read_delimited_cases(ByteSource& source, const DelimitedFormat& format,
                         const VariableNames& asked, CaseSink& sink);
 
 }  // namespace norms

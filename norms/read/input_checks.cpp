@@ -103,7 +103,7 @@ bool CheckSampleSize(platform::Desktop& desktop, const std::string& caption, sta
     return false;
 }
 
-std::optional<stats::Extended> ParsePlainNumber(const std::string& text)
+std::optional<stats::Extended> parse_plain_number(const std::string& text)
 {
     stats::Extended value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);

@@ -34,7 +34,7 @@ stats::Extended ParseFieldValue(platform::Desktop& desktop, const std::string& t
 // A number typed as an option's value or into a window's box other than the worksheet's: a
 // decimal number with "." as the point and nothing around it; none for anything else or an
 // infinite value.
-std::optional<stats::Extended> ParsePlainNumber(const std::string& text);
+std::optional<stats::Extended> parse_plain_number(const std::string& text);
 
 // True for a whole number greater than 2; otherwise warns and gives false.
 bool CheckSampleSize(platform::Desktop& desktop, const std::string& caption, stats::Extended value);

@@ -128,7 +128,7 @@ public:
         if (readstat_value_type_class(value) == READSTAT_TYPE_CLASS_STRING) {
             std::string& text = texts_[slot];
             text.assign(text_of(readstat_string_value(value)));
-            if (!platform::IsUtf8Text(text))
+            if (!platform::is_utf8_text(text))
                 throw InvalidText(in_place(place, slot) + "the text is not UTF-8");
             if (!readstat_value_is_missing(value, variable) && !IsMissingValue(text))
                 taken = {DataValue::Kind::text, 0, text};
@@ -160,7 +160,7 @@ public:
             if (slot < 0 || labels == labels_.end())
                 continue;
             for (const auto& [code, label] : labels->second) {
-                if (!platform::IsUtf8Text(label))
+                if (!platform::is_utf8_text(label))
                     throw InvalidText("variable " + platform::in_quotes(names_[index]) +
                                       ": a value label is not UTF-8");
                 sink_.take_label(static_cast<std::size_t>(slot), code, label);
@@ -371,7 +371,7 @@ bool IsUnreadableDataFileName(std::string_view path)
                        [path](std::string_view ending) { return ends_with(path, ending); });
 }
 
-void ReadStatisticsCases(ByteSource& source, const std::string& file_name,
+void read_statistics_cases(ByteSource& source, const std::string& file_name,
                          const std::string& encoding, const VariableNames& asked, CaseSink& sink)
 {
     const Format* format = format_of(file_name);

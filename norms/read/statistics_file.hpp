@@ -33,7 +33,7 @@ inline constexpr const char* UnreadableDataFileReason =
 // text of an asked variable that is not UTF-8 (as InvalidText, naming its case), and, naming
 // the file, for a file that cannot be read as its ending says. What the sink throws goes
 // through. Values from the file appear in messages as platform::PrintableText shows them.
-void ReadStatisticsCases(ByteSource& source, const std::string& file_name,
+void read_statistics_cases(ByteSource& source, const std::string& file_name,
                          const std::string& encoding, const VariableNames& asked, CaseSink& sink);
 
 }  // namespace norms

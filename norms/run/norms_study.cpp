@@ -96,22 +96,22 @@ GroupTables person_counts(const StudyFile& file, const StudyChoices& choices,
                                    choices.group_variable, choices.min_score, choices.max_score,
                                    file.data.encoding};
     CountedGroups counted;
-    GroupCounter counter(layout, MissingGroupValueIn(file.data.kind));
+    GroupCounter counter(layout, missing_group_value_in(file.data.kind));
     if (file.cases && file.cases->holds(counter.asked())) {
         file.cases->replay(counter.asked(), counter);
         counted = counter.take_groups();
-        CheckSomeGroup(counted, file.data.kind);
+        check_some_group(counted, file.data.kind);
     } else {
         WatchedSource source(file.data.path, progress);
-        counted = CountPersonFile(source, file.data, layout);
+        counted = count_person_file(source, file.data, layout);
     }
-    const GroupCheck check = CheckGroups(counted, choices.group_variable);
+    const GroupCheck check = check_groups(counted, choices.group_variable);
     std::string refusals;
     for (const std::string& refusal : check.refusals)
         refusals += (refusals.empty() ? "" : "\n") + refusal;
     if (!refusals.empty())
         refuse(refusals);
-    return CountedTables(std::move(counted), choices.min_score, choices.group_variable);
+    return counted_tables(std::move(counted), choices.min_score, choices.group_variable);
 }
 
 }  // namespace
@@ -127,20 +127,20 @@ StudyFile SurveyStudyFile(const std::string& path, StudyProgress& progress)
     StudyFile file;
     std::error_code error;
     file.size = std::filesystem::file_size(path, error);
-    file.data = GuessDataFile(path, [&] { return first_line(path, progress); });
+    file.data = guess_data_file(path, [&] { return first_line(path, progress); });
     WatchedSource source(path, progress);
     if (file.data.kind == DataFileKind::frequencies) {
-        file.frequencies = SurveyFrequencyFile(source);
+        file.frequencies = survey_frequency_file(source);
         return file;
     }
     auto cases = std::make_shared<CaseColumns>();
-    ReadPersonCases(source, file.data, {}, *cases);
+    read_person_cases(source, file.data, {}, *cases);
     file.persons = cases->survey();
     file.cases = std::move(cases);
     return file;
 }
 
-GroupTables CountStudy(const StudyFile& file, const StudyChoices& choices, StudyProgress& progress)
+GroupTables count_study(const StudyFile& file, const StudyChoices& choices, StudyProgress& progress)
 {
     GroupTables tables = file.data.kind == DataFileKind::frequencies
                              ? frequency_counts(file, progress)
@@ -150,10 +150,10 @@ GroupTables CountStudy(const StudyFile& file, const StudyChoices& choices, Study
     return tables;
 }
 
-GroupTables ComputeStudy(GroupTables counts, const TableChoices& choices)
+GroupTables compute_study(GroupTables counts, const TableChoices& choices)
 {
-    ComputeGroupTables(counts, choices.method);
-    ChooseAddedColumns(counts, choices);
+    compute_group_tables(counts, choices.method);
+    choose_added_columns(counts, choices);
     return counts;
 }
 

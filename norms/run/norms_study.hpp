@@ -38,7 +38,7 @@ struct StudyFile {
     std::shared_ptr<const CaseColumns> cases;  // per-person data as read
 };
 
-// Reads the file once through: its kind (as GuessDataFile takes it), and what the choices
+// Reads the file once through: its kind (as guess_data_file takes it), and what the choices
 // need. Per-person data is kept column by column, as far as it fits. Throws platform::Failure
 // when the file cannot be read, or is of a kind no reader here takes, and StudyCancelled.
 StudyFile SurveyStudyFile(const std::string& path, StudyProgress& progress);
@@ -54,9 +54,9 @@ struct StudyChoices {
 // reading the file again. Throws platform::Failure with the message vornak-batch gives for the
 // same refusal (a bad score names its line, column and value; groups that are too small are
 // named, one line each), and StudyCancelled.
-GroupTables CountStudy(const StudyFile& file, const StudyChoices& choices, StudyProgress& progress);
+GroupTables count_study(const StudyFile& file, const StudyChoices& choices, StudyProgress& progress);
 
 // The counts' tables by the method, and the columns they show beside them.
-GroupTables ComputeStudy(GroupTables counts, const TableChoices& choices);
+GroupTables compute_study(GroupTables counts, const TableChoices& choices);
 
 }  // namespace norms

@@ -6,7 +6,7 @@ namespace norms {
 
 std::optional<Extended> ParsePercentileRank(const std::string& text)
 {
-    const std::optional<Extended> rank = ParsePlainNumber(text);
+    const std::optional<Extended> rank = parse_plain_number(text);
     // A rank of a few units of 1e-4950 vanishes as a proportion.
     if (!rank || !(*rank / 100 > 0 && *rank < 100))
         return std::nullopt;

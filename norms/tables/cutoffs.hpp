@@ -27,7 +27,7 @@ std::optional<Cutoff> ParseCutoff(const std::string& text);
 
 // Whether a method gives cut-off probabilities. They are posterior probabilities, which only
 // the Bayesian method has; the classical methods give confidence intervals.
-constexpr bool GivesCutoffProbabilities(stats::IntervalMethod method)
+constexpr bool gives_cutoff_probabilities(stats::IntervalMethod method)
 {
     return method == stats::IntervalMethod::bayesian;
 }

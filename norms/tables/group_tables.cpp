@@ -21,7 +21,7 @@ NormsRun frequency_run(const ScoreGroup& group, std::int64_t min_score)
 
 }  // namespace
 
-GroupTables CountedTables(CountedGroups counted, std::int64_t min_score,
+GroupTables counted_tables(CountedGroups counted, std::int64_t min_score,
                           const std::string& group_variable)
 {
     GroupTables tables;
@@ -36,10 +36,10 @@ GroupTables CountedTables(CountedGroups counted, std::int64_t min_score,
     return tables;
 }
 
-void ComputeGroupTables(GroupTables& tables, stats::IntervalMethod method)
+void compute_group_tables(GroupTables& tables, stats::IntervalMethod method)
 {
     tables.choices.method = method;
-    ChooseAddedColumns(tables, tables.choices);
+    choose_added_columns(tables, tables.choices);
     std::for_each(std::execution::par, tables.groups.begin(), tables.groups.end(),
                   [method](NormGroup& group) {
                       NormsRun& run = group.run;
@@ -48,15 +48,15 @@ void ComputeGroupTables(GroupTables& tables, stats::IntervalMethod method)
                   });
 }
 
-void ChooseAddedColumns(GroupTables& tables, const TableChoices& choices)
+void choose_added_columns(GroupTables& tables, const TableChoices& choices)
 {
     tables.choices.scales = choices.scales;
-    tables.choices.cutoffs = GivesCutoffProbabilities(tables.choices.method)
+    tables.choices.cutoffs = gives_cutoff_probabilities(tables.choices.method)
                                  ? choices.cutoffs
                                  : std::vector<Cutoff>();
 }
 
-std::vector<TableColumn> GroupAddedColumns(const GroupTables& tables, const NormGroup& group)
+std::vector<TableColumn> group_added_columns(const GroupTables& tables, const NormGroup& group)
 {
     return AddedColumns(tables.choices, group.run.sample_size);
 }

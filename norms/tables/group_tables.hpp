@@ -31,19 +31,19 @@ struct GroupTables {
 
 // The groups' tables with each raw score from min_score and its frequency, n being the
 // group's valid scores; nothing computed yet.
-GroupTables CountedTables(CountedGroups counted, std::int64_t min_score,
+GroupTables counted_tables(CountedGroups counted, std::int64_t min_score,
                           const std::string& group_variable);
 
 // Fills every group's table by the method, the groups in parallel. Each table is the one
 // ComputeNormsTable gives for its frequencies; only the time differs.
-void ComputeGroupTables(GroupTables& tables, stats::IntervalMethod method);
+void compute_group_tables(GroupTables& tables, stats::IntervalMethod method);
 
 // The columns the tables show beside the ranks: the choices' scales, and their cut-offs where
 // the tables' method gives cut-off probabilities. Nothing is computed again.
-void ChooseAddedColumns(GroupTables& tables, const TableChoices& choices);
+void choose_added_columns(GroupTables& tables, const TableChoices& choices);
 
 // The columns the tables' choices add after a group's own, for its sample size.
-std::vector<TableColumn> GroupAddedColumns(const GroupTables& tables, const NormGroup& group);
+std::vector<TableColumn> group_added_columns(const GroupTables& tables, const NormGroup& group);
 
 // The group's norms table over min_score ... min_score + frequencies - 1, n being its valid
 // scores, by the given interval method.

@@ -18,8 +18,8 @@ std::optional<stats::NormScale> ParseScaleOption(const std::string& text, std::s
     }
     const std::string mean_text = text.substr(0, comma);
     const std::string sd_text = text.substr(comma + 1);
-    const std::optional<Extended> mean = ParsePlainNumber(mean_text);
-    const std::optional<Extended> sd = ParsePlainNumber(sd_text);
+    const std::optional<Extended> mean = parse_plain_number(mean_text);
+    const std::optional<Extended> sd = parse_plain_number(sd_text);
     if (!mean || !sd) {
         reason = "--scale M,SD takes a mean and a standard deviation with \".\" as the decimal "
                  "point, such as 500,100";

@@ -26,7 +26,7 @@ struct TableColumn {
 struct TableChoices {
     stats::IntervalMethod method = stats::IntervalMethod::bayesian;
     std::vector<stats::NormScale> scales;
-    std::vector<Cutoff> cutoffs;  // given only by a method that GivesCutoffProbabilities
+    std::vector<Cutoff> cutoffs;  // given only by a method that gives_cutoff_probabilities
 };
 
 // The columns the choices add after the table's own, for a sample of n: those of each scale,

@@ -4,22 +4,22 @@
 
 namespace norms {
 
-void WriteGroupTablesCsv(std::ostream& out, const GroupTables& tables)
+void write_group_tables_csv(std::ostream& out, const GroupTables& tables)
 {
     const std::string_view group_column = tables.grouped ? "group," : "";
     // The added columns' names do not depend on the sample's size.
     WriteCsvHeader(out, AddedColumns(tables.choices, 0), group_column);
     for (const NormGroup& group : tables.groups)
-        WriteCsvRows(out, group.run.table, group.run.row_count, GroupAddedColumns(tables, group),
+        WriteCsvRows(out, group.run.table, group.run.row_count, group_added_columns(tables, group),
                      tables.grouped ? CsvField(group.counts.name) + "," : "");
 }
 
-NormsWorkbook GroupTablesWorkbook(const GroupTables& tables, const std::string& data_file,
+NormsWorkbook group_tables_workbook(const GroupTables& tables, const std::string& data_file,
                                   const std::vector<std::string>& notes)
 {
     NormsWorkbook workbook{tables.choices.method, data_file, notes, {}};
     for (const NormGroup& group : tables.groups)
-        workbook.tables.push_back({group.counts.name, group.run, GroupAddedColumns(tables, group)});
+        workbook.tables.push_back({group.counts.name, group.run, group_added_columns(tables, group)});
     return workbook;
 }
 

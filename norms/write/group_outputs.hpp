@@ -13,10 +13,10 @@ namespace norms {
 
 // The header line, then every group's rows: with a leading group column when grouped, the
 // scale and cut-off columns last.
-void WriteGroupTablesCsv(std::ostream& out, const GroupTables& tables);
+void write_group_tables_csv(std::ostream& out, const GroupTables& tables);
 
 // The workbook of the tables, with the CSV's columns, the data file named in full.
-NormsWorkbook GroupTablesWorkbook(const GroupTables& tables, const std::string& data_file,
+NormsWorkbook group_tables_workbook(const GroupTables& tables, const std::string& data_file,
                                   const std::vector<std::string>& notes);
 
 }  // namespace norms

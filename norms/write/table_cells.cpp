@@ -26,7 +26,7 @@ std::vector<std::string> ScaleColumnTitles(const NormScale& scale)
             name + " 90% upper"};
 }
 
-ShownTable BuildShownTable(const NormsRun& run, const TableChoices& choices)
+ShownTable build_shown_table(const NormsRun& run, const TableChoices& choices)
 {
     ShownTable table;
     table.header = {"Raw score",    "Frequency",    "PR",          "PR 95% lower",

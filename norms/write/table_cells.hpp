@@ -31,11 +31,11 @@ struct ShownTable {
 };
 
 // The raw score and the ranks' own columns, before those the choices add.
-inline constexpr int ShownRankColumns = 7;
+inline constexpr int shown_rank_columns = 7;
 
 // The run's table: the raw score, its frequency, the rank and its 95% and 90% limits in
 // percent, then each scale's five columns and each cut-off's probability.
-ShownTable BuildShownTable(const NormsRun& run, const TableChoices& choices);
+ShownTable build_shown_table(const NormsRun& run, const TableChoices& choices);
 
 // The header line and the given rows (all when none is given), cells as shown and separated
 // by tabs, each line ended by a line feed, so that it pastes into a spreadsheet as cells.
