@@ -74,7 +74,7 @@ DataFile guess_data_file(const std::string& path, const std::function<std::strin
 }
 
 void read_person_cases(ByteSource& source, const DataFile& file, const VariableNames& asked,
-                     CaseSink& sink)
+                       CaseSink& sink)
 {
     if (file.kind == DataFileKind::statistics)
         read_statistics_cases(source, file.path, file.encoding, asked, sink);
@@ -88,13 +88,29 @@ MissingGroupValue missing_group_value_in(DataFileKind kind)
     return kind == DataFileKind::statistics ? MissingGroupValue::skipped : MissingGroupValue::refused;
 }
 
-CountedGroups count_person_file(ByteSource& source, const DataFile& file,
-                              const PersonScoreLayout& layout)
+CaseReading file_reading(const DataFile& file)
 {
-    GroupCounter counter(layout, missing_group_value_in(file.kind));
-    read_person_cases(source, file, counter.asked(), counter);
+    return [file](const VariableNames& asked, CaseSink& sink) {
+        read_person_cases(*OpenDataFile(file.path), file, asked, sink);
+    };
+}
+
+CountedGroups count_person_file(ByteSource& source, const DataFile& file,
+                                const PersonScoreLayout& layout)
+{
+    const CaseReading read = [&](const VariableNames& asked, CaseSink& sink) {
+        read_person_cases(source, file, asked, sink);
+    };
+    return count_groups(read, file.kind, layout);
+}
+
+CountedGroups count_groups(const CaseReading& read, DataFileKind kind,
+                           const PersonScoreLayout& layout, std::vector<Extended> case_weights)
+{
+    GroupCounter counter(layout, missing_group_value_in(kind), std::move(case_weights));
+    read(counter.asked(), counter);
     CountedGroups counted = counter.take_groups();
-    check_some_group(counted, file.kind);
+    check_some_group(counted, kind);
     return counted;
 }
 

@@ -40,7 +40,14 @@ DataFile guess_data_file(const std::string& path, const std::function<std::strin
 // Hands the asked variables of every case to the sink, through the reader of the file's kind
 // (delimited or statistics).
 void read_person_cases(ByteSource& source, const DataFile& file, const VariableNames& asked,
-                     CaseSink& sink);
+                       CaseSink& sink);
+
+// Hands the asked variables of every case to a sink: a file read anew, or cases held. Counting
+// raked groups reads the cases twice.
+using CaseReading = std::function<void(const VariableNames& asked, CaseSink& sink)>;
+
+// The file, opened anew for each reading.
+CaseReading file_reading(const DataFile& file);
 
 // What a case without a group value means in a file of this kind.
 MissingGroupValue missing_group_value_in(DataFileKind kind);
@@ -48,7 +55,13 @@ MissingGroupValue missing_group_value_in(DataFileKind kind);
 // Each group's counts from a per-person file, read and counted, in the counter's order. Throws
 // platform::Failure as the reader and the counter do, and for a file that gives no group.
 CountedGroups count_person_file(ByteSource& source, const DataFile& file,
-                              const PersonScoreLayout& layout);
+                                const PersonScoreLayout& layout);
+
+// The same for cases read as `read` hands them on, weighted by the given case weights (see
+// raked_case_weights) or, without them, by the layout's weight variable.
+CountedGroups count_groups(const CaseReading& read, DataFileKind kind,
+                           const PersonScoreLayout& layout,
+                           std::vector<Extended> case_weights = {});
 
 // Throws platform::Failure for counts that give no group at all: a file without cases, or one
 // where no case has a group value.

@@ -21,13 +21,6 @@ std::optional<Extended> decimal_value(std::string_view text)
     return value;
 }
 
-// "line 6, column "raw": "
-std::string place_of(const CasePlace& place, const std::string& variable)
-{
-    return std::string(place.unit) + " " + std::to_string(place.number) + ", " +
-           std::string(place.variable_kind) + " " + platform::in_quotes(variable) + ": ";
-}
-
 // A value as a message shows it: a text in quotes, a number as data shows it.
 std::string shown(const DataValue& value)
 {
@@ -59,14 +52,32 @@ void sort_groups(std::vector<Group>& groups, Name name, Number number)
 
 }  // namespace
 
-GroupCounter::GroupCounter(const PersonScoreLayout& layout, MissingGroupValue missing_group)
+GroupCounter::GroupCounter(const PersonScoreLayout& layout, MissingGroupValue missing_group,
+                           std::vector<Extended> case_weights)
     : layout_(layout),
       missing_group_(missing_group),
+      case_weights_(std::move(case_weights)),
       row_count_(static_cast<std::size_t>(layout.max_score - layout.min_score + 1))
 {
     asked_.push_back(layout.score_column);
     if (!layout.group_column.empty())
         asked_.push_back(layout.group_column);
+    if (!layout.weight_column.empty() && case_weights_.empty()) {
+        weight_slot_ = static_cast<int>(asked_.size());
+        asked_.push_back(layout.weight_column);
+    }
+}
+
+std::optional<Extended> GroupCounter::weight_of(std::span<const DataValue> values,
+                                                const CasePlace& place) const
+{
+    if (!case_weights_.empty()) {
+        const Extended weight = case_index_ < case_weights_.size() ? case_weights_[case_index_] : NAN;
+        return std::isnan(weight) ? std::nullopt : std::optional(weight);
+    }
+    if (weight_slot_ < 0)
+        return 1;
+    return case_weight(values[static_cast<std::size_t>(weight_slot_)], place, layout_.weight_column);
 }
 
 GroupCounter::Group* GroupCounter::group_of(const DataValue& value)
@@ -95,6 +106,8 @@ GroupCounter::Group* GroupCounter::group_of(const DataValue& value)
     if (added) {
         Group group;
         group.counts.frequencies.resize(row_count_);
+        if (!case_weights_.empty() || weight_slot_ >= 0)
+            group.weights.emplace(row_count_);
         if (value.kind == DataValue::Kind::number)
             group.code = value.number;
         else
@@ -131,32 +144,37 @@ std::optional<std::int64_t> GroupCounter::valid_score(const DataValue& value) co
 
 void GroupCounter::take_case(std::span<const DataValue> values, const CasePlace& place)
 {
+    const std::optional<Extended> weight = weight_of(values, place);
+    ++case_index_;
     const DataValue& score = values[0];
     Group* group = nullptr;
     if (layout_.group_column.empty()) {
         group = group_of(DataValue{});
     } else if (values[1].kind == DataValue::Kind::missing) {
         if (missing_group_ == MissingGroupValue::refused)
-            throw platform::Failure(place_of(place, layout_.group_column) + "no group value");
+            throw platform::Failure(value_place(place, layout_.group_column) + "no group value");
         ++without_group_;
         return;
     } else {
         group = group_of(values[1]);
     }
-    if (score.kind == DataValue::Kind::missing) {
+    if (score.kind == DataValue::Kind::missing || !weight) {
         if (group)
             ++group->counts.missing;
         return;
     }
     const std::optional<std::int64_t> valid = valid_score(score);
     if (!valid)
-        throw platform::Failure(place_of(place, layout_.score_column) + shown(score) +
+        throw platform::Failure(value_place(place, layout_.score_column) + shown(score) +
                                 " is not a whole number from " + std::to_string(layout_.min_score) +
                                 " to " + std::to_string(layout_.max_score));
     if (!group)
         return;
-    ++group->counts.frequencies[static_cast<std::size_t>(*valid - layout_.min_score)];
+    const auto index = static_cast<std::size_t>(*valid - layout_.min_score);
+    ++group->counts.frequencies[index];
     ++group->counts.size;
+    if (group->weights)
+        group->weights->add(index, *weight);
 }
 
 void GroupCounter::take_label(std::size_t variable, double code, std::string_view label)
@@ -199,10 +217,33 @@ CountedGroups GroupCounter::take_groups()
             return group.code ? std::optional<Extended>(*group.code) : decimal_value(group.counts.name);
         });
     CountedGroups counted{{}, without_group_};
-    for (Group& group : groups_)
+    for (Group& group : groups_) {
+        if (group.weights)
+            group.counts.weights = group.weights->totals();
         counted.groups.push_back(std::move(group.counts));
+    }
     groups_.clear();
     return counted;
+}
+
+std::string value_place(const CasePlace& place, const std::string& variable)
+{
+    return std::string(place.unit) + " " + std::to_string(place.number) + ", " +
+           std::string(place.variable_kind) + " " + platform::in_quotes(variable) + ": ";
+}
+
+std::optional<Extended> case_weight(const DataValue& value, const CasePlace& place,
+                                    const std::string& weight_variable)
+{
+    if (value.kind == DataValue::Kind::missing)
+        return std::nullopt;
+    const std::optional<Extended> weight = value.kind == DataValue::Kind::number
+                                               ? std::optional<Extended>(value.number)
+                                               : decimal_value(value.text);
+    if (!weight || !std::isfinite(*weight) || !(*weight > 0))
+        throw platform::Failure(value_place(place, weight_variable) + shown(value) +
+                                " is not a weight: a weight is a finite number above 0");
+    return weight;
 }
 
 void SortGroups(std::vector<ScoreGroup>& groups)

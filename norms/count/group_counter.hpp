@@ -12,6 +12,7 @@
 
 #include "norms/read/case_sink.hpp"
 #include "stats/distrib.hpp"
+#include "stats/effective_sample.hpp"
 
 namespace norms {
 
@@ -29,13 +30,16 @@ struct PersonScoreLayout {
     std::int64_t min_score = 0;
     std::int64_t max_score = 0;
     std::string encoding;  // a name iconv knows, such as "windows-1252"; empty for UTF-8
+    std::string weight_column = {};  // each case's sampling weight; empty: every case weighs 1
 };
 
 struct ScoreGroup {
     std::string name;  // the group's value or label; empty without a group variable
     std::vector<std::int64_t> frequencies;  // one per score from min_score to max_score
     std::int64_t size = 0;                  // valid scores
-    std::int64_t missing = 0;               // scores skipped as missing
+    std::int64_t missing = 0;               // scores skipped as missing, or weights
+    // The weights of the valid scores, per score, when the cases are weighted.
+    std::optional<stats::ScoreWeights> weights = {};
 };
 
 // What a case without a group value means: an error in the file (delimited text, where every
@@ -51,13 +55,20 @@ struct CountedGroups {
 // number), else by name.
 class GroupCounter : public CaseSink {
 public:
-    GroupCounter(const PersonScoreLayout& layout, MissingGroupValue missing_group);
+    // The cases weigh what `case_weights` gives them, in the order the cases come, when it is
+    // given (raked weights; NaN for a case without a weight); else what the layout's weight
+    // variable gives them, if it names one.
+    GroupCounter(const PersonScoreLayout& layout, MissingGroupValue missing_group,
+                 std::vector<Extended> case_weights = {});
 
-    // The variables a reader is to hand on: the score's, then the group's if there is one.
+    // The variables a reader is to hand on: the score's, the group's if there is one, and the
+    // weight variable's.
     const VariableNames& asked() const { return asked_; }
 
-    // Throws platform::Failure for a score that is not a whole number from min_score to
-    // max_score, and for a refused missing group value, naming the case's place.
+    // A case whose weight is missing is skipped and counted with the missing scores. Throws
+    // platform::Failure for a score that is not a whole number from min_score to max_score,
+    // a weight that is not a finite number above 0, and a refused missing group value, naming
+    // the case's place.
     void take_case(std::span<const DataValue> values, const CasePlace& place) override;
     void take_label(std::size_t variable, double code, std::string_view label) override;
 
@@ -70,14 +81,20 @@ private:
     struct Group {
         ScoreGroup counts;
         std::optional<double> code;  // a statistics file's numeric value
+        std::optional<stats::ScoreWeightCounter> weights;
     };
 
     Group* group_of(const DataValue& value);
     std::optional<std::int64_t> valid_score(const DataValue& value) const;
+    // The case's weight; none when it is missing; 1 for unweighted cases.
+    std::optional<Extended> weight_of(std::span<const DataValue> values, const CasePlace& place) const;
     void name_coded_groups();
 
     PersonScoreLayout layout_;
     MissingGroupValue missing_group_;
+    std::vector<Extended> case_weights_;
+    std::size_t case_index_ = 0;
+    int weight_slot_ = -1;  // where the weight variable's value comes among the asked
     VariableNames asked_;
     std::size_t row_count_;
     std::vector<Group> groups_;
@@ -89,6 +106,15 @@ private:
     std::map<double, std::string> labels_;  // the group variable's, by code
     std::int64_t without_group_ = 0;
 };
+
+// A case's sampling weight from its value of the weight variable; none for a missing value.
+// Throws platform::Failure, naming the case's place, for a value that is not a finite number
+// above 0.
+std::optional<Extended> case_weight(const DataValue& value, const CasePlace& place,
+                                    const std::string& weight_variable);
+
+// "line 6, column "raw": ", as messages name a value's place.
+std::string value_place(const CasePlace& place, const std::string& variable);
 
 // Sorts as the counter orders its groups, taking a name that is a decimal number as its number.
 void SortGroups(std::vector<ScoreGroup>& groups);

@@ -234,7 +234,7 @@ bool IsMissingValue(std::string_view field)
 }
 
 void read_delimited_cases(ByteSource& source, const DelimitedFormat& format,
-                        const VariableNames& asked, CaseSink& sink)
+                          const VariableNames& asked, CaseSink& sink)
 {
     CaseRows rows(asked, sink);
     parse_rows(source, format.delimiter, format.encoding, rows);

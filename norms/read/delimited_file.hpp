@@ -27,6 +27,6 @@ bool IsMissingValue(std::string_view field);
 // them twice. What the sink throws goes through.
 // Values from the file appear in messages as platform::PrintableText shows them.
 void read_delimited_cases(ByteSource& source, const DelimitedFormat& format,
-                        const VariableNames& asked, CaseSink& sink);
+                          const VariableNames& asked, CaseSink& sink);
 
 }  // namespace norms

@@ -372,7 +372,7 @@ bool IsUnreadableDataFileName(std::string_view path)
 }
 
 void read_statistics_cases(ByteSource& source, const std::string& file_name,
-                         const std::string& encoding, const VariableNames& asked, CaseSink& sink)
+                           const std::string& encoding, const VariableNames& asked, CaseSink& sink)
 {
     const Format* format = format_of(file_name);
     if (!format)

@@ -34,6 +34,6 @@ inline constexpr const char* UnreadableDataFileReason =
 // the file, for a file that cannot be read as its ending says. What the sink throws goes
 // through. Values from the file appear in messages as platform::PrintableText shows them.
 void read_statistics_cases(ByteSource& source, const std::string& file_name,
-                         const std::string& encoding, const VariableNames& asked, CaseSink& sink);
+                           const std::string& encoding, const VariableNames& asked, CaseSink& sink);
 
 }  // namespace norms

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "norms/count/case_weights.hpp"
 #include "norms/count/group_checks.hpp"
 #include "norms/read/frequency_file.hpp"
 #include "platform/failure.hpp"
@@ -92,19 +93,26 @@ GroupTables person_counts(const StudyFile& file, const StudyChoices& choices,
 {
     if (const auto problem = ScoreRangeProblem(choices.min_score, choices.max_score))
         refuse(*problem);
-    const PersonScoreLayout layout{file.data.delimiter, choices.score_variable,
-                                   choices.group_variable, choices.min_score, choices.max_score,
-                                   file.data.encoding};
-    CountedGroups counted;
-    GroupCounter counter(layout, missing_group_value_in(file.data.kind));
-    if (file.cases && file.cases->holds(counter.asked())) {
-        file.cases->replay(counter.asked(), counter);
-        counted = counter.take_groups();
-        check_some_group(counted, file.data.kind);
-    } else {
-        WatchedSource source(file.data.path, progress);
-        counted = count_person_file(source, file.data, layout);
-    }
+    PersonScoreLayout layout{file.data.delimiter, choices.score_variable, choices.group_variable,
+                             choices.min_score, choices.max_score, file.data.encoding,
+                             choices.weight_variable};
+    VariableNames needed = {choices.score_variable, choices.group_variable, choices.weight_variable};
+    for (const MarginsVariable& variable : choices.margins)
+        needed.push_back(variable.name);
+    std::erase(needed, std::string());
+    const bool held = file.cases && file.cases->holds(needed);
+    const CaseReading read = [&](const VariableNames& asked, CaseSink& sink) {
+        if (held) {
+            file.cases->replay(asked, sink);
+        } else {
+            WatchedSource source(file.data.path, progress);
+            read_person_cases(source, file.data, asked, sink);
+        }
+    };
+    std::vector<Extended> raked;
+    if (!choices.margins.empty())
+        raked = raked_case_weights(read, choices.margins, choices.weight_variable);
+    const CountedGroups counted = count_groups(read, file.data.kind, layout, std::move(raked));
     const GroupCheck check = check_groups(counted, choices.group_variable);
     std::string refusals;
     for (const std::string& refusal : check.refusals)

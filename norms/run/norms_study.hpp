@@ -13,6 +13,7 @@
 
 #include "norms/count/case_columns.hpp"
 #include "norms/count/data_file.hpp"
+#include "norms/read/margins_file.hpp"
 #include "norms/tables/group_tables.hpp"
 
 namespace norms {
@@ -48,6 +49,8 @@ struct StudyChoices {
     std::string group_variable;  // per-person data; empty for one group
     std::int64_t min_score = 0;  // per-person data; a frequency file sets its own
     std::int64_t max_score = 0;
+    std::string weight_variable = {};           // per-person data; empty: unweighted
+    std::vector<MarginsVariable> margins = {};  // per-person data: rake to these
 };
 
 // Each group's frequencies, from the cases kept when they hold the chosen variables, else by

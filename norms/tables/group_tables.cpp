@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <execution>
 
+#include "norms/tables/weighted_table.hpp"
+
 namespace norms {
 namespace {
 
@@ -19,10 +21,38 @@ NormsRun frequency_run(const ScoreGroup& group, std::int64_t min_score)
     return run;
 }
 
+// What a weighted group's table shows beside the ranks of its effective sample.
+RunWeighting weighting_of(const stats::ScoreWeights& weights, const NormsRun& run)
+{
+    const stats::EffectiveSample sample = stats::effective_sample(weights);
+    RunWeighting weighting;
+    weighting.cases_total = run.sample_size;
+    weighting.total_weight = sample.total_weight;
+    weighting.effective_size = sample.effective_size;
+    weighting.design_effect = sample.design_effect;
+    weighting.design_effect_large = sample.design_effect_large;
+    weighting.weights_wide_apart = sample.weights_wide_apart;
+    for (int j = 0; j < run.row_count; ++j) {
+        weighting.cases.push_back(run.table[j].Frequency);
+        weighting.weighted.push_back(weights.sums[static_cast<std::size_t>(j)] * run.sample_size /
+                                     sample.total_weight);
+    }
+    return weighting;
+}
+
+// The effective sample's counts and intervals, and the weighted ranks.
+void compute_weighted_run(NormsRun& run, const stats::ScoreWeights& weights,
+                          stats::IntervalMethod method)
+{
+    const stats::EffectiveSample sample = stats::effective_sample(weights);
+    compute_weighted_norms_table(run.table, run.row_count, sample, method);
+    run.sample_size = static_cast<Extended>(sample.effective_total);
+}
+
 }  // namespace
 
 GroupTables counted_tables(CountedGroups counted, std::int64_t min_score,
-                          const std::string& group_variable)
+                           const std::string& group_variable)
 {
     GroupTables tables;
     tables.grouped = !group_variable.empty();
@@ -31,6 +61,8 @@ GroupTables counted_tables(CountedGroups counted, std::int64_t min_score,
     for (ScoreGroup& counts : counted.groups) {
         NormsRun run = frequency_run(counts, min_score);
         counts.frequencies = {};
+        if (counts.weights)
+            run.weighting = weighting_of(*counts.weights, run);
         tables.groups.push_back({std::move(counts), std::move(run)});
     }
     return tables;
@@ -44,7 +76,10 @@ void compute_group_tables(GroupTables& tables, stats::IntervalMethod method)
                   [method](NormGroup& group) {
                       NormsRun& run = group.run;
                       run.method = method;
-                      ComputeNormsTable(run.table, run.row_count, run.sample_size, method);
+                      if (group.counts.weights)
+                          compute_weighted_run(run, *group.counts.weights, method);
+                      else
+                          ComputeNormsTable(run.table, run.row_count, run.sample_size, method);
                   });
 }
 

@@ -32,7 +32,7 @@ struct GroupTables {
 // The groups' tables with each raw score from min_score and its frequency, n being the
 // group's valid scores; nothing computed yet.
 GroupTables counted_tables(CountedGroups counted, std::int64_t min_score,
-                          const std::string& group_variable);
+                           const std::string& group_variable);
 
 // Fills every group's table by the method, the groups in parallel. Each table is the one
 // ComputeNormsTable gives for its frequencies; only the time differs.

@@ -2,6 +2,7 @@
 // frequencies, and the run that holds the table with what it was computed from.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,19 @@
 #include "stats/interval_method.hpp"
 
 namespace norms {
+
+// A weighted group's table: its rows' Frequency and Below hold the counts of the effective
+// sample, from which the intervals come, and its PR the weighted rank; this holds the rest.
+struct RunWeighting {
+    std::vector<Extended> cases;     // per row: the cases at the score, unweighted
+    std::vector<Extended> weighted;  // per row: their weights, scaled to add up to the cases
+    Extended cases_total = 0;
+    Extended total_weight = 0;    // Σw
+    Extended effective_size = 0;  // Kish's n_eff = (Σw)² / Σw²
+    Extended design_effect = 0;   // cases / n_eff
+    bool design_effect_large = false;
+    bool weights_wide_apart = false;
+};
 
 // What a run computed; a caller that wants more than the report reads it after success.
 struct NormsRun {
@@ -18,6 +32,7 @@ struct NormsRun {
     Extended sample_size = 0;
     stats::IntervalMethod method = stats::IntervalMethod::bayesian;
     std::vector<std::string> notes;  // the worksheet's notes, as its box shows them
+    std::optional<RunWeighting> weighting;  // a weighted group's
 };
 
 // Fills Below and PR of rows 0 to row_count - 1 from their raw-score frequencies.

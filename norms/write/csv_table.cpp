@@ -15,43 +15,63 @@ std::string CsvNumber(Extended x)
     return std::string(buffer, end);
 }
 
-namespace {
-
-void write_row(std::ostream& out, const NormsRow& row)
+std::vector<std::string> own_column_names(bool weighted)
 {
-    out << CsvNumber(row.RawScore) << ',' << CsvNumber(row.Frequency) << ','
-        << CsvNumber(row.Below) << ',' << CsvNumber(row.PR) << ',' << CsvNumber(row.Lower95)
-        << ',' << CsvNumber(row.Upper95) << ',' << CsvNumber(row.Lower90) << ','
-        << CsvNumber(row.Upper90);
+    std::vector<std::string> names;
+    std::istringstream header(CsvTableHeader);
+    for (std::string name; std::getline(header, name, ',');) {
+        names.push_back(name);
+        if (weighted && name == "frequency")
+            names.insert(names.end(), {"weighted_frequency", "effective_frequency"});
+    }
+    return names;
 }
 
-}  // namespace
+std::vector<Extended> own_column_values(const NormsRun& run, int j)
+{
+    const NormsRow& row = run.table[j];
+    if (!run.weighting)
+        return {row.RawScore, row.Frequency, row.Below, row.PR,
+                row.Lower95, row.Upper95, row.Lower90, row.Upper90};
+    const RunWeighting& weighting = *run.weighting;
+    Extended cases_below = 0;
+    for (int i = 0; i < j; ++i)
+        cases_below += weighting.cases[static_cast<std::size_t>(i)];
+    const auto at = static_cast<std::size_t>(j);
+    return {row.RawScore, weighting.cases[at], weighting.weighted[at], row.Frequency, cases_below,
+            row.PR,       row.Lower95,          row.Upper95,          row.Lower90,   row.Upper90};
+}
 
 void WriteCsvHeader(std::ostream& out, const std::vector<TableColumn>& added,
-                    std::string_view line_start)
+                    std::string_view line_start, bool weighted)
 {
-    out << line_start << CsvTableHeader;
+    out << line_start;
+    const std::vector<std::string> names = own_column_names(weighted);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        out << (i ? "," : "") << names[i];
     for (const TableColumn& column : added)
         out << ',' << column.name;
     out << '\n';
 }
 
-void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
-                  const std::vector<TableColumn>& added, std::string_view line_start)
+void WriteCsvRows(std::ostream& out, const NormsRun& run, const std::vector<TableColumn>& added,
+                  std::string_view line_start)
 {
-    for (int j = 0; j < row_count; ++j) {
+    for (int j = 0; j < run.row_count; ++j) {
         out << line_start;
-        write_row(out, table[j]);
+        const std::vector<Extended> values = own_column_values(run, j);
+        for (std::size_t i = 0; i < values.size(); ++i)
+            out << (i ? "," : "") << CsvNumber(values[i]);
         for (const TableColumn& column : added)
-            out << ',' << CsvNumber(column.value(table[j]));
+            out << ',' << CsvNumber(column.value(run.table[j]));
         out << '\n';
     }
 }
 
 void WriteNormsCsv(std::ostream& out, const NormsRun& run, const std::vector<TableColumn>& added)
 {
-    WriteCsvHeader(out, added);
-    WriteCsvRows(out, run.table, run.row_count, added);
+    WriteCsvHeader(out, added, {}, run.weighting.has_value());
+    WriteCsvRows(out, run, added);
 }
 
 bool ExportNormsCsv(platform::Desktop& desktop, platform::FileDialog& proposed, const NormsRun& run,

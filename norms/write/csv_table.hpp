@@ -20,14 +20,22 @@ inline constexpr const char* CsvTableHeader =
 // A number as the table prints it: printf's "%.17Lg" in the C locale.
 std::string CsvNumber(Extended x);
 
+// The table's own columns: those of CsvTableHeader, and for a weighted table
+// "weighted_frequency" and "effective_frequency" after "frequency".
+std::vector<std::string> own_column_names(bool weighted);
+
+// Row j's values of the table's own columns. A weighted table's frequency and below count its
+// cases, unweighted; its effective frequency is the count its intervals were computed from.
+std::vector<Extended> own_column_values(const NormsRun& run, int j);
+
 // The header line: `line_start` (for leading columns), the table's own columns, the added
 // columns' names.
 void WriteCsvHeader(std::ostream& out, const std::vector<TableColumn>& added = {},
-                    std::string_view line_start = {});
+                    std::string_view line_start = {}, bool weighted = false);
 
-// Writes rows 0 to row_count - 1, each line beginning with `line_start` (for leading columns)
-// and ending with the added columns.
-void WriteCsvRows(std::ostream& out, const NormsTable& table, int row_count,
+// Writes the run's rows, each line beginning with `line_start` (for leading columns) and
+// ending with the added columns.
+void WriteCsvRows(std::ostream& out, const NormsRun& run,
                   const std::vector<TableColumn>& added = {}, std::string_view line_start = {});
 
 // The run's table as CSV: the header line, then one line per row, each with the added columns

@@ -17,6 +17,6 @@ void write_group_tables_csv(std::ostream& out, const GroupTables& tables);
 
 // The workbook of the tables, with the CSV's columns, the data file named in full.
 NormsWorkbook group_tables_workbook(const GroupTables& tables, const std::string& data_file,
-                                  const std::vector<std::string>& notes);
+                                    const std::vector<std::string>& notes);
 
 }  // namespace norms
