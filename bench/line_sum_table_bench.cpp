@@ -21,9 +21,9 @@ using stats::IntervalMethod;
 IntervalEngine walk_engine(IntervalMethod method)
 {
     switch (method) {
-    case IntervalMethod::bayesian: return stats::bayesian_interval<stats::BetaLine>;
-    case IntervalMethod::classical: return stats::classical_interval<stats::BetaLine>;
-    case IntervalMethod::mid_p: return stats::mid_p_interval<stats::BetaLine>;
+    case IntervalMethod::bayesian: return stats::bayesian_interval<stats::BetaLine, stats::LimitSearch::replay>;
+    case IntervalMethod::classical: return stats::classical_interval<stats::BetaLine, stats::LimitSearch::replay>;
+    case IntervalMethod::mid_p: return stats::mid_p_interval<stats::BetaLine, stats::LimitSearch::replay>;
     }
     return nullptr;
 }
