@@ -29,37 +29,11 @@ using Row = bench_tables::EngineCall;
 
 enum Shape { bell, half, uniform, near_ties };
 
-template <class Line, LimitSearch search>
-IntervalEngine engine(IntervalMethod method)
-{
-    switch (method) {
-    case IntervalMethod::bayesian: return stats::bayesian_interval<Line, search>;
-    case IntervalMethod::classical: return stats::classical_interval<Line, search>;
-    case IntervalMethod::mid_p: return stats::mid_p_interval<Line, search>;
-    }
-    return nullptr;
-}
-
 template <class Line>
 IntervalEngine engine(IntervalMethod method, bool replay)
 {
-    return replay ? engine<Line, LimitSearch::replay>(method)
-                  : engine<Line, LimitSearch::plain_bisection>(method);
-}
-
-std::vector<Row> norms_table(const std::vector<long long>& frequency)
-{
-    long long n = 0;
-    for (long long f : frequency)
-        n += f;
-    std::vector<Row> rows;
-    long long below = 0;
-    for (long long k : frequency) {
-        rows.push_back({Extended(n), Extended(below), Extended(k), 95});
-        rows.push_back({Extended(n), Extended(below), Extended(k), 90});
-        below += k;
-    }
-    return rows;
+    return replay ? stats::interval_engine<Line, LimitSearch::replay>(method)
+                  : stats::interval_engine<Line, LimitSearch::plain_bisection>(method);
 }
 
 // Near ties: as many calls as a table makes, at n = 2,048 (p = r / 2^12) or n = 983,040
@@ -67,12 +41,12 @@ std::vector<Row> norms_table(const std::vector<long long>& frequency)
 std::vector<Row> table_rows(Shape shape, IntervalMethod method, long long n)
 {
     switch (shape) {
-    case half: return norms_table(bench_tables::half_on_one_score(n));
-    case uniform: return norms_table(bench_tables::uniform_frequencies(n));
+    case half: return bench_tables::norms_table(bench_tables::half_on_one_score(n));
+    case uniform: return bench_tables::norms_table(bench_tables::uniform_frequencies(n));
     case near_ties:
         return bench_tables::near_tie_calls(method, n, n < 32768 ? 12 : 15,
                                             2 * bench_tables::table_rows);
-    default: return norms_table(bench_tables::bell_frequencies(n));
+    default: return bench_tables::norms_table(bench_tables::bell_frequencies(n));
     }
 }
 
@@ -92,14 +66,7 @@ void BM_table_limits(benchmark::State& state)
     const std::vector<Row> rows =
         table_rows(static_cast<Shape>(state.range(2)), method, state.range(1));
     const bool replay = state.range(3);
-    const IntervalEngine timed = engine<BetaLineClosedForm>(method, replay);
-    for (auto _ : state)
-        for (const Row& row : rows) {
-            Extended lower, upper;
-            timed(row.n, row.m, row.k, row.conf, lower, upper);
-            benchmark::DoNotOptimize(lower);
-            benchmark::DoNotOptimize(upper);
-        }
+    bench_tables::time_calls(state, engine<BetaLineClosedForm>(method, replay), rows);
 
     const IntervalEngine counted = engine<CountedLine<BetaLineClosedForm>>(method, replay);
     long long& sums = CountedLine<BetaLineClosedForm>::sums;

@@ -10,6 +10,7 @@
 #include "stats/beta_line_closed_form.hpp"
 #include "stats/beta_mixture.hpp"
 #include "stats/bisection_replay.hpp"
+#include "stats/interval_method.hpp"
 
 namespace stats {
 
@@ -22,6 +23,18 @@ void classical_interval(Extended n, Extended m, Extended k, Extended conf, Exten
 template <class FastLine, LimitSearch search>
 void mid_p_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
                     Extended& upper);
+
+// The engine of `method` with the given line sum and search.
+template <class FastLine, LimitSearch search>
+IntervalEngine interval_engine(IntervalMethod method)
+{
+    switch (method) {
+    case IntervalMethod::bayesian: return bayesian_interval<FastLine, search>;
+    case IntervalMethod::classical: return classical_interval<FastLine, search>;
+    case IntervalMethod::mid_p: return mid_p_interval<FastLine, search>;
+    }
+    return nullptr;
+}
 
 // A fast line that counts its sums in this thread; each is one evaluation of a mixture.
 template <class Line>

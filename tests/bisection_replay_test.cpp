@@ -49,19 +49,6 @@ Extended plain(WanderingSums& sums, Extended target)
         [&](Extended p) { return sums.term_by_term(p); });
 }
 
-using Engine = void (*)(Extended, Extended, Extended, Extended, Extended&, Extended&);
-
-template <class Line, LimitSearch search>
-Engine engine(IntervalMethod method)
-{
-    switch (method) {
-    case bayesian: return bayesian_interval<Line, search>;
-    case classical: return classical_interval<Line, search>;
-    case mid_p: return mid_p_interval<Line, search>;
-    }
-    return nullptr;
-}
-
 struct Row {
     Extended n, m, k;
 };
@@ -144,8 +131,8 @@ TEST(ReplayedBisection, EndsWhereThePlainBisectionEnds)
 TEST(ReplayedEngines, GiveThePlainBisectionsLimitsOnHardRows)
 {
     for (const IntervalMethodEntry& method : interval_methods) {
-        const Engine plain_engine =
-            engine<BetaLineClosedForm, LimitSearch::plain_bisection>(method.method);
+        const IntervalEngine plain_engine =
+            interval_engine<BetaLineClosedForm, LimitSearch::plain_bisection>(method.method);
         std::vector<Row> rows = end_rows();
         for (const Row& row : near_tie_rows(method.method, 2048, 12, {41, 63, 95}))
             rows.push_back(row);
@@ -178,12 +165,13 @@ TEST(ReplayedEngines, EvaluateFewMixturesPerLimit)
     }
     using Counted = CountedLine<BetaLineClosedForm>;
     for (const IntervalMethodEntry& method : interval_methods) {
+        const IntervalEngine counted = interval_engine<Counted, LimitSearch::replay>(method.method);
         Counted::sums = 0;
         Extended m = 0;
         for (Extended k : frequency) {
             for (Extended conf : {95.0L, 90.0L}) {
                 Extended lower, upper;
-                engine<Counted, LimitSearch::replay>(method.method)(n, m, k, conf, lower, upper);
+                counted(n, m, k, conf, lower, upper);
             }
             m += k;
         }
