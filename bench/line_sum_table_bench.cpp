@@ -14,47 +14,22 @@
 
 namespace {
 
-using stats::Extended;
+using stats::BetaLine;
 using stats::IntervalEngine;
 using stats::IntervalMethod;
-
-IntervalEngine walk_engine(IntervalMethod method)
-{
-    switch (method) {
-    case IntervalMethod::bayesian: return stats::bayesian_interval<stats::BetaLine>;
-    case IntervalMethod::classical: return stats::classical_interval<stats::BetaLine>;
-    case IntervalMethod::mid_p: return stats::mid_p_interval<stats::BetaLine>;
-    }
-    return nullptr;
-}
+using stats::LimitSearch;
 
 enum Table { uniform, bell, half, near_ties };
 
 using Row = bench_tables::EngineCall;
 
-// A norms table: every raw score in turn, each at both levels.
-std::vector<Row> norms_table(const std::vector<long long>& frequency)
-{
-    long long n = 0;
-    for (long long f : frequency)
-        n += f;
-    std::vector<Row> rows;
-    long long below = 0;
-    for (long long k : frequency) {
-        rows.push_back({Extended(n), Extended(below), Extended(k), 95});
-        rows.push_back({Extended(n), Extended(below), Extended(k), 90});
-        below += k;
-    }
-    return rows;
-}
-
 std::vector<Row> table_rows(Table table, IntervalMethod method)
 {
     constexpr long long n = 999999;
     switch (table) {
-    case uniform: return norms_table(bench_tables::uniform_frequencies(n));
-    case bell: return norms_table(bench_tables::bell_frequencies(n));
-    case half: return norms_table(bench_tables::half_on_one_score(n));
+    case uniform: return bench_tables::norms_table(bench_tables::uniform_frequencies(n));
+    case bell: return bench_tables::norms_table(bench_tables::bell_frequencies(n));
+    case half: return bench_tables::norms_table(bench_tables::half_on_one_score(n));
     // As many calls as a norms table makes, each with one near tie, at n = 30 · 2^15.
     default: return bench_tables::near_tie_calls(method, 30 * 32768, 15, 2 * bench_tables::table_rows);
     }
@@ -66,14 +41,9 @@ void BM_table(benchmark::State& state)
     const IntervalMethod method = bench_tables::method_of_argument(state.range(1));
     const std::vector<Row> rows = table_rows(static_cast<Table>(state.range(0)), method);
     const IntervalEngine engine =
-        state.range(2) ? stats::interval_method_entry(method).engine : walk_engine(method);
-    for (auto _ : state)
-        for (const Row& row : rows) {
-            Extended lower, upper;
-            engine(row.n, row.m, row.k, row.conf, lower, upper);
-            benchmark::DoNotOptimize(lower);
-            benchmark::DoNotOptimize(upper);
-        }
+        state.range(2) ? stats::interval_method_entry(method).engine
+                       : stats::interval_engine<BetaLine, LimitSearch::replay>(method);
+    bench_tables::time_calls(state, engine, rows);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Inputs of the table benchmarks: frequencies of 200-row norms tables, whole numbers adding
-// up to the sample size, and rows built to meet a target at a bisection midpoint.
+// up to the sample size, and rows built to meet a target at a bisection midpoint; and the loop
+// that times an engine on them.
 #pragma once
 
 #include <algorithm>
@@ -7,6 +8,8 @@
 #include <cstdint>
 #include <utility>
 #include <vector>
+
+#include <benchmark/benchmark.h>
 
 #include "stats/interval_method.hpp"
 
@@ -75,6 +78,23 @@ struct EngineCall {
     long double n, m, k, conf;
 };
 
+// The calls of a norms table: every raw score in turn, each at both levels.
+inline std::vector<EngineCall> norms_table(const std::vector<long long>& frequency)
+{
+    long long n = 0;
+    for (long long f : frequency)
+        n += f;
+    std::vector<EngineCall> calls;
+    long long below = 0;
+    for (long long k : frequency) {
+        for (long double conf : {95.0L, 90.0L})
+            calls.push_back({static_cast<long double>(n), static_cast<long double>(below),
+                             static_cast<long double>(k), conf});
+        below += k;
+    }
+    return calls;
+}
+
 // Rows at the bottom of the range, alternately mirrored to the top. With m = 0 and k + 1 well
 // above n p, the lower functions are (n p + c) / (k + 1) up to terms below every sum's error,
 // c = 1 for the classical method and ½ for the others. At p = r / 2^s, r odd, the row
@@ -93,6 +113,19 @@ inline std::vector<EngineCall> near_tie_calls(stats::IntervalMethod method, long
         calls.push_back({n, i % 2 ? n - k : 0, k, conf});
     }
     return calls;
+}
+
+// Every iteration makes all the calls once.
+inline void time_calls(benchmark::State& state, stats::IntervalEngine engine,
+                       const std::vector<EngineCall>& calls)
+{
+    for (auto _ : state)
+        for (const EngineCall& call : calls) {
+            long double lower, upper;
+            engine(call.n, call.m, call.k, call.conf, lower, upper);
+            benchmark::DoNotOptimize(lower);
+            benchmark::DoNotOptimize(upper);
+        }
 }
 
 }  // namespace bench_tables

@@ -2,8 +2,11 @@
 
 #include "stats/beta_line_closed_form.hpp"
 #include "stats/beta_mixture.hpp"
+#include "stats/bisection_replay.hpp"
 #include "stats/interval_engines.hpp"
 #include "stats/interval_search.hpp"
+
+#include <cmath>
 
 namespace stats {
 
@@ -14,7 +17,9 @@ namespace stats {
 //
 // Each limit takes its bisection steps as the term-by-term sum over the cases would: the fast
 // line sum decides a step unless it lies within its error bound of the target, and then the
-// term-by-term sum, evaluated as cheaply as it can be without changing it, decides.
+// term-by-term sum, evaluated as cheaply as it can be without changing it, decides. The
+// bisection is replayed from a root found first (bisection_replay.hpp), so that most steps are
+// decided without evaluating anything; the limits stay those of the plain bisection.
 
 namespace {
 
@@ -24,6 +29,25 @@ namespace {
 Extended mixture_error_bound(const BetaLineSum& line, Extended k)
 {
     return 2 * line.error_bound / (k + 1) + (k + 8) * unit_roundoff;
+}
+
+// Bound on |term-by-term mixture - exact mixture| at every midpoint p of the bisection,
+// 2^-15 ≤ p ≤ 1 - 2^-15. Each term is within incomplete_beta's relative error of its tail, a
+// tail being at most 1, plus one rounding of 1 - tail; that error grows with the shapes'
+// sum, at most n + 2 here, and as p nears 0 or 1, so the outermost midpoint bounds it. The
+// weights add up to 1, and the sum rounds once for each of its at most k + 3 additions and
+// divisions. Twice all that leaves a wide margin.
+Extended term_by_term_mixture_error(Extended n, Extended k)
+{
+    const Extended outermost_midpoint = 1.0L / BisectionGridCells;
+    return 2 * (incomplete_beta_tail_error(outermost_midpoint, n + 2) + (k + 8) * unit_roundoff);
+}
+
+// Every mixture's terms lie on a line of shapes adding up to n + 1 from first shape m + c,
+// over the k + 1 cases.
+MixtureOutline mixture_outline(Extended n, Extended m, Extended k, Extended c)
+{
+    return {m + c, n + 1, k, term_by_term_mixture_error(n, k)};
 }
 
 // Case j: the posterior of a proportion after x = m + j of n fell below, prior beta(½, ½).
@@ -40,7 +64,7 @@ Extended PR_point_estimate(Extended n, Extended m, Extended k)
     return ((k * 0.5L) + m) / n * 100;
 }
 
-template <class FastLine>
+template <class FastLine, LimitSearch search>
 void bayesian_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
                        Extended& upper)
 {
@@ -50,15 +74,16 @@ void bayesian_interval(Extended n, Extended m, Extended k, Extended conf, Extend
     FastLine fast_posteriors = posterior_line<FastLine>(beta, n, m, k);
     const auto fast = [&](Extended p) {
         const BetaLineSum line = fast_posteriors.sum(p);
-        return BoundedSum{line.total / (k + 1), mixture_error_bound(line, k)};
+        return BoundedSum{line.total / (k + 1), mixture_error_bound(line, k), line.slope / (k + 1)};
     };
     const auto term_by_term = [&](Extended p) {
         Extended sum = 0;
         posteriors.add_terms(p, 0, last_case(k), k + 1, sum);
         return sum;
     };
-    lower = bisect_as_term_by_term(levels.lower_tail, fast, term_by_term);
-    upper = bisect_as_term_by_term(levels.upper_target, fast, term_by_term);
+    const MixtureOutline outline = mixture_outline(n, m, k, 0.5L);
+    lower = find_limit<search>(levels.lower_tail, outline, fast, term_by_term);
+    upper = find_limit<search>(levels.upper_target, outline, fast, term_by_term);
 }
 
 Extended Bayesian_cutoff_probability(Extended n, Extended m, Extended k, Extended cutoff)
@@ -67,7 +92,7 @@ Extended Bayesian_cutoff_probability(Extended n, Extended m, Extended k, Extende
     return posterior_line<BetaLineClosedForm>(beta, n, m, k).sum(cutoff).total / (k + 1);
 }
 
-template <class FastLine>
+template <class FastLine, LimitSearch search>
 void classical_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
                         Extended& upper)
 {
@@ -89,7 +114,8 @@ void classical_interval(Extended n, Extended m, Extended k, Extended conf, Exten
         FastLine fast_tails(beta, m + certain_cases, (n - m) + 1 - certain_cases, line_last);
         const auto fast = [&](Extended p) {
             const BetaLineSum line = fast_tails.sum(p);
-            return BoundedSum{(certain_cases + line.total) / (k + 1), mixture_error_bound(line, k)};
+            return BoundedSum{(certain_cases + line.total) / (k + 1), mixture_error_bound(line, k),
+                              line.slope / (k + 1)};
         };
         const auto term_by_term = [&](Extended p) {
             Extended sum = 0;
@@ -98,7 +124,8 @@ void classical_interval(Extended n, Extended m, Extended k, Extended conf, Exten
             tails.add_terms(p, 0, line_last, k + 1, sum);
             return sum;
         };
-        lower = bisect_as_term_by_term(levels.lower_tail, fast, term_by_term);
+        lower = find_limit<search>(levels.lower_tail, mixture_outline(n, m, k, 0), fast,
+                                   term_by_term);
     }
 
     if (ends.upper_is_one) {
@@ -112,8 +139,10 @@ void classical_interval(Extended n, Extended m, Extended k, Extended conf, Exten
         FastLine fast_tails(beta, m + 1, n - m, line_last);
         const auto fast = [&](Extended p) {
             const Extended top = reaches_top ? beta_cdf(beta, n + 1, 1, p) : 0;
+            const Extended top_slope = reaches_top ? (n + 1) * std::pow(p, n) : 0;
             const BetaLineSum line = fast_tails.sum(p);
-            return BoundedSum{(line.total + top) / (k + 1), mixture_error_bound(line, k)};
+            return BoundedSum{(line.total + top) / (k + 1), mixture_error_bound(line, k),
+                              (line.slope + top_slope) / (k + 1)};
         };
         const auto term_by_term = [&](Extended p) {
             Extended sum = 0;
@@ -122,11 +151,12 @@ void classical_interval(Extended n, Extended m, Extended k, Extended conf, Exten
                 sum += beta_cdf(beta, n + 1, 1, p) / (k + 1);
             return sum;
         };
-        upper = bisect_as_term_by_term(levels.upper_target, fast, term_by_term);
+        upper = find_limit<search>(levels.upper_target, mixture_outline(n, m, k, 1), fast,
+                                   term_by_term);
     }
 }
 
-template <class FastLine>
+template <class FastLine, LimitSearch search>
 void mid_p_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
                     Extended& upper)
 {
@@ -152,7 +182,9 @@ void mid_p_interval(Extended n, Extended m, Extended k, Extended conf, Extended&
         const BetaLineSum line = fast_tails.sum(p);
         return BoundedSum{
             (line.total + first_weight * line.first_term + last_weight * line.last_term) / (k + 1),
-            mixture_error_bound(line, k)};
+            mixture_error_bound(line, k),
+            (line.slope + first_weight * line.first_density + last_weight * line.last_density) /
+                (k + 1)};
     };
     // Half of each end tail, whole tails between; a replaced end tail is also the line's end,
     // so it comes once as a half and once whole.
@@ -162,33 +194,41 @@ void mid_p_interval(Extended n, Extended m, Extended k, Extended conf, Extended&
         sum += 0.5L * tails.term(p, line_last) / (k + 1);
         return sum;
     };
-    lower = bisect_as_term_by_term(levels.lower_tail, fast, term_by_term);
-    upper = bisect_as_term_by_term(levels.upper_target, fast, term_by_term);
+    const MixtureOutline outline = mixture_outline(n, m, k, 0.5L);
+    lower = find_limit<search>(levels.lower_tail, outline, fast, term_by_term);
+    upper = find_limit<search>(levels.upper_target, outline, fast, term_by_term);
 }
 
-template void bayesian_interval<BetaLine>(Extended, Extended, Extended, Extended, Extended&,
-                                          Extended&);
-template void classical_interval<BetaLine>(Extended, Extended, Extended, Extended, Extended&,
-                                           Extended&);
-template void mid_p_interval<BetaLine>(Extended, Extended, Extended, Extended, Extended&,
-                                       Extended&);
+// The engines that benchmarks and tests set beside the program's (interval_engines.hpp).
+#define VORNAK_INSTANTIATE_ENGINES(Line, search)                                                  \
+    template void bayesian_interval<Line, search>(Extended, Extended, Extended, Extended,         \
+                                                  Extended&, Extended&);                          \
+    template void classical_interval<Line, search>(Extended, Extended, Extended, Extended,        \
+                                                   Extended&, Extended&);                         \
+    template void mid_p_interval<Line, search>(Extended, Extended, Extended, Extended, Extended&, \
+                                               Extended&);
+VORNAK_INSTANTIATE_ENGINES(BetaLine, LimitSearch::replay)
+VORNAK_INSTANTIATE_ENGINES(BetaLineClosedForm, LimitSearch::plain_bisection)
+VORNAK_INSTANTIATE_ENGINES(CountedLine<BetaLineClosedForm>, LimitSearch::replay)
+VORNAK_INSTANTIATE_ENGINES(CountedLine<BetaLineClosedForm>, LimitSearch::plain_bisection)
+#undef VORNAK_INSTANTIATE_ENGINES
 
 void Bayesian_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
                           Extended& upper)
 {
-    bayesian_interval<BetaLineClosedForm>(n, m, k, conf, lower, upper);
+    bayesian_interval<BetaLineClosedForm, LimitSearch::replay>(n, m, k, conf, lower, upper);
 }
 
 void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
                            Extended& upper)
 {
-    classical_interval<BetaLineClosedForm>(n, m, k, conf, lower, upper);
+    classical_interval<BetaLineClosedForm, LimitSearch::replay>(n, m, k, conf, lower, upper);
 }
 
 void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
                       Extended& upper)
 {
-    mid_p_interval<BetaLineClosedForm>(n, m, k, conf, lower, upper);
+    mid_p_interval<BetaLineClosedForm, LimitSearch::replay>(n, m, k, conf, lower, upper);
 }
 
 }  // namespace stats

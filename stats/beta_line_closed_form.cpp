@@ -41,16 +41,18 @@ BetaLineClosedForm::BetaLineClosedForm(tBeta_distribution& beta, Extended a, Ext
 BetaLineSum BetaLineClosedForm::sum(Extended p)
 {
     if (last < 0)
-        return {0, 0, 0, 0};
+        return {0, 0, 0, 0, 0, 0, 0};
     const BetaTails first = first_end->at(p);
     const Extended n = a + b;
+    const Extended first_density = first.density / (p * (1 - p));
     if (last == 0) {
         const Extended tail = incomplete_beta_takes_lower_tail(p, a, b) ? first.lower : first.upper;
         const Extended only = distribution_value(first);
         // Its own error is the tail's, plus one rounding if it is 1 - upper: twice the tail's
         // error leaves room for that rounding many times over.
         const Extended own_error = 2 * PreciseBeta::tail_error;
-        return {only, only, only, incomplete_beta_tail_error(p, n) * tail + own_error};
+        const Extended error = incomplete_beta_tail_error(p, n) * tail + own_error;
+        return {only, only, only, error, first_density, first_density, first_density};
     }
 
     const BetaTails end = last_end->at(p);
@@ -69,8 +71,16 @@ BetaLineSum BetaLineClosedForm::sum(Extended p)
         PreciseBeta::tail_error * (std::fabs(first_weight) + std::fabs(last_weight)) +
         PreciseBeta::density_error * (first.density + end.density) +
         4 * unit_roundoff * (std::fabs(whole) + std::fabs(rest) + first.density + end.density);
-    return {total, distribution_value(first), distribution_value(end),
-            incomplete_beta_tail_error(p, n) * tails_bound(p, first, end, total) + own_error};
+    const Extended first_term = distribution_value(first);
+    const Extended last_term = distribution_value(end);
+    const Extended last_density = end.density / (p * (1 - p));
+    return {total,
+            first_term,
+            last_term,
+            incomplete_beta_tail_error(p, n) * tails_bound(p, first, end, total) + own_error,
+            line_slope(n, p, first_term, last_term, first_density, last_density),
+            first_density,
+            last_density};
 }
 
 // incomplete_beta computes the upper tail 1 - I_j for the terms before some s and the lower

@@ -85,6 +85,12 @@ bool certainly_one(Extended p, Extended a, Extended b)
 
 }  // namespace
 
+Extended line_slope(Extended shape_sum, Extended p, Extended first_term, Extended last_term,
+                    Extended first_density, Extended last_density)
+{
+    return (shape_sum - 1) * (first_term - last_term) + (1 - p) * first_density + p * last_density;
+}
+
 Extended incomplete_beta_tail_error(Extended p, Extended shape_sum)
 {
     return 3 * log_gamma_error + fraction_error + 8 * unit_roundoff * exponent_magnitude(p, shape_sum);
@@ -108,11 +114,15 @@ Extended BetaLine::term(Extended p, long long j)
 BetaLineSum BetaLine::sum(Extended p)
 {
     if (last < 0)
-        return {0, 0, 0, 0};
+        return {0, 0, 0, 0, 0, 0, 0};
+    const Extended first_front = beta_density_factor(p, a, b);
+    const Extended first_density = first_front / (p * (1 - p));
     if (last == 0) {
-        const Tails only = accurate_tails(p, a, b, beta_density_factor(p, a, b));
+        const Tails only = accurate_tails(p, a, b, first_front);
         const Extended tail = incomplete_beta_takes_lower_tail(p, a, b) ? only.lower : only.upper;
-        return {only.lower, only.lower, only.lower, error_bound(p, tail, 1, 0)};
+        const Extended error = error_bound(p, tail, 1, 0);
+        return {only.lower,    only.lower,    only.lower, error,
+                first_density, first_density, first_density};
     }
 
     // Step j, from term j to term j + 1, is largest where the mean (a + j) / (a + b - 1) of
@@ -171,7 +181,14 @@ BetaLineSum BetaLine::sum(Extended p)
     const Extended tails =
         std::min(Extended(last + 1), above_start + (Extended(start) - below_start) + 5);
 
-    return {total, term, last_term, error_bound(p, tails, last + 1, walked)};
+    const Extended last_density = beta_density_factor(p, a + last, b - last) / (p * (1 - p));
+    return {total,
+            term,
+            last_term,
+            error_bound(p, tails, last + 1, walked),
+            line_slope(a + b, p, term, last_term, first_density, last_density),
+            first_density,
+            last_density};
 }
 
 Extended BetaLine::error_bound(Extended p, Extended tails, long long terms, long long walked) const

@@ -14,7 +14,20 @@ struct BetaLineSum {
     // Bound on |total - Σ_j t_j|, where t_j is term j as incomplete_beta evaluates it on its
     // own; it covers both the error of this sum and that of every t_j.
     Extended error_bound;
+    // d total / dp, about as accurate as the two end terms; it guides searches only.
+    Extended slope;
+    // The densities of the end terms' beta distributions at p, their slopes in p.
+    Extended first_density;
+    Extended last_density;
 };
+
+// The slope of a line whose shapes add up to shape_sum, from its ends alone. Differentiating
+// the closed form of beta_line_closed_form.hpp, the weights' and the densities' derivatives
+// cancel down to
+//     d/dp Σ_j I_j = (N - 1)(I_0 - I_K) + (1 - p) f_0 + p f_K,
+// f_j being the beta density of term j; every part is positive.
+Extended line_slope(Extended shape_sum, Extended p, Extended first_term, Extended last_term,
+                    Extended first_density, Extended last_density);
 
 // Bound on the relative error of the tail that incomplete_beta computes for I_p(a, b) with
 // a + b = shape_sum, against the true tail.

@@ -30,17 +30,21 @@ inline constexpr int BisectionSteps = 15;
 // A limit the bisection gives is the middle of its last bracket, which reaches this far to
 // either side: the true crossing lies within it, and nothing finer can be told.
 inline constexpr Extended BisectionHalfWidth = 1.0L / (2 << BisectionSteps);
+// Every midpoint is a multiple of 1 / BisectionGridCells.
+inline constexpr long long BisectionGridCells = 1LL << BisectionSteps;
 
-// Fifteen halving steps over [0, 1] towards where the rising function `sum` crosses target.
-// The limit's binary digits record the steps: digit s is 1 where step s moved lo up.
-template <class Sum>
-Extended bisect(Extended target, Sum sum)
+// Fifteen halving steps over [0, 1], each moving lo up to the midpoint where
+// `at_or_below(mid)` holds and hi down to it otherwise. The limit's binary digits record the
+// steps: digit s is 1 where step s moved lo up. Every midpoint is exact, as (lo + hi) / 2
+// needs at most 16 bits.
+template <class AtOrBelow>
+Extended bisect_deciding(AtOrBelow at_or_below)
 {
     Extended lo = 0;
     Extended hi = 1;
     for (int step = 0; step < BisectionSteps; ++step) {
         const Extended mid = (lo + hi) / 2;
-        if (sum(mid) <= target)
+        if (at_or_below(mid))
             lo = mid;
         else
             hi = mid;
@@ -48,21 +52,38 @@ Extended bisect(Extended target, Sum sum)
     return (lo + hi) / 2;
 }
 
-// A fast sum with a bound on how far it may lie from the term-by-term sum of the same terms.
+// The bisection towards where the rising function `sum` crosses target.
+template <class Sum>
+Extended bisect(Extended target, Sum sum)
+{
+    return bisect_deciding([&](Extended p) { return sum(p) <= target; });
+}
+
+// A fast sum with a bound on how far it may lie from the term-by-term sum of the same terms,
+// and its slope in p, which only guides a search.
 struct BoundedSum {
     Extended value;
     Extended error_bound;
+    Extended slope;
 };
 
-// The bisection of `bisect`, taking every step as the term-by-term sum would. Where the fast
-// sum lies farther from the target than its error bound, both sums fall on the same side of
-// it; only where it lies nearer is the term-by-term sum evaluated.
+// One bisection step at p taken as the term-by-term sum would take it, given the fast sum
+// there. Where the fast sum lies farther from the target than its error bound, both sums fall
+// on the same side of it; only where it lies nearer is the term-by-term sum evaluated.
+template <class TermByTermSum>
+bool at_or_below_as_term_by_term(Extended target, Extended p, const BoundedSum& fast,
+                                 TermByTermSum& term_by_term)
+{
+    return (std::fabs(fast.value - target) > fast.error_bound ? fast.value : term_by_term(p)) <=
+           target;
+}
+
+// The bisection of `bisect`, taking every step as the term-by-term sum would.
 template <class FastSum, class TermByTermSum>
 Extended bisect_as_term_by_term(Extended target, FastSum fast, TermByTermSum term_by_term)
 {
-    return bisect(target, [&](Extended p) {
-        const BoundedSum sum = fast(p);
-        return std::fabs(sum.value - target) > sum.error_bound ? sum.value : term_by_term(p);
+    return bisect_deciding([&](Extended p) {
+        return at_or_below_as_term_by_term(target, p, fast(p), term_by_term);
     });
 }
 
