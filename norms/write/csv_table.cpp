@@ -3,6 +3,7 @@
 #include <charconv>
 #include <sstream>
 
+#include "platform/printable_text.hpp"
 #include "platform/whole_file.hpp"
 
 namespace norms {
@@ -66,13 +67,20 @@ bool ExportNormsCsv(platform::Desktop& desktop, platform::FileDialog& proposed, 
     return true;
 }
 
-std::string CsvField(std::string_view text)
+std::string CsvField(std::string_view value)
 {
+    std::string text = platform::utf8_text(value);
+    // A spreadsheet takes a field that starts so for a formula and runs it; the apostrophe
+    // makes it text there. A number keeps its sign.
+    Extended number = 0;
+    if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos &&
+        !ParseDecimalToken(text, number))
+        text.insert(0, 1, '\'');
     const auto is_blank = [](char c) { return c == ' ' || c == '\t'; };
-    const bool plain = text.find_first_of(",\"\r\n") == std::string_view::npos &&
+    const bool plain = text.find_first_of(",\"\r\n") == std::string::npos &&
                        (text.empty() || (!is_blank(text.front()) && !is_blank(text.back())));
     if (plain)
-        return std::string(text);
+        return text;
     std::string field = "\"";
     for (char c : text) {
         field += c;

@@ -40,8 +40,11 @@ void WriteNormsCsv(std::ostream& out, const NormsRun& run, const std::vector<Tab
 bool ExportNormsCsv(platform::Desktop& desktop, platform::FileDialog& proposed, const NormsRun& run,
                     const std::vector<TableColumn>& added = {});
 
-// A field as it stands in a CSV line: quoted, with its quotes doubled, only where it holds the
-// delimiter, a quote, a line end or an outer blank.
+// A text field as it stands in a CSV line: bytes that are not UTF-8 escaped ("\xE9"), an
+// apostrophe before a text that a spreadsheet would run as a formula (one that starts with
+// "=", "+", "-", "@", a tab or a carriage return and is not a number in the data file's
+// grammar), and quoted, with its quotes doubled, only where it holds the delimiter, a quote, a
+// line end or an outer blank. Every text field of every CSV file goes through here.
 std::string CsvField(std::string_view text);
 
 }  // namespace norms
