@@ -150,7 +150,7 @@ CLI::App& AddPlanForm(BatchCommandLine& command_line, PlanOptions& options, bool
     return form;
 }
 
-int RunPlanBatch(const PlanOptions& options, const ChartSaver& save_chart, std::ostream& out,
+int RunPlanBatch(const PlanOptions& options, const ChartPainter& paint_chart, std::ostream& out,
                  std::ostream& err)
 {
     platform::ConsoleDesktop desktop(err, options.pilot_file, stats::decimal_separator());
@@ -162,6 +162,7 @@ int RunPlanBatch(const PlanOptions& options, const ChartSaver& save_chart, std::
     request.half_width = options.half_width;
     inputs.rank_names = options.rank_texts;
     SamplePlan plan;
+    OutputFiles files;
     try {
         std::int64_t min_score = 0;
         std::int64_t max_score = 0;
@@ -182,14 +183,13 @@ int RunPlanBatch(const PlanOptions& options, const ChartSaver& save_chart, std::
         }
         plan = PlanSampleSize(request);
         if (!options.plot_path.empty())
-            save_chart(options.plot_path, *ChartFormatOf(options.plot_path),
-                       BuildSamplePlanChart(inputs, plan));
+            files.add_picture(options.plot_path, BuildSamplePlanChart(inputs, plan), paint_chart);
     } catch (const std::exception& failure) {
         desktop.failure(failure.what());
         return 1;
     }
 
-    return WriteOutput(out, desktop, [&](std::ostream& stream) {
+    const int status = WriteOutput(out, desktop, [&](std::ostream& stream) {
         if (options.csv) {
             WriteSamplePlanCsv(stream, inputs, plan);
         } else {
@@ -197,6 +197,7 @@ int RunPlanBatch(const PlanOptions& options, const ChartSaver& save_chart, std::
                 stream << line << '\n';
         }
     });
+    return status != 0 ? status : CommitOutputFiles(files, desktop, err);
 }
 
 }  // namespace norms
