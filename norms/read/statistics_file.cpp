@@ -10,6 +10,7 @@
 
 #include <readstat.h>
 
+#include "norms/read/portable_file_source.hpp"
 #include "platform/failure.hpp"
 #include "platform/printable_text.hpp"
 
@@ -391,7 +392,8 @@ void parse(ByteSource& source, const std::string& file_name, CaseHandler& handle
     const std::unique_ptr<readstat_parser_t, ParserDeleter> parser(readstat_parser_init());
     if (!parser)
         throw std::bad_alloc();
-    Input input{source, nullptr};
+    PortableFileSource mended(source);  // see there: ReadStat misreads PSPP's portable files
+    Input input{format->parse == readstat_parse_por ? mended : source, nullptr};
     readstat_set_open_handler(parser.get(), open_input);
     readstat_set_close_handler(parser.get(), close_input);
     readstat_set_seek_handler(parser.get(), seek_input);
