@@ -44,14 +44,13 @@ int main(int argc, char** argv)
     // Fonts for the chart need a GUI application; it is started only for --plot, and on the
     // offscreen platform, so that no display is needed.
     std::optional<QGuiApplication> gui;
-    const auto save_chart = [&](const std::string& path, norms::ChartFormat format,
-                                const norms::ChartModel& chart) {
+    const auto paint_chart = [&](norms::ChartFormat format, const norms::ChartModel& chart) {
         if (!gui) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
             qInstallMessageHandler(only_critical_messages);
             gui.emplace(argc, argv);
         }
-        ui::SaveChartPicture(path, format, chart);
+        return ui::ChartPicture(chart, format).toStdString();
     };
-    return norms::RunBatch({argv + 1, argv + argc}, std::cout, std::cerr, save_chart);
+    return norms::RunBatch({argv + 1, argv + argc}, std::cout, std::cerr, paint_chart);
 }

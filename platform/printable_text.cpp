@@ -14,6 +14,12 @@ bool is_hidden_control(char32_t c)
            (c >= 0x2066 && c <= 0x2069);
 }
 
+// Characters that XML 1.0 has no place for, not even as a reference.
+bool is_outside_xml(char32_t c)
+{
+    return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0xFFFE || c == 0xFFFF;
+}
+
 std::string escape(const char* format, unsigned value)
 {
     char buffer[8];
@@ -21,9 +27,10 @@ std::string escape(const char* format, unsigned value)
     return buffer;
 }
 
-}  // namespace
-
-std::string PrintableText(std::string_view text, std::size_t limit)
+// The text with the characters `hidden` picks, and every byte that is not part of well-formed
+// UTF-8, shown as escapes; cut after `limit` characters (0: never).
+template <typename Hidden>
+std::string escaped(std::string_view text, std::size_t limit, Hidden hidden)
 {
     std::string shown;
     std::size_t characters = 0;
@@ -34,13 +41,30 @@ std::string PrintableText(std::string_view text, std::size_t limit)
         const std::size_t length = NextCodePoint(text, at, c);
         if (length == 0)
             shown += escape("\\x%02X", static_cast<unsigned char>(text[at]));
-        else if (is_hidden_control(c))
+        else if (hidden(c))
             shown += escape(c < 0x100 ? "\\x%02X" : "\\u%04X", c);
         else
             shown.append(text, at, length);
         at += length == 0 ? 1 : length;
     }
     return shown;
+}
+
+}  // namespace
+
+std::string PrintableText(std::string_view text, std::size_t limit)
+{
+    return escaped(text, limit, is_hidden_control);
+}
+
+std::string utf8_text(std::string_view text)
+{
+    return escaped(text, 0, [](char32_t) { return false; });
+}
+
+std::string xml_text(std::string_view text)
+{
+    return escaped(text, 0, is_outside_xml);
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <optional>
 #include <random>
 
 #include <fcntl.h>
@@ -143,31 +144,29 @@ void fill_and_close(Descriptor& file, std::string_view contents, SaveCalls& call
     file.close();
 }
 
-// Writes the text to a new file beside the target and renames it over the target. Gives false,
-// having changed nothing, when the folder takes no new file or the old file's owner cannot be
-// passed on; the old file may then still be written in place.
-bool replace_through_temporary(const std::string& target, const struct stat* old,
-                               std::string_view contents, SaveCalls& calls)
+// Writes the text whole to a new file beside the target, and gives the file's name. Gives
+// nothing, having changed nothing, when the folder takes no new file or the old file's owner
+// cannot be passed on; the old file may then still be written in place.
+std::optional<std::string> write_temporary(const std::string& target, const struct stat* old,
+                                           std::string_view contents, SaveCalls& calls)
 {
     TemporaryName temporary{temporary_template(folder_of(target))};
     Descriptor file(calls.create_temporary(temporary.name));
     if (file.get() < 0) {
         temporary.renamed = true;  // nothing was created
         if (old != nullptr)
-            return false;
+            return std::nullopt;
         throw file_failure(errno);
     }
     if (old != nullptr) {
         if (::fchown(file.get(), old->st_uid, old->st_gid) != 0)
-            return false;
+            return std::nullopt;
         if (::fchmod(file.get(), old->st_mode & 07777) != 0)
             throw file_failure(errno);
     }
     fill_and_close(file, contents, calls);
-    if (::rename(temporary.name.c_str(), target.c_str()) != 0)
-        throw file_failure(errno);
-    temporary.renamed = true;
-    return true;
+    temporary.renamed = true;  // from here on the caller's to rename or remove
+    return temporary.name;
 }
 
 // Overwrites the file itself, once the space for the longer of the old and the new text is
@@ -205,6 +204,54 @@ void overwrite_in_place(const std::string& target, std::string_view contents, Sa
         throw;
     }
     file.close();
+}
+
+// A save made ready: the new text whole in a temporary file beside the target, or, where no
+// new file can take the target's place, nothing yet, the target then being overwritten in
+// place when the save completes.
+struct PreparedSave {
+    std::string target;
+    std::optional<std::string> temporary;
+};
+
+PreparedSave prepare_save(const std::string& path, std::string_view contents, SaveCalls& calls)
+{
+    if (path.empty())
+        throw file_failure(ENOENT);
+    PreparedSave save{final_target(path), std::nullopt};
+    struct stat old;
+    if (::stat(save.target.c_str(), &old) != 0) {
+        if (errno != ENOENT)
+            throw file_failure(errno);
+        save.temporary = write_temporary(save.target, nullptr, contents, calls);
+        return save;
+    }
+    if (S_ISDIR(old.st_mode))
+        throw file_failure(EISDIR);
+    // A FIFO would block the save, a device would swallow the text.
+    if (!S_ISREG(old.st_mode))
+        throw file_failure(EACCES);
+    // A read-only file stays read-only, although its folder would let it be replaced.
+    if (::faccessat(AT_FDCWD, save.target.c_str(), W_OK, AT_EACCESS) != 0)
+        throw file_failure(errno);
+    // A new file would leave the other names of a hard-linked file on the old text.
+    if (old.st_nlink == 1)
+        save.temporary = write_temporary(save.target, &old, contents, calls);
+    return save;
+}
+
+// Puts the new text in the target's place; a failure leaves the old file as it was.
+void complete_save(const PreparedSave& save, std::string_view contents, SaveCalls& calls)
+{
+    if (!save.temporary) {
+        overwrite_in_place(save.target, contents, calls);
+        return;
+    }
+    if (::rename(save.temporary->c_str(), save.target.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(save.temporary->c_str());
+        throw file_failure(error);
+    }
 }
 
 }  // namespace
@@ -245,27 +292,48 @@ void SaveWholeFile(const std::string& path, std::string_view contents)
 
 void SaveWholeFile(const std::string& path, std::string_view contents, SaveCalls& calls)
 {
-    if (path.empty())
-        throw file_failure(ENOENT);
-    const std::string target = final_target(path);
-    struct stat old;
-    if (::stat(target.c_str(), &old) != 0) {
-        if (errno != ENOENT)
-            throw file_failure(errno);
-        replace_through_temporary(target, nullptr, contents, calls);
-        return;
+    complete_save(prepare_save(path, contents, calls), contents, calls);
+}
+
+std::string save_folder(const std::string& path)
+{
+    return folder_of(final_target(path));
+}
+
+StagedFiles::StagedFiles(SaveCalls* calls) : calls_(calls != nullptr ? calls : &own_calls_) {}
+
+StagedFiles::~StagedFiles()
+{
+    for (const Pending& file : pending_)
+        if (file.temporary)
+            ::unlink(file.temporary->c_str());
+}
+
+void StagedFiles::add(const std::string& path, std::string_view contents)
+{
+    try {
+        PreparedSave save = prepare_save(path, contents, *calls_);
+        // Only an overwrite in place still needs the text.
+        std::string in_place_contents(save.temporary ? std::string_view() : contents);
+        pending_.push_back({path, std::move(save.target), std::move(save.temporary),
+                            std::move(in_place_contents)});
+    } catch (const FileFailure& failure) {
+        throw output_failure(path, failure.error_code());
     }
-    if (S_ISDIR(old.st_mode))
-        throw file_failure(EISDIR);
-    // A FIFO would block the save, a device would swallow the text.
-    if (!S_ISREG(old.st_mode))
-        throw file_failure(EACCES);
-    // A read-only file stays read-only, although its folder would let it be replaced.
-    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-        throw file_failure(errno);
-    // A new file would leave the other names of a hard-linked file on the old text.
-    if (old.st_nlink > 1 || !replace_through_temporary(target, &old, contents, calls))
-        overwrite_in_place(target, contents, calls);
+}
+
+void StagedFiles::commit()
+{
+    while (!pending_.empty()) {
+        // Taken off first: a failed rename has removed its temporary.
+        const Pending file = std::move(pending_.front());
+        pending_.erase(pending_.begin());
+        try {
+            complete_save({file.target, file.temporary}, file.in_place_contents, *calls_);
+        } catch (const FileFailure& failure) {
+            throw output_failure(file.path, failure.error_code());
+        }
+    }
 }
 
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,38 @@ public:
 // the file message ("Disk full", "File access denied", …).
 void SaveWholeFile(const std::string& path, std::string_view contents);
 void SaveWholeFile(const std::string& path, std::string_view contents, SaveCalls& calls);
+
+// The folder where a save of `path` makes its temporary file: the folder of the file that a
+// symlink standing at `path` leads to. Throws platform::FileFailure.
+std::string save_folder(const std::string& path);
+
+// Files anywhere that take their places together, each saved as SaveWholeFile saves it. add()
+// writes a file's new text whole to a temporary beside it (or, where SaveWholeFile would
+// overwrite in place, keeps the text for that); commit() then puts every file in its place.
+// Until commit(), a failure or the end of the object removes every temporary, so every old
+// file stays as it was. Failures name the file and the cause (output_failure).
+class StagedFiles {
+public:
+    explicit StagedFiles(SaveCalls* calls = nullptr);
+    ~StagedFiles();
+    StagedFiles(const StagedFiles&) = delete;
+    StagedFiles& operator=(const StagedFiles&) = delete;
+
+    void add(const std::string& path, std::string_view contents);
+    void commit();
+
+private:
+    struct Pending {
+        std::string path;                      // as given, for messages
+        std::string target;                    // a symlink's file
+        std::optional<std::string> temporary;  // none: overwrite the target in place
+        std::string in_place_contents;
+    };
+
+    SaveCalls own_calls_;
+    SaveCalls* calls_;
+    std::vector<Pending> pending_;
+};
 
 // New files for one folder that take their names together. Each is first written whole to a
 // temporary file in the folder; commit() then renames them over their names. A name is

@@ -217,7 +217,7 @@ TEST(VornakBatch, TheManualPageDescribesTheOptionsOfEachFormsHelp)
     const auto help_of = [](const std::vector<std::string>& arguments) {
         std::ostringstream out;
         std::ostringstream err;
-        EXPECT_EQ(RunBatch(arguments, out, err, [](const std::string&, ChartFormat, const ChartModel&) {}), 0);
+        EXPECT_EQ(RunBatch(arguments, out, err, [](ChartFormat, const ChartModel&) { return std::string(); }), 0);
         return help_option_names(out.str());
     };
     std::set<std::string> first_form = help_of({"--help"});
@@ -353,4 +353,64 @@ TEST(VornakBatch, CutoffsAddPosteriorProbabilitiesToTheTable)
         EXPECT_EQ(outcome.err, refusal.err + BatchUsage + "\n");
         EXPECT_EQ(outcome.out, "");
     }
+}
+
+TEST(VornakBatch, TheReportShowsTheNotesAndThePathWithTheirControlCharactersEscaped)
+{
+    const std::string path = write_temp_file("e\x1b[31m.txt", classical_n3_file);
+    const Outcome report = batch({"--method", "classical", "--notes", "red\x1b[31m\ncaf\xe9\tbar",
+                                  "0", "4", "3", path});
+    ASSERT_EQ(report.status, 0) << report.err;
+    EXPECT_EQ(report.out, joined(classical_n3_report(testing::TempDir() + "e\\x1B[31m.txt",
+                                                     {" User's Notes: red\\x1B[31m",
+                                                      "               caf\\xE9\\x09bar", " "})));
+}
+
+TEST(VornakBatch, AWorkbookThatCannotBeWrittenIsNamedWithTheCause)
+{
+    const std::string path = write_temp_file("classical.txt", classical_n3_file);
+    const std::string folder = testing::TempDir();
+    for (const auto& [workbook, message] :
+         {std::pair{folder + "missing/x.xlsx", folder + "missing/x.xlsx: no such folder.\n"},
+          {path + "/x.xlsx", path + "/x.xlsx: not a folder.\n"}}) {
+        const Outcome outcome = batch({"--xlsx", workbook, "0", "4", "3", path});
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_EQ(outcome.err, message);
+        EXPECT_EQ(outcome.out, "");
+    }
+
+    // The workbook is made beside its file, not in the temporary folder, and the library that
+    // writes it leaves standard error alone.
+    const std::string workbook = folder + "beside.xlsx";
+    std::remove(workbook.c_str());
+    const Outcome beside = run_executable("TMPDIR=/proc", "--xlsx '" + workbook + "' 0 4 3 '" + path + "'");
+    EXPECT_EQ(beside.status, 0);
+    EXPECT_EQ(beside.err, "");
+    EXPECT_TRUE(read_file(workbook).starts_with("PK"));
+}
+
+TEST(VornakBatch, FilesTakeTheirPlacesOnlyOnceStandardOutputHasTakenEverything)
+{
+    const std::string path = write_temp_file("classical.txt", classical_n3_file);
+    const std::string workbook = testing::TempDir() + "whole.xlsx";
+    const std::string picture = testing::TempDir() + "whole.png";
+    const std::string kept = testing::TempDir() + "kept.svg";
+    std::remove(workbook.c_str());
+    std::remove(picture.c_str());
+    write_temp_file("kept.svg", "old picture");
+    const std::string err = testing::TempDir() + "batch.err";
+    for (const std::string& arguments :
+         {"--xlsx '" + workbook + "' --plot '" + picture + "' 0 4 3 '" + path + "'",
+          "--plot '" + kept + "' 0 4 3 '" + path + "'",
+          "plan --half-width 3 --normal 2,1 --plot '" + picture + "' 0 4"}) {
+        const std::string command =
+            std::string("'") + VORNAK_BATCH + "' " + arguments + " >/dev/full 2>'" + err + "'";
+        const int status = std::system(command.c_str());
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1) << command;
+        EXPECT_EQ(read_file(err), "standard output: disk full.\n") << command;
+    }
+    EXPECT_FALSE(std::ifstream(workbook).good());
+    EXPECT_FALSE(std::ifstream(picture).good());
+    EXPECT_EQ(read_file(kept), "old picture");
+    std::remove(kept.c_str());
 }

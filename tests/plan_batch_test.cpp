@@ -112,6 +112,11 @@ TEST(PlanBatch, WrongArgumentsGiveTheUsageLineAndRefusalsTheirMessage)
         {"--half-width", "3", "--method", "exact", "--normal", "15,5", "0", "30"},
         {"--half-width", "3", "--plot", "p.png", "--normal", "15,5", "0", "30"},  // no saver
         {"--half-width", "3", "--normal", "15,5", "30"},
+        {"--half-width", "1e308", "--normal", "15,5", "0", "30"},
+        {"--half-width", "0.0099", "--normal", "15,5", "0", "30"},
+        {"--half-width", "50.01", "--normal", "15,5", "0", "30"},
+        {"--half-width", "3", "--normal", "15,1e-300", "0", "30"},
+        {"--half-width", "3", "--normal", "15,0.00000099", "0", "30"},
     };
     for (const std::vector<std::string>& arguments : wrong) {
         const Outcome outcome = plan(arguments);
@@ -131,4 +136,47 @@ TEST(PlanBatch, WrongArgumentsGiveTheUsageLineAndRefusalsTheirMessage)
                                 write_temp_file("zeros.txt", "0 0\n1 0\n2 0\n"), "0", "2"});
     EXPECT_EQ(empty.status, 1);
     EXPECT_EQ(empty.err, "The pilot's frequencies are all 0, so they give no shape.\n");
+}
+
+TEST(PlanBatch, HalfWidthsAndDeviationsAreTakenWithinBoundsThatTheReportShows)
+{
+    EXPECT_EQ(plan({"--half-width", "1e308", "--normal", "15,5", "0", "30"}).err,
+              "vornak-batch: --half-width takes a number of percentile points from 0.01 to 50, such "
+              "as 3\n" + norms::PlanUsage + "\n");
+    EXPECT_EQ(plan({"--half-width", "3", "--normal", "15,1e-300", "0", "30"}).err,
+              "vornak-batch: --normal takes MEAN,SD with an SD of at least 0.000001, such as 15,5\n" +
+                  norms::PlanUsage + "\n");
+
+    // At the bounds, the report shows the numbers as taken.
+    const Outcome narrow = plan({"--half-width", "0.01", "--at", "50", "--normal", "15,0.000001", "0", "30"});
+    ASSERT_EQ(narrow.status, 0) << narrow.err;
+    EXPECT_NE(narrow.out.find(" Expected shape: a normal distribution with mean 15 and standard "
+                              "deviation 0.000001, in whole scores\n"),
+              std::string::npos)
+        << narrow.out;
+    EXPECT_NE(narrow.out.find(" Wanted half-width of the interval: 0.01 percentile points\n"),
+              std::string::npos);
+    const Outcome wide = plan({"--half-width", "50", "--at", "50", "--normal", "15,5", "0", "30"});
+    ASSERT_EQ(wide.status, 0) << wide.err;
+    EXPECT_NE(wide.out.find(" Wanted half-width of the interval: 50 percentile points\n"), std::string::npos);
+}
+
+TEST(PlanBatch, APilotOfMoreCasesThanASampleMayHaveIsRefusedForThat)
+{
+    const std::string message =
+        "The pilot's frequencies add up to more than the 999,999 cases a sample may have.\n";
+    for (const std::string& counts : {std::string("0 1\n1 10000000000000000000\n2 3\n"),
+                                      std::string("0 999999\n1 1\n2 0\n")}) {
+        const Outcome outcome = plan({"--half-width", "3", "--pilot",
+                                      write_temp_file("big_pilot.txt", counts), "0", "2"});
+        EXPECT_EQ(outcome.status, 1) << counts;
+        EXPECT_EQ(outcome.err, message) << counts;
+        EXPECT_EQ(outcome.out, "");
+    }
+    // A count that is no whole number keeps the frequency file's message.
+    const Outcome fraction = plan({"--half-width", "3", "--pilot",
+                                   write_temp_file("fraction_pilot.txt", "0 1\n1 1000000.5\n2 3\n"), "0", "2"});
+    EXPECT_EQ(fraction.status, 1);
+    EXPECT_TRUE(fraction.err.starts_with(" The frequencies in column two of the data file must all be positive integers"))
+        << fraction.err;
 }

@@ -30,3 +30,12 @@ TEST(PrintableText, CutsLongValuesAtTheLimitInCharacters)
     EXPECT_EQ(PrintableText("äöüß", 2), "äö…");
     EXPECT_EQ(PrintableText(std::string(100, 'x'), 0), std::string(100, 'x'));
 }
+
+TEST(PrintableText, FilesKeepWhatTheyCanHold)
+{
+    // Any character is text in a CSV file: only bytes that are not UTF-8 are escaped.
+    EXPECT_EQ(platform::utf8_text("caf\xe9 \x1b[1m\t\xc3\xa4"), "caf\\xE9 \x1b[1m\t\xc3\xa4");
+    // XML takes tab, line ends and every character from U+0020 on, except U+FFFE and U+FFFF.
+    EXPECT_EQ(platform::xml_text("a\x1b\x01\t\r\n\x7f\xc2\x9b\xe2\x80\xae\xef\xbf\xbe\xef\xbf\xbf\xef\xbf\xbd\xf0\x9f\x98\x80\xe9"),
+              "a\\x1B\\x01\t\r\n\x7f\xc2\x9b\xe2\x80\xae\\uFFFE\\uFFFF\xef\xbf\xbd\xf0\x9f\x98\x80\\xE9");
+}

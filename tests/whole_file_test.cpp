@@ -213,3 +213,49 @@ TEST(FolderFiles, MessagesNameTheFileAndTheCause)
     EXPECT_EQ(failure_of([&] { files.add(std::string(256, 'x'), "x"); }),
               (folder / std::string(256, 'x')).string() + ": name too long");
 }
+
+TEST(StagedFiles, FilesTakeTheirPlacesTogetherAtTheCommitAndNotBefore)
+{
+    const fs::path folder = fresh_folder("staged_files");
+    const fs::path outside = fresh_folder("staged_files_outside");
+    const std::string old = write_temp_file("staged_files/old.txt", "old");
+    const std::string victim = write_temp_file("staged_files_outside/victim.txt", "victim");
+    fs::create_symlink(victim, folder / "link.txt");
+    const std::string fresh = (folder / "fresh.txt").string();
+    {
+        StagedFiles files;
+        files.add(old, "new");
+        files.add(fresh, "fresh");
+        EXPECT_EQ(file_content(old), "old");
+        EXPECT_FALSE(fs::exists(fresh));
+    }
+    EXPECT_EQ(entry_count(folder), 2u) << "a temporary file stayed";
+
+    StagedFiles files;
+    files.add(old, "new");
+    files.add(fresh, "fresh");
+    files.add((folder / "link.txt").string(), "through the link");
+    files.commit();
+    EXPECT_EQ(file_content(old), "new");
+    EXPECT_EQ(file_content(fresh), "fresh");
+    // As SaveWholeFile saves: the link stays, and its file gets the text.
+    EXPECT_TRUE(fs::is_symlink(folder / "link.txt"));
+    EXPECT_EQ(file_content(victim), "through the link");
+    EXPECT_EQ(entry_count(folder), 3u);
+}
+
+TEST(StagedFiles, MessagesNameTheFileAndTheCause)
+{
+    const fs::path folder = fresh_folder("staged_files_messages");
+    const std::string fresh = (folder / "fresh.xlsx").string();
+    FailingCalls calls;
+    StagedFiles files(&calls);
+    calls.folder_refuses = true;
+    EXPECT_EQ(failure_of([&] { files.add(fresh, "x"); }), fresh + ": permission denied");
+    calls.folder_refuses = false;
+    calls.reserve_error = ENOSPC;
+    EXPECT_EQ(failure_of([&] { files.add(fresh, "x"); }), fresh + ": disk full");
+    EXPECT_EQ(failure_of([&] { files.add((folder / "missing" / "x.png").string(), "x"); }),
+              (folder / "missing" / "x.png").string() + ": no such folder");
+    EXPECT_EQ(entry_count(folder), 0u);
+}

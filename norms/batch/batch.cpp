@@ -10,6 +10,7 @@
 #include "norms/run/compute_run.hpp"
 #include "norms/write/csv_table.hpp"
 #include "norms/write/norms_workbook.hpp"
+#include "norms/write/output_files.hpp"
 #include "norms/batch/plan_batch.hpp"
 #include "norms/program_strings.hpp"
 #include "norms/batch/scores_batch.hpp"
@@ -45,7 +46,7 @@ void add_frequency_form(CLI::App& program, FrequencyOptions& options, bool can_p
 }
 
 // The first form's run: the Compute run on the frequency file.
-int run_frequency_form(const FrequencyOptions& options, const ChartSaver& save_chart,
+int run_frequency_form(const FrequencyOptions& options, const ChartPainter& paint_chart,
                        std::ostream& out, std::ostream& err)
 {
     BatchWorksheet worksheet;
@@ -56,34 +57,21 @@ int run_frequency_form(const FrequencyOptions& options, const ChartSaver& save_c
     platform::ConsoleDesktop desktop(err, options.file, stats::decimal_separator());
     BatchResults results;
     NormsRun run;
+    OutputFiles files;
     try {
         if (!RunCompute(desktop, worksheet, results, run))
             return 1;
+        if (!options.plot_path.empty())
+            files.add_picture(options.plot_path, BuildChartModel(run), paint_chart);
+        if (!options.shared.xlsx_path.empty())
+            files.add_workbook(options.shared.xlsx_path,
+                               RunWorkbook(run, AddedColumns(options.shared, run.sample_size)));
     } catch (const std::exception& failure) {
         desktop.failure(failure.what());
         return 1;
     }
 
-    if (!options.plot_path.empty()) {
-        try {
-            save_chart(options.plot_path, *ChartFormatOf(options.plot_path), BuildChartModel(run));
-        } catch (const std::exception& failure) {
-            desktop.failure(failure.what());
-            return 1;
-        }
-    }
-
-    if (!options.shared.xlsx_path.empty()) {
-        try {
-            SaveNormsWorkbook(options.shared.xlsx_path,
-                              RunWorkbook(run, AddedColumns(options.shared, run.sample_size)));
-        } catch (const std::exception& failure) {
-            desktop.failure(failure.what());
-            return 1;
-        }
-    }
-
-    return WriteOutput(out, desktop, [&](std::ostream& stream) {
+    const int status = WriteOutput(out, desktop, [&](std::ostream& stream) {
         if (options.shared.csv) {
             WriteNormsCsv(stream, run, AddedColumns(options.shared, run.sample_size));
         } else {
@@ -91,32 +79,33 @@ int run_frequency_form(const FrequencyOptions& options, const ChartSaver& save_c
                 stream << line << '\n';
         }
     });
+    return status != 0 ? status : CommitOutputFiles(files, desktop, err);
 }
 
 }  // namespace
 
 int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-             const ChartSaver& save_chart)
+             const ChartPainter& paint_chart)
 {
     BatchCommandLine command_line(
         "Percentile ranks with their 95% and 90% interval estimates, from the frequencies of "
         "the raw scores in a normative sample.",
         BatchUsage, "vornak-batch --method mid-p --csv 0 30 250 frequencies.txt > table.csv");
     FrequencyOptions options;
-    add_frequency_form(command_line.program(), options, save_chart != nullptr);
+    add_frequency_form(command_line.program(), options, paint_chart != nullptr);
     ScoresOptions scores;
     CLI::App& scores_form = AddScoresForm(command_line, scores);
     PlanOptions plan;
-    CLI::App& plan_form = AddPlanForm(command_line, plan, save_chart != nullptr);
+    CLI::App& plan_form = AddPlanForm(command_line, plan, paint_chart != nullptr);
     if (const std::optional<int> status = command_line.parse(arguments, out, err))
         return *status;
     int status = 0;
     if (&command_line.chosen() == &scores_form)
         status = RunScoresBatch(scores, out, err);
     else if (&command_line.chosen() == &plan_form)
-        status = RunPlanBatch(plan, save_chart, out, err);
+        status = RunPlanBatch(plan, paint_chart, out, err);
     else
-        status = run_frequency_form(options, save_chart, out, err);
+        status = run_frequency_form(options, paint_chart, out, err);
     // Notices that could not be shown make no success.
     return status == 0 && !err.flush() ? 1 : status;
 }

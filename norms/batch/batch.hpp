@@ -16,11 +16,12 @@ inline const std::string BatchUsage =
 // Runs vornak-batch on its arguments (without the program's name): the report, or with --csv
 // the table, or the help asked for, to `out`; messages and the usage line to `err`. Numbers in
 // the report use the process-wide decimal separator. Gives the exit status: 0 done, 1 a refused
-// input or a failure (nothing written to `out`), 2 wrong arguments. With --plot PICTURE the
-// chart also goes to that .png, .svg or .pdf file through save_chart, before anything is
-// written to `out`; without a save_chart there is no --plot. "scores" as the first argument
-// runs that form instead (norms/scores_batch.hpp).
+// input or a failure (nothing written to `out`, no file written), 2 wrong arguments. With
+// --plot PICTURE the chart, drawn by paint_chart, also goes to that .png, .svg or .pdf file;
+// without a paint_chart there is no --plot. Files take their places only once `out` has taken
+// everything. "scores" as the first argument runs that form instead
+// (norms/batch/scores_batch.hpp), "plan" the plan form.
 int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-             const ChartSaver& save_chart = nullptr);
+             const ChartPainter& paint_chart = nullptr);
 
 }  // namespace norms

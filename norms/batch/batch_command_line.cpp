@@ -62,7 +62,8 @@ std::vector<std::string> split_notes(const std::string& text)
     return lines;
 }
 
-// The combinations of shared options that make no sense.
+}  // namespace
+
 void check_shared_options(const SharedOptions& options)
 {
     if (!options.cutoffs.empty() && !gives_cutoff_probabilities(options.method))
@@ -74,7 +75,6 @@ void check_shared_options(const SharedOptions& options)
         throw CLI::ValidationError("--scale adds columns to the table, which needs --csv or --xlsx");
 }
 
-}  // namespace
 
 CLI::Option* AddTakenOption(CLI::App& form, const std::string& name,
                             const std::function<bool(const std::string&)>& take,

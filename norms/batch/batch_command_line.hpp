@@ -19,6 +19,9 @@ namespace norms {
 // refuses the combinations that make no sense.
 void AddSharedOptions(CLI::App& form, SharedOptions& options);
 
+// Throws CLI::ValidationError, with the reason, for shared options that make no sense together.
+void check_shared_options(const SharedOptions& options);
+
 // Adds an option (or, for a name without dashes, an operand) that hands each of its values to
 // `take`. A value that `take` refuses stops the parse with "NAME takes WHAT". Given more than
 // once, every value is taken in turn.

@@ -52,4 +52,18 @@ int WriteOutput(std::ostream& out, std::ostream& err, const std::string& text)
     return 0;
 }
 
+int CommitOutputFiles(OutputFiles& files, platform::Desktop& desktop, std::ostream& err)
+{
+    // Notices that could not be shown make no success, and leave no file behind.
+    if (!err.flush())
+        return 1;
+    try {
+        files.commit();
+    } catch (const std::exception& failure) {
+        desktop.failure(failure.what());
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace norms

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "norms/write/output_files.hpp"
 #include "platform/desktop.hpp"
 
 namespace norms {
@@ -23,5 +24,10 @@ int WriteOutput(std::ostream& out, platform::Desktop& desktop,
                 const std::function<void(std::ostream&)>& write);
 // The same for text that needs no desktop, such as the help, with the failure on `err`.
 int WriteOutput(std::ostream& out, std::ostream& err, const std::string& text);
+
+// Puts a run's files in their places once its output has gone out: after WriteOutput has given
+// 0, and only when `err` has taken every notice too. 0 when every file is in place, else 1
+// after showing the failure.
+int CommitOutputFiles(OutputFiles& files, platform::Desktop& desktop, std::ostream& err);
 
 }  // namespace norms

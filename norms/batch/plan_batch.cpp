@@ -1,5 +1,6 @@
 #include "norms/batch/plan_batch.hpp"
 
+#include <cmath>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -11,13 +12,26 @@
 #include "norms/write/sample_plan_output.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
+#include "platform/printable_text.hpp"
 #include "stats/number_format.hpp"
 #include "stats/sample_size.hpp"
 
 namespace norms {
 namespace {
 
-// "MEAN,SD" with a positive SD.
+// The half-widths a plan takes, in percentile points: beyond 50 every interval is narrow
+// enough, and below a hundredth of a point the report and chart would show none.
+constexpr Extended narrowest_half_width = 0.01L;
+constexpr Extended widest_half_width = 50;
+// The smallest standard deviation of a normal shape, which the report still shows with its
+// digits; a narrower one puts the whole shape on one score all the same.
+constexpr Extended smallest_sd = 1e-6L;
+
+constexpr const char* pilot_too_large_message =
+    "The pilot's frequencies add up to more than the 999,999 cases a sample may have.";
+static_assert(stats::LargestPlanSampleSize == 999999, "the message names the largest sample");
+
+// "MEAN,SD" with an SD of at least the smallest.
 std::optional<std::pair<Extended, Extended>> parse_normal(const std::string& text)
 {
     const std::size_t comma = text.find(',');
@@ -25,9 +39,15 @@ std::optional<std::pair<Extended, Extended>> parse_normal(const std::string& tex
         return std::nullopt;
     const std::optional<Extended> mean = parse_plain_number(text.substr(0, comma));
     const std::optional<Extended> sd = parse_plain_number(text.substr(comma + 1));
-    if (!mean || !sd || !(*sd > 0))
+    if (!mean || !sd || !(*sd >= smallest_sd))
         return std::nullopt;
     return std::pair{*mean, *sd};
+}
+
+// Shown as a message shows a value: whole, but with its control characters escaped.
+std::string shown(const std::string& text)
+{
+    return platform::PrintableText(text, 0);
 }
 
 // The pilot's frequencies as the shape. False once a refusal has been shown.
@@ -52,6 +72,13 @@ bool read_pilot(platform::Desktop& desktop, const PlanOptions& options, int row_
             }
         }
     }
+    // A count too large for the reader to take for a whole number is a count all the same,
+    // of more cases than a plan ever tries.
+    const bool whole_count = check.message == 6 || (check.message == 2 && check.found == std::trunc(check.found));
+    if (whole_count && check.found > stats::LargestPlanSampleSize) {
+        desktop.error(pilot_too_large_message);
+        return false;
+    }
     if (check.message != 6) {
         desktop.error(FileCheckMessage(check));
         return false;
@@ -65,9 +92,9 @@ bool read_pilot(platform::Desktop& desktop, const PlanOptions& options, int row_
     inputs.shape_lines = {
         " Expected shape: the frequencies of a pilot sample of " +
             stats::format_fixed(check.found, 0, 0) + " in the following file:",
-        " " + dialog.file_name};
+        " " + shown(dialog.file_name)};
     const std::size_t slash = dialog.file_name.find_last_of('/');
-    inputs.shape_title = "pilot " + dialog.file_name.substr(slash == std::string::npos ? 0 : slash + 1);
+    inputs.shape_title = "pilot " + shown(dialog.file_name.substr(slash == std::string::npos ? 0 : slash + 1));
     return true;
 }
 
@@ -111,9 +138,9 @@ CLI::App& AddPlanForm(BatchCommandLine& command_line, PlanOptions& options, bool
         [&options](const std::string& text) {
             const std::optional<Extended> width = parse_plain_number(text);
             options.half_width = width.value_or(0);
-            return width && *width > 0;
+            return width && *width >= narrowest_half_width && *width <= widest_half_width;
         },
-        "a positive number of percentile points, such as 3",
+        "a number of percentile points from 0.01 to 50, such as 3",
         "the wanted half-width of the interval, in percentile points")
         ->type_name("W")
         ->required();
@@ -131,7 +158,7 @@ CLI::App& AddPlanForm(BatchCommandLine& command_line, PlanOptions& options, bool
             options.normal = parse_normal(text);
             return options.normal.has_value();
         },
-        "MEAN,SD with a positive SD, such as 15,5",
+        "MEAN,SD with an SD of at least 0.000001, such as 15,5",
         "the shape of a normal distribution over the whole scores")
         ->type_name("MEAN,SD");
     pilot->excludes(normal);
@@ -150,7 +177,7 @@ CLI::App& AddPlanForm(BatchCommandLine& command_line, PlanOptions& options, bool
     return form;
 }
 
-int RunPlanBatch(const PlanOptions& options, const ChartSaver& save_chart, std::ostream& out,
+int RunPlanBatch(const PlanOptions& options, const ChartPainter& paint_chart, std::ostream& out,
                  std::ostream& err)
 {
     platform::ConsoleDesktop desktop(err, options.pilot_file, stats::decimal_separator());
@@ -162,6 +189,7 @@ int RunPlanBatch(const PlanOptions& options, const ChartSaver& save_chart, std::
     request.half_width = options.half_width;
     inputs.rank_names = options.rank_texts;
     SamplePlan plan;
+    OutputFiles files;
     try {
         std::int64_t min_score = 0;
         std::int64_t max_score = 0;
@@ -182,14 +210,13 @@ int RunPlanBatch(const PlanOptions& options, const ChartSaver& save_chart, std::
         }
         plan = PlanSampleSize(request);
         if (!options.plot_path.empty())
-            save_chart(options.plot_path, *ChartFormatOf(options.plot_path),
-                       BuildSamplePlanChart(inputs, plan));
+            files.add_picture(options.plot_path, BuildSamplePlanChart(inputs, plan), paint_chart);
     } catch (const std::exception& failure) {
         desktop.failure(failure.what());
         return 1;
     }
 
-    return WriteOutput(out, desktop, [&](std::ostream& stream) {
+    const int status = WriteOutput(out, desktop, [&](std::ostream& stream) {
         if (options.csv) {
             WriteSamplePlanCsv(stream, inputs, plan);
         } else {
@@ -197,6 +224,7 @@ int RunPlanBatch(const PlanOptions& options, const ChartSaver& save_chart, std::
                 stream << line << '\n';
         }
     });
+    return status != 0 ? status : CommitOutputFiles(files, desktop, err);
 }
 
 }  // namespace norms

@@ -45,10 +45,10 @@ struct PlanOptions {
 CLI::App& AddPlanForm(BatchCommandLine& command_line, PlanOptions& options, bool can_plot);
 
 // Runs the plan form: the report, or with --csv the precision curve, to `out`; messages to
-// `err`. With --plot the curve's chart also goes to its picture file through save_chart,
-// before anything is written to `out`. Gives the exit status: 0 done, 1 a refused input or a
-// failure (nothing written to `out`).
-int RunPlanBatch(const PlanOptions& options, const ChartSaver& save_chart, std::ostream& out,
+// `err`. With --plot the curve's chart, drawn by paint_chart, also goes to its picture file,
+// which takes its place only once `out` has taken everything. Gives the exit status: 0 done,
+// 1 a refused input or a failure (nothing written to `out`, no file written).
+int RunPlanBatch(const PlanOptions& options, const ChartPainter& paint_chart, std::ostream& out,
                  std::ostream& err);
 
 }  // namespace norms

@@ -8,6 +8,7 @@
 #include "norms/batch/batch_command_line.hpp"
 #include "norms/batch/batch_run.hpp"
 #include "norms/batch/batch_views.hpp"
+#include "norms/count/case_weights.hpp"
 #include "norms/count/data_file.hpp"
 #include "norms/read/frequency_file.hpp"
 #include "norms/read/statistics_file.hpp"
@@ -15,6 +16,8 @@
 #include "norms/tables/group_tables.hpp"
 #include "norms/write/group_files.hpp"
 #include "norms/write/group_outputs.hpp"
+#include "norms/write/output_files.hpp"
+#include "norms/write/weighting_notes.hpp"
 #include "norms/write/report.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
@@ -25,11 +28,37 @@
 namespace norms {
 namespace {
 
-// Each group's counts, in the order the tables come in.
-CountedGroups count_groups(const std::string& file, const PersonScoreLayout& layout)
+// The margins a sample is raked to, from their file.
+std::vector<MarginsVariable> read_margins(const std::string& path)
 {
     try {
-        return count_person_file(*OpenDataFile(file), person_data_file(file, layout), layout);
+        return parse_margins(read_small_file(path, 1 << 20));
+    } catch (const std::exception& failure) {
+        throw platform::Failure(platform::in_quotes(path) + ": " + failure.what());
+    }
+}
+
+// Each group's counts, in the order the tables come in, and each case's weight when the cases
+// are raked or their weights are to be written.
+struct FileCounts {
+    CountedGroups counted;
+    std::vector<Extended> case_weights;
+};
+
+FileCounts count_file(const ScoresOptions& options, const PersonScoreLayout& layout)
+{
+    const DataFile file = person_data_file(options.file, layout);
+    const CaseReading read = file_reading(file);
+    const bool raked = !options.margins_file.empty();
+    try {
+        FileCounts counts;
+        if (raked || !options.weights_file.empty())
+            counts.case_weights = raked_case_weights(
+                read, raked ? read_margins(options.margins_file) : std::vector<MarginsVariable>(),
+                layout.weight_column);
+        counts.counted = count_groups(read, file.kind, layout,
+                                      raked ? counts.case_weights : std::vector<Extended>());
+        return counts;
     } catch (const InvalidText& invalid) {
         // Text that is not UTF-8 may be in another encoding, which the message suggests naming.
         if (!layout.encoding.empty())
@@ -86,6 +115,8 @@ void write_reports(std::ostream& output, const ScoresOptions& options, const Gro
         worksheet.texts[2] = std::to_string(group.counts.size);
         worksheet.notes = options.shared.notes;
         // A line end or a terminal's escape in a value would break or colour the report.
+        if (group.run.weighting)
+            worksheet.notes.insert(worksheet.notes.begin(), weighting_note(*group.run.weighting));
         if (tables.grouped)
             worksheet.notes.insert(worksheet.notes.begin(),
                                    "Group: " + platform::PrintableText(tables.group_variable, 0) +
@@ -137,6 +168,16 @@ CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options)
     add_name("--write-frequencies", options.frequencies_folder, "a folder name",
              "also write each group's frequency file into DIR")
         ->type_name("DIR");
+    add_name("--weight", options.layout.weight_column, "a column name",
+             "each case's sampling weight, a number above 0; a missing one skips the case")
+        ->type_name("VARIABLE");
+    add_name("--rake", options.margins_file, "a file name",
+             "weight the cases to the population's shares in MARGINS (variable,value,share), "
+             "raking from the --weight weights if given")
+        ->type_name("MARGINS");
+    add_name("--write-weights", options.weights_file, "a file name",
+             "also write each case's weight, scaled to a mean of 1, as case,weight to FILE")
+        ->type_name("FILE");
     add_name("--score", options.layout.score_column, "a column name",
              "the column that holds the raw scores")
         ->type_name("COLUMN")
@@ -155,6 +196,13 @@ CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options)
         "delimited text with a header line and one row per person, or by its ending an SPSS "
         "(.sav, .zsav, .por), Stata (.dta) or SAS (.sas7bdat, .xpt) file")
         ->required();
+    form.final_callback([&options] {
+        check_shared_options(options.shared);
+        const bool weighted = !options.layout.weight_column.empty() || !options.margins_file.empty();
+        if (weighted && !options.frequencies_folder.empty())
+            throw CLI::ValidationError(
+                "--write-frequencies writes counts, which weighted cases do not give");
+    });
     return form;
 }
 
@@ -168,32 +216,37 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
             return 1;
         platform::FileDialog dialog;  // gives the data file's full name, as the report shows it
         desktop.open_file(dialog);
-        const CountedGroups counted = count_groups(options.file, layout);
-        if (!show_group_check(desktop, counted, layout.group_column))
+        const FileCounts counts = count_file(options, layout);
+        if (!show_group_check(desktop, counts.counted, layout.group_column))
             return 1;
 
-        // All or nothing: every name is checked and every file written aside before the
-        // output goes out, and the files take their names only once it has.
+        // All or nothing: every name is checked and every file made aside before the output
+        // goes out, and the files take their names only once it has.
         std::optional<platform::FolderFiles> files;
         if (!options.frequencies_folder.empty()) {
-            const std::vector<std::string> names = FrequencyFileNames(counted.groups);
+            const std::vector<std::string> names = FrequencyFileNames(counts.counted.groups);
             files.emplace(options.frequencies_folder);
-            AddFrequencyFiles(*files, counted.groups, names, layout.min_score, options.file);
+            AddFrequencyFiles(*files, counts.counted.groups, names, layout.min_score, options.file);
         }
-        GroupTables tables = counted_tables(counted, layout.min_score, layout.group_column);
+        GroupTables tables = counted_tables(counts.counted, layout.min_score, layout.group_column);
         tables.choices = options.shared;
         compute_group_tables(tables, options.shared.method);
+        for (const std::string& notice : weighting_notices(tables))
+            desktop.warning(notice);
 
         std::ostringstream output;
         if (options.shared.csv)
             write_group_tables_csv(output, tables);
         else
             write_reports(output, options, tables, dialog.file_name);
+        OutputFiles outputs;
         if (!options.shared.xlsx_path.empty())
-            SaveNormsWorkbook(options.shared.xlsx_path,
-                              group_tables_workbook(tables, dialog.file_name, options.shared.notes));
+            outputs.add_workbook(options.shared.xlsx_path,
+                                 group_tables_workbook(tables, dialog.file_name, options.shared.notes));
+        if (!options.weights_file.empty())
+            outputs.add_text(options.weights_file, weights_file_text(counts.case_weights));
         if (WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.view(); }) != 0 ||
-            !err.flush())
+            CommitOutputFiles(outputs, desktop, err) != 0)
             return 1;
         if (files)
             files->commit();

@@ -17,12 +17,15 @@ class BatchCommandLine;
 
 inline const std::string ScoresUsage =
     "usage: vornak-batch scores " + SharedUsage +
-    " [--delimiter C] [--encoding NAME] [--group COLUMN] [--write-frequencies DIR] --score COLUMN MIN MAX FILE";
+    " [--delimiter C] [--encoding NAME] [--group COLUMN] [--write-frequencies DIR]"
+    " [--weight VARIABLE] [--rake MARGINS] [--write-weights FILE] --score COLUMN MIN MAX FILE";
 
 struct ScoresOptions {
     SharedOptions shared;
     PersonScoreLayout layout;
     std::string frequencies_folder;
+    std::string margins_file;  // rake the cases to these margins
+    std::string weights_file;  // also write each case's weight here
     std::string min_text;
     std::string max_text;
     std::string file;

@@ -8,6 +8,7 @@
 #include "norms/read/frequency_file.hpp"
 #include "norms/read/statistics_file.hpp"
 #include "platform/failure.hpp"
+#include "platform/printable_text.hpp"
 
 namespace norms {
 namespace {
@@ -127,6 +128,11 @@ void check_some_group(const CountedGroups& counted, DataFileKind kind)
 GroupCheck check_groups(const CountedGroups& counted, const std::string& group_variable)
 {
     GroupCheck check;
+    if (!counted.unapplied_file_weight.empty())
+        check.notices.push_back("the file names " + platform::in_quotes(counted.unapplied_file_weight) +
+                                " as its weight variable, which is not applied unless chosen as "
+                                "the weight (--weight " +
+                                platform::PrintableText(counted.unapplied_file_weight) + ")");
     if (counted.without_group > 0)
         check.notices.push_back(WithoutGroupNotice(counted.without_group, group_variable));
     for (const ScoreGroup& group : counted.groups) {

@@ -183,6 +183,11 @@ void GroupCounter::take_label(std::size_t variable, double code, std::string_vie
         labels_.try_emplace(code, label);
 }
 
+void GroupCounter::take_weight_variable(std::string_view name)
+{
+    file_weight_ = name;
+}
+
 void GroupCounter::name_coded_groups()
 {
     std::map<std::string, int> uses;
@@ -216,7 +221,9 @@ CountedGroups GroupCounter::take_groups()
         [](const Group& group) {
             return group.code ? std::optional<Extended>(*group.code) : decimal_value(group.counts.name);
         });
-    CountedGroups counted{{}, without_group_};
+    CountedGroups counted{{}, without_group_, {}};
+    if (file_weight_ != layout_.weight_column)
+        counted.unapplied_file_weight = file_weight_;
     for (Group& group : groups_) {
         if (group.weights)
             group.counts.weights = group.weights->totals();

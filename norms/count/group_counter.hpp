@@ -49,6 +49,8 @@ enum class MissingGroupValue { refused, skipped };
 struct CountedGroups {
     std::vector<ScoreGroup> groups;
     std::int64_t without_group = 0;  // cases skipped for a missing group value
+    // The variable the file names as its case weight, when the counting does not weigh by it.
+    std::string unapplied_file_weight;
 };
 
 // Ascending: by number when every group has one (a numeric code, or a name that is a decimal
@@ -71,6 +73,7 @@ public:
     // the case's place.
     void take_case(std::span<const DataValue> values, const CasePlace& place) override;
     void take_label(std::size_t variable, double code, std::string_view label) override;
+    void take_weight_variable(std::string_view name) override;
 
     // The groups, in order and named. A numeric code is named by its label; a label that is
     // empty or that two codes share is shown with its code ("adults (2)"), and a code without
@@ -105,6 +108,7 @@ private:
     bool over_limit_ = false;
     std::map<double, std::string> labels_;  // the group variable's, by code
     std::int64_t without_group_ = 0;
+    std::string file_weight_;
 };
 
 // A case's sampling weight from its value of the weight variable; none for a missing value.

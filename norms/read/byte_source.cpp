@@ -74,4 +74,17 @@ std::unique_ptr<ByteSource> OpenDataFile(const std::string& path)
     return std::make_unique<FileSource>(path);
 }
 
+std::string read_small_file(const std::string& path, std::size_t limit)
+{
+    const std::unique_ptr<ByteSource> source = OpenDataFile(path);
+    std::string text(limit + 1, '\0');
+    std::size_t filled = 0;
+    for (std::size_t count = 1; count > 0 && filled < text.size(); filled += count)
+        count = source->read(text.data() + filled, text.size() - filled);
+    if (filled > limit)
+        throw platform::Failure("the file is larger than " + std::to_string(limit) + " bytes");
+    text.resize(filled);
+    return text;
+}
+
 }  // namespace norms

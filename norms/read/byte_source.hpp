@@ -24,4 +24,8 @@ public:
 // Opens a data file for reading from its start; throws platform::Failure when it cannot.
 std::unique_ptr<ByteSource> OpenDataFile(const std::string& path);
 
+// The whole of a small file, such as a margins file, read as a data file is; throws
+// platform::Failure when it cannot be read or holds more than `limit` bytes.
+std::string read_small_file(const std::string& path, std::size_t limit);
+
 }  // namespace norms

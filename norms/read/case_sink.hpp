@@ -43,6 +43,9 @@ public:
     // One case: values[i] is the value of the i-th variable asked for. The texts last only for
     // the call.
     virtual void take_case(std::span<const DataValue> values, const CasePlace& place) = 0;
+    // The variable that the file itself names as its case weight (an SPSS file may), before
+    // any case.
+    virtual void take_weight_variable(std::string_view name) { (void)name; }
     // The label of a numeric code of the i-th variable asked for, after every case.
     virtual void take_label(std::size_t variable, double code, std::string_view label)
     {

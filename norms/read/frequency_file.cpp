@@ -171,7 +171,7 @@ FileCheck ReadFrequencyRows(FrequencyScanner& scanner, Extended min_raw_score,
         if (!is_count(r))
             return {1};
         if (!is_count(f))
-            return {2};
+            return {2, f};
         if (j == 1 && r != min_raw_score)
             return {3, r, min_raw_score};
         if (j == row_count && r != max_raw_score)

@@ -67,7 +67,7 @@ private:
 bool ParseDecimalToken(std::string_view token, Extended& value);
 
 // The first check the rows failed, by its message number 1 to 6 (0: none), with the two
-// numbers that messages 3, 4 and 6 show.
+// numbers that messages 3, 4 and 6 show; for message 2, `found` is the frequency refused.
 struct FileCheck {
     int message = 0;
     Extended found = 0;

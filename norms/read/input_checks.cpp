@@ -10,21 +10,6 @@ namespace norms {
 
 bool InputError = false;
 
-namespace {
-
-// Byte offset just past the first `count` characters of UTF-8 text.
-std::size_t prefix_bytes(const std::string& text, int count)
-{
-    std::size_t i = 0;
-    for (int seen = 0; i < text.size(); ++i) {
-        if (!stats::is_utf8_continuation(text[i]) && seen++ == count)
-            break;
-    }
-    return i;
-}
-
-}  // namespace
-
 char FilterNumericKey(platform::Desktop& desktop, char key)
 {
     if (key == ',')
@@ -40,12 +25,12 @@ char FilterNumericKey(platform::Desktop& desktop, char key)
 
 std::string LimitInputLength(const std::string& text)
 {
-    return text.substr(0, prefix_bytes(text, MaxInputLength));
+    return text.substr(0, stats::utf8_prefix_bytes(text, MaxInputLength));
 }
 
 bool IsInputTooLong(const std::string& text)
 {
-    return prefix_bytes(text, MaxInputLength) < text.size();
+    return stats::utf8_prefix_bytes(text, MaxInputLength) < text.size();
 }
 
 stats::Extended ParseFieldValue(platform::Desktop& desktop, const std::string& text,

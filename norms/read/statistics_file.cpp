@@ -12,6 +12,7 @@
 #include <readstat.h>
 
 #include "norms/read/delimited_file.hpp"
+#include "norms/read/portable_file_source.hpp"
 #include "norms/read/text_source.hpp"
 #include "platform/failure.hpp"
 #include "platform/printable_text.hpp"
@@ -139,6 +140,11 @@ public:
         }
         if (index == last_asked_index_)
             sink_.take_case(values_, place);
+    }
+
+    void weight_variable(readstat_variable_t* variable)
+    {
+        sink_.take_weight_variable(text_of(readstat_variable_get_name(variable)));
     }
 
     void value_label(const char* label_set, readstat_value_t value, const char* label)
@@ -336,6 +342,14 @@ int on_variable(int index, readstat_variable_t* variable, const char* label_set,
     return guarded(reading, [&](CaseAssembler& c) { return c.variable(index, variable, label_set); });
 }
 
+int on_weight_variable(readstat_variable_t* variable, void* reading)
+{
+    return guarded(reading, [&](CaseAssembler& c) {
+        c.weight_variable(variable);
+        return READSTAT_HANDLER_OK;
+    });
+}
+
 int on_value(int case_index, readstat_variable_t* variable, readstat_value_t value, void* reading)
 {
     return guarded(reading, [&](CaseAssembler& c) {
@@ -380,7 +394,9 @@ void read_statistics_cases(ByteSource& source, const std::string& file_name,
     const std::unique_ptr<readstat_parser_t, ParserDeleter> parser(readstat_parser_init());
     if (!parser)
         throw std::bad_alloc();
-    Reading reading{ReadAhead(source), CaseAssembler(asked, sink)};
+    PortableFileSource mended(source);  // see there: ReadStat misreads PSPP's portable files
+    Reading reading{ReadAhead(format->parse == readstat_parse_por ? mended : source),
+                    CaseAssembler(asked, sink)};
     readstat_set_open_handler(parser.get(), open_input);
     readstat_set_close_handler(parser.get(), close_input);
     readstat_set_seek_handler(parser.get(), seek_input);
@@ -389,6 +405,7 @@ void read_statistics_cases(ByteSource& source, const std::string& file_name,
     readstat_set_io_ctx(parser.get(), &reading);
     readstat_set_metadata_handler(parser.get(), on_metadata);
     readstat_set_variable_handler(parser.get(), on_variable);
+    readstat_set_fweight_handler(parser.get(), on_weight_variable);
     readstat_set_value_handler(parser.get(), on_value);
     readstat_set_value_label_handler(parser.get(), on_value_label);
     if (!encoding.empty())

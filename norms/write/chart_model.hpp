@@ -78,9 +78,8 @@ enum class ChartFormat { Png, Svg, Pdf };
 // The picture format named by a file's ending (".png", ".svg" or ".pdf", in any case).
 std::optional<ChartFormat> ChartFormatOf(std::string_view path);
 
-// Writes the chart to a picture file; throws platform::Failure when the file cannot be written.
-// The drawing is Qt's, so the windows' layer provides it to the layers below.
-using ChartSaver =
-    std::function<void(const std::string& path, ChartFormat format, const ChartModel& chart)>;
+// The chart drawn as the bytes of a picture file in the format. The drawing is Qt's, so the
+// windows' layer provides it to the layers below.
+using ChartPainter = std::function<std::string(ChartFormat format, const ChartModel& chart)>;
 
 }  // namespace norms

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <sstream>
 
+#include "platform/printable_text.hpp"
 #include "platform/whole_file.hpp"
 
 namespace norms {
@@ -24,6 +25,8 @@ std::vector<std::string> own_column_names(bool weighted)
         if (weighted && name == "frequency")
             names.insert(names.end(), {"weighted_frequency", "effective_frequency"});
     }
+    if (weighted)
+        names.insert(names.end(), {"cases", "sum_of_weights", "effective_size", "design_effect"});
     return names;
 }
 
@@ -38,8 +41,11 @@ std::vector<Extended> own_column_values(const NormsRun& run, int j)
     for (int i = 0; i < j; ++i)
         cases_below += weighting.cases[static_cast<std::size_t>(i)];
     const auto at = static_cast<std::size_t>(j);
-    return {row.RawScore, weighting.cases[at], weighting.weighted[at], row.Frequency, cases_below,
-            row.PR,       row.Lower95,          row.Upper95,          row.Lower90,   row.Upper90};
+    return {row.RawScore,          weighting.cases[at],       weighting.weighted[at],
+            row.Frequency,         cases_below,               row.PR,
+            row.Lower95,           row.Upper95,               row.Lower90,
+            row.Upper90,           weighting.cases_total,     weighting.total_weight,
+            weighting.effective_size, weighting.design_effect};
 }
 
 void WriteCsvHeader(std::ostream& out, const std::vector<TableColumn>& added,
@@ -86,13 +92,20 @@ bool ExportNormsCsv(platform::Desktop& desktop, platform::FileDialog& proposed, 
     return true;
 }
 
-std::string CsvField(std::string_view text)
+std::string CsvField(std::string_view value)
 {
+    std::string text = platform::utf8_text(value);
+    // A spreadsheet takes a field that starts so for a formula and runs it; the apostrophe
+    // makes it text there. A number keeps its sign.
+    Extended number = 0;
+    if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos &&
+        !ParseDecimalToken(text, number))
+        text.insert(0, 1, '\'');
     const auto is_blank = [](char c) { return c == ' ' || c == '\t'; };
-    const bool plain = text.find_first_of(",\"\r\n") == std::string_view::npos &&
+    const bool plain = text.find_first_of(",\"\r\n") == std::string::npos &&
                        (text.empty() || (!is_blank(text.front()) && !is_blank(text.back())));
     if (plain)
-        return std::string(text);
+        return text;
     std::string field = "\"";
     for (char c : text) {
         field += c;

@@ -21,7 +21,8 @@ inline constexpr const char* CsvTableHeader =
 std::string CsvNumber(Extended x);
 
 // The table's own columns: those of CsvTableHeader, and for a weighted table
-// "weighted_frequency" and "effective_frequency" after "frequency".
+// "weighted_frequency" and "effective_frequency" after "frequency", and last the group's
+// "cases", "sum_of_weights", "effective_size" and "design_effect".
 std::vector<std::string> own_column_names(bool weighted);
 
 // Row j's values of the table's own columns. A weighted table's frequency and below count its
@@ -48,8 +49,11 @@ void WriteNormsCsv(std::ostream& out, const NormsRun& run, const std::vector<Tab
 bool ExportNormsCsv(platform::Desktop& desktop, platform::FileDialog& proposed, const NormsRun& run,
                     const std::vector<TableColumn>& added = {});
 
-// A field as it stands in a CSV line: quoted, with its quotes doubled, only where it holds the
-// delimiter, a quote, a line end or an outer blank.
+// A text field as it stands in a CSV line: bytes that are not UTF-8 escaped ("\xE9"), an
+// apostrophe before a text that a spreadsheet would run as a formula (one that starts with
+// "=", "+", "-", "@", a tab or a carriage return and is not a number in the data file's
+// grammar), and quoted, with its quotes doubled, only where it holds the delimiter, a quote, a
+// line end or an outer blank. Every text field of every CSV file goes through here.
 std::string CsvField(std::string_view text);
 
 }  // namespace norms

@@ -8,7 +8,6 @@
 #include <locale.h>
 #include <wctype.h>
 
-#include "platform/printable_text.hpp"
 #include "platform/failure.hpp"
 #include "platform/printable_text.hpp"
 #include "platform/utf8.hpp"
@@ -73,8 +72,20 @@ std::string FrequencyFileName(const std::string& group)
 {
     if (group.empty())
         return "frequencies.txt";
-    std::string name = group;
-    std::replace_if(name.begin(), name.end(), is_unsafe_in_file_name, '_');
+    // Bytes that are not UTF-8 would give a name that no other program shows, and control
+    // characters one that moves a terminal's cursor.
+    std::string name;
+    for (std::size_t at = 0; at < group.size();) {
+        char32_t c = 0;
+        const std::size_t length = platform::NextCodePoint(group, at, c);
+        const bool unsafe =
+            length == 0 || (c < 0x80 ? is_unsafe_in_file_name(static_cast<unsigned char>(c)) : c <= 0x9F);
+        if (unsafe)
+            name += '_';
+        else
+            name.append(group, at, length);
+        at += length == 0 ? 1 : length;
+    }
     // A leading "." would hide the file.
     if (name.front() == '.')
         name.front() = '_';

@@ -10,9 +10,10 @@
 
 namespace norms {
 
-// The group's name with the characters that are unsafe in file names replaced by "_", then
-// ".txt"; "frequencies.txt" for the one group of ungrouped data. A name that other systems
-// keep for a device (CON, nul.2024, …) gets a "_" after its first part: "CON_.txt".
+// The group's name with the characters that are unsafe in file names, control characters and
+// bytes that are not UTF-8 replaced by "_", then ".txt"; "frequencies.txt" for the one group
+// of ungrouped data. A name that other systems keep for a device (CON, nul.2024, …) gets a "_"
+// after its first part: "CON_.txt".
 std::string FrequencyFileName(const std::string& group);
 
 // One "score frequency" line per raw score from min_score up, with CR LF line ends.

@@ -1,16 +1,14 @@
 #include "norms/write/norms_workbook.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <cerrno>
+#include <cmath>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 
 #include <locale.h>
-#include <stdlib.h>
+#include <sys/mman.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
@@ -18,6 +16,8 @@
 #include "norms/version.hpp"
 #include "norms/write/workbook_digits.hpp"
 #include "platform/failure.hpp"
+#include "platform/printable_text.hpp"
+#include "platform/utf8.hpp"
 #include "platform/whole_file.hpp"
 #include "stats/utf8.hpp"
 
@@ -32,15 +32,17 @@ constexpr const char* rank_format = "[<5]0.0\"%\";[<=95]0\"%\";0.0\"%\"";
 // The limits are proportions, shown as percent with one decimal.
 constexpr const char* limit_format = "0.0%";
 
-// The text cut to at most `count` characters, never inside one.
-std::string first_characters(std::string_view text, std::size_t count)
+constexpr std::size_t max_cell_text = 32767;  // characters
+
+// The text as a cell holds it: what XML cannot hold escaped, and a text longer than a cell
+// takes cut with "…".
+std::string cell_text(std::string_view text)
 {
-    std::size_t end = 0;
-    for (std::size_t seen = 0; end < text.size(); ++end) {
-        if (!stats::is_utf8_continuation(text[end]) && seen++ == count)
-            break;
-    }
-    return std::string(text.substr(0, end));
+    std::string shown = platform::xml_text(text);
+    const std::size_t end = stats::utf8_prefix_bytes(shown, max_cell_text);
+    if (end < shown.size())
+        shown = shown.substr(0, stats::utf8_prefix_bytes(shown, max_cell_text - 1)) + "…";
+    return shown;
 }
 
 std::string lower_case(std::string text)
@@ -50,15 +52,25 @@ std::string lower_case(std::string text)
     return text;
 }
 
-// The group's name with the characters Excel refuses in sheet names replaced, cut to `length`
-// characters, and without an apostrophe at either end.
+// The group's name with the characters Excel refuses in sheet names, control characters and
+// bytes that are not UTF-8 replaced by "_", cut to `length` characters, and without an
+// apostrophe at either end.
 std::string sheet_name(const std::string& group, std::size_t length)
 {
-    std::string name = group.empty() ? "Norms" : group;
-    std::replace_if(name.begin(), name.end(),
-                    [](char c) { return std::string_view("[]:*?/\\").find(c) != std::string_view::npos; },
-                    '_');
-    name = first_characters(name, length);
+    const std::string_view source = group.empty() ? std::string_view("Norms") : std::string_view(group);
+    std::string name;
+    for (std::size_t at = 0; at < source.size();) {
+        char32_t c = 0;
+        const std::size_t bytes = platform::NextCodePoint(source, at, c);
+        const bool unsafe = bytes == 0 || c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xFFFE ||
+                            c == 0xFFFF || std::u32string_view(U"[]:*?/\\").find(c) != std::u32string_view::npos;
+        if (unsafe)
+            name += '_';
+        else
+            name.append(source, at, bytes);
+        at += bytes == 0 ? 1 : bytes;
+    }
+    name.resize(stats::utf8_prefix_bytes(name, length));
     if (name.front() == '\'')
         name.front() = '_';
     if (name.back() == '\'')
@@ -84,26 +96,43 @@ private:
     locale_t old_;
 };
 
-// A new empty file in the temporary folder, removed when this leaves scope.
-class ScratchFile {
+// A file in memory with a name that opens it, for libxlsxwriter, which writes its package to a
+// file by name: there its writing cannot fail on a full or read-only disk, whose failures the
+// library would print on standard error.
+class MemoryFile {
 public:
-    ScratchFile()
+    explicit MemoryFile(const std::string& path) : fd_(::memfd_create("vornak-workbook", MFD_CLOEXEC))
     {
-        std::error_code error;
-        path_ = (std::filesystem::temp_directory_path(error) / "vornak-XXXXXX.xlsx").string();
-        const int fd = ::mkstemps(path_.data(), 5);
-        if (fd < 0)
-            throw platform::file_failure(errno);
-        ::close(fd);
+        if (fd_ < 0)
+            throw platform::output_failure(path, errno);
+        name_ = "/proc/self/fd/" + std::to_string(fd_);
     }
-    ~ScratchFile() { ::unlink(path_.c_str()); }
-    ScratchFile(const ScratchFile&) = delete;
-    ScratchFile& operator=(const ScratchFile&) = delete;
+    ~MemoryFile() { ::close(fd_); }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
 
-    const std::string& path() const { return path_; }
+    const std::string& name() const { return name_; }
+
+    std::string bytes(const std::string& path) const
+    {
+        std::string contents;
+        char buffer[65536];
+        for (off_t offset = 0;;) {
+            const ssize_t count = ::pread(fd_, buffer, sizeof buffer, offset);
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count < 0)
+                throw platform::output_failure(path, errno);
+            if (count == 0)
+                return contents;
+            contents.append(buffer, static_cast<std::size_t>(count));
+            offset += count;
+        }
+    }
 
 private:
-    std::string path_;
+    int fd_;
+    std::string name_;
 };
 
 std::string today()
@@ -126,10 +155,16 @@ std::vector<std::string> csv_header_names()
 
 class WorkbookWriter {
 public:
-    explicit WorkbookWriter(const std::string& path) : workbook_(workbook_new(path.c_str()))
+    // Failures name `path`, the workbook's own file; the library writes its package to
+    // `package` and its scratch files into `scratch_folder`.
+    WorkbookWriter(const std::string& path, const std::string& package, std::string scratch_folder)
+        : path_(path), scratch_folder_(std::move(scratch_folder))
     {
+        lxw_workbook_options options{};
+        options.tmpdir = scratch_folder_.data();
+        workbook_ = workbook_new_opt(package.c_str(), &options);
         if (!workbook_)
-            throw platform::Failure("The workbook cannot be created");
+            throw std::bad_alloc();
         bold_ = workbook_add_format(workbook_);
         format_set_bold(bold_);
         rank_ = number_format(rank_format);
@@ -160,8 +195,7 @@ public:
     {
         const lxw_error status = workbook_close(workbook_);
         workbook_ = nullptr;
-        if (status != LXW_NO_ERROR)
-            throw platform::Failure(std::string("The workbook cannot be written: ") + lxw_strerror(status));
+        check(status);
     }
 
 private:
@@ -183,12 +217,28 @@ private:
         return added;
     }
 
+    // A failure of the library, which has refused what it was given or could not write.
+    void check(lxw_error status) const
+    {
+        if (status != LXW_NO_ERROR)
+            throw platform::output_failure(path_, std::string("the workbook library failed: ") +
+                                                      lxw_strerror(status));
+    }
+
     lxw_worksheet* add_sheet(const std::string& name)
     {
         lxw_worksheet* sheet = workbook_add_worksheet(workbook_, name.c_str());
         if (!sheet)
-            throw platform::Failure("The workbook cannot take a sheet named \"" + name + "\"");
+            throw platform::output_failure(path_, "the workbook library refused the sheet name " +
+                                                      platform::in_quotes(name));
         return sheet;
+    }
+
+    // Every text of a cell goes through here, so that none can break the file or be left out.
+    void write_text(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, std::string_view text,
+                    lxw_format* format = nullptr)
+    {
+        check(worksheet_write_string(sheet, row, column, cell_text(text).c_str(), format));
     }
 
     void write_about(const NormsWorkbook& content, const std::vector<std::string>& names)
@@ -197,25 +247,25 @@ private:
         worksheet_set_column(sheet, 0, 0, 14, bold_);
         worksheet_set_column(sheet, 1, 1, 40, nullptr);
         lxw_row_t row = 0;
-        const auto line = [&](const char* key, const std::string& value) {
-            worksheet_write_string(sheet, row, 0, key, nullptr);
-            worksheet_write_string(sheet, row++, 1, value.c_str(), nullptr);
+        const auto line = [&](const char* key, std::string_view value) {
+            write_text(sheet, row, 0, key);
+            write_text(sheet, row++, 1, value);
         };
-        line("Method", std::string(stats::interval_method_entry(content.method).caption));
+        line("Method", stats::interval_method_entry(content.method).caption);
         line("Data file", content.data_file);
         line("Program", VersionLine);
         line("Date", today());
-        worksheet_write_string(sheet, row, 0, "Notes", nullptr);
+        write_text(sheet, row, 0, "Notes");
         for (const std::string& note : content.notes)
-            worksheet_write_string(sheet, row++, 1, note.c_str(), nullptr);
+            write_text(sheet, row++, 1, note);
         row = std::max<lxw_row_t>(row, 5) + 1;
-        worksheet_write_string(sheet, row, 0, "Group", bold_);
-        worksheet_write_string(sheet, row, 1, "Sheet", bold_);
-        worksheet_write_string(sheet, row++, 2, "n", bold_);
+        write_text(sheet, row, 0, "Group", bold_);
+        write_text(sheet, row, 1, "Sheet", bold_);
+        write_text(sheet, row++, 2, "n", bold_);
         for (std::size_t i = 0; i < content.tables.size(); ++i, ++row) {
-            worksheet_write_string(sheet, row, 0, content.tables[i].group.c_str(), nullptr);
-            worksheet_write_string(sheet, row, 1, names[i].c_str(), nullptr);
-            worksheet_write_number(sheet, row, 2, static_cast<double>(content.tables[i].run.sample_size), nullptr);
+            write_text(sheet, row, 0, content.tables[i].group);
+            write_text(sheet, row, 1, names[i]);
+            check(worksheet_write_number(sheet, row, 2, static_cast<double>(content.tables[i].run.sample_size), nullptr));
         }
     }
 
@@ -228,7 +278,7 @@ private:
         for (const TableColumn& column : table.added)
             header.push_back(column.name);
         for (std::size_t c = 0; c < header.size(); ++c)
-            worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c), header[c].c_str(), bold_);
+            write_text(sheet, 0, static_cast<lxw_col_t>(c), header[c], bold_);
         worksheet_set_column(sheet, 0, static_cast<lxw_col_t>(header.size() - 1), 12, nullptr);
         worksheet_freeze_panes(sheet, 1, 0);
 
@@ -251,29 +301,22 @@ private:
     void write_number(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, Extended value, lxw_format* format)
     {
         if (std::isinf(value)) {
-            worksheet_write_string(sheet, row, column, value < 0 ? "-inf" : "inf", nullptr);
+            write_text(sheet, row, column, value < 0 ? "-inf" : "inf");
             return;
         }
-        worksheet_write_number(sheet, row, column, static_cast<double>(value), format);
+        check(worksheet_write_number(sheet, row, column, static_cast<double>(value), format));
         numbers_.back().texts.push_back(CsvNumber(value));
     }
 
-    lxw_workbook* workbook_;
+    std::string path_;
+    std::string scratch_folder_;
+    lxw_workbook* workbook_ = nullptr;
     std::vector<SheetNumbers> numbers_;
     lxw_format* bold_ = nullptr;
     lxw_format* rank_ = nullptr;
     lxw_format* limit_ = nullptr;
     std::map<int, lxw_format*> decimals_formats_;
 };
-
-std::string file_bytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    if (!(bytes << file.rdbuf()))
-        throw platform::file_failure(0);
-    return bytes.str();
-}
 
 }  // namespace
 
@@ -298,17 +341,27 @@ NormsWorkbook RunWorkbook(const NormsRun& run, std::vector<TableColumn> added)
     return {run.method, run.data_file_path, run.notes, {{"", run, std::move(added)}}};
 }
 
+std::string norms_workbook_file(const std::string& path, const NormsWorkbook& workbook)
+{
+    std::string scratch_folder;
+    try {
+        scratch_folder = platform::save_folder(path);
+    } catch (const platform::FileFailure& failure) {
+        throw platform::output_failure(path, failure.error_code());
+    }
+    const MemoryFile package(path);
+    const CLocaleNumbers numbers;
+    WorkbookWriter writer(path, package.name(), scratch_folder);
+    writer.write(workbook);
+    writer.close();
+    return finish_workbook(path, package.bytes(path), writer.numbers());
+}
+
 void SaveNormsWorkbook(const std::string& path, const NormsWorkbook& workbook)
 {
-    const ScratchFile scratch;
-    {
-        const CLocaleNumbers numbers;
-        WorkbookWriter writer(scratch.path());
-        writer.write(workbook);
-        writer.close();
-        RestoreDigits(scratch.path(), writer.numbers());
-    }
-    platform::SaveWholeFile(path, file_bytes(scratch.path()));
+    platform::StagedFiles file;
+    file.add(path, norms_workbook_file(path, workbook));
+    file.commit();
 }
 
 }  // namespace norms

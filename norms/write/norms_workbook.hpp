@@ -31,8 +31,15 @@ std::vector<std::string> WorksheetNames(const std::vector<std::string>& groups);
 // The workbook of one Compute run: its table alone, with any added columns.
 NormsWorkbook RunWorkbook(const NormsRun& run, std::vector<TableColumn> added = {});
 
+// The bytes of the workbook file that is to stand at `path`. Every text in it is valid UTF-8
+// that XML can hold (platform::xml_text), cut to the 32,767 characters a cell takes. Its parts
+// are put together in memory and in scratch files beside `path`. Throws platform::Failure
+// naming `path` and the cause.
+std::string norms_workbook_file(const std::string& path, const NormsWorkbook& workbook);
+
 // Writes the workbook to `path`. The file is made apart and replaces `path` only when
-// complete, as a save that cannot lose the old file. Throws platform::Failure.
+// complete, as a save that cannot lose the old file; a symlink at `path` keeps pointing where
+// it did, and its file gets the workbook. Throws platform::Failure naming `path` and the cause.
 void SaveNormsWorkbook(const std::string& path, const NormsWorkbook& workbook);
 
 }  // namespace norms

@@ -1,6 +1,7 @@
 #include "norms/write/report.hpp"
 
 #include "norms/program_strings.hpp"
+#include "platform/printable_text.hpp"
 #include "stats/number_format.hpp"
 
 namespace norms {
@@ -67,11 +68,13 @@ void AppendReport(const NormsTable& table, int row_count, const std::string& dat
         " Interval estimation for a binomial proportion.",
         " Statistical Science, 16, 101-133.", "", ""};
 
+    // A terminal's escape or a stray byte in the notes or the path would reach the screen, or
+    // the report file, as it is.
     const std::vector<std::string> notes = worksheet.notes_lines();
     if (!notes.empty()) {
-        lines.push_back(" " + worksheet.notes_caption() + " " + notes.front());
+        lines.push_back(" " + worksheet.notes_caption() + " " + platform::PrintableText(notes.front(), 0));
         for (std::size_t i = 1; i < notes.size(); ++i)
-            lines.push_back(std::string(15, ' ') + notes[i]);
+            lines.push_back(std::string(15, ' ') + platform::PrintableText(notes[i], 0));
         lines.emplace_back(" ");
     }
 
@@ -80,7 +83,7 @@ void AppendReport(const NormsTable& table, int row_count, const std::string& dat
         lines.push_back(EchoInputLine(worksheet.label_caption(box), worksheet.input_text(box)));
     lines.insert(lines.end(),
                  {"", " Frequency data were loaded from the following file: ",
-                  " " + data_file_path, "", "", " OUTPUTS:",
+                  " " + platform::PrintableText(data_file_path, 0), "", "", " OUTPUTS:",
                   " Table of percentile ranks with accompanying interval estimates:", "", rule,
                   "Raw Score        Percentile              95% Interval              (   90% "
                   "Interval    ) ",

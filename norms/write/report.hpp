@@ -22,7 +22,8 @@ std::string RankText(Extended pr);
 std::string LimitText(Extended proportion);
 
 // Appends the report of rows 0 to row_count - 1, after a line of hyphens when the results box
-// already holds text.
+// already holds text. The notes and the data file's path show as platform::PrintableText shows
+// them, whole: their control characters and stray bytes escaped.
 void AppendReport(const NormsTable& table, int row_count, const std::string& data_file_path,
                   const WorksheetView& worksheet, ResultsView& results);
 

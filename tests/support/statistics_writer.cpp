@@ -49,6 +49,8 @@ StatisticsWriter::StatisticsWriter(std::string ending, const std::vector<Variabl
                 readstat_label_double_value(labels, code, label.c_str());
             readstat_variable_set_label_set(added, labels);
         }
+        if (variable.file_weight)
+            check(readstat_writer_set_fweight_variable(writer_, added), "weight variable");
         for (double code : variable.missing_codes)
             check(readstat_variable_add_missing_double_value(added, code), "missing code");
         for (const auto& [low, high] : variable.missing_ranges)

@@ -20,6 +20,7 @@ struct Variable {
     std::vector<std::pair<double, double>> missing_ranges;  // SPSS user-missing ranges
     std::string label_set;  // the labels' set name; empty: the variable's name and "_labels"
     std::size_t width = 32;  // of a string variable, in bytes
+    bool file_weight = false;  // the file names it as its case weight (SPSS)
 };
 
 inline Variable Numeric(std::string name, std::map<double, std::string> labels = {},

@@ -1,0 +1,26 @@
+#include "norms/write/output_files.hpp"
+
+namespace norms {
+
+void OutputFiles::add_workbook(const std::string& path, const NormsWorkbook& workbook)
+{
+    files_.add(path, norms_workbook_file(path, workbook));
+}
+
+void OutputFiles::add_picture(const std::string& path, const ChartModel& chart,
+                              const ChartPainter& paint)
+{
+    files_.add(path, paint(ChartFormatOf(path).value(), chart));
+}
+
+void OutputFiles::add_text(const std::string& path, std::string_view contents)
+{
+    files_.add(path, contents);
+}
+
+void OutputFiles::commit()
+{
+    files_.commit();
+}
+
+}  // namespace norms
