@@ -46,9 +46,13 @@ ModelAtAge::ModelAtAge(const ContinuousModel& model, Extended A)
         c[term.power.L_power][term.power.A_power] = term.coefficient;
     for (int i = 0; i <= MaxTermPower; ++i) {
         Extended sum = 0;
-        for (int j = MaxTermPower; j >= 0; --j)
+        Extended magnitude = 0;
+        for (int j = MaxTermPower; j >= 0; --j) {
             sum = sum * A + c[i][j];
+            magnitude = magnitude * std::abs(A) + std::abs(c[i][j]);
+        }
         coefficients_[i] = sum;
+        magnitudes_[i] = magnitude;
     }
 }
 
@@ -72,7 +76,7 @@ Extended ModelAtAge::slope_magnitude(Extended L) const
 {
     Extended sum = 0;
     for (int i = MaxTermPower; i >= 1; --i)
-        sum = sum * std::abs(L) + i * std::abs(coefficients_[i]);
+        sum = sum * std::abs(L) + i * magnitudes_[i];
     return sum;
 }
 

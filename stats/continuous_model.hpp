@@ -53,6 +53,7 @@ public:
 
 private:
     std::array<Extended, MaxTermPower + 1> coefficients_{};  // of L^0 … L^6
+    std::array<Extended, MaxTermPower + 1> magnitudes_{};    // the sums of their terms' magnitudes
 };
 
 enum class RangeSide {

@@ -56,10 +56,15 @@ struct Window {
 
 // Windows over `by_age`, the case indices sorted by age. A rounded difference is monotone in
 // either operand, so each window is a run of the sorted cases and both ends only move up.
+// Ages W/2 apart to within a billionth of the ages' scale share their windows: ages written in
+// decimals, such as 6.2 and 6.7 with W = 1, then do so whichever way their binary values round.
 std::vector<Window> age_windows(const std::vector<Extended>& ages, const std::vector<std::size_t>& by_age,
                                 Extended width)
 {
-    const Extended half = width / 2;
+    Extended scale = width;
+    for (const Extended age : ages)
+        scale = std::max(scale, std::abs(age));
+    const Extended half = width / 2 + 1e-9L * scale;
     std::vector<Window> windows(by_age.size());
     std::size_t first = 0;
     std::size_t last = 0;
