@@ -4,35 +4,15 @@
 // 500 bootstrap refits with their tables.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cmath>
-#include <random>
-
 #include "stats/continuous_bootstrap.hpp"
 #include "stats/continuous_norms.hpp"
+#include "tests/support/continuous_samples.hpp"
 
 namespace {
 
-stats::NormingSample age_trend_sample()
-{
-    std::mt19937_64 engine(20240611);
-    std::normal_distribution<double> ability;
-    std::uniform_real_distribution<double> within_year(0, 1);
-    stats::NormingSample sample;
-    for (int group = 0; group < 10; ++group)
-        for (int i = 0; i < 500; ++i) {
-            const double age = 6 + group + within_year(engine);
-            const double logit = 0.9 * ability(engine) + 0.35 * (age - 11);
-            sample.scores.push_back(std::round(40 / (1 + std::exp(-logit))));
-            sample.groups.push_back(6.5 + group);
-            sample.ages.push_back(age);
-        }
-    return sample;
-}
-
 const stats::NormingSample& sample()
 {
-    static const stats::NormingSample data = age_trend_sample();
+    static const stats::NormingSample data = continuous_samples::AgeTrend(10, 500, 20240611);
     return data;
 }
 

@@ -1,6 +1,6 @@
 #include "norms/tables/continuous_model_file.hpp"
 
-#include <cmath>
+#include <limits>
 #include <set>
 
 #include <nlohmann/json.hpp>
@@ -43,15 +43,13 @@ const json& object_at(const json& parent, const std::string& key)
     return value;
 }
 
-double finite_at(const json& parent, const std::string& key)
+double number_at(const json& parent, const std::string& key)
 {
     const json& value = parent.at(key);
     if (!value.is_number())
         damaged(quoted(key) + " must be a number");
-    const double number = value.get<double>();
-    if (!std::isfinite(number))
-        damaged(quoted(key) + " must be a finite number");
-    return number;
+    // Parsing refuses a number beyond a double's range, so every number read is finite.
+    return value.get<double>();
 }
 
 long long whole_at(const json& parent, const std::string& key, long long low, long long high)
@@ -66,7 +64,7 @@ stats::ValueRange range_at(const json& ranges, const std::string& key)
 {
     const json& range = object_at(ranges, key);
     check_keys(range, " in the range " + quoted(key), {"min", "max"});
-    const stats::ValueRange result{finite_at(range, "min"), finite_at(range, "max")};
+    const stats::ValueRange result{number_at(range, "min"), number_at(range, "max")};
     if (result.low > result.high)
         damaged("the range " + quoted(key) + " has its minimum above its maximum");
     return result;
@@ -105,6 +103,9 @@ stats::ContinuousModel ParseContinuousModel(std::string_view text)
     } catch (const json::parse_error& error) {
         throw platform::Failure("The model file is not JSON: the text breaks off or goes wrong at byte " +
                                 std::to_string(error.byte) + ".");
+    } catch (const json::out_of_range&) {
+        // JSON has no infinity nor NaN; a number beyond a double's range is as close as it gets.
+        damaged("a number in it lies beyond the range of a double");
     }
     if (!file.is_object())
         damaged("it holds no model object");
@@ -118,21 +119,21 @@ stats::ContinuousModel ParseContinuousModel(std::string_view text)
     if (!scale.at("name").is_string())
         damaged("\"name\" must be a text");
     model.scale_name = scale.at("name").get<std::string>();
-    model.scale_mean = finite_at(scale, "mean");
-    model.scale_sd = finite_at(scale, "sd");
+    model.scale_mean = number_at(scale, "mean");
+    model.scale_sd = number_at(scale, "sd");
     if (!(model.scale_sd > 0))
         damaged("\"sd\" must be above 0");
 
     model.k = static_cast<int>(whole_at(file, "k", 1, stats::MaxTermPower));
     model.t = static_cast<int>(whole_at(file, "t", 0, stats::MaxTermPower));
-    model.intercept = finite_at(file, "intercept");
+    model.intercept = number_at(file, "intercept");
     for (const auto& item : object_at(file, "terms").items()) {
         const auto power = stats::ParseTermName(item.key());
         if (!power)
             damaged(quoted(item.key()) + " is not a term name");
         if (power->L_power > model.k || power->A_power > model.t)
             damaged("the term " + quoted(item.key()) + " has a power above k or t");
-        model.terms.push_back({*power, finite_at(object_at(file, "terms"), item.key())});
+        model.terms.push_back({*power, number_at(object_at(file, "terms"), item.key())});
     }
     const json& ranges = object_at(file, "ranges");
     check_keys(ranges, " in \"ranges\"", {"age", "L", "raw"});

@@ -27,8 +27,8 @@ std::string ContinuousModelJson(const stats::ContinuousModel& model);
 
 // Throws platform::Failure, saying what is wrong, on a text that is not such a model: not
 // JSON, a key missing or unknown, a value of the wrong type, a term name that is not one or that
-// the model's k and t do not allow, a number that is not finite, a range whose ends are
-// inverted.
+// the model's k and t do not allow, a number beyond a double's range (JSON has no infinity),
+// a range whose ends are inverted.
 stats::ContinuousModel ParseContinuousModel(std::string_view text);
 
 }  // namespace norms
