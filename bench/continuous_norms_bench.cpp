@@ -53,4 +53,4 @@ void BM_bootstrap(benchmark::State& state)
 
 BENCHMARK(BM_fit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_table)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_bootstrap)->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_bootstrap)->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();

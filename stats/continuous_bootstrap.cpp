@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <exception>
+#include <limits>
 #include <map>
 #include <random>
 #include <stdexcept>
@@ -62,8 +63,8 @@ class Bootstrap {
 public:
     Bootstrap(const NormingSample& sample, const ContinuousOptions& options, const ContinuousModel& model,
               const std::vector<NormCell>& cells, std::uint64_t seed)
-        : sample_(sample), ranking_{options.window_width, options.scale.mean, options.scale.sd}, model_(model),
-          cells_(cells), seed_(seed), strata_(strata_of(sample))
+        : sample_(sample), ranker_(sample, {options.window_width, options.scale.mean, options.scale.sd}),
+          model_(model), cells_(cells), seed_(seed), strata_(strata_of(sample))
     {
         for (const ModelTerm& term : model.terms)
             terms_.push_back(term.power);
@@ -72,26 +73,27 @@ public:
     // Resample `index`'s norm score and PR of every cell.
     void run(std::size_t index, Extended* norms, Extended* ranks) const
     {
+        // The resample as the number of times each case is drawn.
         std::mt19937_64 engine(mixed(seed_ ^ mixed(index)));
-        NormingSample drawn;
+        std::vector<std::uint32_t> counts(sample_.scores.size(), 0);
         for (const std::vector<std::size_t>& stratum : strata_)
-            for (std::size_t i = 0; i < stratum.size(); ++i) {
-                const std::size_t c = stratum[uniform_index(engine, stratum.size())];
-                drawn.scores.push_back(sample_.scores[c]);
-                if (!sample_.groups.empty())
-                    drawn.groups.push_back(sample_.groups[c]);
-                if (!sample_.ages.empty())
-                    drawn.ages.push_back(sample_.ages[c]);
-            }
-        const RankedCases ranked = RankCases(drawn, ranking_);
+            for (std::size_t i = 0; i < stratum.size(); ++i)
+                ++counts[stratum[uniform_index(engine, stratum.size())]];
+        const RankedCases ranked = ranker_.rank(std::move(counts));
         const TermFit fit = CandidateRegression(ranked, terms_).fit_from_correlations(AllOf(terms_.size()));
 
         ContinuousModel refitted = model_;
         refitted.intercept = static_cast<double>(fit.intercept);
         for (std::size_t s = 0; s < terms_.size(); ++s)
             refitted.terms[s].coefficient = static_cast<double>(fit.coefficients[s]);
-        const auto [L_low, L_high] = std::minmax_element(ranked.L.begin(), ranked.L.end());
-        refitted.L = {static_cast<double>(*L_low), static_cast<double>(*L_high)};
+        Extended L_low = std::numeric_limits<Extended>::infinity();
+        Extended L_high = -L_low;
+        for (std::size_t c = 0; c < ranked.L.size(); ++c)
+            if (ranked.counts[c] > 0) {
+                L_low = std::min(L_low, ranked.L[c]);
+                L_high = std::max(L_high, ranked.L[c]);
+            }
+        refitted.L = {static_cast<double>(L_low), static_cast<double>(L_high)};
 
         for (std::size_t c = 0; c < cells_.size();) {
             const Extended age = cells_[c].age;
@@ -106,7 +108,7 @@ public:
 
 private:
     const NormingSample& sample_;
-    RankingChoice ranking_;
+    CaseRanker ranker_;
     const ContinuousModel& model_;
     const std::vector<NormCell>& cells_;
     std::uint64_t seed_;

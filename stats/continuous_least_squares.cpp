@@ -20,16 +20,22 @@ std::vector<int> members_of(SubsetMembers members, std::size_t candidates)
     return list;
 }
 
-}  // namespace
+// The terms' values at one case, then its score: L^i A^j from the powers of L and A.
+void values_of(const RankedCases& cases, std::size_t row, const std::vector<PowerTerm>& terms, Extended* values)
+{
+    Extended L_power[MaxTermPower + 1];
+    Extended A_power[MaxTermPower + 1];
+    L_power[0] = A_power[0] = 1;
+    for (int i = 1; i <= MaxTermPower; ++i) {
+        L_power[i] = L_power[i - 1] * cases.L[row];
+        A_power[i] = A_power[i - 1] * cases.A[row];
+    }
+    for (std::size_t t = 0; t < terms.size(); ++t)
+        values[t] = L_power[terms[t].L_power] * A_power[terms[t].A_power];
+    values[terms.size()] = cases.score[row];
+}
 
-struct CandidateRegression::Columns {
-    Matrix scaled;                // n × q, centred and of length 1 (or 0 for a constant column)
-    std::vector<Extended> mean;   // of each raw column
-    std::vector<Extended> length; // of each centred column
-    Vector score;                 // centred
-    Extended score_mean = 0;
-    Extended score_length = 0;
-};
+}  // namespace
 
 SubsetMembers AllOf(std::size_t candidates)
 {
@@ -37,49 +43,52 @@ SubsetMembers AllOf(std::size_t candidates)
 }
 
 CandidateRegression::CandidateRegression(const RankedCases& cases, std::vector<PowerTerm> candidates)
-    : columns_(std::make_unique<Columns>()), candidates_(std::move(candidates))
+    : cases_(cases), candidates_(std::move(candidates))
 {
-    const Eigen::Index n = static_cast<Eigen::Index>(cases.score.size());
-    const Eigen::Index q = static_cast<Eigen::Index>(candidates_.size());
-    Columns& c = *columns_;
-    c.scaled.resize(n, q);
-    for (Eigen::Index row = 0; row < n; ++row) {
-        Extended L_power[MaxTermPower + 1];
-        Extended A_power[MaxTermPower + 1];
-        L_power[0] = A_power[0] = 1;
-        for (int i = 1; i <= MaxTermPower; ++i) {
-            L_power[i] = L_power[i - 1] * cases.L[row];
-            A_power[i] = A_power[i - 1] * cases.A[row];
+    // Two passes, each case weighted by its count: the means, then the centred cross products.
+    const std::size_t n = cases.score.size();
+    const std::size_t width = candidates_.size() + 1;
+    const auto weight = [&](std::size_t row) -> Extended { return cases.counts.empty() ? 1 : cases.counts[row]; };
+    std::vector<Extended> values(n * width);
+    mean_.assign(width, 0);
+    Extended total = 0;
+    for (std::size_t row = 0; row < n; ++row) {
+        if (weight(row) == 0)
+            continue;
+        values_of(cases, row, candidates_, &values[row * width]);
+        for (std::size_t c = 0; c < width; ++c)
+            mean_[c] += weight(row) * values[row * width + c];
+        total += weight(row);
+    }
+    for (Extended& mean : mean_)
+        mean /= total;
+    std::vector<Extended> products(width * width, 0);
+    std::vector<Extended> centred(width);
+    for (std::size_t row = 0; row < n; ++row) {
+        if (weight(row) == 0)
+            continue;
+        for (std::size_t c = 0; c < width; ++c)
+            centred[c] = values[row * width + c] - mean_[c];
+        for (std::size_t a = 0; a < width; ++a) {
+            const Extended weighted = weight(row) * centred[a];
+            for (std::size_t b = a; b < width; ++b)
+                products[a * width + b] += weighted * centred[b];
         }
-        for (Eigen::Index col = 0; col < q; ++col)
-            c.scaled(row, col) = L_power[candidates_[col].L_power] * A_power[candidates_[col].A_power];
     }
-    for (Eigen::Index col = 0; col < q; ++col) {
-        const Extended mean = c.scaled.col(col).mean();
-        c.scaled.col(col).array() -= mean;
-        const Extended length = c.scaled.col(col).norm();
-        if (length > 0)
-            c.scaled.col(col) /= length;
-        c.mean.push_back(mean);
-        c.length.push_back(length);
-    }
-    c.score = Eigen::Map<const Vector>(cases.score.data(), n);
-    c.score_mean = c.score.mean();
-    c.score.array() -= c.score_mean;
-    c.score_length = c.score.norm();
-    if (!(c.score_length > 0))
+    length_.resize(width);
+    for (std::size_t c = 0; c < width; ++c)
+        length_[c] = std::sqrt(products[c * width + c]);
+    if (!(length_.back() > 0))
         throw std::invalid_argument("The raw scores do not vary, so no model can be fitted.");
-
-    Matrix augmented(n, q + 1);
-    augmented << c.scaled, c.score / c.score_length;
-    const Matrix products = augmented.transpose() * augmented;
-    correlations_.resize(static_cast<std::size_t>((q + 1) * (q + 1)));
-    for (Eigen::Index i = 0; i <= q; ++i)
-        for (Eigen::Index j = 0; j <= q; ++j)
-            correlations_[static_cast<std::size_t>(i * (q + 1) + j)] = products(i, j);
+    // A constant column keeps length 0 and so a correlation of 0 with everything: the search
+    // leaves it out as dependent.
+    correlations_.assign(width * width, 0);
+    for (std::size_t a = 0; a < width; ++a)
+        for (std::size_t b = a; b < width; ++b)
+            if (length_[a] > 0 && length_[b] > 0)
+                correlations_[a * width + b] = correlations_[b * width + a] =
+                    products[a * width + b] / (length_[a] * length_[b]);
 }
-
-CandidateRegression::~CandidateRegression() = default;
 
 const std::vector<PowerTerm>& CandidateRegression::candidates() const
 {
@@ -91,59 +100,63 @@ const std::vector<Extended>& CandidateRegression::correlations() const
     return correlations_;
 }
 
-namespace {
-
-// Raw-term coefficients from those of the scaled columns, which were fitted to the centred
-// score divided by `score_scale`.
-TermFit raw_terms(const Vector& scaled_coefficients, const std::vector<int>& members, Extended score_scale,
-                  Extended score_mean, const std::vector<Extended>& mean, const std::vector<Extended>& length)
+TermFit CandidateRegression::raw_terms(const std::vector<Extended>& scaled_coefficients,
+                                       const std::vector<int>& members) const
 {
+    // The scaled columns were fitted to the centred score divided by its length.
     TermFit fit;
-    fit.intercept = score_mean;
-    for (Eigen::Index s = 0; s < scaled_coefficients.size(); ++s) {
-        const int c = members[static_cast<std::size_t>(s)];
-        const Extended coefficient = score_scale * scaled_coefficients(s) / length[c];
+    fit.intercept = mean_.back();
+    for (std::size_t s = 0; s < members.size(); ++s) {
+        const int c = members[s];
+        const Extended coefficient = length_.back() * scaled_coefficients[s] / length_[c];
         fit.coefficients.push_back(coefficient);
-        fit.intercept -= coefficient * mean[c];
+        fit.intercept -= coefficient * mean_[c];
     }
     return fit;
 }
-
-}  // namespace
 
 TermFit CandidateRegression::fit_from_correlations(SubsetMembers members) const
 {
     const std::vector<int> list = members_of(members, candidates_.size());
     const Eigen::Index p = static_cast<Eigen::Index>(list.size());
-    const std::size_t q = candidates_.size();
+    const std::size_t width = candidates_.size() + 1;
+    const std::size_t score = candidates_.size();
     Matrix products(p, p);
     Vector with_score(p);
     for (Eigen::Index a = 0; a < p; ++a) {
         for (Eigen::Index b = 0; b < p; ++b)
-            products(a, b) = correlations_[list[a] * (q + 1) + list[b]];
-        with_score(a) = correlations_[list[a] * (q + 1) + q];
+            products(a, b) = correlations_[list[a] * width + list[b]];
+        with_score(a) = correlations_[list[a] * width + score];
     }
     const Eigen::LLT<Matrix> cholesky(products);
     if (cholesky.info() != Eigen::Success)
         throw std::runtime_error("The model's terms are collinear in these data, so it cannot be fitted.");
     const Vector beta = cholesky.solve(with_score);
-    const Columns& c = *columns_;
-    TermFit fit = raw_terms(beta, list, c.score_length, c.score_mean, c.mean, c.length);
+    TermFit fit = raw_terms({beta.data(), beta.data() + p}, list);
     fit.unexplained = 1 - with_score.dot(beta);
     return fit;
 }
 
 TermFit CandidateRegression::fit_from_columns(SubsetMembers members) const
 {
+    if (!cases_.counts.empty())
+        throw std::logic_error("A fit from the columns takes each case once.");
     const std::vector<int> list = members_of(members, candidates_.size());
-    const Columns& c = *columns_;
-    Matrix chosen(c.scaled.rows(), static_cast<Eigen::Index>(list.size()));
-    for (std::size_t s = 0; s < list.size(); ++s)
-        chosen.col(static_cast<Eigen::Index>(s)) = c.scaled.col(list[s]);
-    const Eigen::HouseholderQR<Matrix> qr(chosen);
-    const Vector beta = qr.solve(c.score);
-    TermFit fit = raw_terms(beta, list, 1, c.score_mean, c.mean, c.length);
-    fit.unexplained = (c.score - chosen * beta).squaredNorm() / (c.score_length * c.score_length);
+    const std::size_t width = candidates_.size() + 1;
+    const Eigen::Index n = static_cast<Eigen::Index>(cases_.score.size());
+    const Eigen::Index p = static_cast<Eigen::Index>(list.size());
+    Matrix columns(n, p);
+    Vector score(n);
+    std::vector<Extended> values(width);
+    for (Eigen::Index row = 0; row < n; ++row) {
+        values_of(cases_, static_cast<std::size_t>(row), candidates_, values.data());
+        for (Eigen::Index s = 0; s < p; ++s)
+            columns(row, s) = (values[list[s]] - mean_[list[s]]) / length_[list[s]];
+        score(row) = (values.back() - mean_.back()) / length_.back();
+    }
+    const Vector beta = columns.householderQr().solve(score);
+    TermFit fit = raw_terms({beta.data(), beta.data() + p}, list);
+    fit.unexplained = (score - columns * beta).squaredNorm();
     return fit;
 }
 

@@ -8,7 +8,6 @@
 // lose to that the digits that the scaled ones keep. All of it is in 80-bit arithmetic.
 #pragma once
 
-#include <memory>
 #include <vector>
 
 #include "stats/best_subsets.hpp"
@@ -23,11 +22,12 @@ struct TermFit {
     Extended unexplained = 1;            // 1 - R²
 };
 
+// Each case weighs as often as cases.counts says (once each when it is empty), which makes a
+// bootstrap resample a weighting of the sample's own cases.
 class CandidateRegression {
 public:
-    // Requires scores that vary.
+    // Requires scores that vary. Keeps a reference to `cases`.
     CandidateRegression(const RankedCases& cases, std::vector<PowerTerm> candidates);
-    ~CandidateRegression();
 
     const std::vector<PowerTerm>& candidates() const;
     // The (q + 1)² correlations of the candidates and then the score, row by row.
@@ -36,13 +36,17 @@ public:
     // about the square of the subset's condition number times 2^-64.
     TermFit fit_from_correlations(SubsetMembers members) const;
     // From the columns themselves by Householder QR: precise to about the condition number
-    // times 2^-64.
+    // times 2^-64. Takes each case once.
     TermFit fit_from_columns(SubsetMembers members) const;
 
 private:
-    struct Columns;
-    std::unique_ptr<Columns> columns_;
+    TermFit raw_terms(const std::vector<Extended>& scaled_coefficients, const std::vector<int>& members) const;
+
+    const RankedCases& cases_;
     std::vector<PowerTerm> candidates_;
+    // Of each candidate's column and then the score's: the mean and the centred length.
+    std::vector<Extended> mean_;
+    std::vector<Extended> length_;
     std::vector<Extended> correlations_;
 };
 

@@ -88,41 +88,11 @@ std::vector<std::size_t> sorted_by(const std::vector<Extended>& values)
     return order;
 }
 
-void rank_within_groups(const NormingSample& sample, const RankingChoice& ranking, RankedCases& ranked)
-{
-    // Cases by group, then by score: each group's equal scores form one run.
-    std::vector<std::size_t> order(sample.scores.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        if (sample.groups[a] != sample.groups[b])
-            return sample.groups[a] < sample.groups[b];
-        return sample.scores[a] < sample.scores[b];
-    });
-    std::size_t group_start = 0;
-    while (group_start < order.size()) {
-        std::size_t group_end = group_start;
-        while (group_end < order.size() && sample.groups[order[group_end]] == sample.groups[order[group_start]])
-            ++group_end;
-        std::size_t tie_start = group_start;
-        while (tie_start < group_end) {
-            std::size_t tie_end = tie_start;
-            while (tie_end < group_end && sample.scores[order[tie_end]] == sample.scores[order[tie_start]])
-                ++tie_end;
-            const Extended L = location(ranking, group_end - group_start, tie_start - group_start,
-                                        tie_end - tie_start);
-            for (std::size_t i = tie_start; i < tie_end; ++i)
-                ranked.L[order[i]] = L;
-            tie_start = tie_end;
-        }
-        group_start = group_end;
-    }
-}
-
 // Counts of the cases in a window by score rank, with prefix sums in O(log n) (a Fenwick tree).
 class RankCounts {
 public:
     explicit RankCounts(std::size_t ranks) : tree_(ranks + 1, 0) {}
-    void add(std::size_t rank, long delta)
+    void add(std::size_t rank, long long delta)
     {
         for (std::size_t i = rank + 1; i < tree_.size(); i += i & (~i + 1))
             tree_[i] += delta;
@@ -130,43 +100,15 @@ public:
     // Cases of rank below `rank`.
     std::size_t below(std::size_t rank) const
     {
-        long sum = 0;
+        long long sum = 0;
         for (std::size_t i = rank; i > 0; i -= i & (~i + 1))
             sum += tree_[i];
         return static_cast<std::size_t>(sum);
     }
 
 private:
-    std::vector<long> tree_;
+    std::vector<long long> tree_;
 };
-
-void rank_within_windows(const NormingSample& sample, const RankingChoice& ranking, RankedCases& ranked)
-{
-    const std::vector<std::size_t> by_age = sorted_by(sample.ages);
-    const std::vector<Window> windows = age_windows(sample.ages, by_age, ranking.window_width);
-
-    std::vector<Extended> distinct = sample.scores;
-    std::sort(distinct.begin(), distinct.end());
-    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
-    std::vector<std::size_t> score_rank(sample.scores.size());
-    for (std::size_t i = 0; i < sample.scores.size(); ++i)
-        score_rank[i] = static_cast<std::size_t>(
-            std::lower_bound(distinct.begin(), distinct.end(), sample.scores[i]) - distinct.begin());
-
-    RankCounts counts(distinct.size());
-    std::size_t first = 0;
-    std::size_t last = 0;
-    for (std::size_t i = 0; i < by_age.size(); ++i) {
-        for (; last < windows[i].last; ++last)
-            counts.add(score_rank[by_age[last]], 1);
-        for (; first < windows[i].first; ++first)
-            counts.add(score_rank[by_age[first]], -1);
-        const std::size_t rank = score_rank[by_age[i]];
-        const std::size_t below = counts.below(rank);
-        const std::size_t tied = counts.below(rank + 1) - below;
-        ranked.L[by_age[i]] = location(ranking, last - first, below, tied);
-    }
-}
 
 }  // namespace
 
@@ -239,14 +181,88 @@ std::vector<std::string> CheckNormingSample(const NormingSample& sample, const R
 
 RankedCases RankCases(const NormingSample& sample, const RankingChoice& ranking)
 {
+    return CaseRanker(sample, ranking).rank({});
+}
+
+CaseRanker::CaseRanker(const NormingSample& sample, const RankingChoice& ranking)
+    : sample_(sample), ranking_(ranking)
+{
+    if (ranking.window_width > 0) {
+        order_ = sorted_by(sample.ages);
+        std::vector<Extended> distinct = sample.scores;
+        std::sort(distinct.begin(), distinct.end());
+        distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+        distinct_scores_ = distinct.size();
+        for (const Extended score : sample.scores)
+            score_rank_.push_back(static_cast<std::size_t>(
+                std::lower_bound(distinct.begin(), distinct.end(), score) - distinct.begin()));
+        return;
+    }
+    // Cases by group, then by score: each group's equal scores form one run.
+    order_.resize(sample.scores.size());
+    std::iota(order_.begin(), order_.end(), std::size_t{0});
+    std::sort(order_.begin(), order_.end(), [&](std::size_t a, std::size_t b) {
+        if (sample.groups[a] != sample.groups[b])
+            return sample.groups[a] < sample.groups[b];
+        return sample.scores[a] < sample.scores[b];
+    });
+}
+
+RankedCases CaseRanker::rank(std::vector<std::uint32_t> counts) const
+{
     RankedCases ranked;
-    ranked.score = sample.scores;
-    ranked.A = ExplanatoryValues(sample);
-    ranked.L.assign(sample.scores.size(), 0);
-    if (ranking.window_width > 0)
-        rank_within_windows(sample, ranking, ranked);
-    else
-        rank_within_groups(sample, ranking, ranked);
+    ranked.score = sample_.scores;
+    ranked.A = ExplanatoryValues(sample_);
+    ranked.L.assign(sample_.scores.size(), 0);
+    ranked.counts = std::move(counts);
+    const auto count = [&](std::size_t c) -> std::size_t { return ranked.counts.empty() ? 1 : ranked.counts[c]; };
+
+    if (ranking_.window_width > 0) {
+        const std::vector<Window> windows = age_windows(sample_.ages, order_, ranking_.window_width);
+        RankCounts counts_by_rank(distinct_scores_);
+        std::size_t first = 0, last = 0, n = 0;
+        for (std::size_t i = 0; i < order_.size(); ++i) {
+            for (; last < windows[i].last; ++last) {
+                counts_by_rank.add(score_rank_[order_[last]], static_cast<long long>(count(order_[last])));
+                n += count(order_[last]);
+            }
+            for (; first < windows[i].first; ++first) {
+                counts_by_rank.add(score_rank_[order_[first]], -static_cast<long long>(count(order_[first])));
+                n -= count(order_[first]);
+            }
+            const std::size_t c = order_[i];
+            const std::size_t below = counts_by_rank.below(score_rank_[c]);
+            const std::size_t tied = counts_by_rank.below(score_rank_[c] + 1) - below;
+            // A case drawn 0 times is ranked as one more case.
+            const std::size_t extra = count(c) == 0;
+            ranked.L[c] = location(ranking_, n + extra, below, tied + extra);
+        }
+        return ranked;
+    }
+
+    const std::vector<Extended>& groups = sample_.groups;
+    std::size_t group_start = 0;
+    while (group_start < order_.size()) {
+        std::size_t group_end = group_start;
+        std::size_t n = 0;
+        for (; group_end < order_.size() && groups[order_[group_end]] == groups[order_[group_start]]; ++group_end)
+            n += count(order_[group_end]);
+        std::size_t below = 0;
+        for (std::size_t tie_start = group_start; tie_start < group_end;) {
+            std::size_t tie_end = tie_start;
+            std::size_t tied = 0;
+            for (; tie_end < group_end && sample_.scores[order_[tie_end]] == sample_.scores[order_[tie_start]];
+                 ++tie_end)
+                tied += count(order_[tie_end]);
+            const std::size_t extra = tied == 0;
+            const Extended L = location(ranking_, n + extra, below, tied + extra);
+            for (std::size_t i = tie_start; i < tie_end; ++i)
+                ranked.L[order_[i]] = L;
+            below += tied;
+            tie_start = tie_end;
+        }
+        group_start = group_end;
+    }
     return ranked;
 }
 

@@ -6,6 +6,7 @@
 // slides along age with the case at its centre).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ struct RankedCases {
     std::vector<Extended> score;
     std::vector<Extended> A;
     std::vector<Extended> L;
+    // How often each case was drawn (a bootstrap resample); empty: once each.
+    std::vector<std::uint32_t> counts;
 };
 
 inline constexpr std::size_t SmallestRankingGroup = 3;
@@ -48,6 +51,24 @@ std::vector<std::string> CheckNormingSample(const NormingSample& sample, const R
 
 // Ranks a sample that CheckNormingSample accepts.
 RankedCases RankCases(const NormingSample& sample, const RankingChoice& ranking);
+
+// Ranks a sample again and again with each case counted a given number of times, as the
+// bootstrap draws it: the orders by score and by age are found once.
+class CaseRanker {
+public:
+    CaseRanker(const NormingSample& sample, const RankingChoice& ranking);
+    // counts: one per case, or empty for once each. A case counted 0 times takes the L it
+    // would have as one more case (it is not fitted).
+    RankedCases rank(std::vector<std::uint32_t> counts) const;
+
+private:
+    const NormingSample& sample_;
+    RankingChoice ranking_;
+    // Group mode: the cases by group and score; window mode: by age.
+    std::vector<std::size_t> order_;
+    std::vector<std::size_t> score_rank_;  // window mode: each case's place among the distinct scores
+    std::size_t distinct_scores_ = 0;
+};
 
 // The explanatory variable of each case: its age, or its group's value.
 const std::vector<Extended>& ExplanatoryValues(const NormingSample& sample);

@@ -85,3 +85,27 @@ TEST(BestSubsets, PassOverNoSubsetThatBelongsAmongTheBest)
     ASSERT_EQ(small.by_size.size(), 5u);
     EXPECT_EQ(small.by_size[4][1].members, every[4][1].members);
 }
+
+// Weighting a case by its count gives the cross products of its copies.
+TEST(CandidateRegression, CountedCasesWeighAsTheirCopiesWould)
+{
+    RankedCases counted = RankCases(continuous_samples::AgeTrend(3, 40, 13), {});
+    RankedCases copied;
+    for (std::size_t c = 0; c < counted.score.size(); ++c) {
+        counted.counts.push_back(c % 4);
+        for (std::uint32_t k = 0; k < c % 4; ++k) {
+            copied.score.push_back(counted.score[c]);
+            copied.A.push_back(counted.A[c]);
+            copied.L.push_back(counted.L[c]);
+        }
+    }
+    const std::vector<PowerTerm> candidates = CandidateTerms(2, 1);
+    const CandidateRegression by_counts(counted, candidates);
+    const CandidateRegression by_copies(copied, candidates);
+    for (std::size_t i = 0; i < by_counts.correlations().size(); ++i)
+        EXPECT_NEAR(by_counts.correlations()[i], by_copies.correlations()[i], 1e-15L) << i;
+    const TermFit a = by_counts.fit_from_correlations(AllOf(candidates.size()));
+    const TermFit b = by_copies.fit_from_columns(AllOf(candidates.size()));
+    EXPECT_NEAR(a.intercept, b.intercept, 1e-9L * std::abs(b.intercept));
+    EXPECT_NEAR(a.unexplained, b.unexplained, 1e-12L);
+}

@@ -106,3 +106,36 @@ TEST(ContinuousRanking, RefusesSamplesThatCannotBeRankedAndWarnsOfSmallGroups)
     EXPECT_EQ(CheckNormingSample(small, {}),
               std::vector<std::string>{"Ranking groups of fewer than 30 cases give coarse ranks: group 2 (29 cases)."});
 }
+
+// A bootstrap resample counts each case as often as it is drawn; ranking those counts must give
+// what ranking the drawn copies themselves gives, by groups and by windows.
+TEST(ContinuousRanking, CountedCasesRankAsTheirCopiesWould)
+{
+    std::mt19937_64 engine(9);
+    std::uniform_int_distribution<int> score(0, 6);
+    std::uniform_int_distribution<std::uint32_t> drawn(0, 3);
+    NormingSample sample;
+    std::vector<std::uint32_t> counts;
+    for (int i = 0; i < 150; ++i) {
+        sample.groups.push_back(1 + i % 3);
+        sample.ages.push_back(6 + (i % 3) + (i % 7) / 10.0L);
+        sample.scores.push_back(score(engine));
+        counts.push_back(drawn(engine));
+    }
+    NormingSample copies;
+    std::vector<std::size_t> copied_from;
+    for (std::size_t c = 0; c < counts.size(); ++c)
+        for (std::uint32_t k = 0; k < counts[c]; ++k) {
+            copies.groups.push_back(sample.groups[c]);
+            copies.ages.push_back(sample.ages[c]);
+            copies.scores.push_back(sample.scores[c]);
+            copied_from.push_back(c);
+        }
+    for (const Extended width : {0.0L, 0.5L}) {
+        const RankingChoice ranking{width, 50, 10};
+        const RankedCases counted = CaseRanker(sample, ranking).rank(counts);
+        const RankedCases copied = RankCases(copies, ranking);
+        for (std::size_t i = 0; i < copied_from.size(); ++i)
+            ASSERT_EQ(copied.L[i], counted.L[copied_from[i]]) << "copy " << i << ", width " << width;
+    }
+}
