@@ -58,11 +58,10 @@ public:
             members |= bit(candidate);
         record(members, m, root[m * (m + 1) + m]);
         levels_.resize(m + 1);
-        for (int size = 1; size <= m; ++size)
-            levels_[size] = {std::vector<int>(size),          std::vector<Extended>(size),
-                             std::vector<Extended>(size * size), std::vector<int>(size + 1),
-                             std::vector<int>(size),          std::vector<Extended>(size),
-                             std::vector<Extended>(size)};
+        for (int d = 1; d <= m; ++d)
+            levels_[d] = {std::vector<int>(d),           std::vector<Extended>(d), std::vector<Extended>(d * d),
+                          std::vector<int>(d),           std::vector<Extended>(d), std::vector<Extended>(d),
+                          std::vector<int>(d)};
         if (m == 0)
             return std::move(best_);
         std::vector<Extended> diagonal(m);
@@ -71,8 +70,8 @@ public:
             diagonal[i] = root[i * (m + 1) + i];
             with_score[i] = root[i * (m + 1) + m];
         }
-        if (expand(diagonal.data(), with_score.data(), root[m * (m + 1) + m], active.data(), m, members, 0))
-            descend(root.data(), active.data(), m, members, 0);
+        if (expand(diagonal.data(), with_score.data(), root[m * (m + 1) + m], active.data(), m, members, m))
+            descend(root.data(), active.data(), m, members, m);
         return std::move(best_);
     }
 
@@ -124,102 +123,99 @@ private:
         return false;
     }
 
-    // A node of m variables: `diagonal` and `with_score` hold the diagonal and the response's
-    // column of its swept matrix, `unexplained` the response's own entry. Orders the variables
-    // it may drop (those from `kept` on) and records the subsets without each of them. Returns
-    // whether any of those children is worth visiting.
-    bool expand(const Extended* diagonal, const Extended* with_score, Extended unexplained, const int* vars, int m,
-                SubsetMembers members, int kept)
+    // A node: the subset `members` of m candidates, of which it may drop the d in `droppable`.
+    // `diagonal` and `with_score` hold their diagonal entries and the response's column in the
+    // matrix swept on the subset. Orders them by what dropping each costs, the largest first,
+    // and records the subsets without each. Returns whether any child is worth visiting.
+    bool expand(const Extended* diagonal, const Extended* with_score, Extended unexplained, const int* droppable,
+                int d, SubsetMembers members, int m)
     {
-        Level& level = levels_[m];
-        const int droppable = m - kept;
-        for (int i = kept; i < m; ++i) {
-            level.order[i - kept] = i;
+        Level& level = levels_[d];
+        for (int i = 0; i < d; ++i) {
+            level.order[i] = i;
             const Extended inverse = -diagonal[i];
             level.rise[i] = inverse > 0 ? with_score[i] * with_score[i] / inverse : infinity;
         }
         const Extended* rise = level.rise.data();
-        std::sort(level.order.begin(), level.order.begin() + droppable,
+        std::sort(level.order.begin(), level.order.end(),
                   [&](int x, int y) { return rise[x] > rise[y] || (rise[x] == rise[y] && x < y); });
-        for (int position = 0; position < droppable; ++position)
-            record(members & ~bit(vars[level.order[position]]), m - 1, unexplained + rise[level.order[position]]);
-        for (int position = 0; position < droppable; ++position)
-            if (child_worth_visiting(unexplained + rise[level.order[position]], kept + position, m))
+        for (int position = 0; position < d; ++position)
+            record(members & ~bit(droppable[level.order[position]]), m - 1, unexplained + rise[level.order[position]]);
+        for (int position = 0; position < d; ++position)
+            if (child_worth_visiting(unexplained + rise[level.order[position]], m - d + position, m))
                 return true;
         return false;
     }
 
-    // The subtree of a child of a node of m variables gives sizes child_kept … m - 2; the child
+    // The subtree of a child of a node of m candidates gives sizes child_kept … m - 2; the child
     // itself is recorded already.
     bool child_worth_visiting(Extended child_unexplained, int child_kept, int m) const
     {
         return child_kept <= m - 2 && worth_visiting(child_unexplained, child_kept, m - 2);
     }
 
-    // Visits the children of an expanded node whose swept matrix `a` (the response last) is at
-    // hand. A child's matrix is one reverse sweep of `a` on the variable it drops; its diagonal
-    // and response column come first, and the whole of it only when one of its own children is
-    // to be visited, which spares most of the work near the leaves.
-    void descend(const Extended* a, const int* vars, int m, SubsetMembers members, int kept)
+    // Visits the children of an expanded node whose swept matrix over its droppable candidates
+    // and the response (last) is `a`. The child at place k of the order drops that candidate and
+    // keeps those before it for good, so its matrix needs only the candidates after it: a
+    // reverse sweep updates the entries among the others from those entries alone. Its
+    // diagonal and response column come first, and the whole matrix only when one of its own
+    // children is to be visited, which spares most of the work near the leaves.
+    void descend(const Extended* a, const int* droppable, int d, SubsetMembers members, int m)
     {
-        const int size = m + 1;
-        const Extended unexplained = a[m * size + m];
-        Level& level = levels_[m];
-        Level& below = levels_[m - 1];
-        const int droppable = m - kept;
-        for (int position = 0; position < droppable; ++position) {
+        const int size = d + 1;
+        const Extended unexplained = a[d * size + d];
+        Level& level = levels_[d];
+        for (int position = 0; position + 1 < d; ++position) {
             const int dropped = level.order[position];
             const Extended child_unexplained = unexplained + level.rise[dropped];
-            const int child_kept = kept + position;
-            if (!child_worth_visiting(child_unexplained, child_kept, m))
+            if (!child_worth_visiting(child_unexplained, m - d + position, m))
                 continue;
-            // The child's variables: the kept ones, those taken before `dropped`, the rest.
-            int* positions = level.positions.data();
-            int count = 0;
-            for (int i = 0; i < kept; ++i)
-                positions[count++] = i;
-            for (int other = 0; other < droppable; ++other)
-                if (other != position)
-                    positions[count++] = level.order[other];
-            positions[count++] = m;
+            // The child's droppable candidates: those after `dropped` in the order, then the response.
+            const int child_d = d - position - 1;
+            Level& below = levels_[child_d];
+            int* rows = level.rows.data();
+            for (int x = 0; x < child_d; ++x)
+                rows[x] = level.order[position + 1 + x];
+            rows[child_d] = d;
             const Extended* pivot_row = a + dropped * size;
             const Extended pivot = pivot_row[dropped];
-            for (int x = child_kept; x + 1 < m; ++x) {
-                const Extended* row = a + positions[x] * size;
+            int* child_droppable = below.candidates.data();
+            for (int x = 0; x < child_d; ++x) {
+                const Extended* row = a + rows[x] * size;
                 const Extended factor = row[dropped] / pivot;
-                below.diagonal[x] = row[positions[x]] - factor * pivot_row[positions[x]];
-                below.with_score[x] = row[m] - factor * pivot_row[m];
+                below.diagonal[x] = row[rows[x]] - factor * pivot_row[rows[x]];
+                below.with_score[x] = row[d] - factor * pivot_row[d];
+                child_droppable[x] = droppable[rows[x]];
             }
-            int* child_vars = level.child_vars.data();
-            for (int x = 0; x + 1 < m; ++x)
-                child_vars[x] = vars[positions[x]];
-            const SubsetMembers child_members = members & ~bit(vars[dropped]);
-            if (!expand(below.diagonal.data(), below.with_score.data(), child_unexplained, child_vars, m - 1,
-                        child_members, child_kept))
+            const SubsetMembers child_members = members & ~bit(droppable[dropped]);
+            if (!expand(below.diagonal.data(), below.with_score.data(), child_unexplained, child_droppable, child_d,
+                        child_members, m - 1))
                 continue;
+            const int child_size = child_d + 1;
             Extended* child = level.child.data();
-            for (int x = 0; x < m; ++x) {
-                const Extended* row = a + positions[x] * size;
+            for (int x = 0; x < child_size; ++x) {
+                const Extended* row = a + rows[x] * size;
                 const Extended factor = row[dropped] / pivot;
-                for (int y = x; y < m; ++y) {
-                    const Extended value = row[positions[y]] - factor * pivot_row[positions[y]];
-                    child[x * m + y] = value;
-                    child[y * m + x] = value;
+                for (int y = x; y < child_size; ++y) {
+                    const Extended value = row[rows[y]] - factor * pivot_row[rows[y]];
+                    child[x * child_size + y] = value;
+                    child[y * child_size + x] = value;
                 }
             }
-            descend(child, child_vars, m - 1, child_members, child_kept);
+            descend(child, child_droppable, child_d, child_members, m - 1);
         }
     }
 
-    // Work space for the nodes of m variables, reused by each in turn.
+    // Work space for the nodes that may drop d candidates, reused by each in turn; `child`,
+    // `rows` and `candidates` serve its children, `diagonal` and `with_score` itself.
     struct Level {
         std::vector<int> order;
         std::vector<Extended> rise;
         std::vector<Extended> child;
-        std::vector<int> positions;
-        std::vector<int> child_vars;
+        std::vector<int> rows;
         std::vector<Extended> diagonal;
         std::vector<Extended> with_score;
+        std::vector<int> candidates;
     };
 
     int largest_size_;

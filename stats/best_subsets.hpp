@@ -10,7 +10,8 @@
 //
 // A node carries the cross-product matrix swept on V: there the residual sum of squares of V
 // without variable v is RSS(V) + b_v² / (X'X)⁻¹_vv, one division per child, and a child's own
-// matrix is one reverse sweep of its parent's. The variables a node may drop are taken in the
+// matrix is one reverse sweep of its parent's, over the variables it may still drop and the
+// response only. The variables a node may drop are taken in the
 // order of their contribution, the largest first, so the large subtrees come first and are the
 // ones most often passed over.
 #pragma once

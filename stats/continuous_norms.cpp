@@ -73,7 +73,10 @@ struct SizeCheck {
     SizeOfModel size;
     SubsetMembers best = 0;
     std::optional<SubsetMembers> consistent;
+    // The better-fitting models that cross, with where they cross left to be found if they are
+    // reported.
     std::vector<SkippedModel> skipped;
+    std::vector<ContinuousModel> skipped_models;
 };
 
 class ModelChoice {
@@ -106,6 +109,9 @@ public:
     {
         const std::size_t n = ranked_.score.size();
         const int q = static_cast<int>(candidates_.size());
+        if (options_.terms > static_cast<int>(n) - 2)
+            throw std::invalid_argument("A model of " + std::to_string(options_.terms) + " terms needs at least " +
+                                        std::to_string(options_.terms + 2) + " cases.");
         const int largest = options_.terms > 0 ? options_.terms : std::min(q, static_cast<int>(n) - 2);
         const BestSubsets best = FindBestSubsets(regression_->correlations(), q, largest, options_.kept_per_size);
         if (!best.dependent.empty()) {
@@ -144,8 +150,10 @@ public:
                                     CrossingsText(fit_.crossings) + ".");
         for (const SizeCheck& check : checks)
             if (check.size.terms <= chosen->size.terms)
-                for (const SkippedModel& skipped : check.skipped)
-                    fit_.skipped.push_back(skipped);
+                for (std::size_t s = 0; s < check.skipped.size(); ++s) {
+                    fit_.skipped.push_back(check.skipped[s]);
+                    fit_.skipped.back().crossings = FindCrossings(check.skipped_models[s], ages_);
+                }
     }
 
 private:
@@ -166,7 +174,8 @@ private:
                 check.size.consistent = terms;
                 break;
             }
-            check.skipped.push_back({terms, adjusted(subset.unexplained, n, p), FindCrossings(model, ages_)});
+            check.skipped.push_back({terms, adjusted(subset.unexplained, n, p), {}});
+            check.skipped_models.push_back(model);
         }
         return check;
     }
