@@ -42,6 +42,14 @@ SubsetMembers AllOf(std::size_t candidates)
     return candidates >= 64 ? ~SubsetMembers{0} : (SubsetMembers{1} << candidates) - 1;
 }
 
+std::vector<PowerTerm> TermsOf(SubsetMembers members, const std::vector<PowerTerm>& candidates)
+{
+    std::vector<PowerTerm> terms;
+    for (const int c : members_of(members, candidates.size()))
+        terms.push_back(candidates[c]);
+    return terms;
+}
+
 CandidateRegression::CandidateRegression(const RankedCases& cases, std::vector<PowerTerm> candidates)
     : cases_(cases), candidates_(std::move(candidates))
 {

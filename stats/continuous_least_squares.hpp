@@ -53,4 +53,7 @@ private:
 // Every candidate of the list: the subset of all of them.
 SubsetMembers AllOf(std::size_t candidates);
 
+// The candidates of a subset, in the candidates' order.
+std::vector<PowerTerm> TermsOf(SubsetMembers members, const std::vector<PowerTerm>& candidates);
+
 }  // namespace stats

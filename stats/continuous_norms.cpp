@@ -49,15 +49,6 @@ ValueRange range_of(const std::vector<Extended>& values)
     return {static_cast<double>(*low), static_cast<double>(*high)};
 }
 
-std::vector<PowerTerm> terms_of(SubsetMembers members, const std::vector<PowerTerm>& candidates)
-{
-    std::vector<PowerTerm> terms;
-    for (std::size_t c = 0; c < candidates.size(); ++c)
-        if (members >> c & 1)
-            terms.push_back(candidates[c]);
-    return terms;
-}
-
 ContinuousModel with_fit(ContinuousModel model, const TermFit& fit, const std::vector<PowerTerm>& terms)
 {
     model.intercept = static_cast<double>(fit.intercept);
@@ -137,7 +128,7 @@ public:
 
         const SizeCheck* chosen = choose(checks);
         const SubsetMembers members = chosen->consistent.value_or(chosen->best);
-        const std::vector<PowerTerm> terms = terms_of(members, candidates_);
+        const std::vector<PowerTerm> terms = TermsOf(members, candidates_);
         const TermFit final_fit = regression_->fit_from_columns(members);
         fit_.model = with_fit(base_, final_fit, terms);
         fit_.r2 = 1 - final_fit.unexplained;
@@ -164,9 +155,9 @@ private:
         check.size.terms = p;
         check.best = kept.front().members;
         check.size.best_adjusted_r2 = adjusted(kept.front().unexplained, n, p);
-        check.size.best = terms_of(check.best, candidates_);
+        check.size.best = TermsOf(check.best, candidates_);
         for (const FittedSubset& subset : kept) {
-            const std::vector<PowerTerm> terms = terms_of(subset.members, candidates_);
+            const std::vector<PowerTerm> terms = TermsOf(subset.members, candidates_);
             const ContinuousModel model = with_fit(base_, regression_->fit_from_correlations(subset.members), terms);
             if (FindCrossings(model, ages_, 1).empty()) {
                 check.consistent = subset.members;

@@ -1,6 +1,7 @@
 #include "stats/continuous_terms.hpp"
 
 #include <stdexcept>
+#include <utility>
 
 namespace stats {
 namespace {
@@ -32,18 +33,13 @@ std::optional<PowerTerm> ParseTermName(std::string_view name)
 {
     PowerTerm term;
     std::size_t position = 0;
-    if (position < name.size() && name[position] == 'L') {
-        const auto power = power_at(name, position + 1);
-        if (!power)
+    for (auto [letter, power] : {std::pair{'L', &term.L_power}, std::pair{'A', &term.A_power}}) {
+        if (position >= name.size() || name[position] != letter)
+            continue;
+        const auto read = power_at(name, position + 1);
+        if (!read)
             return std::nullopt;
-        term.L_power = *power;
-        position += 2;
-    }
-    if (position < name.size() && name[position] == 'A') {
-        const auto power = power_at(name, position + 1);
-        if (!power)
-            return std::nullopt;
-        term.A_power = *power;
+        *power = *read;
         position += 2;
     }
     if (position != name.size() || position == 0)

@@ -12,15 +12,6 @@ using namespace stats;
 
 namespace {
 
-std::vector<PowerTerm> terms_of(SubsetMembers members, const std::vector<PowerTerm>& candidates)
-{
-    std::vector<PowerTerm> terms;
-    for (std::size_t c = 0; c < candidates.size(); ++c)
-        if (members >> c & 1)
-            terms.push_back(candidates[c]);
-    return terms;
-}
-
 // Every subset of the candidates, by size, the best fit first, through `unexplained_of`.
 template <class Unexplained>
 std::vector<std::vector<FittedSubset>> all_subsets(std::size_t candidates, Unexplained unexplained_of)
@@ -56,7 +47,7 @@ TEST(BestSubsets, FindTheBestFewOfEverySizeThatEveryFitFinds)
     const std::vector<PowerTerm> candidates = CandidateTerms(2, 2);
     const CandidateRegression regression(ranked, candidates);
     const auto every = all_subsets(candidates.size(), [&](SubsetMembers members) {
-        return 1 - independent_fit::LeastSquares(ranked, terms_of(members, candidates)).r2;
+        return 1 - independent_fit::LeastSquares(ranked, TermsOf(members, candidates)).r2;
     });
     const BestSubsets found = FindBestSubsets(regression.correlations(), static_cast<int>(candidates.size()), 8, 3);
     EXPECT_TRUE(found.dependent.empty());

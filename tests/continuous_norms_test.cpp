@@ -278,3 +278,17 @@ TEST(ContinuousBootstrap, SampleQuantilesInterpolateBetweenOrderStatistics)
     EXPECT_EQ(SampleQuantile({10, 20}, 1), 20);
     EXPECT_EQ(SampleQuantile({7}, 0.975L), 7);
 }
+
+TEST(ContinuousTerms, NamesReadBackAndOnlyTermsAreNames)
+{
+    const std::vector<PowerTerm> candidates = CandidateTerms(5, 3);
+    ASSERT_EQ(candidates.size(), 23u);
+    EXPECT_EQ(TermName(candidates[0]), "L1");
+    EXPECT_EQ(TermName(candidates[5]), "A1");
+    EXPECT_EQ(TermName(candidates[8]), "L1A1");
+    EXPECT_EQ(TermName(candidates[22]), "L5A3");
+    for (const PowerTerm& term : CandidateTerms(6, 6))
+        EXPECT_EQ(ParseTermName(TermName(term)), term) << TermName(term);
+    for (const char* name : {"", "L", "L0", "L7", "L01", "A1L1", "L1A", "L1A1A1", "l1", "L1 "})
+        EXPECT_FALSE(ParseTermName(name)) << name;
+}
