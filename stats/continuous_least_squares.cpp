@@ -53,34 +53,47 @@ std::vector<PowerTerm> TermsOf(SubsetMembers members, const std::vector<PowerTer
 CandidateRegression::CandidateRegression(const RankedCases& cases, std::vector<PowerTerm> candidates)
     : cases_(cases), candidates_(std::move(candidates))
 {
-    // Two passes, each case weighted by its count: the means, then the centred cross products.
-    const std::size_t n = cases.score.size();
+    // The cases drawn at all, each weighted by its count: their values column by column, the
+    // means, then the centred cross products, each summed down a column pair in a register.
     const std::size_t width = candidates_.size() + 1;
-    const auto weight = [&](std::size_t row) -> Extended { return cases.counts.empty() ? 1 : cases.counts[row]; };
-    std::vector<Extended> values(n * width);
-    mean_.assign(width, 0);
+    std::vector<std::size_t> rows;
+    for (std::size_t row = 0; row < cases.score.size(); ++row)
+        if (cases.counts.empty() || cases.counts[row] > 0)
+            rows.push_back(row);
+    const std::size_t n = rows.size();
+    std::vector<Extended> weight(n, 1);
+    std::vector<Extended> columns(width * n);
+    std::vector<Extended> values(width);
     Extended total = 0;
-    for (std::size_t row = 0; row < n; ++row) {
-        if (weight(row) == 0)
-            continue;
-        values_of(cases, row, candidates_, &values[row * width]);
+    for (std::size_t r = 0; r < n; ++r) {
+        if (!cases.counts.empty())
+            weight[r] = cases.counts[rows[r]];
+        total += weight[r];
+        values_of(cases, rows[r], candidates_, values.data());
         for (std::size_t c = 0; c < width; ++c)
-            mean_[c] += weight(row) * values[row * width + c];
-        total += weight(row);
+            columns[c * n + r] = values[c];
     }
-    for (Extended& mean : mean_)
-        mean /= total;
+    mean_.assign(width, 0);
+    for (std::size_t c = 0; c < width; ++c) {
+        Extended* column = &columns[c * n];
+        Extended sum = 0;
+        for (std::size_t r = 0; r < n; ++r)
+            sum += weight[r] * column[r];
+        mean_[c] = sum / total;
+        for (std::size_t r = 0; r < n; ++r)
+            column[r] -= mean_[c];
+    }
     std::vector<Extended> products(width * width, 0);
-    std::vector<Extended> centred(width);
-    for (std::size_t row = 0; row < n; ++row) {
-        if (weight(row) == 0)
-            continue;
-        for (std::size_t c = 0; c < width; ++c)
-            centred[c] = values[row * width + c] - mean_[c];
-        for (std::size_t a = 0; a < width; ++a) {
-            const Extended weighted = weight(row) * centred[a];
-            for (std::size_t b = a; b < width; ++b)
-                products[a * width + b] += weighted * centred[b];
+    std::vector<Extended> weighted(n);
+    for (std::size_t a = 0; a < width; ++a) {
+        for (std::size_t r = 0; r < n; ++r)
+            weighted[r] = weight[r] * columns[a * n + r];
+        for (std::size_t b = a; b < width; ++b) {
+            const Extended* y = &columns[b * n];
+            Extended sum = 0;
+            for (std::size_t r = 0; r < n; ++r)
+                sum += weighted[r] * y[r];
+            products[a * width + b] = sum;
         }
     }
     length_.resize(width);
