@@ -134,11 +134,16 @@ public:
         fit_.r2 = 1 - final_fit.unexplained;
         fit_.adjusted_r2 = adjusted(final_fit.unexplained, n, chosen->size.terms);
         fit_.crossings = FindCrossings(fit_.model, ages_);
-        if (!fit_.crossings.empty())
+        if (!fit_.crossings.empty() && !chosen->consistent)
             fit_.warnings.push_back("No model of " + std::to_string(chosen->size.terms) +
                                     " terms keeps the raw score from falling as L rises; the best one, " +
                                     names_of(terms) + ", is used. Its curves cross at " +
                                     CrossingsText(fit_.crossings) + ".");
+        else if (!fit_.crossings.empty())
+            // The search checks each model as solved from its cross products; the final fit by QR
+            // may tip one whose slope only just stays up.
+            fit_.warnings.push_back("The chosen model, " + names_of(terms) + ", only just keeps its curves from "
+                                    "crossing, and its final fit crosses at " + CrossingsText(fit_.crossings) + ".");
         for (const SizeCheck& check : checks)
             if (check.size.terms <= chosen->size.terms)
                 for (std::size_t s = 0; s < check.skipped.size(); ++s) {
