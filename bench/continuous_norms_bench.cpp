@@ -12,7 +12,7 @@ namespace {
 
 const stats::NormingSample& sample()
 {
-    static const stats::NormingSample data = continuous_samples::AgeTrend(10, 500, 20240611);
+    static const stats::NormingSample data = continuous_samples::age_trend(10, 500, 20240611);
     return data;
 }
 
@@ -27,26 +27,26 @@ std::vector<stats::Extended> table_ages()
 void BM_fit(benchmark::State& state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(stats::FitContinuousNorms(sample(), {}));
+        benchmark::DoNotOptimize(stats::fit_continuous_norms(sample(), {}));
 }
 
 void BM_table(benchmark::State& state)
 {
-    const stats::ContinuousModel model = stats::FitContinuousNorms(sample(), {}).model;
+    const stats::ContinuousModel model = stats::fit_continuous_norms(sample(), {}).model;
     const std::vector<stats::Extended> ages = table_ages();
     for (auto _ : state)
-        benchmark::DoNotOptimize(stats::ContinuousNormTable(model, ages, 0, 99));
+        benchmark::DoNotOptimize(stats::continuous_norm_table(model, ages, 0, 99));
 }
 
 void BM_bootstrap(benchmark::State& state)
 {
-    const stats::ContinuousModel model = stats::FitContinuousNorms(sample(), {}).model;
+    const stats::ContinuousModel model = stats::fit_continuous_norms(sample(), {}).model;
     const std::vector<stats::Extended> ages = table_ages();
     stats::BootstrapChoice choice;
     choice.resamples = 500;
     choice.threads = static_cast<unsigned>(state.range(0));
     for (auto _ : state)
-        benchmark::DoNotOptimize(stats::BootstrapNormTable(sample(), {}, model, ages, 0, 99, choice));
+        benchmark::DoNotOptimize(stats::bootstrap_norm_table(sample(), {}, model, ages, 0, 99, choice));
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ private:
         std::vector<int> active;
         for (int k = 0; k < candidates; ++k) {
             const Extended pivot = a[k * size + k];
-            if (!(pivot > DependenceTolerance)) {
+            if (!(pivot > dependence_tolerance)) {
                 best_.dependent.push_back(k);
                 continue;
             }
@@ -227,7 +227,7 @@ private:
 
 }  // namespace
 
-BestSubsets FindBestSubsets(const std::vector<Extended>& correlations, int candidates, int largest_size,
+BestSubsets find_best_subsets(const std::vector<Extended>& correlations, int candidates, int largest_size,
                             int kept)
 {
     if (candidates < 1 || candidates > 64 || kept < 1 || largest_size < 1)

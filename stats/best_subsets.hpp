@@ -43,13 +43,13 @@ struct BestSubsets {
 // The share of a candidate's variance that the earlier candidates must leave unexplained for
 // it to take part. Below it the cross products no longer hold the candidate's own part to a
 // few digits, in 80-bit arithmetic.
-inline constexpr Extended DependenceTolerance = 1e-12L;
+inline constexpr Extended dependence_tolerance = 1e-12L;
 
 // `correlations` is the (q + 1) × (q + 1) matrix, row by row, of the cross products of the
 // candidates' columns and then the response, each centred on its mean and scaled to length 1
 // (a correlation matrix). Searches subsets of 1 … largest_size candidates and keeps the best
 // `kept` of each size.
-BestSubsets FindBestSubsets(const std::vector<Extended>& correlations, int candidates, int largest_size,
+BestSubsets find_best_subsets(const std::vector<Extended>& correlations, int candidates, int largest_size,
                             int kept);
 
 }  // namespace stats

@@ -80,7 +80,7 @@ public:
             for (std::size_t i = 0; i < stratum.size(); ++i)
                 ++counts[stratum[uniform_index(engine, stratum.size())]];
         const RankedCases ranked = ranker_.rank(std::move(counts));
-        const TermFit fit = CandidateRegression(ranked, terms_).fit_from_correlations(AllOf(terms_.size()));
+        const TermFit fit = CandidateRegression(ranked, terms_).fit_from_correlations(all_candidates(terms_.size()));
 
         ContinuousModel refitted = model_;
         refitted.intercept = static_cast<double>(fit.intercept);
@@ -99,7 +99,7 @@ public:
             const Extended age = cells_[c].age;
             const ModelAtAge at_age(refitted, age);
             for (; c < cells_.size() && cells_[c].age == age; ++c) {
-                const NormScore score = NormOfRaw(refitted, at_age, static_cast<Extended>(cells_[c].raw));
+                const NormScore score = norm_of_raw(refitted, at_age, static_cast<Extended>(cells_[c].raw));
                 norms[c] = score.L;
                 ranks[c] = score.PR;
             }
@@ -120,14 +120,14 @@ BootstrapLimits limits_of(std::vector<Extended>& norms, std::vector<Extended>& r
 {
     std::sort(norms.begin(), norms.end());
     std::sort(ranks.begin(), ranks.end());
-    return {SampleQuantile(norms, 0.025L), SampleQuantile(norms, 0.975L), SampleQuantile(norms, 0.05L),
-            SampleQuantile(norms, 0.95L),  SampleQuantile(ranks, 0.025L), SampleQuantile(ranks, 0.975L),
-            SampleQuantile(ranks, 0.05L),  SampleQuantile(ranks, 0.95L)};
+    return {sample_quantile(norms, 0.025L), sample_quantile(norms, 0.975L), sample_quantile(norms, 0.05L),
+            sample_quantile(norms, 0.95L),  sample_quantile(ranks, 0.025L), sample_quantile(ranks, 0.975L),
+            sample_quantile(ranks, 0.05L),  sample_quantile(ranks, 0.95L)};
 }
 
 }  // namespace
 
-Extended SampleQuantile(const std::vector<Extended>& ascending, Extended p)
+Extended sample_quantile(const std::vector<Extended>& ascending, Extended p)
 {
     const Extended position = (static_cast<Extended>(ascending.size()) - 1) * p;
     const std::size_t below = static_cast<std::size_t>(std::floor(position));
@@ -136,16 +136,16 @@ Extended SampleQuantile(const std::vector<Extended>& ascending, Extended p)
     return ascending[below] + (position - below) * (ascending[below + 1] - ascending[below]);
 }
 
-std::vector<NormCell> BootstrapNormTable(const NormingSample& sample, const ContinuousOptions& options,
+std::vector<NormCell> bootstrap_norm_table(const NormingSample& sample, const ContinuousOptions& options,
                                          const ContinuousModel& model, const std::vector<Extended>& ages,
                                          long long raw_min, long long raw_max, const BootstrapChoice& choice)
 {
-    std::vector<NormCell> cells = ContinuousNormTable(model, ages, raw_min, raw_max);
+    std::vector<NormCell> cells = continuous_norm_table(model, ages, raw_min, raw_max);
     if (choice.resamples < 0)
         throw std::invalid_argument("The number of bootstrap resamples must not be negative.");
     if (choice.resamples == 0)
         return cells;
-    CheckNormingSample(sample, {options.window_width, options.scale.mean, options.scale.sd});
+    check_norming_sample(sample, {options.window_width, options.scale.mean, options.scale.sd});
 
     const std::size_t resamples = static_cast<std::size_t>(choice.resamples);
     const std::size_t width = cells.size();

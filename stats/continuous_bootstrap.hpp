@@ -21,12 +21,12 @@ struct BootstrapChoice {
 // The cells of `model` (fitted to `sample` with `options`), each with its limits when
 // choice.resamples > 0. A resample's random stream follows from the seed and the resample's
 // number alone, so the limits are the same for any number of threads.
-std::vector<NormCell> BootstrapNormTable(const NormingSample& sample, const ContinuousOptions& options,
+std::vector<NormCell> bootstrap_norm_table(const NormingSample& sample, const ContinuousOptions& options,
                                          const ContinuousModel& model, const std::vector<Extended>& ages,
                                          long long raw_min, long long raw_max, const BootstrapChoice& choice);
 
 // The p-quantile of ascending values, by linear interpolation between the order statistics
 // x(1) … x(B) at position 1 + (B - 1)p (Hyndman & Fan's definition 7). Requires values.
-Extended SampleQuantile(const std::vector<Extended>& ascending, Extended p);
+Extended sample_quantile(const std::vector<Extended>& ascending, Extended p);
 
 }  // namespace stats

@@ -23,10 +23,10 @@ std::vector<int> members_of(SubsetMembers members, std::size_t candidates)
 // The terms' values at one case, then its score: L^i A^j from the powers of L and A.
 void values_of(const RankedCases& cases, std::size_t row, const std::vector<PowerTerm>& terms, Extended* values)
 {
-    Extended L_power[MaxTermPower + 1];
-    Extended A_power[MaxTermPower + 1];
+    Extended L_power[max_term_power + 1];
+    Extended A_power[max_term_power + 1];
     L_power[0] = A_power[0] = 1;
-    for (int i = 1; i <= MaxTermPower; ++i) {
+    for (int i = 1; i <= max_term_power; ++i) {
         L_power[i] = L_power[i - 1] * cases.L[row];
         A_power[i] = A_power[i - 1] * cases.A[row];
     }
@@ -37,12 +37,12 @@ void values_of(const RankedCases& cases, std::size_t row, const std::vector<Powe
 
 }  // namespace
 
-SubsetMembers AllOf(std::size_t candidates)
+SubsetMembers all_candidates(std::size_t candidates)
 {
     return candidates >= 64 ? ~SubsetMembers{0} : (SubsetMembers{1} << candidates) - 1;
 }
 
-std::vector<PowerTerm> TermsOf(SubsetMembers members, const std::vector<PowerTerm>& candidates)
+std::vector<PowerTerm> terms_of(SubsetMembers members, const std::vector<PowerTerm>& candidates)
 {
     std::vector<PowerTerm> terms;
     for (const int c : members_of(members, candidates.size()))

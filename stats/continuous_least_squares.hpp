@@ -51,9 +51,9 @@ private:
 };
 
 // Every candidate of the list: the subset of all of them.
-SubsetMembers AllOf(std::size_t candidates);
+SubsetMembers all_candidates(std::size_t candidates);
 
 // The candidates of a subset, in the candidates' order.
-std::vector<PowerTerm> TermsOf(SubsetMembers members, const std::vector<PowerTerm>& candidates);
+std::vector<PowerTerm> terms_of(SubsetMembers members, const std::vector<PowerTerm>& candidates);
 
 }  // namespace stats

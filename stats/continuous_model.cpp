@@ -40,14 +40,14 @@ ModelAtAge::ModelAtAge(const ContinuousModel& model, Extended A)
 {
     // Coefficients by power, whatever the order of the terms, so that a model read back from a
     // file evaluates exactly as the fitted one.
-    Extended c[MaxTermPower + 1][MaxTermPower + 1] = {};
+    Extended c[max_term_power + 1][max_term_power + 1] = {};
     c[0][0] = model.intercept;
     for (const ModelTerm& term : model.terms)
         c[term.power.L_power][term.power.A_power] = term.coefficient;
-    for (int i = 0; i <= MaxTermPower; ++i) {
+    for (int i = 0; i <= max_term_power; ++i) {
         Extended sum = 0;
         Extended magnitude = 0;
-        for (int j = MaxTermPower; j >= 0; --j) {
+        for (int j = max_term_power; j >= 0; --j) {
             sum = sum * A + c[i][j];
             magnitude = magnitude * std::abs(A) + std::abs(c[i][j]);
         }
@@ -59,7 +59,7 @@ ModelAtAge::ModelAtAge(const ContinuousModel& model, Extended A)
 Extended ModelAtAge::raw(Extended L) const
 {
     Extended sum = 0;
-    for (int i = MaxTermPower; i >= 0; --i)
+    for (int i = max_term_power; i >= 0; --i)
         sum = sum * L + coefficients_[i];
     return sum;
 }
@@ -67,7 +67,7 @@ Extended ModelAtAge::raw(Extended L) const
 Extended ModelAtAge::slope(Extended L) const
 {
     Extended sum = 0;
-    for (int i = MaxTermPower; i >= 1; --i)
+    for (int i = max_term_power; i >= 1; --i)
         sum = sum * L + i * coefficients_[i];
     return sum;
 }
@@ -75,12 +75,12 @@ Extended ModelAtAge::slope(Extended L) const
 Extended ModelAtAge::slope_magnitude(Extended L) const
 {
     Extended sum = 0;
-    for (int i = MaxTermPower; i >= 1; --i)
+    for (int i = max_term_power; i >= 1; --i)
         sum = sum * std::abs(L) + i * magnitudes_[i];
     return sum;
 }
 
-NormScore NormOfRaw(const ContinuousModel& model, const ModelAtAge& at_age, Extended raw)
+NormScore norm_of_raw(const ContinuousModel& model, const ModelAtAge& at_age, Extended raw)
 {
     const Extended low = model.L.low;
     const Extended high = model.L.high;
@@ -106,7 +106,7 @@ NormScore NormOfRaw(const ContinuousModel& model, const ModelAtAge& at_age, Exte
     return score;
 }
 
-std::vector<Extended> ConsistencyAges(const ContinuousModel& model, const std::vector<Extended>& also)
+std::vector<Extended> consistency_ages(const ContinuousModel& model, const std::vector<Extended>& also)
 {
     constexpr int steps = 100;
     std::vector<Extended> ages;
@@ -120,7 +120,7 @@ std::vector<Extended> ConsistencyAges(const ContinuousModel& model, const std::v
     return ages;
 }
 
-std::vector<Crossing> FindCrossings(const ContinuousModel& model, const std::vector<Extended>& ages,
+std::vector<Crossing> find_crossings(const ContinuousModel& model, const std::vector<Extended>& ages,
                                     std::size_t most)
 {
     std::vector<Crossing> crossings;
@@ -139,14 +139,14 @@ std::vector<Crossing> FindCrossings(const ContinuousModel& model, const std::vec
     return crossings;
 }
 
-std::string CrossingsText(const std::vector<Crossing>& crossings)
+std::string crossings_text(const std::vector<Crossing>& crossings)
 {
     constexpr std::size_t shown = 5;
     std::string text;
     for (std::size_t i = 0; i < crossings.size() && i < shown; ++i) {
         char L[32];
         std::snprintf(L, sizeof L, "%.1f", static_cast<double>(crossings[i].L));
-        text += (i > 0 ? "; " : "") + std::string("age ") + ValueText(crossings[i].age) + ", L " + L;
+        text += (i > 0 ? "; " : "") + std::string("age ") + value_text(crossings[i].age) + ", L " + L;
     }
     if (crossings.size() > shown)
         text += "; and at " + std::to_string(crossings.size() - shown) + " more ages";

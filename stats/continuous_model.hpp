@@ -41,7 +41,7 @@ struct ContinuousModel {
     long long cases = 0;
 };
 
-// The model at one age: a polynomial in L of degree at most MaxTermPower.
+// The model at one age: a polynomial in L of degree at most max_term_power.
 class ModelAtAge {
 public:
     ModelAtAge(const ContinuousModel& model, Extended A);
@@ -52,8 +52,8 @@ public:
     Extended slope_magnitude(Extended L) const;
 
 private:
-    std::array<Extended, MaxTermPower + 1> coefficients_{};  // of L^0 … L^6
-    std::array<Extended, MaxTermPower + 1> magnitudes_{};    // the sums of their terms' magnitudes
+    std::array<Extended, max_term_power + 1> coefficients_{};  // of L^0 … L^6
+    std::array<Extended, max_term_power + 1> magnitudes_{};    // the sums of their terms' magnitudes
 };
 
 enum class RangeSide {
@@ -70,7 +70,7 @@ struct NormScore {
 
 // The L at which the model gives `raw` at this age, found by TOMS 748 within the data's range
 // of L; a raw score beyond the model's raw scores at the ends of that range takes the end.
-NormScore NormOfRaw(const ContinuousModel& model, const ModelAtAge& at_age, Extended raw);
+NormScore norm_of_raw(const ContinuousModel& model, const ModelAtAge& at_age, Extended raw);
 
 // Where the model's raw score falls as L rises: at an age, the first L of the grid at which
 // its slope is negative.
@@ -81,14 +81,14 @@ struct Crossing {
 
 // The ages a model is checked at: 101 evenly spaced over the data's ages, and `also` (each
 // ranking group's own value) within them, ascending.
-std::vector<Extended> ConsistencyAges(const ContinuousModel& model, const std::vector<Extended>& also);
+std::vector<Extended> consistency_ages(const ContinuousModel& model, const std::vector<Extended>& also);
 
 // The ages at which the model's raw score falls somewhere as L runs over the data's range, each
 // with the first such L of a grid of 101 values; at most `most` of them (0: every one).
-std::vector<Crossing> FindCrossings(const ContinuousModel& model, const std::vector<Extended>& ages,
+std::vector<Crossing> find_crossings(const ContinuousModel& model, const std::vector<Extended>& ages,
                                     std::size_t most = 0);
 
 // "age 7.5, L 31.2" for a report or warning; the first few of a list and their count.
-std::string CrossingsText(const std::vector<Crossing>& crossings);
+std::string crossings_text(const std::vector<Crossing>& crossings);
 
 }  // namespace stats

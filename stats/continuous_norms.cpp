@@ -19,13 +19,13 @@ std::string names_of(const std::vector<PowerTerm>& terms)
 {
     std::string text;
     for (const PowerTerm& term : terms)
-        text += (text.empty() ? "" : ", ") + TermName(term);
+        text += (text.empty() ? "" : ", ") + term_name(term);
     return text;
 }
 
 void check_options(const ContinuousOptions& options)
 {
-    if (options.k < 0 || options.t < 0 || options.k > MaxTermPower || options.t > MaxTermPower ||
+    if (options.k < 0 || options.t < 0 || options.k > max_term_power || options.t > max_term_power ||
         options.k + options.t == 0)
         throw std::invalid_argument("The largest powers of L and A must lie between 0 and 6, and not both be 0.");
     if (options.k == 0)
@@ -76,9 +76,9 @@ public:
         : options_(options), fit_(fit)
     {
         const RankingChoice ranking{options.window_width, options.scale.mean, options.scale.sd};
-        fit_.warnings = CheckNormingSample(sample, ranking);
-        ranked_ = RankCases(sample, ranking);
-        candidates_ = CandidateTerms(options.k, options.t);
+        fit_.warnings = check_norming_sample(sample, ranking);
+        ranked_ = rank_cases(sample, ranking);
+        candidates_ = candidate_terms(options.k, options.t);
         regression_.emplace(ranked_, candidates_);
 
         base_.scale_name = options.scale.name;
@@ -93,7 +93,7 @@ public:
         std::vector<Extended> group_values;
         if (sample.ages.empty())
             group_values = sample.groups;
-        ages_ = ConsistencyAges(base_, group_values);
+        ages_ = consistency_ages(base_, group_values);
     }
 
     void run()
@@ -104,7 +104,7 @@ public:
             throw std::invalid_argument("A model of " + std::to_string(options_.terms) + " terms needs at least " +
                                         std::to_string(options_.terms + 2) + " cases.");
         const int largest = options_.terms > 0 ? options_.terms : std::min(q, static_cast<int>(n) - 2);
-        const BestSubsets best = FindBestSubsets(regression_->correlations(), q, largest, options_.kept_per_size);
+        const BestSubsets best = find_best_subsets(regression_->correlations(), q, largest, options_.kept_per_size);
         if (!best.dependent.empty()) {
             std::vector<PowerTerm> left_out;
             for (const int c : best.dependent)
@@ -128,27 +128,27 @@ public:
 
         const SizeCheck* chosen = choose(checks);
         const SubsetMembers members = chosen->consistent.value_or(chosen->best);
-        const std::vector<PowerTerm> terms = TermsOf(members, candidates_);
+        const std::vector<PowerTerm> terms = terms_of(members, candidates_);
         const TermFit final_fit = regression_->fit_from_columns(members);
         fit_.model = with_fit(base_, final_fit, terms);
         fit_.r2 = 1 - final_fit.unexplained;
         fit_.adjusted_r2 = adjusted(final_fit.unexplained, n, chosen->size.terms);
-        fit_.crossings = FindCrossings(fit_.model, ages_);
+        fit_.crossings = find_crossings(fit_.model, ages_);
         if (!fit_.crossings.empty() && !chosen->consistent)
             fit_.warnings.push_back("No model of " + std::to_string(chosen->size.terms) +
                                     " terms keeps the raw score from falling as L rises; the best one, " +
                                     names_of(terms) + ", is used. Its curves cross at " +
-                                    CrossingsText(fit_.crossings) + ".");
+                                    crossings_text(fit_.crossings) + ".");
         else if (!fit_.crossings.empty())
             // The search checks each model as solved from its cross products; the final fit by QR
             // may tip one whose slope only just stays up.
             fit_.warnings.push_back("The chosen model, " + names_of(terms) + ", only just keeps its curves from "
-                                    "crossing, and its final fit crosses at " + CrossingsText(fit_.crossings) + ".");
+                                    "crossing, and its final fit crosses at " + crossings_text(fit_.crossings) + ".");
         for (const SizeCheck& check : checks)
             if (check.size.terms <= chosen->size.terms)
                 for (std::size_t s = 0; s < check.skipped.size(); ++s) {
                     fit_.skipped.push_back(check.skipped[s]);
-                    fit_.skipped.back().crossings = FindCrossings(check.skipped_models[s], ages_);
+                    fit_.skipped.back().crossings = find_crossings(check.skipped_models[s], ages_);
                 }
     }
 
@@ -160,11 +160,11 @@ private:
         check.size.terms = p;
         check.best = kept.front().members;
         check.size.best_adjusted_r2 = adjusted(kept.front().unexplained, n, p);
-        check.size.best = TermsOf(check.best, candidates_);
+        check.size.best = terms_of(check.best, candidates_);
         for (const FittedSubset& subset : kept) {
-            const std::vector<PowerTerm> terms = TermsOf(subset.members, candidates_);
+            const std::vector<PowerTerm> terms = terms_of(subset.members, candidates_);
             const ContinuousModel model = with_fit(base_, regression_->fit_from_correlations(subset.members), terms);
-            if (FindCrossings(model, ages_, 1).empty()) {
+            if (find_crossings(model, ages_, 1).empty()) {
                 check.consistent = subset.members;
                 check.size.consistent_adjusted_r2 = adjusted(subset.unexplained, n, p);
                 check.size.consistent = terms;
@@ -208,7 +208,7 @@ private:
 
 }  // namespace
 
-ContinuousFit FitContinuousNorms(const NormingSample& sample, const ContinuousOptions& options)
+ContinuousFit fit_continuous_norms(const NormingSample& sample, const ContinuousOptions& options)
 {
     check_options(options);
     ContinuousFit fit;
@@ -217,22 +217,22 @@ ContinuousFit FitContinuousNorms(const NormingSample& sample, const ContinuousOp
     return fit;
 }
 
-std::vector<NormCell> ContinuousNormTable(const ContinuousModel& model, const std::vector<Extended>& ages,
+std::vector<NormCell> continuous_norm_table(const ContinuousModel& model, const std::vector<Extended>& ages,
                                           long long raw_min, long long raw_max)
 {
     if (raw_min > raw_max)
         throw std::invalid_argument("The lowest raw score of a table must not lie above the highest.");
     for (const Extended age : ages)
         if (!(age >= model.age.low && age <= model.age.high))
-            throw std::invalid_argument("Age " + ValueText(age) + " lies outside the norm sample's ages, " +
-                                        ValueText(model.age.low) + " to " + ValueText(model.age.high) +
+            throw std::invalid_argument("Age " + value_text(age) + " lies outside the norm sample's ages, " +
+                                        value_text(model.age.low) + " to " + value_text(model.age.high) +
                                         "; the model does not extrapolate.");
     std::vector<NormCell> cells;
     cells.reserve(ages.size() * static_cast<std::size_t>(raw_max - raw_min + 1));
     for (const Extended age : ages) {
         const ModelAtAge at_age(model, age);
         for (long long raw = raw_min; raw <= raw_max; ++raw) {
-            const NormScore score = NormOfRaw(model, at_age, static_cast<Extended>(raw));
+            const NormScore score = norm_of_raw(model, at_age, static_cast<Extended>(raw));
             cells.push_back({age, raw, score.L, score.PR, score.side, std::nullopt});
         }
     }

@@ -59,7 +59,7 @@ struct ContinuousFit {
 
 // Ranks the sample, searches the best subsets of the candidate terms and chooses the model.
 // Throws std::invalid_argument, with the reason, on a sample or options it cannot use.
-ContinuousFit FitContinuousNorms(const NormingSample& sample, const ContinuousOptions& options);
+ContinuousFit fit_continuous_norms(const NormingSample& sample, const ContinuousOptions& options);
 
 // The 95% and 90% limits of a cell's norm score and PR from the bootstrap.
 struct BootstrapLimits {
@@ -84,7 +84,7 @@ struct NormCell {
 
 // The cells of the raw scores raw_min … raw_max at each age, age by age. Refuses an age outside
 // the sample's: the model does not extrapolate.
-std::vector<NormCell> ContinuousNormTable(const ContinuousModel& model, const std::vector<Extended>& ages,
+std::vector<NormCell> continuous_norm_table(const ContinuousModel& model, const std::vector<Extended>& ages,
                                           long long raw_min, long long raw_max);
 
 }  // namespace stats

@@ -44,7 +44,7 @@ std::string groups_below(const std::map<Extended, std::size_t>& sizes, std::size
     std::string list;
     for (const auto& [group, size] : sizes)
         if (size < limit)
-            list += (list.empty() ? "" : ", ") + ValueText(group) + " (" + cases_text(size) + ")";
+            list += (list.empty() ? "" : ", ") + value_text(group) + " (" + cases_text(size) + ")";
     return list;
 }
 
@@ -112,19 +112,19 @@ private:
 
 }  // namespace
 
-std::string ValueText(Extended value)
+std::string value_text(Extended value)
 {
     char text[32];
     const auto end = std::to_chars(std::begin(text), std::end(text), static_cast<double>(value)).ptr;
     return std::string(text, end);
 }
 
-const std::vector<Extended>& ExplanatoryValues(const NormingSample& sample)
+const std::vector<Extended>& explanatory_values(const NormingSample& sample)
 {
     return sample.ages.empty() ? sample.groups : sample.ages;
 }
 
-std::vector<std::string> CheckNormingSample(const NormingSample& sample, const RankingChoice& ranking)
+std::vector<std::string> check_norming_sample(const NormingSample& sample, const RankingChoice& ranking)
 {
     const std::size_t n = sample.scores.size();
     const bool windows = ranking.window_width > 0;
@@ -147,9 +147,9 @@ std::vector<std::string> CheckNormingSample(const NormingSample& sample, const R
         if (sizes.size() < 3)
             throw std::invalid_argument("Continuous norms need at least 3 ranking groups; the data have " +
                                         std::to_string(sizes.size()) + ".");
-        if (const std::string small = groups_below(sizes, SmallestRankingGroup); !small.empty())
+        if (const std::string small = groups_below(sizes, smallest_ranking_group); !small.empty())
             throw std::invalid_argument("A ranking group needs at least 3 cases: group " + small + ".");
-        if (const std::string small = groups_below(sizes, RankingGroupWarnedBelow); !small.empty())
+        if (const std::string small = groups_below(sizes, ranking_group_warned_below); !small.empty())
             warnings.push_back("Ranking groups of fewer than 30 cases give coarse ranks: group " + small + ".");
         return warnings;
     }
@@ -166,12 +166,12 @@ std::vector<std::string> CheckNormingSample(const NormingSample& sample, const R
         const std::size_t size = windows_of[i].last - windows_of[i].first;
         if (size < windows_of[smallest].last - windows_of[smallest].first)
             smallest = i;
-        warned += size < RankingGroupWarnedBelow;
+        warned += size < ranking_group_warned_below;
     }
     const std::size_t smallest_size = windows_of[smallest].last - windows_of[smallest].first;
-    const std::string where = "the age window around age " + ValueText(sample.ages[by_age[smallest]]) +
+    const std::string where = "the age window around age " + value_text(sample.ages[by_age[smallest]]) +
                               " holds " + cases_text(smallest_size);
-    if (smallest_size < SmallestRankingGroup)
+    if (smallest_size < smallest_ranking_group)
         throw std::invalid_argument("An age window needs at least 3 cases: " + where + ".");
     if (warned > 0)
         warnings.push_back("Age windows of fewer than 30 cases give coarse ranks: " + cases_text(warned) +
@@ -179,7 +179,7 @@ std::vector<std::string> CheckNormingSample(const NormingSample& sample, const R
     return warnings;
 }
 
-RankedCases RankCases(const NormingSample& sample, const RankingChoice& ranking)
+RankedCases rank_cases(const NormingSample& sample, const RankingChoice& ranking)
 {
     return CaseRanker(sample, ranking).rank({});
 }
@@ -212,7 +212,7 @@ RankedCases CaseRanker::rank(std::vector<std::uint32_t> counts) const
 {
     RankedCases ranked;
     ranked.score = sample_.scores;
-    ranked.A = ExplanatoryValues(sample_);
+    ranked.A = explanatory_values(sample_);
     ranked.L.assign(sample_.scores.size(), 0);
     ranked.counts = std::move(counts);
     const auto count = [&](std::size_t c) -> std::size_t { return ranked.counts.empty() ? 1 : ranked.counts[c]; };

@@ -40,17 +40,17 @@ struct RankedCases {
     std::vector<std::uint32_t> counts;
 };
 
-inline constexpr std::size_t SmallestRankingGroup = 3;
-inline constexpr std::size_t RankingGroupWarnedBelow = 30;
+inline constexpr std::size_t smallest_ranking_group = 3;
+inline constexpr std::size_t ranking_group_warned_below = 30;
 
 // Refuses, with a message that names the groups or ages, a sample that cannot be ranked: sizes
 // that disagree, values that are not finite, the variables the ranking needs missing, fewer than
 // 3 ranking groups (distinct ages with windows), or a ranking group of fewer than 3 cases.
 // Returns a warning for ranking groups of fewer than 30 cases.
-std::vector<std::string> CheckNormingSample(const NormingSample& sample, const RankingChoice& ranking);
+std::vector<std::string> check_norming_sample(const NormingSample& sample, const RankingChoice& ranking);
 
-// Ranks a sample that CheckNormingSample accepts.
-RankedCases RankCases(const NormingSample& sample, const RankingChoice& ranking);
+// Ranks a sample that check_norming_sample accepts.
+RankedCases rank_cases(const NormingSample& sample, const RankingChoice& ranking);
 
 // Ranks a sample again and again with each case counted a given number of times, as the
 // bootstrap draws it: the orders by score and by age are found once.
@@ -71,10 +71,10 @@ private:
 };
 
 // The explanatory variable of each case: its age, or its group's value.
-const std::vector<Extended>& ExplanatoryValues(const NormingSample& sample);
+const std::vector<Extended>& explanatory_values(const NormingSample& sample);
 
 // The shortest decimal text that reads back as the value (as a double): how messages name a
 // group or an age.
-std::string ValueText(Extended value);
+std::string value_text(Extended value);
 
 }  // namespace stats

@@ -6,20 +6,20 @@
 namespace stats {
 namespace {
 
-// A power after its letter: one digit 1 … MaxTermPower.
+// A power after its letter: one digit 1 … max_term_power.
 std::optional<int> power_at(std::string_view name, std::size_t position)
 {
     if (position >= name.size())
         return std::nullopt;
     const int power = name[position] - '0';
-    if (power < 1 || power > MaxTermPower)
+    if (power < 1 || power > max_term_power)
         return std::nullopt;
     return power;
 }
 
 }  // namespace
 
-std::string TermName(PowerTerm term)
+std::string term_name(PowerTerm term)
 {
     std::string name;
     if (term.L_power > 0)
@@ -29,7 +29,7 @@ std::string TermName(PowerTerm term)
     return name;
 }
 
-std::optional<PowerTerm> ParseTermName(std::string_view name)
+std::optional<PowerTerm> parse_term_name(std::string_view name)
 {
     PowerTerm term;
     std::size_t position = 0;
@@ -47,11 +47,11 @@ std::optional<PowerTerm> ParseTermName(std::string_view name)
     return term;
 }
 
-std::vector<PowerTerm> CandidateTerms(int k, int t)
+std::vector<PowerTerm> candidate_terms(int k, int t)
 {
-    if (k < 0 || t < 0 || k > MaxTermPower || t > MaxTermPower)
+    if (k < 0 || t < 0 || k > max_term_power || t > max_term_power)
         throw std::invalid_argument("The powers of L and A must lie between 0 and " +
-                                    std::to_string(MaxTermPower) + ".");
+                                    std::to_string(max_term_power) + ".");
     std::vector<PowerTerm> terms;
     for (int i = 1; i <= k; ++i)
         terms.push_back({i, 0});

@@ -11,7 +11,7 @@
 namespace stats {
 
 // The largest power of L and of A that a model may take.
-inline constexpr int MaxTermPower = 6;
+inline constexpr int max_term_power = 6;
 
 struct PowerTerm {
     int L_power = 0;
@@ -20,16 +20,16 @@ struct PowerTerm {
     friend bool operator==(const PowerTerm&, const PowerTerm&) = default;
 };
 
-std::string TermName(PowerTerm term);
+std::string term_name(PowerTerm term);
 
 // The term a name stands for, if it is one: "L" with a power 1 … 6, "A" with one, or both in
 // that order. Powers are single digits without a sign or leading zero.
-std::optional<PowerTerm> ParseTermName(std::string_view name);
+std::optional<PowerTerm> parse_term_name(std::string_view name);
 
 // Every L^i A^j with 0 <= i <= k, 0 <= j <= t, not both 0: first L1 … Lk, then A1 … At, then
 // the products by the power of L and then of A (L1A1, L1A2, …). Lower powers come first, so a
 // term that the data cannot tell apart from the ones before it is a high one.
-// Requires 0 <= k, t <= MaxTermPower.
-std::vector<PowerTerm> CandidateTerms(int k, int t);
+// Requires 0 <= k, t <= max_term_power.
+std::vector<PowerTerm> candidate_terms(int k, int t);
 
 }  // namespace stats

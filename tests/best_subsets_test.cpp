@@ -43,13 +43,13 @@ void expect_same_best(const BestSubsets& found, const std::vector<std::vector<Fi
 // k = t = 2: the 255 subsets of 8 candidates, each fitted on its raw columns by QR.
 TEST(BestSubsets, FindTheBestFewOfEverySizeThatEveryFitFinds)
 {
-    const RankedCases ranked = RankCases(continuous_samples::AgeTrend(4, 80, 11), {});
-    const std::vector<PowerTerm> candidates = CandidateTerms(2, 2);
+    const RankedCases ranked = rank_cases(continuous_samples::age_trend(4, 80, 11), {});
+    const std::vector<PowerTerm> candidates = candidate_terms(2, 2);
     const CandidateRegression regression(ranked, candidates);
     const auto every = all_subsets(candidates.size(), [&](SubsetMembers members) {
-        return 1 - independent_fit::LeastSquares(ranked, TermsOf(members, candidates)).r2;
+        return 1 - independent_fit::least_squares(ranked, terms_of(members, candidates)).r2;
     });
-    const BestSubsets found = FindBestSubsets(regression.correlations(), static_cast<int>(candidates.size()), 8, 3);
+    const BestSubsets found = find_best_subsets(regression.correlations(), static_cast<int>(candidates.size()), 8, 3);
     EXPECT_TRUE(found.dependent.empty());
     // QR on raw columns of L²A² (up to 10^6) against sweeps of their correlations.
     expect_same_best(found, every, 3, 1e-13L);
@@ -59,20 +59,20 @@ TEST(BestSubsets, FindTheBestFewOfEverySizeThatEveryFitFinds)
 // most of it, against each subset solved on its own from the cross products.
 TEST(BestSubsets, PassOverNoSubsetThatBelongsAmongTheBest)
 {
-    const RankedCases ranked = RankCases(continuous_samples::AgeTrend(5, 60, 12), {});
-    const std::vector<PowerTerm> candidates = CandidateTerms(3, 3);
+    const RankedCases ranked = rank_cases(continuous_samples::age_trend(5, 60, 12), {});
+    const std::vector<PowerTerm> candidates = candidate_terms(3, 3);
     const CandidateRegression regression(ranked, candidates);
     const auto every = all_subsets(candidates.size(), [&](SubsetMembers members) {
         return regression.fit_from_correlations(members).unexplained;
     });
     for (const std::size_t kept : {1u, 4u}) {
-        const BestSubsets found = FindBestSubsets(regression.correlations(), 15, 15, static_cast<int>(kept));
+        const BestSubsets found = find_best_subsets(regression.correlations(), 15, 15, static_cast<int>(kept));
         // The sweeps start from the inverse of all 15 candidates' cross products, whose
         // condition number is near 10^10, so they carry about 10^10 × 2^-64 of it.
         expect_same_best(found, every, kept, 1e-10L);
     }
     // Sizes above the largest asked are not searched.
-    const BestSubsets small = FindBestSubsets(regression.correlations(), 15, 4, 2);
+    const BestSubsets small = find_best_subsets(regression.correlations(), 15, 4, 2);
     ASSERT_EQ(small.by_size.size(), 5u);
     EXPECT_EQ(small.by_size[4][1].members, every[4][1].members);
 }
@@ -80,7 +80,7 @@ TEST(BestSubsets, PassOverNoSubsetThatBelongsAmongTheBest)
 // Weighting a case by its count gives the cross products of its copies.
 TEST(CandidateRegression, CountedCasesWeighAsTheirCopiesWould)
 {
-    RankedCases counted = RankCases(continuous_samples::AgeTrend(3, 40, 13), {});
+    RankedCases counted = rank_cases(continuous_samples::age_trend(3, 40, 13), {});
     RankedCases copied;
     for (std::size_t c = 0; c < counted.score.size(); ++c) {
         counted.counts.push_back(c % 4);
@@ -90,13 +90,13 @@ TEST(CandidateRegression, CountedCasesWeighAsTheirCopiesWould)
             copied.L.push_back(counted.L[c]);
         }
     }
-    const std::vector<PowerTerm> candidates = CandidateTerms(2, 1);
+    const std::vector<PowerTerm> candidates = candidate_terms(2, 1);
     const CandidateRegression by_counts(counted, candidates);
     const CandidateRegression by_copies(copied, candidates);
     for (std::size_t i = 0; i < by_counts.correlations().size(); ++i)
         EXPECT_NEAR(by_counts.correlations()[i], by_copies.correlations()[i], 1e-15L) << i;
-    const TermFit a = by_counts.fit_from_correlations(AllOf(candidates.size()));
-    const TermFit b = by_copies.fit_from_columns(AllOf(candidates.size()));
+    const TermFit a = by_counts.fit_from_correlations(all_candidates(candidates.size()));
+    const TermFit b = by_copies.fit_from_columns(all_candidates(candidates.size()));
     EXPECT_NEAR(a.intercept, b.intercept, 1e-9L * std::abs(b.intercept));
     EXPECT_NEAR(a.unexplained, b.unexplained, 1e-12L);
 }

@@ -18,19 +18,19 @@ namespace {
 const stats::ContinuousModel& fitted_model()
 {
     static const stats::ContinuousModel model =
-        stats::FitContinuousNorms(continuous_samples::AgeTrend(6, 120, 8), {}).model;
+        stats::fit_continuous_norms(continuous_samples::age_trend(6, 120, 8), {}).model;
     return model;
 }
 
 std::string parse_failure(const std::string& text)
 {
-    return failure_of([&] { norms::ParseContinuousModel(text); });
+    return failure_of([&] { norms::parse_continuous_model(text); });
 }
 
 // The fitted model's file with one change.
 std::string damaged(const std::function<void(json&)>& change)
 {
-    json file = json::parse(norms::ContinuousModelJson(fitted_model()));
+    json file = json::parse(norms::continuous_model_json(fitted_model()));
     change(file);
     return file.dump();
 }
@@ -40,18 +40,18 @@ std::string damaged(const std::function<void(json&)>& change)
 TEST(ContinuousModelFile, AModelReadBackGivesTheSameTablesBitForBit)
 {
     const stats::ContinuousModel& model = fitted_model();
-    const std::string text = norms::ContinuousModelJson(model);
-    const stats::ContinuousModel read = norms::ParseContinuousModel(text);
+    const std::string text = norms::continuous_model_json(model);
+    const stats::ContinuousModel read = norms::parse_continuous_model(text);
     EXPECT_EQ(json::parse(text).at("program"), norms::VersionLine);
     EXPECT_EQ(read.intercept, model.intercept);
     EXPECT_EQ(read.L.low, model.L.low);
     EXPECT_EQ(read.L.high, model.L.high);
     EXPECT_EQ(read.terms.size(), model.terms.size());
-    EXPECT_EQ(norms::ContinuousModelJson(read), text);
+    EXPECT_EQ(norms::continuous_model_json(read), text);
 
     const std::vector<stats::Extended> ages = {6.5L, 7.3L, 9.5L, 11.9L};
-    const auto fitted_cells = stats::ContinuousNormTable(model, ages, -1, 41);
-    const auto read_cells = stats::ContinuousNormTable(read, ages, -1, 41);
+    const auto fitted_cells = stats::continuous_norm_table(model, ages, -1, 41);
+    const auto read_cells = stats::continuous_norm_table(read, ages, -1, 41);
     ASSERT_EQ(read_cells.size(), fitted_cells.size());
     for (std::size_t c = 0; c < read_cells.size(); ++c) {
         EXPECT_EQ(read_cells[c].norm, fitted_cells[c].norm) << c;
@@ -84,7 +84,7 @@ TEST(ContinuousModelFile, ADamagedFileIsRefusedWithWhatIsWrong)
               prefix + "\"cases\" must be a whole number from 1 to 9223372036854775807.");
 
     // JSON has no infinite numbers, only ones too large for a double.
-    std::string text = norms::ContinuousModelJson(fitted_model());
+    std::string text = norms::continuous_model_json(fitted_model());
     const std::size_t intercept = text.find("\"intercept\": ") + 13;
     text.replace(intercept, text.find(',', intercept) - intercept, "1e999");
     EXPECT_EQ(parse_failure(text), prefix + "a number in it lies beyond the range of a double.");

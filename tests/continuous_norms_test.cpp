@@ -16,7 +16,7 @@ namespace {
 std::string refusal_of_table(const ContinuousModel& model, const std::vector<Extended>& ages)
 {
     try {
-        ContinuousNormTable(model, ages, 0, 10);
+        continuous_norm_table(model, ages, 0, 10);
     } catch (const std::invalid_argument& refused) {
         return refused.what();
     }
@@ -36,7 +36,7 @@ NormingSample polynomial_sample()
             latent.groups.push_back(group);
             latent.scores.push_back(ability(engine));
         }
-    const RankedCases ranked = RankCases(latent, {});
+    const RankedCases ranked = rank_cases(latent, {});
     NormingSample sample = latent;
     for (std::size_t i = 0; i < sample.scores.size(); ++i) {
         const Extended L = ranked.L[i], A = ranked.A[i];
@@ -61,12 +61,12 @@ TEST(ContinuousFit, DataFromAPolynomialGiveBackItsTermsAndCoefficients)
 {
     ContinuousOptions options;
     options.terms = 5;
-    const ContinuousFit fit = FitContinuousNorms(polynomial_sample(), options);
+    const ContinuousFit fit = fit_continuous_norms(polynomial_sample(), options);
     const std::vector<std::pair<std::string, double>> expected = {
         {"L1", 0.5}, {"L2", 0.004}, {"A1", 2}, {"A2", -0.05}, {"L1A1", 0.02}};
     ASSERT_EQ(fit.model.terms.size(), expected.size());
     for (std::size_t s = 0; s < expected.size(); ++s) {
-        EXPECT_EQ(TermName(fit.model.terms[s].power), expected[s].first);
+        EXPECT_EQ(term_name(fit.model.terms[s].power), expected[s].first);
         EXPECT_NEAR(fit.model.terms[s].coefficient, expected[s].second, 1e-13 * std::abs(expected[s].second));
     }
     EXPECT_NEAR(fit.model.intercept, 5, 1e-11);
@@ -81,11 +81,11 @@ TEST(ContinuousFit, DataFromAPolynomialGiveBackItsTermsAndCoefficients)
 // with three groups A³ and every L^i A³ are sums of lower terms.
 TEST(ContinuousFit, LeavesOutTermsTheDataCannotTellApart)
 {
-    NormingSample three = continuous_samples::AgeTrend(3, 60, 4);
+    NormingSample three = continuous_samples::age_trend(3, 60, 4);
     three.ages.clear();
     ContinuousOptions options;
     options.k = 2;
-    const ContinuousFit fit = FitContinuousNorms(three, options);
+    const ContinuousFit fit = fit_continuous_norms(three, options);
     ASSERT_FALSE(fit.warnings.empty());
     EXPECT_EQ(fit.warnings.back(), "Terms left out of the search, as these data cannot tell them from a sum of the "
                                    "terms before them: A3, L1A3, L2A3.");
@@ -96,8 +96,8 @@ TEST(ContinuousFit, LeavesOutTermsTheDataCannotTellApart)
 // models that do not cross; its R² is that of a QR fit of its terms on the raw columns.
 TEST(ContinuousFit, ChoosesTheFewestTermsThatFitWellWithoutCrossing)
 {
-    const NormingSample sample = continuous_samples::AgeTrend(10, 300, 5);
-    const ContinuousFit fit = FitContinuousNorms(sample, {});
+    const NormingSample sample = continuous_samples::age_trend(10, 300, 5);
+    const ContinuousFit fit = fit_continuous_norms(sample, {});
     const int chosen = static_cast<int>(fit.model.terms.size());
     EXPECT_TRUE(fit.crossings.empty());
     EXPECT_GT(fit.adjusted_r2, 0.99L);
@@ -118,8 +118,8 @@ TEST(ContinuousFit, ChoosesTheFewestTermsThatFitWellWithoutCrossing)
     std::vector<PowerTerm> terms;
     for (const ModelTerm& term : fit.model.terms)
         terms.push_back(term.power);
-    const RankedCases ranked = RankCases(sample, {});
-    const independent_fit::Fit independent = independent_fit::LeastSquares(ranked, terms);
+    const RankedCases ranked = rank_cases(sample, {});
+    const independent_fit::Fit independent = independent_fit::least_squares(ranked, terms);
     EXPECT_NEAR(fit.r2, independent.r2, 1e-12L);
     for (std::size_t i = 0; i < ranked.score.size(); i += 97)
         EXPECT_NEAR(ModelAtAge(fit.model, ranked.A[i]).raw(ranked.L[i]), independent.fitted(i), 1e-9L);
@@ -130,13 +130,13 @@ TEST(ContinuousFit, AFixedNumberOfTermsThatOnlyCrossingModelsReachIsUsedWithAWar
     ContinuousOptions options;
     options.terms = 5;
     options.kept_per_size = 2;
-    const ContinuousFit fit = FitContinuousNorms(continuous_samples::AgeTrend(10, 300, 5), options);
+    const ContinuousFit fit = fit_continuous_norms(continuous_samples::age_trend(10, 300, 5), options);
     EXPECT_EQ(fit.model.terms.size(), 5u);
     ASSERT_FALSE(fit.crossings.empty());
     ASSERT_FALSE(fit.warnings.empty());
     EXPECT_EQ(fit.warnings.back().rfind("No model of 5 terms keeps the raw score from falling as L rises; the best "
                                         "one, ", 0), 0u) << fit.warnings.back();
-    EXPECT_NE(fit.warnings.back().find("Its curves cross at age " + ValueText(fit.crossings[0].age) + ", L "),
+    EXPECT_NE(fit.warnings.back().find("Its curves cross at age " + value_text(fit.crossings[0].age) + ", L "),
               std::string::npos);
 }
 
@@ -148,33 +148,33 @@ TEST(ContinuousModel, FindsWhereAModelMadeToCrossFalls)
     model.intercept = 20;
     // raw = 20 + 2L - 0.15 L A falls with L beyond A = 13⅓, at every L.
     model.terms = {{{1, 0}, 2}, {{1, 1}, -0.15}};
-    const std::vector<Extended> ages = ConsistencyAges(model, {13.35L});
+    const std::vector<Extended> ages = consistency_ages(model, {13.35L});
     EXPECT_EQ(ages.size(), 102u);
-    std::vector<Crossing> crossings = FindCrossings(model, ages);
+    std::vector<Crossing> crossings = find_crossings(model, ages);
     ASSERT_EQ(crossings.size(), 28u);  // 13.35 and 13.4 … 16
     EXPECT_EQ(crossings[0].age, 13.35L);
     EXPECT_EQ(crossings[0].L, 20);
-    EXPECT_EQ(FindCrossings(model, ages, 1).size(), 1u);
+    EXPECT_EQ(find_crossings(model, ages, 1).size(), 1u);
 
     // raw = L - 0.01 L² falls beyond L = 50 at every age: first on the grid at 50.6.
     model.terms = {{{1, 0}, 1}, {{2, 0}, -0.01}};
-    crossings = FindCrossings(model, ConsistencyAges(model, {}));
+    crossings = find_crossings(model, consistency_ages(model, {}));
     ASSERT_EQ(crossings.size(), 101u);
     EXPECT_NEAR(crossings[0].L, 50.6L, 1e-15L);
-    EXPECT_EQ(CrossingsText({crossings.begin(), crossings.begin() + 7}),
+    EXPECT_EQ(crossings_text({crossings.begin(), crossings.begin() + 7}),
               "age 6, L 50.6; age 6.1, L 50.6; age 6.2, L 50.6; age 6.3, L 50.6; age 6.4, L 50.6; and at 2 more ages");
 
     // Flat in L where A = 10 (raw = 2L - 0.2 L A + …): a zero slope is not a fall.
     model.terms = {{{1, 0}, 2}, {{1, 1}, -0.2}};
     model.age = {6, 10};
-    EXPECT_TRUE(FindCrossings(model, ConsistencyAges(model, {})).empty());
+    EXPECT_TRUE(find_crossings(model, consistency_ages(model, {})).empty());
 }
 
 TEST(ContinuousNorms, NormScoresInvertTheModelAndFlagScoresBeyondIt)
 {
-    const ContinuousFit fit = FitContinuousNorms(continuous_samples::AgeTrend(10, 300, 5), {});
+    const ContinuousFit fit = fit_continuous_norms(continuous_samples::age_trend(10, 300, 5), {});
     const ContinuousModel& model = fit.model;
-    const std::vector<NormCell> cells = ContinuousNormTable(model, table_ages(), -2, 45);
+    const std::vector<NormCell> cells = continuous_norm_table(model, table_ages(), -2, 45);
     ASSERT_EQ(cells.size(), 8u * 48u);
     int below = 0, above = 0;
     for (const NormCell& cell : cells) {
@@ -197,22 +197,22 @@ TEST(ContinuousNorms, NormScoresInvertTheModelAndFlagScoresBeyondIt)
     EXPECT_GT(above, 0);
 
     EXPECT_EQ(refusal_of_table(model, {10, 16.5L}),
-              "Age 16.5 lies outside the norm sample's ages, " + ValueText(model.age.low) + " to " +
-                  ValueText(model.age.high) + "; the model does not extrapolate.");
+              "Age 16.5 lies outside the norm sample's ages, " + value_text(model.age.low) + " to " +
+                  value_text(model.age.high) + "; the model does not extrapolate.");
     EXPECT_EQ(refusal_of_table(model, {5.9L}).rfind("Age 5.9 lies outside", 0), 0u);
 }
 
 TEST(ContinuousBootstrap, TheSameSeedGivesTheSameLimitsWithAnyNumberOfThreads)
 {
-    const NormingSample sample = continuous_samples::AgeTrend(5, 80, 6);
-    const ContinuousFit fit = FitContinuousNorms(sample, {});
+    const NormingSample sample = continuous_samples::age_trend(5, 80, 6);
+    const ContinuousFit fit = fit_continuous_norms(sample, {});
     BootstrapChoice choice;
     choice.resamples = 30;
     choice.seed = 2024;
     const auto table = [&](unsigned threads, std::uint64_t seed) {
         choice.threads = threads;
         choice.seed = seed;
-        return BootstrapNormTable(sample, {}, fit.model, {6.5, 9}, 0, 40, choice);
+        return bootstrap_norm_table(sample, {}, fit.model, {6.5, 9}, 0, 40, choice);
     };
     const std::vector<NormCell> one = table(1, 2024);
     const std::vector<NormCell> two = table(2, 2024);
@@ -238,23 +238,23 @@ TEST(ContinuousBootstrap, TheSameSeedGivesTheSameLimitsWithAnyNumberOfThreads)
     }
     EXPECT_TRUE(seed_matters);
     choice.resamples = 0;
-    EXPECT_FALSE(BootstrapNormTable(sample, {}, fit.model, {7}, 0, 1, choice)[0].limits);
+    EXPECT_FALSE(bootstrap_norm_table(sample, {}, fit.model, {7}, 0, 1, choice)[0].limits);
 }
 
 // The mean width of the PR's 95% interval over the middle cells (PR 25 to 75) of three ages,
 // in five groups of `per_group`, with three terms and 200 resamples.
 Extended middle_width(int per_group)
 {
-    const NormingSample sample = continuous_samples::AgeTrend(5, per_group, 1);
+    const NormingSample sample = continuous_samples::age_trend(5, per_group, 1);
     ContinuousOptions options;
     options.terms = 3;
-    const ContinuousFit fit = FitContinuousNorms(sample, options);
+    const ContinuousFit fit = fit_continuous_norms(sample, options);
     BootstrapChoice choice;
     choice.resamples = 200;
     choice.seed = 9;
     Extended sum = 0;
     int cells = 0;
-    for (const NormCell& cell : BootstrapNormTable(sample, options, fit.model, {7, 8.5L, 10}, 0, 40, choice))
+    for (const NormCell& cell : bootstrap_norm_table(sample, options, fit.model, {7, 8.5L, 10}, 0, 40, choice))
         if (cell.PR > 25 && cell.PR < 75) {
             sum += cell.limits->PR_upper95 - cell.limits->PR_lower95;
             ++cells;
@@ -273,22 +273,22 @@ TEST(ContinuousBootstrap, IntervalsShrinkAsTheSquareRootOfTheSampleSize)
 
 TEST(ContinuousBootstrap, SampleQuantilesInterpolateBetweenOrderStatistics)
 {
-    EXPECT_EQ(SampleQuantile({1, 2, 3, 4, 5}, 0.25L), 2);
-    EXPECT_EQ(SampleQuantile({10, 20}, 0.025L), 10.25L);
-    EXPECT_EQ(SampleQuantile({10, 20}, 1), 20);
-    EXPECT_EQ(SampleQuantile({7}, 0.975L), 7);
+    EXPECT_EQ(sample_quantile({1, 2, 3, 4, 5}, 0.25L), 2);
+    EXPECT_EQ(sample_quantile({10, 20}, 0.025L), 10.25L);
+    EXPECT_EQ(sample_quantile({10, 20}, 1), 20);
+    EXPECT_EQ(sample_quantile({7}, 0.975L), 7);
 }
 
 TEST(ContinuousTerms, NamesReadBackAndOnlyTermsAreNames)
 {
-    const std::vector<PowerTerm> candidates = CandidateTerms(5, 3);
+    const std::vector<PowerTerm> candidates = candidate_terms(5, 3);
     ASSERT_EQ(candidates.size(), 23u);
-    EXPECT_EQ(TermName(candidates[0]), "L1");
-    EXPECT_EQ(TermName(candidates[5]), "A1");
-    EXPECT_EQ(TermName(candidates[8]), "L1A1");
-    EXPECT_EQ(TermName(candidates[22]), "L5A3");
-    for (const PowerTerm& term : CandidateTerms(6, 6))
-        EXPECT_EQ(ParseTermName(TermName(term)), term) << TermName(term);
+    EXPECT_EQ(term_name(candidates[0]), "L1");
+    EXPECT_EQ(term_name(candidates[5]), "A1");
+    EXPECT_EQ(term_name(candidates[8]), "L1A1");
+    EXPECT_EQ(term_name(candidates[22]), "L5A3");
+    for (const PowerTerm& term : candidate_terms(6, 6))
+        EXPECT_EQ(parse_term_name(term_name(term)), term) << term_name(term);
     for (const char* name : {"", "L", "L0", "L7", "L01", "A1L1", "L1A", "L1A1A1", "l1", "L1 "})
-        EXPECT_FALSE(ParseTermName(name)) << name;
+        EXPECT_FALSE(parse_term_name(name)) << name;
 }

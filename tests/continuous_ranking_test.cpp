@@ -28,7 +28,7 @@ NormingSample grouped(std::vector<Extended> groups, std::vector<Extended> scores
 std::string refusal(const NormingSample& sample, Extended width = 0)
 {
     try {
-        CheckNormingSample(sample, {width, 50, 10});
+        check_norming_sample(sample, {width, 50, 10});
     } catch (const std::invalid_argument& refused) {
         return refused.what();
     }
@@ -41,12 +41,12 @@ TEST(ContinuousRanking, EachCaseTakesTheMidRankOfItsScoreWithinItsGroup)
 {
     // Groups given out of order, ties within a group, and equal scores in different groups.
     const NormingSample sample = grouped({2, 1, 1, 3, 1, 2, 3, 1, 2, 3}, {5, 2, 1, 0, 3, 5, 1, 2, 5, 2});
-    const RankedCases ranked = RankCases(sample, {});
+    const RankedCases ranked = rank_cases(sample, {});
     const std::vector<Extended> expected = {T_of(0.5L),     T_of(0.5L), T_of(0.125L), T_of(1 / 6.0L), T_of(0.875L),
                                             T_of(0.5L),     T_of(0.5L), T_of(0.5L),   T_of(0.5L),     T_of(5 / 6.0L)};
     EXPECT_EQ(ranked.L, expected);
     EXPECT_EQ(ranked.A, sample.groups);  // no ages: A is the group's value
-    EXPECT_EQ(RankCases(sample, {0, 100, 15}).L[2], 100 + 15 * z_of_proportion(0.125L));
+    EXPECT_EQ(rank_cases(sample, {0, 100, 15}).L[2], 100 + 15 * z_of_proportion(0.125L));
 }
 
 // Ages in tenths of a year, scores with many ties: each window counted case by case on whole
@@ -64,7 +64,7 @@ TEST(ContinuousRanking, AnAgeWindowHoldsTheCasesWithinHalfItsWidth)
         sample.scores.push_back(score(engine));
     }
     for (const int width_tenths : {10, 7}) {
-        const RankedCases ranked = RankCases(sample, {width_tenths / 10.0L, 50, 10});
+        const RankedCases ranked = rank_cases(sample, {width_tenths / 10.0L, 50, 10});
         for (std::size_t i = 0; i < sample.scores.size(); ++i) {
             std::size_t n = 0, below = 0, tied = 0;
             for (std::size_t j = 0; j < sample.scores.size(); ++j) {
@@ -103,7 +103,7 @@ TEST(ContinuousRanking, RefusesSamplesThatCannotBeRankedAndWarnsOfSmallGroups)
             small.groups.push_back(group);
             small.scores.push_back(i);
         }
-    EXPECT_EQ(CheckNormingSample(small, {}),
+    EXPECT_EQ(check_norming_sample(small, {}),
               std::vector<std::string>{"Ranking groups of fewer than 30 cases give coarse ranks: group 2 (29 cases)."});
 }
 
@@ -134,7 +134,7 @@ TEST(ContinuousRanking, CountedCasesRankAsTheirCopiesWould)
     for (const Extended width : {0.0L, 0.5L}) {
         const RankingChoice ranking{width, 50, 10};
         const RankedCases counted = CaseRanker(sample, ranking).rank(counts);
-        const RankedCases copied = RankCases(copies, ranking);
+        const RankedCases copied = rank_cases(copies, ranking);
         for (std::size_t i = 0; i < copied_from.size(); ++i)
             ASSERT_EQ(copied.L[i], counted.L[copied_from[i]]) << "copy " << i << ", width " << width;
     }

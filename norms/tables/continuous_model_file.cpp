@@ -77,11 +77,11 @@ json range_json(const stats::ValueRange& range)
 
 }  // namespace
 
-std::string ContinuousModelJson(const stats::ContinuousModel& model)
+std::string continuous_model_json(const stats::ContinuousModel& model)
 {
     json terms = json::object();
     for (const stats::ModelTerm& term : model.terms)
-        terms[stats::TermName(term.power)] = term.coefficient;
+        terms[stats::term_name(term.power)] = term.coefficient;
     const json file = {
         {"program", VersionLine},
         {"scale", {{"name", model.scale_name}, {"mean", model.scale_mean}, {"sd", model.scale_sd}}},
@@ -95,7 +95,7 @@ std::string ContinuousModelJson(const stats::ContinuousModel& model)
     return file.dump(2) + "\n";
 }
 
-stats::ContinuousModel ParseContinuousModel(std::string_view text)
+stats::ContinuousModel parse_continuous_model(std::string_view text)
 {
     json file;
     try {
@@ -124,11 +124,11 @@ stats::ContinuousModel ParseContinuousModel(std::string_view text)
     if (!(model.scale_sd > 0))
         damaged("\"sd\" must be above 0");
 
-    model.k = static_cast<int>(whole_at(file, "k", 1, stats::MaxTermPower));
-    model.t = static_cast<int>(whole_at(file, "t", 0, stats::MaxTermPower));
+    model.k = static_cast<int>(whole_at(file, "k", 1, stats::max_term_power));
+    model.t = static_cast<int>(whole_at(file, "t", 0, stats::max_term_power));
     model.intercept = number_at(file, "intercept");
     for (const auto& item : object_at(file, "terms").items()) {
-        const auto power = stats::ParseTermName(item.key());
+        const auto power = stats::parse_term_name(item.key());
         if (!power)
             damaged(quoted(item.key()) + " is not a term name");
         if (power->L_power > model.k || power->A_power > model.t)

@@ -23,12 +23,12 @@
 
 namespace norms {
 
-std::string ContinuousModelJson(const stats::ContinuousModel& model);
+std::string continuous_model_json(const stats::ContinuousModel& model);
 
 // Throws platform::Failure, saying what is wrong, on a text that is not such a model: not
 // JSON, a key missing or unknown, a value of the wrong type, a term name that is not one or that
 // the model's k and t do not allow, a number beyond a double's range (JSON has no infinity),
 // a range whose ends are inverted.
-stats::ContinuousModel ParseContinuousModel(std::string_view text);
+stats::ContinuousModel parse_continuous_model(std::string_view text);
 
 }  // namespace norms

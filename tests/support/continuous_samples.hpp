@@ -10,7 +10,7 @@ namespace continuous_samples {
 
 // `groups` one-year age groups from age 6, `per_group` children each, the group's value its
 // middle; a raw score of 0 to 40 that grows with age and ability and levels off at both ends.
-inline stats::NormingSample AgeTrend(int groups, int per_group, unsigned seed)
+inline stats::NormingSample age_trend(int groups, int per_group, unsigned seed)
 {
     std::mt19937_64 engine(seed);
     std::normal_distribution<double> ability;

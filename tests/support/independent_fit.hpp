@@ -20,7 +20,7 @@ struct Fit {
     long double r2 = 0;
 };
 
-inline Fit LeastSquares(const stats::RankedCases& cases, const std::vector<stats::PowerTerm>& terms)
+inline Fit least_squares(const stats::RankedCases& cases, const std::vector<stats::PowerTerm>& terms)
 {
     const Eigen::Index n = static_cast<Eigen::Index>(cases.score.size());
     Matrix columns(n, static_cast<Eigen::Index>(terms.size()) + 1);
