@@ -1,0 +1,56 @@
+// The continuous norm model on 5,000 cases in 10 age groups of 500 (ages 6 to 16, a raw score of
+// 0 to 40 that grows with age and levels off near the top), with the default candidates
+// (k = 5, t = 3): ranking, the search and the choice; a table of 13 ages × 100 raw scores; and
+// 500 bootstrap refits with their tables.
+#include <benchmark/benchmark.h>
+
+#include "stats/continuous_bootstrap.hpp"
+#include "stats/continuous_norms.hpp"
+#include "tests/support/continuous_samples.hpp"
+
+namespace {
+
+const stats::NormingSample& sample()
+{
+    static const stats::NormingSample data = continuous_samples::age_trend(10, 500, 20240611);
+    return data;
+}
+
+std::vector<stats::Extended> table_ages()
+{
+    std::vector<stats::Extended> ages;
+    for (int i = 0; i <= 12; ++i)
+        ages.push_back(6.5L + 0.75L * i);
+    return ages;
+}
+
+void BM_fit(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(stats::fit_continuous_norms(sample(), {}));
+}
+
+void BM_table(benchmark::State& state)
+{
+    const stats::ContinuousModel model = stats::fit_continuous_norms(sample(), {}).model;
+    const std::vector<stats::Extended> ages = table_ages();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(stats::continuous_norm_table(model, ages, 0, 99));
+}
+
+void BM_bootstrap(benchmark::State& state)
+{
+    const stats::ContinuousModel model = stats::fit_continuous_norms(sample(), {}).model;
+    const std::vector<stats::Extended> ages = table_ages();
+    stats::BootstrapChoice choice;
+    choice.resamples = 500;
+    choice.threads = static_cast<unsigned>(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(stats::bootstrap_norm_table(sample(), {}, model, ages, 0, 99, choice));
+}
+
+}  // namespace
+
+BENCHMARK(BM_fit)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_table)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_bootstrap)->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();

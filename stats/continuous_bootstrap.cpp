@@ -1,0 +1,189 @@
+#include "stats/continuous_bootstrap.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <exception>
+#include <limits>
+#include <map>
+#include <random>
+#include <stdexcept>
+#include <thread>
+
+#include "stats/continuous_least_squares.hpp"
+
+namespace stats {
+namespace {
+
+// SplitMix64's output function (Steele, Lea & Flood 2014): a seed for each resample that
+// differs in about half its bits from its neighbours'.
+std::uint64_t mixed(std::uint64_t x)
+{
+    x += 0x9E3779B97F4A7C15u;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
+    return x ^ (x >> 31);
+}
+
+// A whole number from 0 to n - 1, every one equally likely: draws above the last whole multiple
+// of n are drawn again. Written out, unlike std::uniform_int_distribution, so that the same seed
+// gives the same cases with any standard library.
+std::size_t uniform_index(std::mt19937_64& engine, std::size_t n)
+{
+    const std::uint64_t range = static_cast<std::uint64_t>(n);
+    const std::uint64_t limit = std::numeric_limits<std::uint64_t>::max() -
+                                std::numeric_limits<std::uint64_t>::max() % range;
+    std::uint64_t draw;
+    do
+        draw = engine();
+    while (draw >= limit);
+    return static_cast<std::size_t>(draw % range);
+}
+
+// The cases of each ranking group, by the group's value; all cases together when the sample has
+// no groups (ranked by age windows alone).
+std::vector<std::vector<std::size_t>> strata_of(const NormingSample& sample)
+{
+    if (sample.groups.empty()) {
+        std::vector<std::size_t> all(sample.scores.size());
+        for (std::size_t i = 0; i < all.size(); ++i)
+            all[i] = i;
+        return {all};
+    }
+    std::map<Extended, std::vector<std::size_t>> by_group;
+    for (std::size_t i = 0; i < sample.groups.size(); ++i)
+        by_group[sample.groups[i]].push_back(i);
+    std::vector<std::vector<std::size_t>> strata;
+    for (auto& [group, cases] : by_group)
+        strata.push_back(std::move(cases));
+    return strata;
+}
+
+class Bootstrap {
+public:
+    Bootstrap(const NormingSample& sample, const ContinuousOptions& options, const ContinuousModel& model,
+              const std::vector<NormCell>& cells, std::uint64_t seed)
+        : sample_(sample), ranker_(sample, {options.window_width, options.scale.mean, options.scale.sd}),
+          model_(model), cells_(cells), seed_(seed), strata_(strata_of(sample))
+    {
+        for (const ModelTerm& term : model.terms)
+            terms_.push_back(term.power);
+    }
+
+    // Resample `index`'s norm score and PR of every cell.
+    void run(std::size_t index, Extended* norms, Extended* ranks) const
+    {
+        // The resample as the number of times each case is drawn.
+        std::mt19937_64 engine(mixed(seed_ ^ mixed(index)));
+        std::vector<std::uint32_t> counts(sample_.scores.size(), 0);
+        for (const std::vector<std::size_t>& stratum : strata_)
+            for (std::size_t i = 0; i < stratum.size(); ++i)
+                ++counts[stratum[uniform_index(engine, stratum.size())]];
+        const RankedCases ranked = ranker_.rank(std::move(counts));
+        const TermFit fit = CandidateRegression(ranked, terms_).fit_from_correlations(all_candidates(terms_.size()));
+
+        ContinuousModel refitted = model_;
+        refitted.intercept = static_cast<double>(fit.intercept);
+        for (std::size_t s = 0; s < terms_.size(); ++s)
+            refitted.terms[s].coefficient = static_cast<double>(fit.coefficients[s]);
+        Extended L_low = std::numeric_limits<Extended>::infinity();
+        Extended L_high = -L_low;
+        for (std::size_t c = 0; c < ranked.L.size(); ++c)
+            if (ranked.counts[c] > 0) {
+                L_low = std::min(L_low, ranked.L[c]);
+                L_high = std::max(L_high, ranked.L[c]);
+            }
+        refitted.L = {static_cast<double>(L_low), static_cast<double>(L_high)};
+
+        for (std::size_t c = 0; c < cells_.size();) {
+            const Extended age = cells_[c].age;
+            const ModelAtAge at_age(refitted, age);
+            for (; c < cells_.size() && cells_[c].age == age; ++c) {
+                const NormScore score = norm_of_raw(refitted, at_age, static_cast<Extended>(cells_[c].raw));
+                norms[c] = score.L;
+                ranks[c] = score.PR;
+            }
+        }
+    }
+
+private:
+    const NormingSample& sample_;
+    CaseRanker ranker_;
+    const ContinuousModel& model_;
+    const std::vector<NormCell>& cells_;
+    std::uint64_t seed_;
+    std::vector<std::vector<std::size_t>> strata_;
+    std::vector<PowerTerm> terms_;
+};
+
+BootstrapLimits limits_of(std::vector<Extended>& norms, std::vector<Extended>& ranks)
+{
+    std::sort(norms.begin(), norms.end());
+    std::sort(ranks.begin(), ranks.end());
+    return {sample_quantile(norms, 0.025L), sample_quantile(norms, 0.975L), sample_quantile(norms, 0.05L),
+            sample_quantile(norms, 0.95L),  sample_quantile(ranks, 0.025L), sample_quantile(ranks, 0.975L),
+            sample_quantile(ranks, 0.05L),  sample_quantile(ranks, 0.95L)};
+}
+
+}  // namespace
+
+Extended sample_quantile(const std::vector<Extended>& ascending, Extended p)
+{
+    const Extended position = (static_cast<Extended>(ascending.size()) - 1) * p;
+    const std::size_t below = static_cast<std::size_t>(std::floor(position));
+    if (below + 1 >= ascending.size())
+        return ascending.back();
+    return ascending[below] + (position - below) * (ascending[below + 1] - ascending[below]);
+}
+
+std::vector<NormCell> bootstrap_norm_table(const NormingSample& sample, const ContinuousOptions& options,
+                                         const ContinuousModel& model, const std::vector<Extended>& ages,
+                                         long long raw_min, long long raw_max, const BootstrapChoice& choice)
+{
+    std::vector<NormCell> cells = continuous_norm_table(model, ages, raw_min, raw_max);
+    if (choice.resamples < 0)
+        throw std::invalid_argument("The number of bootstrap resamples must not be negative.");
+    if (choice.resamples == 0)
+        return cells;
+    check_norming_sample(sample, {options.window_width, options.scale.mean, options.scale.sd});
+
+    const std::size_t resamples = static_cast<std::size_t>(choice.resamples);
+    const std::size_t width = cells.size();
+    std::vector<Extended> norms(resamples * width);
+    std::vector<Extended> ranks(resamples * width);
+    const Bootstrap bootstrap(sample, options, model, cells, choice.seed);
+
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t threads = std::min<std::size_t>(choice.threads > 0 ? choice.threads : cores, resamples);
+    std::atomic<std::size_t> next{0};
+    std::vector<std::exception_ptr> failures(threads);
+    {
+        std::vector<std::jthread> pool;
+        for (std::size_t t = 0; t < threads; ++t)
+            pool.emplace_back([&, t] {
+                try {
+                    for (std::size_t r = next++; r < resamples; r = next++)
+                        bootstrap.run(r, &norms[r * width], &ranks[r * width]);
+                } catch (...) {
+                    failures[t] = std::current_exception();
+                    next = resamples;
+                }
+            });
+    }
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
+
+    std::vector<Extended> cell_norms(resamples);
+    std::vector<Extended> cell_ranks(resamples);
+    for (std::size_t c = 0; c < width; ++c) {
+        for (std::size_t r = 0; r < resamples; ++r) {
+            cell_norms[r] = norms[r * width + c];
+            cell_ranks[r] = ranks[r * width + c];
+        }
+        cells[c].limits = limits_of(cell_norms, cell_ranks);
+    }
+    return cells;
+}
+
+}  // namespace stats

@@ -1,0 +1,90 @@
+// Continuous norming: one model of the raw score over L and age for the whole norm sample, in
+// place of a separate table for each age group, and the norm tables it gives at any age within
+// the sample's. The method and its sources are in docs/continuous.md.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "stats/continuous_model.hpp"
+#include "stats/continuous_ranking.hpp"
+#include "stats/norm_scales.hpp"
+
+namespace stats {
+
+struct ContinuousOptions {
+    // 0: rank within the groups; above 0: within age windows of this width.
+    Extended window_width = 0;
+    NormScale scale = StandardNormScales()[1];  // T: 50 + 10z
+    int k = 5;  // the largest power of L among the candidates
+    int t = 3;  // the largest power of A
+    // The fewest terms whose adjusted R² exceeds this win.
+    Extended r2 = 0.99L;
+    // Above 0: exactly this many terms.
+    int terms = 0;
+    // The best subsets of each size that the search keeps, to be checked for consistency in
+    // their order when the best one crosses.
+    int kept_per_size = 10;
+};
+
+// One size of model in the search.
+struct SizeOfModel {
+    int terms = 0;
+    Extended best_adjusted_r2 = 0;
+    std::vector<PowerTerm> best;
+    // The best of the kept subsets whose curves do not cross, if any.
+    std::optional<Extended> consistent_adjusted_r2;
+    std::vector<PowerTerm> consistent;
+};
+
+// A model that fits better than the chosen one of its size but whose curves cross.
+struct SkippedModel {
+    std::vector<PowerTerm> terms;
+    Extended adjusted_r2 = 0;
+    std::vector<Crossing> crossings;
+};
+
+struct ContinuousFit {
+    ContinuousModel model;
+    Extended r2 = 0;
+    Extended adjusted_r2 = 0;
+    // By number of terms, 1 up to the largest searched.
+    std::vector<SizeOfModel> search;
+    std::vector<SkippedModel> skipped;
+    // Of the chosen model: empty unless no consistent model was to be had.
+    std::vector<Crossing> crossings;
+    std::vector<std::string> warnings;
+};
+
+// Ranks the sample, searches the best subsets of the candidate terms and chooses the model.
+// Throws std::invalid_argument, with the reason, on a sample or options it cannot use.
+ContinuousFit fit_continuous_norms(const NormingSample& sample, const ContinuousOptions& options);
+
+// The 95% and 90% limits of a cell's norm score and PR from the bootstrap.
+struct BootstrapLimits {
+    Extended norm_lower95 = 0;
+    Extended norm_upper95 = 0;
+    Extended norm_lower90 = 0;
+    Extended norm_upper90 = 0;
+    Extended PR_lower95 = 0;
+    Extended PR_upper95 = 0;
+    Extended PR_lower90 = 0;
+    Extended PR_upper90 = 0;
+};
+
+struct NormCell {
+    Extended age = 0;
+    long long raw = 0;
+    Extended norm = 0;  // on the model's scale
+    Extended PR = 0;    // in percent
+    RangeSide side = RangeSide::within;
+    std::optional<BootstrapLimits> limits;
+};
+
+// The cells of the raw scores raw_min … raw_max at each age, age by age. Refuses an age outside
+// the sample's: the model does not extrapolate.
+std::vector<NormCell> continuous_norm_table(const ContinuousModel& model, const std::vector<Extended>& ages,
+                                          long long raw_min, long long raw_max);
+
+}  // namespace stats
