@@ -144,15 +144,6 @@ std::string today()
     return {text, std::strftime(text, sizeof text, "%Y-%m-%d", &local)};
 }
 
-std::vector<std::string> csv_header_names()
-{
-    std::vector<std::string> names;
-    std::istringstream header(CsvTableHeader);
-    for (std::string name; std::getline(header, name, ',');)
-        names.push_back(name);
-    return names;
-}
-
 class WorkbookWriter {
 public:
     // Failures name `path`, the workbook's own file; the library writes its package to
@@ -199,6 +190,14 @@ public:
     }
 
 private:
+    // The rank shows as the report rounds it, the limits in percent.
+    lxw_format* own_format(const std::string& column) const
+    {
+        if (column == "pr")
+            return rank_;
+        return column.starts_with("lower") || column.starts_with("upper") ? limit_ : nullptr;
+    }
+
     // "0", "0.0", "0.00" and so on, made once for each number of decimals.
     lxw_format* decimals_format(std::optional<int> decimals)
     {
@@ -259,13 +258,26 @@ private:
         for (const std::string& note : content.notes)
             write_text(sheet, row++, 1, note);
         row = std::max<lxw_row_t>(row, 5) + 1;
-        write_text(sheet, row, 0, "Group", bold_);
-        write_text(sheet, row, 1, "Sheet", bold_);
-        write_text(sheet, row++, 2, "n", bold_);
+        const bool weighted = !content.tables.empty() && content.tables.front().run.weighting;
+        const std::vector<const char*> titles =
+            weighted ? std::vector<const char*>{"Group", "Sheet", "Cases", "Sum of weights",
+                                                "Effective n", "Design effect"}
+                     : std::vector<const char*>{"Group", "Sheet", "n"};
+        for (std::size_t c = 0; c < titles.size(); ++c)
+            write_text(sheet, row, static_cast<lxw_col_t>(c), titles[c], bold_);
+        ++row;
         for (std::size_t i = 0; i < content.tables.size(); ++i, ++row) {
+            const NormsRun& run = content.tables[i].run;
             write_text(sheet, row, 0, content.tables[i].group);
             write_text(sheet, row, 1, names[i]);
-            check(worksheet_write_number(sheet, row, 2, static_cast<double>(content.tables[i].run.sample_size), nullptr));
+            if (!run.weighting) {
+                check(worksheet_write_number(sheet, row, 2, static_cast<double>(run.sample_size), nullptr));
+                continue;
+            }
+            const Extended figures[] = {run.weighting->cases_total, run.weighting->total_weight,
+                                        run.weighting->effective_size, run.weighting->design_effect};
+            for (lxw_col_t c = 0; c < 4; ++c)
+                check(worksheet_write_number(sheet, row, 2 + c, static_cast<double>(figures[c]), nullptr));
         }
     }
 
@@ -274,7 +286,8 @@ private:
         lxw_worksheet* sheet = add_sheet(name);
         // The sheets' parts are numbered in the order they are added, "About" first.
         numbers_.push_back({"xl/worksheets/sheet" + std::to_string(numbers_.size() + 2) + ".xml", {}});
-        std::vector<std::string> header = csv_header_names();
+        std::vector<std::string> header = own_column_names(table.run.weighting.has_value());
+        const auto own_count = static_cast<lxw_col_t>(header.size());
         for (const TableColumn& column : table.added)
             header.push_back(column.name);
         for (std::size_t c = 0; c < header.size(); ++c)
@@ -283,14 +296,13 @@ private:
         worksheet_freeze_panes(sheet, 1, 0);
 
         for (int j = 0; j < table.run.row_count; ++j) {
-            const NormsRow& row = table.run.table[j];
             const auto cell = static_cast<lxw_row_t>(j + 1);
-            const Extended own[] = {row.RawScore, row.Frequency, row.Below, row.PR,
-                                    row.Lower95, row.Upper95, row.Lower90, row.Upper90};
-            for (lxw_col_t c = 0; c < 8; ++c)
-                write_number(sheet, cell, c, own[c], c == 3 ? rank_ : c > 3 ? limit_ : nullptr);
+            const std::vector<Extended> own = own_column_values(table.run, j);
+            for (lxw_col_t c = 0; c < own_count; ++c)
+                write_number(sheet, cell, c, own[c], own_format(header[c]));
             for (std::size_t a = 0; a < table.added.size(); ++a)
-                write_number(sheet, cell, static_cast<lxw_col_t>(8 + a), table.added[a].value(row),
+                write_number(sheet, cell, static_cast<lxw_col_t>(own_count + a),
+                             table.added[a].value(table.run.table[j]),
                              decimals_format(table.added[a].decimals));
         }
     }
