@@ -10,6 +10,7 @@
 #include "norms/batch/batch.hpp"
 #include "stats/number_format.hpp"
 #include "ui/chart_picture.hpp"
+#include "ui/manual_table_pdf.hpp"
 
 namespace {
 
@@ -41,16 +42,23 @@ int main(int argc, char** argv)
     // from its own data. The C library's locale stays "C": nothing here calls setlocale.
     stats::set_decimal_separator(QLocale::system().decimalPoint().toStdString());
 
-    // Fonts for the chart need a GUI application; it is started only for --plot, and on the
-    // offscreen platform, so that no display is needed.
+    // Fonts for the chart and the manual table need a GUI application; it is started only for
+    // them, and on the offscreen platform, so that no display is needed.
     std::optional<QGuiApplication> gui;
-    const auto paint_chart = [&](norms::ChartFormat format, const norms::ChartModel& chart) {
+    const auto start_gui = [&] {
         if (!gui) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
             qInstallMessageHandler(only_critical_messages);
             gui.emplace(argc, argv);
         }
+    };
+    const auto paint_chart = [&](norms::ChartFormat format, const norms::ChartModel& chart) {
+        start_gui();
         return ui::ChartPicture(chart, format).toStdString();
     };
-    return norms::RunBatch({argv + 1, argv + argc}, std::cout, std::cerr, paint_chart);
+    const auto paint_manual = [&](const norms::ManualTable& table) {
+        start_gui();
+        return ui::ManualTablePdf(table).toStdString();
+    };
+    return norms::RunBatch({argv + 1, argv + argc}, std::cout, std::cerr, paint_chart, paint_manual);
 }

@@ -85,7 +85,7 @@ int run_frequency_form(const FrequencyOptions& options, const ChartPainter& pain
 }  // namespace
 
 int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-             const ChartPainter& paint_chart)
+             const ChartPainter& paint_chart, const ManualPdfPainter& paint_manual)
 {
     BatchCommandLine command_line(
         "Percentile ranks with their 95% and 90% interval estimates, from the frequencies of "
@@ -94,14 +94,14 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
     FrequencyOptions options;
     add_frequency_form(command_line.program(), options, paint_chart != nullptr);
     ScoresOptions scores;
-    CLI::App& scores_form = AddScoresForm(command_line, scores);
+    CLI::App& scores_form = AddScoresForm(command_line, scores, paint_manual != nullptr);
     PlanOptions plan;
     CLI::App& plan_form = AddPlanForm(command_line, plan, paint_chart != nullptr);
     if (const std::optional<int> status = command_line.parse(arguments, out, err))
         return *status;
     int status = 0;
     if (&command_line.chosen() == &scores_form)
-        status = RunScoresBatch(scores, out, err);
+        status = RunScoresBatch(scores, out, err, paint_manual);
     else if (&command_line.chosen() == &plan_form)
         status = RunPlanBatch(plan, paint_chart, out, err);
     else

@@ -7,6 +7,7 @@
 
 #include "norms/batch/batch_options.hpp"
 #include "norms/write/chart_model.hpp"
+#include "norms/write/manual_table.hpp"
 
 namespace norms {
 
@@ -20,8 +21,9 @@ inline const std::string BatchUsage =
 // --plot PICTURE the chart, drawn by paint_chart, also goes to that .png, .svg or .pdf file;
 // without a paint_chart there is no --plot. Files take their places only once `out` has taken
 // everything. "scores" as the first argument runs that form instead
-// (norms/batch/scores_batch.hpp), "plan" the plan form.
+// (norms/batch/scores_batch.hpp), its manual table in PDF drawn by paint_manual (without it,
+// the manual table can only be a workbook); "plan" the plan form.
 int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-             const ChartPainter& paint_chart = nullptr);
+             const ChartPainter& paint_chart = nullptr, const ManualPdfPainter& paint_manual = nullptr);
 
 }  // namespace norms

@@ -82,6 +82,18 @@ bool show_group_check(platform::Desktop& desktop, const CountedGroups& counted,
     return check.refusals.empty();
 }
 
+// Each reversal that the manual table found, or that there are none.
+void show_reversals(platform::Desktop& desktop, const ManualTable& manual)
+{
+    if (!manual.trend)
+        return;
+    for (const Reversal& reversal : manual.reversals)
+        desktop.warning(reversal_text(manual, reversal));
+    if (manual.reversals.empty())
+        desktop.warning("no reversals across the " + std::to_string(manual.column_titles.size()) +
+                        " columns");
+}
+
 // The reports, one after the other, as the results box would hold them.
 class StreamedResults : public ResultsView {
 public:
@@ -127,7 +139,7 @@ void write_reports(std::ostream& output, const ScoresOptions& options, const Gro
 
 }  // namespace
 
-CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options)
+CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options, bool draws_pdf)
 {
     CLI::App& form = command_line.add_form(
         "scores", "Norms tables from per-person data, one per norm group.", ScoresUsage,
@@ -178,6 +190,47 @@ CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options)
     add_name("--write-weights", options.weights_file, "a file name",
              "also write each case's weight, scaled to a mean of 1, as case,weight to FILE")
         ->type_name("FILE");
+    AddTakenOption(
+        form, "--manual",
+        [&options, draws_pdf](const std::string& name) {
+            options.manual_path = name;
+            const std::optional<ManualFormat> format = manual_format_of(name);
+            return format == ManualFormat::xlsx || (format == ManualFormat::pdf && draws_pdf);
+        },
+        draws_pdf ? "a file name ending in .pdf or .xlsx" : "a file name ending in .xlsx",
+        "also write the manual table, the groups side by side, to FILE: a .pdf document or an "
+        ".xlsx workbook")
+        ->type_name("FILE");
+    AddTakenOption(
+        form, "--manual-scale",
+        [&options](const std::string& name) {
+            std::string reason;
+            if (!parse_manual_scale(name, options.manual.scale, reason))
+                throw CLI::ValidationError(reason);
+            return true;
+        },
+        "", "the manual table's norm score: PR (the default) or a scale as --scale names it")
+        ->type_name("NAME");
+    AddTakenOption(
+        form, "--manual-interval",
+        [&options](const std::string& name) {
+            const std::optional<ManualInterval> interval = manual_interval_named(name);
+            if (interval)
+                options.manual.interval = *interval;
+            return interval.has_value();
+        },
+        "none, 95 or 90", "the interval in the manual table's cells: 95 (the default), 90 or none")
+        ->type_name("LEVEL");
+    AddTakenOption(
+        form, "--reversals",
+        [&options](const std::string& name) {
+            options.manual.reversals = ability_trend_named(name);
+            return options.manual.reversals.has_value();
+        },
+        "increasing or decreasing",
+        "list each raw score whose rank goes against the ability's trend across the groups: "
+        "increasing or decreasing")
+        ->type_name("TREND");
     add_name("--score", options.layout.score_column, "a column name",
              "the column that holds the raw scores")
         ->type_name("COLUMN")
@@ -196,8 +249,11 @@ CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options)
         "delimited text with a header line and one row per person, or by its ending an SPSS "
         "(.sav, .zsav, .por), Stata (.dta) or SAS (.sas7bdat, .xpt) file")
         ->required();
-    form.final_callback([&options] {
+    form.final_callback([&options, &form] {
         check_shared_options(options.shared);
+        for (const char* option : {"--manual-scale", "--manual-interval"})
+            if (form.count(option) > 0 && options.manual_path.empty())
+                throw CLI::ValidationError(std::string(option) + " chooses what the manual table shows, which needs --manual");
         const bool weighted = !options.layout.weight_column.empty() || !options.margins_file.empty();
         if (weighted && !options.frequencies_folder.empty())
             throw CLI::ValidationError(
@@ -206,7 +262,8 @@ CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options)
     return form;
 }
 
-int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream& err)
+int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream& err,
+                   const ManualPdfPainter& paint_manual)
 {
     platform::ConsoleDesktop desktop(err, options.file, stats::decimal_separator());
     try {
@@ -245,6 +302,13 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
                                  group_tables_workbook(tables, dialog.file_name, options.shared.notes));
         if (!options.weights_file.empty())
             outputs.add_text(options.weights_file, weights_file_text(counts.case_weights));
+        if (!options.manual_path.empty() || options.manual.reversals) {
+            const ManualTable manual = group_tables_manual(
+                tables, options.manual, options.shared.notes.empty() ? "" : options.shared.notes.front());
+            show_reversals(desktop, manual);
+            if (!options.manual_path.empty())
+                outputs.add_manual(options.manual_path, manual, paint_manual);
+        }
         if (WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.view(); }) != 0 ||
             CommitOutputFiles(outputs, desktop, err) != 0)
             return 1;

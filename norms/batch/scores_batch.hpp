@@ -6,6 +6,7 @@
 
 #include "norms/batch/batch_options.hpp"
 #include "norms/count/group_counter.hpp"
+#include "norms/write/manual_table.hpp"
 
 namespace CLI {
 class App;
@@ -18,7 +19,9 @@ class BatchCommandLine;
 inline const std::string ScoresUsage =
     "usage: vornak-batch scores " + SharedUsage +
     " [--delimiter C] [--encoding NAME] [--group COLUMN] [--write-frequencies DIR]"
-    " [--weight VARIABLE] [--rake MARGINS] [--write-weights FILE] --score COLUMN MIN MAX FILE";
+    " [--weight VARIABLE] [--rake MARGINS] [--write-weights FILE] [--manual FILE]"
+    " [--manual-scale NAME] [--manual-interval none|95|90] [--reversals increasing|decreasing]"
+    " --score COLUMN MIN MAX FILE";
 
 struct ScoresOptions {
     SharedOptions shared;
@@ -26,17 +29,22 @@ struct ScoresOptions {
     std::string frequencies_folder;
     std::string margins_file;  // rake the cases to these margins
     std::string weights_file;  // also write each case's weight here
+    std::string manual_path;   // also write the manual table here, .pdf or .xlsx
+    ManualChoices manual;
     std::string min_text;
     std::string max_text;
     std::string file;
 };
 
-// Adds the scores form to the command line, which fills `options` as it parses.
-CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options);
+// Adds the scores form to the command line, which fills `options` as it parses. Without
+// `draws_pdf` a manual table can only be a workbook.
+CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options, bool draws_pdf = true);
 
 // Runs the scores form: a report per group, or with --csv one table with a leading group
-// column, to `out`; notices and messages to `err`. Gives the exit status: 0 done, 1 a refused
-// input or a failure (nothing written to `out`).
-int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream& err);
+// column, to `out`; notices, reversals and messages to `err`; a manual table in PDF drawn by
+// `paint_manual`. Gives the exit status: 0 done, 1 a refused input or a failure (nothing
+// written to `out`).
+int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream& err,
+                   const ManualPdfPainter& paint_manual = nullptr);
 
 }  // namespace norms
