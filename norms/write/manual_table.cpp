@@ -97,7 +97,15 @@ bool parse_manual_scale(const std::string& text, std::optional<stats::NormScale>
         return true;
     }
     scale = ParseScaleOption(text, reason);
-    return scale.has_value();
+    if (scale)
+        return true;
+    // The reasons name --scale, which takes the same names except PR.
+    const std::string_view scale_option = "--scale";
+    if (reason.starts_with(scale_option))
+        reason = "--manual-scale" + reason.substr(scale_option.size());
+    if (const std::size_t names = reason.find(" takes z, "); names != std::string::npos)
+        reason.insert(names + 7, "PR, ");
+    return false;
 }
 
 std::optional<ManualInterval> manual_interval_named(std::string_view name)
