@@ -15,13 +15,13 @@ const QString custom_name = "custom";
 
 }  // namespace
 
-ScaleChoice::ScaleChoice(QWidget* parent, bool offer_none, Layout layout)
+ScaleChoice::ScaleChoice(QWidget* parent, bool offer_none, Layout layout, const QString& none_entry)
     : QWidget(parent), offer_none_(offer_none)
 {
     cboScale = new QComboBox(this);
     cboScale->setObjectName("cboScale");
     if (offer_none)
-        cboScale->addItem("(none)");
+        cboScale->addItem(none_entry);
     for (const stats::NormScale& scale : stats::StandardNormScales())
         cboScale->addItem(QString::fromStdString(scale.title + " (" + scale.name + ")"));
     cboScale->addItem("custom (M, SD)");

@@ -20,9 +20,9 @@ class ScaleChoice : public QWidget {
 public:
     enum class Layout { Row, Stacked };  // the custom scale's boxes beside the list, or below it
 
-    // With `offer_none`, a first entry "(none)" leaves the scale out, and it is the one chosen
-    // at first; otherwise T scores are.
-    ScaleChoice(QWidget* parent, bool offer_none, Layout layout);
+    // With `offer_none`, a first entry `none_entry` leaves the scale out, and it is the one
+    // chosen at first; otherwise T scores are.
+    ScaleChoice(QWidget* parent, bool offer_none, Layout layout, const QString& none_entry = "(none)");
 
     // The chosen scale; none for "(none)", and while the custom mean or standard deviation is
     // not a number or the standard deviation is not above 0.

@@ -33,6 +33,7 @@
 #include "ui/Application.hpp"
 #include "ui/chart_picture.hpp"
 #include "ui/chart_window.hpp"
+#include "ui/manual_table_dialog.hpp"
 #include "ui/norms_table_view.hpp"
 #include "ui/scale_choice.hpp"
 
@@ -145,6 +146,8 @@ void StudyWindow::createActions()
     export_csv_->setShortcut(QKeySequence("Ctrl+E"));
     export_excel_ = file->addAction("Export E&xcel...", this, command(&StudyWindow::exportExcel));
     export_excel_->setObjectName("mnuExportExcel");
+    export_manual_ = file->addAction("Export &Manual Table...", this, command(&StudyWindow::exportManualTable));
+    export_manual_->setObjectName("mnuExportManual");
     save_chart_ = file->addAction("Save C&hart...", this, command(&StudyWindow::saveChart));
     save_chart_->setObjectName("mnuSaveChart");
     save_chart_->setShortcut(QKeySequence::Save);
@@ -168,7 +171,7 @@ void StudyWindow::createActions()
                                .arg(norms::VersionLine));
     });
     about->setObjectName("mnuAbout");
-    for (QAction* action : {export_csv_, export_excel_, save_chart_, copy_})
+    for (QAction* action : {export_csv_, export_excel_, export_manual_, save_chart_, copy_})
         action->setEnabled(false);
 }
 
@@ -542,7 +545,7 @@ void StudyWindow::showTables()
     missing_label_->setText(missing.isEmpty() ? "none" : missing.join('\n'));
     tabs_->setCurrentIndex(std::clamp(current, 0, tabs_->count() - 1));
     showChart();
-    for (QAction* action : {export_csv_, export_excel_, save_chart_})
+    for (QAction* action : {export_csv_, export_excel_, export_manual_, save_chart_})
         action->setEnabled(true);
     copy_->setEnabled(currentTable() != nullptr);
 }
@@ -616,6 +619,19 @@ void StudyWindow::exportExcel()
     const auto full = std::filesystem::absolute(tablesFile(), error);
     norms::SaveNormsWorkbook(*file, norms::group_tables_workbook(
                                         *tables(), error ? tablesFile() : full.lexically_normal().string(), {}));
+}
+
+void StudyWindow::exportManualTable()
+{
+    if (!tables())
+        return;
+    ManualTableDialog choices(settings_, this);
+    if (choices.exec() != QDialog::Accepted)
+        return;
+    if (manual_dialog_.file_name.empty())
+        manual_dialog_ = ManualTableFileDialog(
+            QFileInfo(text(tablesFile())).completeBaseName().toStdString() + "_manual.pdf");
+    ExportManualTable(desktop_, manual_dialog_, *tables(), choices.choices(), choices.title());
 }
 
 void StudyWindow::saveChart()

@@ -47,6 +47,8 @@ public:
     void openData();
     void exportCsv();
     void exportExcel();
+    // Asks for the manual table's choices in its dialog, then for its file.
+    void exportManualTable();
     void saveChart();
     void copy();
 
@@ -83,6 +85,7 @@ private:
     platform::FileDialog open_dialog_;
     platform::FileDialog csv_dialog_;
     platform::FileDialog xlsx_dialog_;
+    platform::FileDialog manual_dialog_;
     platform::FileDialog chart_dialog_;
 
     QLabel* file_label_ = nullptr;
@@ -106,6 +109,7 @@ private:
     QPushButton* cancel_button_ = nullptr;
     QAction* export_csv_ = nullptr;
     QAction* export_excel_ = nullptr;
+    QAction* export_manual_ = nullptr;
     QAction* save_chart_ = nullptr;
     QAction* copy_ = nullptr;
 
