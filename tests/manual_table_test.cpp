@@ -184,8 +184,9 @@ TEST(ManualPages, ATableGoesAcrossOnePortraitPageWhenItFitsAndItsRowsRunOn)
     for (const ManualPage& page : pages) {
         EXPECT_FALSE(page.landscape);
         EXPECT_EQ(page.title, "Spring norms");
-        EXPECT_EQ(page.header, (std::vector<std::string>{"Raw score         group 1         group 2",
-                                                          "                   n = 50          n = 50"}));
+        // The titles and sizes are centred over their columns.
+        EXPECT_EQ(page.header, (std::vector<std::string>{"Raw score      group 1         group 2",
+                                                          "                n = 50          n = 50"}));
         EXPECT_EQ(page.foot, (std::vector<std::string>{
                                  "In parentheses: the 95% interval of the norm score, Bayesian method."}));
         EXPECT_EQ(page.body.size(), 6u);
@@ -214,7 +215,7 @@ TEST(ManualPages, ColumnsTurnThePageThenSplitOverPagesOnlyWhenALandscapeLineIsTo
             EXPECT_LE(text_width(line), 100);
     }
     EXPECT_TRUE(pages[0].header.front().ends_with("group 5"));
-    EXPECT_EQ(pages[1].header.front(), "Raw score         group 6         group 7");
+    EXPECT_EQ(pages[1].header.front(), "Raw score      group 6         group 7");
 }
 
 TEST(ManualPages, LongTitlesWrapAndReversalsFollowOnTheirOwnPage)
@@ -229,10 +230,10 @@ TEST(ManualPages, LongTitlesWrapAndReversalsFollowOnTheirOwnPage)
     const std::vector<ManualPage> pages = manual_pages(table, {80, 40}, {120, 30});
     ASSERT_EQ(pages.size(), 2u);
     // The title's lines stand above its column, the last of them beside "Raw score".
-    EXPECT_EQ(pages[0].header, (std::vector<std::string>{"               children aged",
+    EXPECT_EQ(pages[0].header, (std::vector<std::string>{"              children aged",
                                                           "            eight, tested in",
-                                                          "Raw score             spring                9",
-                                                          "                      n = 50           n = 50"}));
+                                                          "Raw score        spring               9",
+                                                          "                 n = 50            n = 50"}));
     EXPECT_EQ(pages[1].subtitle, "Reversals of the percentile rank between adjacent columns");
     ASSERT_EQ(pages[1].body.size(), 1u);
     EXPECT_EQ(pages[1].body.front(),

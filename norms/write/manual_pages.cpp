@@ -15,6 +15,7 @@ struct TextGrid {
     std::vector<std::vector<std::string>> header;
     std::vector<std::vector<std::string>> body;
     std::vector<bool> left_aligned;  // per column; the others are right-aligned
+    bool centred_header = false;     // the header's cells after the first centred over their columns
 
     std::vector<int> widths() const
     {
@@ -33,14 +34,23 @@ std::string padded(const std::string& text, int width, bool left)
     return left ? text + pad : pad + text;
 }
 
+std::string centred(const std::string& text, int width)
+{
+    const int room = std::max(0, width - text_width(text));
+    return std::string(static_cast<std::size_t>(room - room / 2), ' ') + text +
+           std::string(static_cast<std::size_t>(room / 2), ' ');
+}
+
 // The row's cells of the given columns, in one line without trailing blanks.
 std::string grid_line(const TextGrid& grid, const std::vector<std::string>& row,
-                      const std::vector<int>& widths, const std::vector<std::size_t>& columns)
+                      const std::vector<int>& widths, const std::vector<std::size_t>& columns,
+                      bool header = false)
 {
     std::string line;
     for (std::size_t c : columns)
         line += (line.empty() && c == columns.front() ? "" : std::string(column_gap, ' ')) +
-                padded(row[c], widths[c], grid.left_aligned[c]);
+                (header && grid.centred_header && c > 0 ? centred(row[c], widths[c])
+                                                        : padded(row[c], widths[c], grid.left_aligned[c]));
     line.erase(line.find_last_not_of(' ') + 1);
     return line;
 }
@@ -87,6 +97,7 @@ TextGrid table_grid(const ManualTable& table)
     const std::size_t columns = table.column_titles.size();
     TextGrid grid;
     grid.left_aligned.assign(columns + 1, false);
+    grid.centred_header = true;
     for (const ManualRow& row : table.rows) {
         grid.body.push_back({row.raw});
         grid.body.back().resize(columns + 1);
@@ -163,7 +174,7 @@ void add_grid_pages(std::vector<ManualPage>& pages, const TextGrid& grid, Manual
     for (const std::vector<std::size_t>& columns : groups) {
         ManualPage page = page_form;
         for (const std::vector<std::string>& row : grid.header)
-            page.header.push_back(grid_line(grid, row, widths, columns));
+            page.header.push_back(grid_line(grid, row, widths, columns, true));
         std::vector<std::string> body;
         for (const std::vector<std::string>& row : grid.body)
             body.push_back(grid_line(grid, row, widths, columns));
