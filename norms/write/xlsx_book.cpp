@@ -112,6 +112,8 @@ public:
 
 void set_print_layout(lxw_worksheet* sheet, int title_rows)
 {
+    // A4, as the manual table's PDF: a sheet that names no paper prints on Letter.
+    worksheet_set_paper(sheet, 9);
     worksheet_set_landscape(sheet);
     worksheet_fit_to_pages(sheet, 1, 0);
     if (title_rows > 0)

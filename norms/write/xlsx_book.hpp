@@ -17,8 +17,8 @@
 
 namespace norms {
 
-// How a sheet prints: across (landscape), one page wide however many pages long, its first
-// `title_rows` rows repeated at the top of each page and "Page 1 of 3" at the foot.
+// How a sheet prints: on A4 across (landscape), one page wide however many pages long, its
+// first `title_rows` rows repeated at the top of each page and "Page 1 of 3" at the foot.
 void set_print_layout(lxw_worksheet* sheet, int title_rows);
 
 class XlsxBook {

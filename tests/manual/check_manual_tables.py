@@ -131,7 +131,7 @@ body = [(row[0], list(row[1:])) for row in cells[5:] if row[0] and row[0][0].isd
 check_rows(body, "PR", "95", path)
 assert cells[5 + len(body) + 1][0] == "In parentheses: the 95% interval of the norm score, Bayesian method."
 setup = sheet.page_setup
-assert setup.orientation == "landscape", setup.orientation
+assert setup.orientation == "landscape" and setup.paperSize == 9, (setup.orientation, setup.paperSize)  # A4
 # One page wide (a width left out is 1), as many pages long as it takes (0).
 assert sheet.sheet_properties.pageSetUpPr.fitToPage and setup.fitToWidth in (None, 1) and setup.fitToHeight == 0
 assert sheet.print_title_rows == "$1:$5", sheet.print_title_rows

@@ -41,8 +41,9 @@ header = rows[0][1:]
 for group, sheet_name in [(long_group, workbook.sheetnames[1]), ("about", "about (2)"), (unsafe_group, workbook.sheetnames[3])]:
     sheet = workbook[sheet_name]
     assert sheet.freeze_panes == "A2", sheet.freeze_panes
-    # Printed landscape, one page wide (a width left out is 1), the header row on every page.
+    # Printed on A4 landscape, one page wide (a width left out is 1), the header row on every page.
     assert sheet.page_setup.orientation == "landscape" and sheet.sheet_properties.pageSetUpPr.fitToPage
+    assert sheet.page_setup.paperSize == 9  # A4
     assert sheet.page_setup.fitToWidth in (None, 1) and sheet.page_setup.fitToHeight == 0
     assert sheet.print_title_rows == "$1:$1", sheet.print_title_rows
     assert sheet.oddFooter.center.text == "Page &P of &N", sheet.oddFooter.center.text
