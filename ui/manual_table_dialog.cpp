@@ -112,11 +112,7 @@ void ExportManualTable(platform::Desktop& desktop, platform::FileDialog& propose
 
 platform::FileDialog ManualTableFileDialog(const std::string& name)
 {
-    platform::FileDialog dialog;
-    dialog.file_name = name;
-    dialog.filter = "PDF document|*.pdf|Excel workbook|*.xlsx";
-    dialog.prompt_overwrite = true;
-    return dialog;
+    return {name, "PDF document|*.pdf|Excel workbook|*.xlsx", "", false, true};  // asks before overwriting
 }
 
 }  // namespace ui

@@ -89,9 +89,10 @@ void show_reversals(platform::Desktop& desktop, const ManualTable& manual)
         return;
     for (const Reversal& reversal : manual.reversals)
         desktop.warning(reversal_text(manual, reversal));
+    const std::size_t columns = manual.column_titles.size();
     if (manual.reversals.empty())
-        desktop.warning("no reversals across the " + std::to_string(manual.column_titles.size()) +
-                        " columns");
+        desktop.warning("no reversals across the " + std::to_string(columns) +
+                        (columns == 1 ? " column" : " columns"));
 }
 
 // The reports, one after the other, as the results box would hold them.
