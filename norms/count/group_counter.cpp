@@ -119,29 +119,6 @@ GroupCounter::Group* GroupCounter::group_of(const DataValue& value)
     return &groups_[last_group_];
 }
 
-std::optional<std::int64_t> GroupCounter::valid_score(const DataValue& value) const
-{
-    std::int64_t score = 0;
-    const std::string_view text = value.text;
-    // Plain digits, by far the common case in text, skip the general decimal parser.
-    if (value.kind == DataValue::Kind::text && !text.empty() && text.size() <= 18 &&
-        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        for (char c : text)
-            score = score * 10 + (c - '0');
-    } else {
-        const std::optional<Extended> number = value.kind == DataValue::Kind::number
-                                                   ? std::optional<Extended>(value.number)
-                                                   : decimal_value(text);
-        if (!number || *number != std::trunc(*number) || *number < layout_.min_score ||
-            *number > layout_.max_score)
-            return std::nullopt;
-        score = static_cast<std::int64_t>(*number);
-    }
-    if (score < layout_.min_score || score > layout_.max_score)
-        return std::nullopt;
-    return score;
-}
-
 void GroupCounter::take_case(std::span<const DataValue> values, const CasePlace& place)
 {
     const std::optional<Extended> weight = weight_of(values, place);
@@ -163,14 +140,11 @@ void GroupCounter::take_case(std::span<const DataValue> values, const CasePlace&
             ++group->counts.missing;
         return;
     }
-    const std::optional<std::int64_t> valid = valid_score(score);
-    if (!valid)
-        throw platform::Failure(value_place(place, layout_.score_column) + shown(score) +
-                                " is not a whole number from " + std::to_string(layout_.min_score) +
-                                " to " + std::to_string(layout_.max_score));
+    const std::int64_t valid =
+        checked_score(score, place, layout_.score_column, layout_.min_score, layout_.max_score);
     if (!group)
         return;
-    const auto index = static_cast<std::size_t>(*valid - layout_.min_score);
+    const auto index = static_cast<std::size_t>(valid - layout_.min_score);
     ++group->counts.frequencies[index];
     ++group->counts.size;
     if (group->weights)
@@ -231,6 +205,31 @@ CountedGroups GroupCounter::take_groups()
     }
     groups_.clear();
     return counted;
+}
+
+std::int64_t checked_score(const DataValue& value, const CasePlace& place, const std::string& variable,
+                           std::int64_t min_score, std::int64_t max_score)
+{
+    std::int64_t score = 0;
+    bool whole = true;
+    const std::string_view text = value.text;
+    // Plain digits, by far the common case in text, skip the general decimal parser.
+    if (value.kind == DataValue::Kind::text && !text.empty() && text.size() <= 18 &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        for (char c : text)
+            score = score * 10 + (c - '0');
+    } else {
+        const std::optional<Extended> number = value.kind == DataValue::Kind::number
+                                                   ? std::optional<Extended>(value.number)
+                                                   : decimal_value(text);
+        whole = number && *number == std::trunc(*number) && *number >= min_score && *number <= max_score;
+        if (whole)
+            score = static_cast<std::int64_t>(*number);
+    }
+    if (!whole || score < min_score || score > max_score)
+        throw platform::Failure(value_place(place, variable) + shown(value) + " is not a whole number from " +
+                                std::to_string(min_score) + " to " + std::to_string(max_score));
+    return score;
 }
 
 std::string value_place(const CasePlace& place, const std::string& variable)

@@ -88,7 +88,6 @@ private:
     };
 
     Group* group_of(const DataValue& value);
-    std::optional<std::int64_t> valid_score(const DataValue& value) const;
     // The case's weight; none when it is missing; 1 for unweighted cases.
     std::optional<Extended> weight_of(std::span<const DataValue> values, const CasePlace& place) const;
     void name_coded_groups();
@@ -116,6 +115,12 @@ private:
 // above 0.
 std::optional<Extended> case_weight(const DataValue& value, const CasePlace& place,
                                     const std::string& weight_variable);
+
+// A raw score: a whole number from min_score to max_score, as a number or as text in the data
+// file's grammar ("12" and "12.0" are 12). Throws platform::Failure naming the case's place for
+// any other value: "case 17, variable "raw": 12.5 is not a whole number from 0 to 30".
+std::int64_t checked_score(const DataValue& value, const CasePlace& place, const std::string& variable,
+                           std::int64_t min_score, std::int64_t max_score);
 
 // "line 6, column "raw": ", as messages name a value's place.
 std::string value_place(const CasePlace& place, const std::string& variable);

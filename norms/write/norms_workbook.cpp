@@ -180,6 +180,17 @@ public:
             write_table(names[i], content.tables[i]);
     }
 
+    void write(const SheetsWorkbook& content)
+    {
+        std::vector<std::string> wanted;
+        for (const SheetsWorkbook::Sheet& sheet : content.sheets)
+            wanted.push_back(sheet.name);
+        const std::vector<std::string> names = WorksheetNames(wanted);
+        write_facts(content.about);
+        for (std::size_t i = 0; i < content.sheets.size(); ++i)
+            write_sheet(names[i], content.sheets[i]);
+    }
+
     const std::vector<SheetNumbers>& numbers() const { return numbers_; }
 
     void close()
@@ -320,6 +331,40 @@ private:
         numbers_.back().texts.push_back(CsvNumber(value));
     }
 
+    // The About sheet of a SheetsWorkbook: a key and its text or number on each row.
+    void write_facts(const std::vector<SheetsWorkbook::Fact>& facts)
+    {
+        lxw_worksheet* sheet = add_sheet(about_sheet);
+        numbers_.push_back({"xl/worksheets/sheet1.xml", {}});
+        worksheet_set_column(sheet, 0, 0, 18, bold_);
+        worksheet_set_column(sheet, 1, 1, 40, nullptr);
+        for (std::size_t i = 0; i < facts.size(); ++i) {
+            const auto row = static_cast<lxw_row_t>(i);
+            write_text(sheet, row, 0, facts[i].key);
+            if (facts[i].number)
+                write_number(sheet, row, 1, *facts[i].number, nullptr);
+            else
+                write_text(sheet, row, 1, facts[i].text);
+        }
+    }
+
+    void write_sheet(const std::string& name, const SheetsWorkbook::Sheet& content)
+    {
+        lxw_worksheet* sheet = add_sheet(name);
+        numbers_.push_back({"xl/worksheets/sheet" + std::to_string(numbers_.size() + 1) + ".xml", {}});
+        for (std::size_t c = 0; c < content.header.size(); ++c)
+            write_text(sheet, 0, static_cast<lxw_col_t>(c), content.header[c], bold_);
+        worksheet_set_column(sheet, 0, static_cast<lxw_col_t>(content.header.size() - 1), 12, nullptr);
+        worksheet_freeze_panes(sheet, 1, 0);
+        std::vector<lxw_format*> formats;
+        for (const SheetsWorkbook::ColumnFormat& format : content.formats)
+            formats.push_back(format.rank ? rank_ : decimals_format(format.decimals));
+        for (std::size_t r = 0; r < content.rows.size(); ++r)
+            for (std::size_t c = 0; c < content.rows[r].size(); ++c)
+                write_number(sheet, static_cast<lxw_row_t>(r + 1), static_cast<lxw_col_t>(c), content.rows[r][c],
+                             c < formats.size() ? formats[c] : nullptr);
+    }
+
     std::string path_;
     std::string scratch_folder_;
     lxw_workbook* workbook_ = nullptr;
@@ -329,6 +374,24 @@ private:
     lxw_format* limit_ = nullptr;
     std::map<int, lxw_format*> decimals_formats_;
 };
+
+// The bytes of the workbook of either kind that is to stand at `path`.
+template <class Content>
+std::string workbook_file(const std::string& path, const Content& workbook)
+{
+    std::string scratch_folder;
+    try {
+        scratch_folder = platform::save_folder(path);
+    } catch (const platform::FileFailure& failure) {
+        throw platform::output_failure(path, failure.error_code());
+    }
+    const MemoryFile package(path);
+    const CLocaleNumbers numbers;
+    WorkbookWriter writer(path, package.name(), scratch_folder);
+    writer.write(workbook);
+    writer.close();
+    return finish_workbook(path, package.bytes(path), writer.numbers());
+}
 
 }  // namespace
 
@@ -355,18 +418,12 @@ NormsWorkbook RunWorkbook(const NormsRun& run, std::vector<TableColumn> added)
 
 std::string norms_workbook_file(const std::string& path, const NormsWorkbook& workbook)
 {
-    std::string scratch_folder;
-    try {
-        scratch_folder = platform::save_folder(path);
-    } catch (const platform::FileFailure& failure) {
-        throw platform::output_failure(path, failure.error_code());
-    }
-    const MemoryFile package(path);
-    const CLocaleNumbers numbers;
-    WorkbookWriter writer(path, package.name(), scratch_folder);
-    writer.write(workbook);
-    writer.close();
-    return finish_workbook(path, package.bytes(path), writer.numbers());
+    return workbook_file(path, workbook);
+}
+
+std::string sheets_workbook_file(const std::string& path, const SheetsWorkbook& workbook)
+{
+    return workbook_file(path, workbook);
 }
 
 void SaveNormsWorkbook(const std::string& path, const NormsWorkbook& workbook)
