@@ -20,7 +20,8 @@ inline const std::string BatchUsage =
 // --plot PICTURE the chart, drawn by paint_chart, also goes to that .png, .svg or .pdf file;
 // without a paint_chart there is no --plot. Files take their places only once `out` has taken
 // everything. "scores" as the first argument runs that form instead
-// (norms/batch/scores_batch.hpp), "plan" the plan form.
+// (norms/batch/scores_batch.hpp), "plan" the plan form, "continuous" the continuous norms
+// (norms/batch/continuous_batch.hpp).
 int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
              const ChartPainter& paint_chart = nullptr);
 

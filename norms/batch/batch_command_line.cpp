@@ -6,6 +6,8 @@
 #include "norms/batch/batch_run.hpp"
 #include "norms/write/chart_model.hpp"
 #include "norms/read/frequency_file.hpp"
+#include "norms/read/statistics_file.hpp"
+#include "norms/read/text_source.hpp"
 #include "norms/tables/scale_columns.hpp"
 #include "norms/version.hpp"
 
@@ -101,6 +103,56 @@ void AddFileOperand(CLI::App& form, std::string& file, const std::string& descri
         },
         "a file name that is not blank", description)
         ->required();
+}
+
+CLI::Option* AddNameOption(CLI::App& form, const std::string& option, std::string& name, const std::string& what,
+                           const std::string& description)
+{
+    return AddTakenOption(
+        form, option,
+        [&name](const std::string& value) {
+            name = value;
+            return !value.empty();
+        },
+        what, description);
+}
+
+void AddTextFileOptions(CLI::App& form, PersonScoreLayout& layout)
+{
+    AddTakenOption(
+        form, "--delimiter",
+        [&layout](const std::string& delimiter) {
+            if (delimiter != "," && delimiter != ";" && delimiter != "\t" && delimiter != "\\t")
+                return false;
+            layout.delimiter = delimiter == "\\t" ? '\t' : delimiter[0];
+            return true;
+        },
+        "\",\", \";\" or a tab", "the field delimiter: \",\" (the default), \";\" or a tab (\\t)")
+        ->type_name("C");
+    AddTakenOption(
+        form, "--encoding",
+        [&layout](const std::string& encoding) {
+            layout.encoding = encoding;
+            return IsKnownEncoding(encoding);
+        },
+        "an encoding that iconv knows, such as windows-1252",
+        "the file's encoding, when it is not UTF-8: any name iconv knows, such as windows-1252")
+        ->type_name("NAME");
+}
+
+CLI::Option* AddPersonFileOperand(CLI::App& form, std::string& file)
+{
+    return AddTakenOption(
+        form, "FILE",
+        [&file](const std::string& name) {
+            file = name;
+            if (IsUnreadableDataFileName(name))
+                throw CLI::ValidationError(name + ": " + UnreadableDataFileReason);
+            return !IsBlankFileName(name);
+        },
+        "a file name that is not blank",
+        "delimited text with a header line and one row per person, or by its ending an SPSS "
+        "(.sav, .zsav, .por), Stata (.dta) or SAS (.sas7bdat, .xpt) file");
 }
 
 void AddMethodOption(CLI::App& form, stats::IntervalMethod& method)

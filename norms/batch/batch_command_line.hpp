@@ -12,6 +12,7 @@
 #include <CLI/CLI.hpp>
 
 #include "norms/batch/batch_options.hpp"
+#include "norms/count/group_counter.hpp"
 
 namespace norms {
 
@@ -37,6 +38,17 @@ void AddPlotOption(CLI::App& form, std::string& path, const std::string& descrip
 
 // Adds the operand FILE, which must not be blank.
 void AddFileOperand(CLI::App& form, std::string& file, const std::string& description);
+
+// Adds an option that takes a name that is not empty, such as a variable's, into `name`.
+CLI::Option* AddNameOption(CLI::App& form, const std::string& option, std::string& name, const std::string& what,
+                           const std::string& description);
+
+// Adds --delimiter C and --encoding NAME, how a delimited text file of per-person data is read.
+void AddTextFileOptions(CLI::App& form, PersonScoreLayout& layout);
+
+// Adds the operand FILE of per-person data: delimited text, or by its ending a statistics
+// file; a spreadsheet or R file is refused.
+CLI::Option* AddPersonFileOperand(CLI::App& form, std::string& file);
 
 class BatchHelpFormatter;
 
