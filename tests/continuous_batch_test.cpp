@@ -140,8 +140,8 @@ TEST(ContinuousBatch, TheTablesAreTheModelsOfTheCompleteCases)
     options.window_width = 1.5L;
     const stats::ContinuousFit window_fit = stats::fit_continuous_norms(by_age, options);
     const std::vector<Extended> ages = {6.5L, 7, 7.5L, 8, 8.5L, 9, 9.5L, 10, 10.5L};
-    EXPECT_EQ(windows.out, csv_of(stats::bootstrap_norm_table(by_age, options, window_fit.model, ages, 0, 40, {20, 5, 1}),
-                                  true));
+    EXPECT_EQ(windows.out,
+              csv_of(stats::bootstrap_norm_table(by_age, options, window_fit.model, ages, 0, 40, {20, 5, 1}), true));
 }
 
 TEST(ContinuousBatch, ASavedModelGivesTheSameTablesWithoutTheData)
@@ -212,8 +212,10 @@ TEST(ContinuousBatch, RefusalsNameWhatIsWrong)
          "line 4, column \"raw\": \"12.5\" is not a whole number from 0 to 10.\n"},
         {{"--score", "raw", "--group", "band", "0", "10", empty},
          "No case in the file has all of its values: 2 cases skipped for a missing score or group.\n"},
-        {{"--score", "points", "--group", "band", "0", "10", empty}, "The header line has no column named \"points\"\n"},
-        {{"--score", "raw", "--group", "band", "10", "0", empty}, "The maximum raw score is below the minimum raw score.\n"},
+        {{"--score", "points", "--group", "band", "0", "10", empty},
+         "The header line has no column named \"points\"\n"},
+        {{"--score", "raw", "--group", "band", "10", "0", empty},
+         "The maximum raw score is below the minimum raw score.\n"},
     };
     for (const auto& c : cases) {
         const Outcome run = continuous(c.arguments);
@@ -234,7 +236,8 @@ TEST(ContinuousBatch, UsageErrorsGiveTheReasonThenTheUsage)
          "one of --group and --width is needed: the cases are ranked within groups or within age windows"},
         {{"--score", "raw", "--group", "g", "--age", "a", "--width", "1", "0", "10", file},
          "--group and --width exclude each other: the cases are ranked within groups or within age windows"},
-        {{"--score", "raw", "--width", "1", "0", "10", file}, "--width needs --age: the windows slide along the cases' ages"},
+        {{"--score", "raw", "--width", "1", "0", "10", file},
+         "--width needs --age: the windows slide along the cases' ages"},
         {{"--group", "g", "0", "10", file}, "--score is required"},
         {{"--score", "raw", "--group", "g", "0", "10"}, "FILE is required"},
         {{"--score", "raw", "--group", "g", "--k", "0", "0", "10", file}, "--k takes a whole number from 1 to 6"},
@@ -251,7 +254,8 @@ TEST(ContinuousBatch, UsageErrorsGiveTheReasonThenTheUsage)
          "--ages takes ages separated by commas, such as 6,7.5,9"},
         {{"--score", "raw", "--group", "g", "--bootstrap", "1", "0", "10", file},
          "--bootstrap takes a whole number from 2 to 100000"},
-        {{"--score", "raw", "--group", "g", "--seed", "3", "0", "10", file}, "--seed needs --bootstrap: it seeds the resamples"},
+        {{"--score", "raw", "--group", "g", "--seed", "3", "0", "10", file},
+         "--seed needs --bootstrap: it seeds the resamples"},
         {{"--model", "m.json", "--ages", "7", "0", "10", file},
          "--model takes no FILE: the model is read instead of the data"},
         {{"--model", "m.json", "--ages", "7", "--score", "raw", "0", "10"},
@@ -259,7 +263,8 @@ TEST(ContinuousBatch, UsageErrorsGiveTheReasonThenTheUsage)
         {{"--model", "m.json", "--ages", "7", "--delimiter", ";", "0", "10"},
          "--delimiter has no use with --model, whose model is fitted already"},
         {{"--model", "m.json", "0", "10"}, "--model needs --ages: the model file holds no ages to make tables for"},
-        {{"--score", "raw", "--group", "g", "--manual", "0", "10", file}, "The following argument was not expected: --manual"},
+        {{"--score", "raw", "--group", "g", "--manual", "0", "10", file},
+         "The following argument was not expected: --manual"},
     };
     for (const auto& c : cases) {
         const Outcome run = continuous(c.arguments);

@@ -155,6 +155,15 @@ CLI::Option* AddPersonFileOperand(CLI::App& form, std::string& file)
         "(.sav, .zsav, .por), Stata (.dta) or SAS (.sas7bdat, .xpt) file");
 }
 
+stats::NormScale scale_option_value(const std::string& name)
+{
+    std::string reason;
+    const std::optional<stats::NormScale> scale = ParseScaleOption(name, reason);
+    if (!scale)
+        throw CLI::ValidationError(reason);
+    return *scale;
+}
+
 void AddMethodOption(CLI::App& form, stats::IntervalMethod& method)
 {
     AddTakenOption(
@@ -185,15 +194,10 @@ void AddSharedOptions(CLI::App& form, SharedOptions& options)
 {
     AddMethodOption(form, options.method);
     form.add_flag("--csv", options.csv, "print the table as comma-separated values instead of the report");
-    // Each refusal of a scale gives its own reason.
     AddTakenOption(
         form, "--scale",
         [&options](const std::string& name) {
-            std::string reason;
-            const std::optional<stats::NormScale> scale = ParseScaleOption(name, reason);
-            if (!scale)
-                throw CLI::ValidationError(reason);
-            options.scales.push_back(*scale);
+            options.scales.push_back(scale_option_value(name));
             return true;
         },
         "", "with --csv or --xlsx: add the rank and its limits as z, T, IQ, scaled, NCE, stanine, sten or "

@@ -13,6 +13,7 @@
 
 #include "norms/batch/batch_options.hpp"
 #include "norms/count/group_counter.hpp"
+#include "stats/norm_scales.hpp"
 
 namespace norms {
 
@@ -29,6 +30,10 @@ void check_shared_options(const SharedOptions& options);
 CLI::Option* AddTakenOption(CLI::App& form, const std::string& name,
                             const std::function<bool(const std::string&)>& take,
                             const std::string& what, const std::string& description);
+
+// The scale a --scale names; throws CLI::ValidationError with the reason for any other text,
+// so that each refusal of a scale gives its own reason.
+stats::NormScale scale_option_value(const std::string& name);
 
 // Adds --method NAME, which sets `method` to the method of that command-line name.
 void AddMethodOption(CLI::App& form, stats::IntervalMethod& method);

@@ -10,7 +10,6 @@
 #include "norms/read/input_checks.hpp"
 #include "norms/tables/continuous_model_file.hpp"
 #include "norms/tables/continuous_tables.hpp"
-#include "norms/tables/scale_columns.hpp"
 #include "norms/write/continuous_chart.hpp"
 #include "norms/write/continuous_csv.hpp"
 #include "norms/write/continuous_report.hpp"
@@ -158,7 +157,8 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
         "continuous",
         "Continuous norms: one model of the raw score over the location within the ranking group and age, and its "
         "norm tables at any age within the sample's.",
-        ContinuousUsage, "vornak-batch continuous --score raw --age age --width 1 --csv 0 60 people.csv > norms.csv");
+        ContinuousUsage,
+        "vornak-batch continuous --score raw --age age --width 1 --csv 0 50 vocabulary_by_age.csv > norms.csv");
     DataOptions data;
     const auto data_option = [&data](CLI::Option* option) {
         data.all.push_back(option);
@@ -206,12 +206,8 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
     data.all.push_back(AddTakenOption(
                            form, "--scale",
                            [&options](const std::string& name) {
-                               std::string reason;
-                               const std::optional<stats::NormScale> scale = ParseScaleOption(name, reason);
-                               if (!scale)
-                                   throw CLI::ValidationError(reason);
-                               options.model.scale = *scale;
-                               return scale->rule == stats::ScaleRule::Linear;
+                               options.model.scale = scale_option_value(name);
+                               return options.model.scale.rule == stats::ScaleRule::Linear;
                            },
                            "a scale of a mean and an SD: z, T, IQ, scaled, NCE or M,SD",
                            "the norm scale of L and of the tables: z, T (the default), IQ, scaled, NCE or M,SD")

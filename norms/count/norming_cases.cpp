@@ -74,7 +74,8 @@ void NormingCaseSink::take_case(std::span<const DataValue> values, const CasePla
         }
     }
     const bool grouped = group_slot_ >= 0;
-    const bool group_missing = grouped && values[static_cast<std::size_t>(group_slot_)].kind == DataValue::Kind::missing;
+    const bool group_missing =
+        grouped && values[static_cast<std::size_t>(group_slot_)].kind == DataValue::Kind::missing;
     if (!raw || (age_slot_ >= 0 && !age) || group_missing) {
         ++cases_.skipped;
         return;

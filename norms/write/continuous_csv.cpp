@@ -104,7 +104,8 @@ SheetsWorkbook continuous_workbook(const ContinuousTables& tables, const Continu
             formats.push_back({true, {}});
     }
     for (std::size_t c = 0; c < tables.cells.size();) {
-        SheetsWorkbook::Sheet sheet{"Age " + age_text(tables.cells[c].age), continuous_column_names(limits), formats, {}};
+        SheetsWorkbook::Sheet sheet{"Age " + age_text(tables.cells[c].age), continuous_column_names(limits),
+                                    formats, {}};
         for (const Extended age = tables.cells[c].age; c < tables.cells.size() && tables.cells[c].age == age; ++c)
             sheet.rows.push_back(continuous_row(tables.cells[c]));
         workbook.sheets.push_back(std::move(sheet));

@@ -124,7 +124,8 @@ std::vector<std::string> cell_texts(const stats::NormCell& cell, int decimals)
     std::vector<std::string> texts = {std::to_string(cell.raw), side + format_fixed(cell.norm, 0, decimals),
                                       side + RankText(cell.PR)};
     if (const std::optional<stats::BootstrapLimits>& limits = cell.limits) {
-        for (const Extended norm : {limits->norm_lower95, limits->norm_upper95, limits->norm_lower90, limits->norm_upper90})
+        for (const Extended norm :
+             {limits->norm_lower95, limits->norm_upper95, limits->norm_lower90, limits->norm_upper90})
             texts.insert(texts.end() - 1, format_fixed(norm, 0, decimals));
         for (const Extended pr : {limits->PR_lower95, limits->PR_upper95, limits->PR_lower90, limits->PR_upper90})
             texts.push_back(format_fixed(pr, 0, 1));
@@ -159,7 +160,8 @@ std::string ranking_description(const ContinuousSource& source)
         return "within age windows " + stats::format_number(source.window_width) + " wide around each case's " +
                platform::in_quotes(source.age_variable);
     if (source.age_variable.empty())
-        return "within the groups of " + platform::in_quotes(source.group_variable) + ", whose values are the model's ages";
+        return "within the groups of " + platform::in_quotes(source.group_variable) +
+               ", whose values are the model's ages";
     return "within the groups of " + platform::in_quotes(source.group_variable) + "; the model's age is " +
            platform::in_quotes(source.age_variable);
 }
