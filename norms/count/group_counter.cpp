@@ -92,9 +92,16 @@ GroupCounter::Group* GroupCounter::group_of(const DataValue& value)
     }
     std::size_t index = groups_.size();
     bool added = false;
-    if (value.kind == DataValue::Kind::number) {
-        std::tie(std::ignore, added) = group_of_code_.try_emplace(value.number, index);
-        index = group_of_code_.at(value.number);
+    const double code = value.number;
+    const bool small_code = value.kind == DataValue::Kind::number && code >= 0 &&
+                            code < direct_codes && code == std::trunc(code);
+    if (small_code && group_of_small_code_[static_cast<std::size_t>(code)] >= 0) {
+        index = static_cast<std::size_t>(group_of_small_code_[static_cast<std::size_t>(code)]);
+    } else if (value.kind == DataValue::Kind::number) {
+        std::tie(std::ignore, added) = group_of_code_.try_emplace(code, index);
+        index = group_of_code_.at(code);
+        if (small_code && !over_limit_)
+            group_of_small_code_[static_cast<std::size_t>(code)] = static_cast<int>(index);
     } else if (const auto found = group_of_text_.find(value.text); found != group_of_text_.end()) {
         index = found->second;
     } else {

@@ -106,7 +106,12 @@ private:
         std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
     };
 
+    // Codes that are small whole numbers, by far the most common, are found by their place;
+    // other codes by hashing.
+    static constexpr int direct_codes = 4096;
+
     std::vector<Group> groups_;
+    std::vector<int> group_of_small_code_ = std::vector<int>(direct_codes, -1);
     std::unordered_map<double, std::size_t> group_of_code_;
     std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> group_of_text_;
     std::size_t last_group_ = 0;
