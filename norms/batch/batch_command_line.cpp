@@ -71,12 +71,12 @@ void check_shared_options(const SharedOptions& options)
     if (!options.cutoffs.empty() && !gives_cutoff_probabilities(options.method))
         throw CLI::ValidationError(
             "--cutoff gives a posterior probability, which needs the Bayesian method");
-    if (!options.cutoffs.empty() && !options.csv && options.xlsx_path.empty())
-        throw CLI::ValidationError("--cutoff adds columns to the table, which needs --csv or --xlsx");
-    if (!options.scales.empty() && !options.csv && options.xlsx_path.empty())
-        throw CLI::ValidationError("--scale adds columns to the table, which needs --csv or --xlsx");
+    // The columns that cut-offs and scales add need an output that has columns.
+    const bool adds_columns = !options.cutoffs.empty() || !options.scales.empty();
+    if (adds_columns && !options.csv && options.xlsx_path.empty())
+        throw CLI::ValidationError(std::string(options.cutoffs.empty() ? "--scale" : "--cutoff") +
+                                   " adds columns to the table, which needs --csv or --xlsx");
 }
-
 
 CLI::Option* AddTakenOption(CLI::App& form, const std::string& name,
                             const std::function<bool(const std::string&)>& take,

@@ -99,10 +99,20 @@ private:
     int weight_slot_ = -1;  // where the weight variable's value comes among the asked
     VariableNames asked_;
     std::size_t row_count_;
+    // Texts are looked up by their view, without a copy.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+
+    // Codes that are small whole numbers, by far the most common, are found by their place;
+    // other codes by hashing.
+    static constexpr int direct_codes = 4096;
+
     std::vector<Group> groups_;
-    std::unordered_map<std::string, std::size_t> group_index_by_key_;
-    std::string key_;  // the current case's group, as group_index_by_key_ holds it
-    std::string last_key_;
+    std::vector<int> group_of_small_code_ = std::vector<int>(direct_codes, -1);
+    std::unordered_map<double, std::size_t> group_of_code_;
+    std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> group_of_text_;
     std::size_t last_group_ = 0;
     bool over_limit_ = false;
     std::map<double, std::string> labels_;  // the group variable's, by code
