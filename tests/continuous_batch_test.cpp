@@ -144,6 +144,22 @@ TEST(ContinuousBatch, TheTablesAreTheModelsOfTheCompleteCases)
               csv_of(stats::bootstrap_norm_table(by_age, options, window_fit.model, ages, 0, 40, {20, 5, 1}), true));
 }
 
+TEST(ContinuousBatch, TheFitsWarningsGoToStandardErrorBesideTheCsv)
+{
+    const stats::NormingSample small = continuous_samples::age_trend(3, 20, 2);
+    std::string text = "band,raw\n";
+    for (std::size_t i = 0; i < small.scores.size(); ++i)
+        text += exact(small.groups[i]) + "," + exact(small.scores[i]) + "\n";
+    const Outcome run =
+        continuous({"--score", "raw", "--group", "band", "--k", "2", "--csv", "0", "40",
+                    write_temp_file("small_groups.csv", text)});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "Ranking groups of fewer than 30 cases give coarse ranks: group 6.5 (20 cases), 7.5 (20 cases), "
+                       "8.5 (20 cases).\nTerms left out of the search, as these data cannot tell them from a sum of "
+                       "the terms before them: A3, L1A3, L2A3.\n");
+    EXPECT_TRUE(run.out.starts_with("age,raw_score,norm,pr\n6.5,0,")) << run.out.substr(0, 100);
+}
+
 TEST(ContinuousBatch, ASavedModelGivesTheSameTablesWithoutTheData)
 {
     const std::string path = write_temp_file("continuous.csv", sample_csv());
