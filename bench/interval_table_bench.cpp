@@ -4,6 +4,7 @@
 // meet a target at a bisection midpoint measure the steps that the term-by-term sum decides.
 #include "norms_tables.hpp"
 #include "stats/Bayes_Engines.hpp"
+#include "stats/interval_method.hpp"
 #include "tests/support/reference_engines.hpp"
 
 #include <benchmark/benchmark.h>
@@ -34,8 +35,9 @@ std::vector<long long> table_frequencies(long long shape, long long total)
     }
 }
 
-void run_table(benchmark::State& state, IntervalEngine engine,
-               const std::vector<long long>& frequency)
+// Every row of the table, in turn, through `row(n, below, k)`.
+template <class Row>
+void run_rows(benchmark::State& state, const std::vector<long long>& frequency, Row row)
 {
     long long n = 0;
     for (long long f : frequency)
@@ -43,14 +45,22 @@ void run_table(benchmark::State& state, IntervalEngine engine,
     for (auto _ : state) {
         long long below = 0;
         for (long long k : frequency) {
-            Extended lower, upper;
-            engine(n, below, k, 95, lower, upper);
-            benchmark::DoNotOptimize(lower);
-            engine(n, below, k, 90, lower, upper);
-            benchmark::DoNotOptimize(upper);
+            row(n, below, k);
             below += k;
         }
     }
+}
+
+void run_table(benchmark::State& state, IntervalEngine engine,
+               const std::vector<long long>& frequency)
+{
+    run_rows(state, frequency, [engine](Extended n, Extended below, Extended k) {
+        Extended lower, upper;
+        engine(n, below, k, 95, lower, upper);
+        benchmark::DoNotOptimize(lower);
+        engine(n, below, k, 90, lower, upper);
+        benchmark::DoNotOptimize(upper);
+    });
 }
 
 // Arguments: method, sample size, Shape.
@@ -58,6 +68,20 @@ void BM_fast_table(benchmark::State& state)
 {
     run_table(state, stats::interval_method_entry(method_of_argument(state.range(0))).engine,
               table_frequencies(state.range(2), state.range(1)));
+}
+
+// The same tables through the table engine, which finds a row's two levels from the lines it
+// sets up once.
+void BM_table_engine(benchmark::State& state)
+{
+    const stats::TableIntervalEngine engine =
+        stats::interval_method_entry(method_of_argument(state.range(0))).table_engine;
+    run_rows(state, table_frequencies(state.range(2), state.range(1)),
+             [engine](Extended n, Extended below, Extended k) {
+                 stats::TableLimits limits;
+                 engine(n, below, k, limits);
+                 benchmark::DoNotOptimize(limits);
+             });
 }
 
 void BM_reference_table(benchmark::State& state)
@@ -119,6 +143,12 @@ void largest_tables(benchmark::internal::Benchmark* bench)
 }  // namespace
 
 BENCHMARK(BM_fast_table)
+    ->Apply(smaller_tables)
+    ->Apply(largest_tables)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_table_engine)
     ->Apply(smaller_tables)
     ->Apply(largest_tables)
     ->Unit(benchmark::kMillisecond)

@@ -1,15 +1,20 @@
 // The study window's answer to a new choice on a national norms study's data: 1,000,000 people
 // in 20 groups of 50,000, scores 0 to 199, held as the window holds them. A new method computes
 // the 20 tables again from the counts held; a new group variable counts the cases held again
-// and then computes the tables.
+// and then computes the tables. With --write FILE the program writes the same people to FILE
+// instead, as delimited text (.csv) or as an SPSS (.sav) or Stata (.dta) file, so that
+// vornak-batch can be timed on them.
 #include "norms/count/case_columns.hpp"
 #include "norms/run/norms_study.hpp"
 #include "tests/support/memory_source.hpp"
+#include "tests/support/statistics_writer.hpp"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -109,3 +114,38 @@ BENCHMARK(BM_CountHeldCases)->Unit(benchmark::kMillisecond)->UseRealTime()->Meas
     ->ReportAggregatesOnly(true);
 
 }  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && std::string(argv[1]) == "--write") {
+        const std::string path = argv[2];
+        const std::string ending = path.substr(path.find_last_of('.'));
+        std::ofstream out(path, std::ios::binary);
+        if (ending == ".csv") {
+            out << study_file();
+            return 0;
+        }
+        using test_files::Numeric;
+        test_files::StatisticsWriter writer(
+            ending, {Numeric("id"), Numeric("band"), test_files::Text("school", 8), Numeric("raw")},
+            person_count);
+        std::istringstream rows(study_file());
+        std::string line;
+        std::getline(rows, line);
+        while (std::getline(rows, line)) {
+            std::istringstream fields(line);
+            std::string id, band, school, raw;
+            std::getline(fields, id, ',');
+            std::getline(fields, band, ',');
+            std::getline(fields, school, ',');
+            std::getline(fields, raw, ',');
+            writer.add_case({std::stod(id), std::stod(band), school, std::stod(raw)});
+        }
+        out << writer.finish();
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -6,7 +6,10 @@
 #include "stats/interval_engines.hpp"
 #include "stats/interval_search.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <span>
+#include <vector>
 
 namespace stats {
 
@@ -64,11 +67,12 @@ Extended PR_point_estimate(Extended n, Extended m, Extended k)
     return ((k * 0.5L) + m) / n * 100;
 }
 
+// Each engine finds the limits of several confidence levels from the same lines, which are
+// costly to set up; each limit is found as if it were the only one.
 template <class FastLine, LimitSearch search>
-void bayesian_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
-                       Extended& upper)
+void bayesian_intervals(Extended n, Extended m, Extended k, std::span<const Extended> confs,
+                        Extended* lower, Extended* upper)
 {
-    const TargetLevels levels = target_levels(conf);
     tBeta_distribution beta(0.5L, 0.5L);
     BetaLine posteriors = posterior_line<BetaLine>(beta, n, m, k);
     FastLine fast_posteriors = posterior_line<FastLine>(beta, n, m, k);
@@ -82,8 +86,11 @@ void bayesian_interval(Extended n, Extended m, Extended k, Extended conf, Extend
         return sum;
     };
     const MixtureOutline outline = mixture_outline(n, m, k, 0.5L);
-    lower = find_limit<search>(levels.lower_tail, outline, fast, term_by_term);
-    upper = find_limit<search>(levels.upper_target, outline, fast, term_by_term);
+    for (std::size_t i = 0; i < confs.size(); ++i) {
+        const TargetLevels levels = target_levels(confs[i]);
+        lower[i] = find_limit<search>(levels.lower_tail, outline, fast, term_by_term);
+        upper[i] = find_limit<search>(levels.upper_target, outline, fast, term_by_term);
+    }
 }
 
 Extended Bayesian_cutoff_probability(Extended n, Extended m, Extended k, Extended cutoff)
@@ -93,19 +100,21 @@ Extended Bayesian_cutoff_probability(Extended n, Extended m, Extended k, Extende
 }
 
 template <class FastLine, LimitSearch search>
-void classical_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
-                        Extended& upper)
+void classical_intervals(Extended n, Extended m, Extended k, std::span<const Extended> confs,
+                         Extended* lower, Extended* upper)
 {
-    lower = 0;
-    upper = 0;
-    const TargetLevels levels = target_levels(conf);
-    const ClassicalShortcuts ends = classical_shortcuts(n, m, k, levels);
     const long long last_j = last_case(k);
     tBeta_distribution beta(0.5L, 0.5L);
+    std::vector<ClassicalShortcuts> ends;
+    bool any_lower = false;
+    bool any_upper = false;
+    for (const Extended conf : confs) {
+        ends.push_back(classical_shortcuts(n, m, k, target_levels(conf)));
+        any_lower = any_lower || !ends.back().lower_is_zero;
+        any_upper = any_upper || !ends.back().upper_is_one;
+    }
 
-    if (ends.lower_is_zero) {
-        lower = 0;
-    } else {
+    if (any_lower) {
         // P(at least x successes) for x = m + j. It is certain for x = 0, which leaves the line
         // to start at x = 1 when m = 0.
         const long long certain_cases = m == 0 ? 1 : 0;
@@ -124,13 +133,16 @@ void classical_interval(Extended n, Extended m, Extended k, Extended conf, Exten
             tails.add_terms(p, 0, line_last, k + 1, sum);
             return sum;
         };
-        lower = find_limit<search>(levels.lower_tail, mixture_outline(n, m, k, 0), fast,
-                                   term_by_term);
+        for (std::size_t i = 0; i < confs.size(); ++i)
+            lower[i] = ends[i].lower_is_zero
+                           ? 0
+                           : find_limit<search>(target_levels(confs[i]).lower_tail,
+                                                mixture_outline(n, m, k, 0), fast, term_by_term);
+    } else {
+        std::fill(lower, lower + confs.size(), Extended(0));
     }
 
-    if (ends.upper_is_one) {
-        upper = 1;
-    } else {
+    if (any_upper) {
         // P(at least x + 1 successes); at x = n the second shape is lifted from 0 to 1, which
         // takes that case off the line.
         const bool reaches_top = n - (m + last_j) == 0;
@@ -151,18 +163,20 @@ void classical_interval(Extended n, Extended m, Extended k, Extended conf, Exten
                 sum += beta_cdf(beta, n + 1, 1, p) / (k + 1);
             return sum;
         };
-        upper = find_limit<search>(levels.upper_target, mixture_outline(n, m, k, 1), fast,
-                                   term_by_term);
+        for (std::size_t i = 0; i < confs.size(); ++i)
+            upper[i] = ends[i].upper_is_one
+                           ? 1
+                           : find_limit<search>(target_levels(confs[i]).upper_target,
+                                                mixture_outline(n, m, k, 1), fast, term_by_term);
+    } else {
+        std::fill(upper, upper + confs.size(), Extended(1));
     }
 }
 
 template <class FastLine, LimitSearch search>
-void mid_p_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
-                    Extended& upper)
+void mid_p_intervals(Extended n, Extended m, Extended k, std::span<const Extended> confs,
+                     Extended* lower, Extended* upper)
 {
-    lower = 0;
-    upper = 0;
-    const TargetLevels levels = target_levels(conf);
     const bool at_bottom = m == 0;
     const bool at_top = m + k == n;
     tBeta_distribution beta(0.5L, 0.5L);
@@ -195,8 +209,32 @@ void mid_p_interval(Extended n, Extended m, Extended k, Extended conf, Extended&
         return sum;
     };
     const MixtureOutline outline = mixture_outline(n, m, k, 0.5L);
-    lower = find_limit<search>(levels.lower_tail, outline, fast, term_by_term);
-    upper = find_limit<search>(levels.upper_target, outline, fast, term_by_term);
+    for (std::size_t i = 0; i < confs.size(); ++i) {
+        const TargetLevels levels = target_levels(confs[i]);
+        lower[i] = find_limit<search>(levels.lower_tail, outline, fast, term_by_term);
+        upper[i] = find_limit<search>(levels.upper_target, outline, fast, term_by_term);
+    }
+}
+
+template <class FastLine, LimitSearch search>
+void bayesian_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                       Extended& upper)
+{
+    bayesian_intervals<FastLine, search>(n, m, k, {&conf, 1}, &lower, &upper);
+}
+
+template <class FastLine, LimitSearch search>
+void classical_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                        Extended& upper)
+{
+    classical_intervals<FastLine, search>(n, m, k, {&conf, 1}, &lower, &upper);
+}
+
+template <class FastLine, LimitSearch search>
+void mid_p_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
+                    Extended& upper)
+{
+    mid_p_intervals<FastLine, search>(n, m, k, {&conf, 1}, &lower, &upper);
 }
 
 // The engines that benchmarks and tests set beside the program's (interval_engines.hpp).
@@ -208,6 +246,7 @@ void mid_p_interval(Extended n, Extended m, Extended k, Extended conf, Extended&
     template void mid_p_interval<Line, search>(Extended, Extended, Extended, Extended, Extended&, \
                                                Extended&);
 VORNAK_INSTANTIATE_ENGINES(BetaLine, LimitSearch::replay)
+VORNAK_INSTANTIATE_ENGINES(BetaLineClosedForm, LimitSearch::replay)
 VORNAK_INSTANTIATE_ENGINES(BetaLineClosedForm, LimitSearch::plain_bisection)
 VORNAK_INSTANTIATE_ENGINES(CountedLine<BetaLineClosedForm>, LimitSearch::replay)
 VORNAK_INSTANTIATE_ENGINES(CountedLine<BetaLineClosedForm>, LimitSearch::plain_bisection)
@@ -229,6 +268,30 @@ void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extende
                       Extended& upper)
 {
     mid_p_interval<BetaLineClosedForm, LimitSearch::replay>(n, m, k, conf, lower, upper);
+}
+
+namespace {
+
+constexpr Extended table_levels[] = {95, 90};
+
+}  // namespace
+
+void Bayesian_PR_intervals(Extended n, Extended m, Extended k, TableLimits& limits)
+{
+    bayesian_intervals<BetaLineClosedForm, LimitSearch::replay>(n, m, k, table_levels, limits.lower,
+                                                                limits.upper);
+}
+
+void Classical_PR_intervals(Extended n, Extended m, Extended k, TableLimits& limits)
+{
+    classical_intervals<BetaLineClosedForm, LimitSearch::replay>(n, m, k, table_levels, limits.lower,
+                                                                 limits.upper);
+}
+
+void MidP_PR_intervals(Extended n, Extended m, Extended k, TableLimits& limits)
+{
+    mid_p_intervals<BetaLineClosedForm, LimitSearch::replay>(n, m, k, table_levels, limits.lower,
+                                                             limits.upper);
 }
 
 }  // namespace stats

@@ -31,4 +31,15 @@ void Classical_PR_interval(Extended n, Extended m, Extended k, Extended conf, Ex
 void MidP_PR_interval(Extended n, Extended m, Extended k, Extended conf, Extended& lower,
                       Extended& upper);
 
+// A norms table's limits of one row: lower[0] and upper[0] at 95%, lower[1] and upper[1] at
+// 90%. Each is the limit that the one-level engine above gives; the two levels only share the
+// engine's set-up.
+struct TableLimits {
+    Extended lower[2];
+    Extended upper[2];
+};
+void Bayesian_PR_intervals(Extended n, Extended m, Extended k, TableLimits& limits);
+void Classical_PR_intervals(Extended n, Extended m, Extended k, TableLimits& limits);
+void MidP_PR_intervals(Extended n, Extended m, Extended k, TableLimits& limits);
+
 }  // namespace stats

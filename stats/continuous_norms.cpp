@@ -43,6 +43,16 @@ void check_options(const ContinuousOptions& options)
                                     std::to_string(candidates) + " candidates.");
 }
 
+Extended residual_rms(const ContinuousModel& model, const RankedCases& cases)
+{
+    Extended sum = 0;
+    for (std::size_t i = 0; i < cases.score.size(); ++i) {
+        const Extended residual = cases.score[i] - ModelAtAge(model, cases.A[i]).raw(cases.L[i]);
+        sum += residual * residual;
+    }
+    return std::sqrt(sum / static_cast<Extended>(cases.score.size()));
+}
+
 ValueRange range_of(const std::vector<Extended>& values)
 {
     const auto [low, high] = std::minmax_element(values.begin(), values.end());
@@ -133,6 +143,7 @@ public:
         fit_.model = with_fit(base_, final_fit, terms);
         fit_.r2 = 1 - final_fit.unexplained;
         fit_.adjusted_r2 = adjusted(final_fit.unexplained, n, chosen->size.terms);
+        fit_.rmse = residual_rms(fit_.model, ranked_);
         fit_.crossings = find_crossings(fit_.model, ages_);
         if (!fit_.crossings.empty() && !chosen->consistent)
             fit_.warnings.push_back("No model of " + std::to_string(chosen->size.terms) +

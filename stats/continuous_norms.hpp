@@ -49,6 +49,8 @@ struct ContinuousFit {
     ContinuousModel model;
     Extended r2 = 0;
     Extended adjusted_r2 = 0;
+    // The root mean square of the residuals, raw score less the model's, over the cases.
+    Extended rmse = 0;
     // By number of terms, 1 up to the largest searched.
     std::vector<SizeOfModel> search;
     std::vector<SkippedModel> skipped;

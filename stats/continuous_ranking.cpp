@@ -39,12 +39,16 @@ std::map<Extended, std::size_t> group_sizes(const std::vector<Extended>& groups)
 }
 
 // "8 (2 cases), 9 (1 case)" for the groups below `limit`.
-std::string groups_below(const std::map<Extended, std::size_t>& sizes, std::size_t limit)
+std::string groups_below(const NormingSample& sample, const std::map<Extended, std::size_t>& sizes,
+                         std::size_t limit)
 {
     std::string list;
     for (const auto& [group, size] : sizes)
-        if (size < limit)
-            list += (list.empty() ? "" : ", ") + value_text(group) + " (" + cases_text(size) + ")";
+        if (size < limit) {
+            const auto name = sample.group_names.find(group);
+            list += (list.empty() ? "" : ", ") + (name == sample.group_names.end() ? value_text(group) : name->second) +
+                    " (" + cases_text(size) + ")";
+        }
     return list;
 }
 
@@ -147,9 +151,9 @@ std::vector<std::string> check_norming_sample(const NormingSample& sample, const
         if (sizes.size() < 3)
             throw std::invalid_argument("Continuous norms need at least 3 ranking groups; the data have " +
                                         std::to_string(sizes.size()) + ".");
-        if (const std::string small = groups_below(sizes, smallest_ranking_group); !small.empty())
+        if (const std::string small = groups_below(sample, sizes, smallest_ranking_group); !small.empty())
             throw std::invalid_argument("A ranking group needs at least 3 cases: group " + small + ".");
-        if (const std::string small = groups_below(sizes, ranking_group_warned_below); !small.empty())
+        if (const std::string small = groups_below(sample, sizes, ranking_group_warned_below); !small.empty())
             warnings.push_back("Ranking groups of fewer than 30 cases give coarse ranks: group " + small + ".");
         return warnings;
     }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct NormingSample {
     std::vector<Extended> groups;
     // Each case's age; when empty, the explanatory variable A is the group's value.
     std::vector<Extended> ages;
+    // How messages name a group whose value alone would not say it (a group given as a text
+    // and coded by a number); any other group is named by its value.
+    std::map<Extended, std::string> group_names = {};
 };
 
 struct RankingChoice {

@@ -15,18 +15,25 @@ enum class IntervalMethod { bayesian, classical, mid_p };
 using IntervalEngine = void (*)(Extended n, Extended m, Extended k, Extended conf,
                                 Extended& lower, Extended& upper);
 
+// Both levels of a norms table's row at once.
+using TableIntervalEngine = void (*)(Extended n, Extended m, Extended k, TableLimits& limits);
+
 struct IntervalMethodEntry {
     IntervalMethod method;
     std::string_view command_line_name;  // the value of vornak-batch --method
     std::string_view caption;            // the worksheet's choice and the chart's title
     IntervalEngine engine;
+    TableIntervalEngine table_engine;
 };
 
 // In the order of the enumerators.
 inline constexpr std::array<IntervalMethodEntry, 3> interval_methods{{
-    {IntervalMethod::bayesian, "bayesian", "Bayesian method", Bayesian_PR_interval},
-    {IntervalMethod::classical, "classical", "Classical method", Classical_PR_interval},
-    {IntervalMethod::mid_p, "mid-p", "Classical method: Mid-p variant", MidP_PR_interval},
+    {IntervalMethod::bayesian, "bayesian", "Bayesian method", Bayesian_PR_interval,
+     Bayesian_PR_intervals},
+    {IntervalMethod::classical, "classical", "Classical method", Classical_PR_interval,
+     Classical_PR_intervals},
+    {IntervalMethod::mid_p, "mid-p", "Classical method: Mid-p variant", MidP_PR_interval,
+     MidP_PR_intervals},
 }};
 
 static_assert([] {

@@ -15,7 +15,9 @@
 
 #include "norms/write/chart_model.hpp"
 #include "norms/tables/norms_table.hpp"
+#include "norms/batch/continuous_batch.hpp"
 #include "norms/batch/scores_batch.hpp"
+#include "tests/support/batch_executable.hpp"
 #include "tests/support/batch_outcome.hpp"
 #include "tests/support/norms_files.hpp"
 
@@ -35,19 +37,6 @@ std::string read_file(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-// Runs the real executable through the shell with the given environment settings. A run that
-// takes more than a few seconds is killed, and its status is then 124.
-Outcome run_executable(const std::string& environment, const std::string& arguments)
-{
-    const std::string out = testing::TempDir() + "batch.out";
-    const std::string err = testing::TempDir() + "batch.err";
-    const std::string command = "env -u LC_ALL -u LC_NUMERIC -u LANG " + environment +
-                                " timeout 5 '" + VORNAK_BATCH + "' " + arguments + " >'" + out +
-                                "' 2>'" + err + "'";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(out), read_file(err)};
 }
 
 }  // namespace
@@ -163,7 +152,8 @@ TEST(VornakBatch, HelpForEachForm)
          {std::tuple{std::vector<std::string>{"--help"}, BatchUsage + "\n" + scores_synopsis, "vornak-batch --method"},
           {{"0", "-h"}, BatchUsage + "\n" + scores_synopsis, "vornak-batch --method"},
           {{"scores", "--help"}, ScoresUsage + "\n\n", "vornak-batch scores --group"},
-          {{"scores", "-1", "-h", "--csv"}, ScoresUsage + "\n\n", "vornak-batch scores --group"}}) {
+          {{"scores", "-1", "-h", "--csv"}, ScoresUsage + "\n\n", "vornak-batch scores --group"},
+          {{"continuous", "--help"}, ContinuousUsage + "\n\n", "vornak-batch continuous --score"}}) {
         const Outcome help = batch(arguments);
         EXPECT_EQ(help.status, 0) << arguments[0];
         EXPECT_EQ(help.err, "");
@@ -205,7 +195,9 @@ TEST(VornakBatch, TheManualPageDescribesTheOptionsOfEachFormsHelp)
     const std::size_t synopsis = page.find(".SH SYNOPSIS");
     const std::size_t scores = page.find(".br\n", synopsis);
     const std::size_t plan = page.find(".br\n", scores + 1);
-    const std::size_t help = page.find(".br\n", plan + 1);
+    const std::size_t continuous = page.find(".br\n", plan + 1);
+    const std::size_t saved_model = page.find(".br\n", continuous + 1);  // the continuous form's second line
+    const std::size_t help = page.find(".br\n", saved_model + 1);
     ASSERT_NE(help, std::string::npos);
 
     std::set<std::string> described;  // the names of the entries of the option lists
@@ -223,16 +215,18 @@ TEST(VornakBatch, TheManualPageDescribesTheOptionsOfEachFormsHelp)
     std::set<std::string> first_form = help_of({"--help"});
     std::set<std::string> scores_form = help_of({"scores", "--help"});
     std::set<std::string> plan_form = help_of({"plan", "--help"});
+    std::set<std::string> continuous_form = help_of({"continuous", "--help"});
     std::set<std::string> all = first_form;
-    all.insert(scores_form.begin(), scores_form.end());
-    all.insert(plan_form.begin(), plan_form.end());
+    for (const std::set<std::string>* form : {&scores_form, &plan_form, &continuous_form})
+        all.insert(form->begin(), form->end());
     EXPECT_EQ(all, described);
-    for (std::set<std::string>* form : {&first_form, &scores_form, &plan_form})
+    for (std::set<std::string>* form : {&first_form, &scores_form, &plan_form, &continuous_form})
         form->erase("--help");
     first_form.erase("--version");
     EXPECT_EQ(first_form, option_names(page.substr(synopsis, scores - synopsis)));
     EXPECT_EQ(scores_form, option_names(page.substr(scores, plan - scores)));
-    EXPECT_EQ(plan_form, option_names(page.substr(plan, help - plan)));
+    EXPECT_EQ(plan_form, option_names(page.substr(plan, continuous - plan)));
+    EXPECT_EQ(continuous_form, option_names(page.substr(continuous, help - continuous)));
 }
 
 TEST(VornakBatch, TheExecutableTakesTheSeparatorFromTheLocale)

@@ -138,8 +138,12 @@ TEST(ReplayedEngines, GiveThePlainBisectionsLimitsOnHardRows)
             rows.push_back(row);
         for (const Row& row : near_tie_rows(method.method, 983040, 15, {41, 255, 799}))
             rows.push_back(row);
-        for (const Row& row : rows)
-            for (Extended conf : {95.0L, 90.0L}) {
+        for (const Row& row : rows) {
+            // A table's row finds both levels from the same lines.
+            TableLimits both;
+            method.table_engine(row.n, row.m, row.k, both);
+            for (int level = 0; level < 2; ++level) {
+                const Extended conf = level == 0 ? 95 : 90;
                 SCOPED_TRACE(testing::Message()
                              << method.command_line_name << ", n " << double(row.n) << ", m "
                              << double(row.m) << ", k " << double(row.k) << ", " << double(conf));
@@ -148,7 +152,10 @@ TEST(ReplayedEngines, GiveThePlainBisectionsLimitsOnHardRows)
                 plain_engine(row.n, row.m, row.k, conf, plain_lower, plain_upper);
                 EXPECT_EQ(lower, plain_lower);
                 EXPECT_EQ(upper, plain_upper);
+                EXPECT_EQ(both.lower[level], plain_lower);
+                EXPECT_EQ(both.upper[level], plain_upper);
             }
+        }
     }
 }
 

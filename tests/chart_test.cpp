@@ -73,6 +73,26 @@ TEST(ChartPicture, PngShowsEachBandInItsColourWhereOnlyItReaches)
     EXPECT_EQ(colour_at(1.3, 95), QColor(Qt::white));  // above score 1's 86.8, off the grid
 }
 
+TEST(ChartPicture, ScatteredPointsShowGreyWithinThePlotOnly)
+{
+    norms::ChartModel chart;
+    chart.x = {"Age", 0, 10, {}};
+    chart.y = {"Raw score", 0, 10, {}};
+    chart.scatter = {{2, 3}, {7, 8}, {10.2, 5}};  // the last beyond the plot's right edge
+    chart.scatter_legend = "Cases";
+    const QImage image = QImage::fromData(ui::ChartPicture(chart, ChartFormat::Png), "PNG");
+    const QRectF plot = ui::ChartPlotArea(QRectF(QPointF(0, 0), ui::ChartPictureSize));
+    const auto colour_at = [&](double x, double y) {
+        return image.pixelColor(ui::ChartPosition(chart, plot, x, y).toPoint());
+    };
+    for (const QColor colour : {colour_at(2, 3), colour_at(7, 8)}) {
+        EXPECT_TRUE(colour.red() == colour.green() && colour.green() == colour.blue()) << colour.name().toStdString();
+        EXPECT_NEAR(colour.red(), 183, 8) << "half-transparent grey over white";
+    }
+    EXPECT_EQ(colour_at(10.2, 5), QColor(Qt::white));
+    EXPECT_EQ(colour_at(2.2, 3), QColor(Qt::white)) << "a dot, not a line";
+}
+
 TEST(ChartPicture, SvgHasOneMarkerPerScoreAndPdfOnePage)
 {
     const norms::ChartModel chart = small_chart();

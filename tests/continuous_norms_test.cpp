@@ -123,6 +123,11 @@ TEST(ContinuousFit, ChoosesTheFewestTermsThatFitWellWithoutCrossing)
     EXPECT_NEAR(fit.r2, independent.r2, 1e-12L);
     for (std::size_t i = 0; i < ranked.score.size(); i += 97)
         EXPECT_NEAR(ModelAtAge(fit.model, ranked.A[i]).raw(ranked.L[i]), independent.fitted(i), 1e-9L);
+    // The RMSE is over the cases, not over the residual degrees of freedom.
+    Extended squares = 0;
+    for (std::size_t i = 0; i < ranked.score.size(); ++i)
+        squares += (ranked.score[i] - independent.fitted(i)) * (ranked.score[i] - independent.fitted(i));
+    EXPECT_NEAR(fit.rmse, std::sqrt(squares / ranked.score.size()), 1e-9L * fit.rmse);
 }
 
 TEST(ContinuousFit, AFixedNumberOfTermsThatOnlyCrossingModelsReachIsUsedWithAWarning)

@@ -95,7 +95,8 @@ TEST(ManualTableDialog, TheWindowExportsWhatVornakBatchWritesByTheNamesEnding)
     ASSERT_TRUE(batch.waitForFinished(30000));
     ASSERT_EQ(batch.exitCode(), 0) << batch.readAllStandardError().toStdString();
     const QString text = pdf_text(dir.filePath("manual.pdf"));
-    EXPECT_TRUE(text.startsWith("Spelling\nNorm score: T score. Columns: age_band. Bayesian method.")) << text.toStdString();
+    EXPECT_TRUE(text.startsWith("Spelling\nNorm score: T score. Columns: age_band. Bayesian method."))
+        << text.toStdString();
     EXPECT_EQ(text, pdf_text(dir.filePath("batch.pdf")));
 
     ui::ExportManualTable(desktop, proposed, *window.tables(), choices, "Spelling");

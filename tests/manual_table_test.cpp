@@ -226,7 +226,8 @@ TEST(ManualPages, LongTitlesWrapAndReversalsFollowOnTheirOwnPage)
 
     ManualSource made = source({column("children aged eight, tested in spring", {value(50, 40, 60)}),
                                 column("9", {value(60, 55, 65)})});
-    const ManualTable table = build_manual_table(made, {std::nullopt, ManualInterval::level95, AbilityTrend::increasing});
+    const ManualTable table =
+        build_manual_table(made, {std::nullopt, ManualInterval::level95, AbilityTrend::increasing});
     const std::vector<ManualPage> pages = manual_pages(table, {80, 40}, {120, 30});
     ASSERT_EQ(pages.size(), 2u);
     // The title's lines stand above its column, the last of them beside "Raw score".

@@ -7,6 +7,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
@@ -364,4 +366,101 @@ TEST_F(Study, ASpreadsheetIsRefusedAsVornakBatchRefusesIt)
     EXPECT_EQ(desktop.messages[0].text,
               "norms.xlsx: this kind of file cannot be read; save the data as delimited text "
               "(.csv) or as an SPSS, Stata or SAS file");
+}
+
+// The study keeps what it has read: a new method computes from the counts held, a new
+// variable counts the cases held, so neither reads the file again.
+TEST_F(Study, NewChoicesNeedNoSecondReadOfTheFile)
+{
+    std::string rows = "id,band,school,raw\n";
+    for (int i = 0; i < 600; ++i)
+        rows += std::to_string(i) + "," + std::to_string(i % 3) + ",s" + std::to_string(i % 4) + "," +
+                std::to_string((i * 7) % 20) + "\n";
+    const std::string copy = write_temp_file("held_copy.csv", rows);
+    const std::string file = write_temp_file("held.csv", rows);
+    load(file);
+    find<QComboBox>("cboGroup").setCurrentText("band");
+    settle();
+    write_temp_file("held.csv", "this is no longer the data\n");
+
+    find<QComboBox>("cboMethod").setCurrentText("Classical method");
+    find<QComboBox>("cboGroup").setCurrentText("school");
+    settle();
+    EXPECT_TRUE(desktop.messages.empty());
+    const Outcome classical = batch({"scores", "--group", "school", "--score", "raw", "--csv",
+                                     "--method", "classical", "0", "19", copy});
+    ASSERT_EQ(classical.status, 0) << classical.err;
+    EXPECT_EQ(shown_as_csv(true), without_below(classical.out, 3));
+}
+
+// A weight variable and margins to rake to give vornak-batch's weighted tables, with each
+// group's effective sample shown beside them.
+TEST_F(Study, WeightsAndRakingGiveBatchsWeightedTables)
+{
+    std::string rows = "id,band,region,w,raw\n";
+    for (int i = 0; i < 300; ++i)
+        rows += std::to_string(i) + "," + std::to_string(i % 3) + "," + (i % 5 == 0 ? "south" : "north") +
+                "," + (i % 2 ? "1.5" : "0.5") + "," + std::to_string((i * 7) % 12) + "\n";
+    const std::string file = write_temp_file("weighted.csv", rows);
+    const std::string margins = write_temp_file("margins.csv", "variable,value,share\nregion,north,0.5\nregion,south,0.5\n");
+    load(file);
+    find<QComboBox>("cboGroup").setCurrentText("band");
+    find<QSpinBox>("spnMin").setValue(0);
+    find<QSpinBox>("spnMax").setValue(11);
+    find<QComboBox>("cboWeight").setCurrentText("w");
+    settle();
+    const auto weighted_shown = [&](const std::string& csv) {
+        // The window leaves out the CSV's below and its columns of the whole group.
+        QStringList lines = lines_of(csv);
+        lines.removeFirst();
+        for (QString& line : lines) {
+            QStringList fields = line.split(',');
+            fields = fields.mid(0, 5) + fields.mid(6, 5);
+            line = fields.join(',');
+        }
+        return lines;
+    };
+    const Outcome by_weight = batch({"scores", "--group", "band", "--score", "raw", "--weight", "w",
+                                     "--csv", "0", "11", file});
+    ASSERT_EQ(by_weight.status, 0) << by_weight.err;
+    EXPECT_EQ(shown_as_csv(true), weighted_shown(by_weight.out));
+    EXPECT_EQ(table(0).headerData(2, Qt::Horizontal).toString(), "Weighted freq.");
+    EXPECT_TRUE(find<QLabel>("lblWeighting").text().startsWith("0: n_eff 80.0, design effect 1.25"))
+        << find<QLabel>("lblWeighting").text().toStdString();
+
+    desktop.open_answers = {margins};
+    QTest::mouseClick(&find<QPushButton>("cmdRake"), Qt::LeftButton);
+    settle();
+    const Outcome raked = batch({"scores", "--group", "band", "--score", "raw", "--weight", "w",
+                                 "--rake", margins, "--csv", "0", "11", file});
+    ASSERT_EQ(raked.status, 0) << raked.err;
+    EXPECT_EQ(shown_as_csv(true), weighted_shown(raked.out));
+    EXPECT_EQ(find<QLabel>("lblMargins").text(), "margins.csv");
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
+// A group variable that is refused (an id, say) is neither remembered nor offered again, and the
+// window stays free to answer while and after it refuses.
+TEST_F(Study, AChoiceThatWasRefusedIsNotRemembered)
+{
+    std::string rows = "id,band,raw\n";
+    for (int i = 0; i < 3000; ++i)
+        rows += std::to_string(i) + "," + std::to_string(i % 3) + "," + std::to_string(i % 9) + "\n";
+    const std::string file = write_temp_file("ids.csv", rows);
+    load(file);
+    ASSERT_EQ(find<QComboBox>("cboGroup").currentText(), "band");
+    find<QComboBox>("cboGroup").setCurrentText("id");
+    settle();
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text,
+              "ids.csv: The group column \"id\" has 3000 distinct values, more than the 1000 norm "
+              "groups a run takes; check that it is the group column");
+    EXPECT_TRUE(window.results_outdated());
+    EXPECT_FALSE(find<QProgressBar>("progress").isVisible());
+
+    ui::StudyWindow reopened{desktop, settings};
+    reopened.loadFile(QString::fromStdString(file));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reopened.idle(); }, 60000));
+    EXPECT_EQ(reopened.findChild<QComboBox*>("cboGroup")->currentText(), "band");
+    EXPECT_EQ(desktop.messages.size(), 1u);
 }

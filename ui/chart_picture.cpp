@@ -130,6 +130,23 @@ void paint_marker(QPainter& painter, QPointF centre, double radius)
     painter.drawEllipse(centre, radius, radius);
 }
 
+void paint_scatter_dot(QPainter& painter, QPointF centre)
+{
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ChartScatterColour);
+    painter.drawEllipse(centre, ChartScatterRadius, ChartScatterRadius);
+}
+
+// Scattered points, kept inside the plot.
+void paint_scatter(QPainter& painter, const norms::ChartModel& chart, const QRectF& plot)
+{
+    painter.save();
+    painter.setClipRect(plot);
+    for (const norms::ChartXY& point : chart.scatter)
+        paint_scatter_dot(painter, ChartPosition(chart, plot, point.x, point.y));
+    painter.restore();
+}
+
 // The title, and under it the legend in one row, above the plot where it never hides data.
 void paint_title_and_legend(QPainter& painter, const norms::ChartModel& chart, const QRectF& area,
                             const QRectF& plot)
@@ -154,6 +171,10 @@ void paint_title_and_legend(QPainter& painter, const norms::ChartModel& chart, c
         painter.drawLine(QPointF(x, middle), QPointF(x + 22, middle));
         paint_marker(painter, QPointF(x + 11, middle), 4);
         entry(chart.points_legend);
+    }
+    if (!chart.scatter.empty()) {
+        paint_scatter_dot(painter, QPointF(x + 11, middle));
+        entry(chart.scatter_legend);
     }
     for (const auto& [colour, band, text] :
          {std::tuple{ChartBand95Colour, &chart.band95, chart.band95_legend},
@@ -248,6 +269,7 @@ void PaintChart(QPainter& painter, const QRectF& area, const norms::ChartModel& 
     painter.drawPolygon(band_shape(chart, plot, chart.band95));
     painter.setBrush(ChartBand90Colour);
     painter.drawPolygon(band_shape(chart, plot, chart.band90));
+    paint_scatter(painter, chart, plot);
 
     QPolygonF line;
     for (const norms::ChartPoint& point : chart.points)

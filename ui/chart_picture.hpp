@@ -20,6 +20,10 @@ namespace ui {
 inline const QColor ChartBand95Colour{0xc6, 0xdb, 0xef};
 inline const QColor ChartBand90Colour{0x6b, 0xae, 0xd6};
 inline const QColor ChartPointColour{0x08, 0x30, 0x6b};
+// Scattered points: a mid grey, half transparent, so that crowded places show darker and the
+// lines stay visible over them.
+inline const QColor ChartScatterColour{0x70, 0x70, 0x70, 0x80};
+inline constexpr double ChartScatterRadius = 2;
 
 // Pictures are this size in pixels; SVG and PDF at 96 pixels per inch.
 inline constexpr QSize ChartPictureSize{960, 600};

@@ -24,9 +24,12 @@
 #include <QTabWidget>
 
 #include "norms/count/group_checks.hpp"
+#include "norms/read/byte_source.hpp"
+#include "norms/read/margins_file.hpp"
 #include "norms/version.hpp"
 #include "norms/write/chart_model.hpp"
 #include "norms/write/group_outputs.hpp"
+#include "norms/write/weighting_notes.hpp"
 #include "platform/whole_file.hpp"
 #include "stats/interval_method.hpp"
 #include "stats/number_format.hpp"
@@ -111,6 +114,8 @@ StudyWindow::StudyWindow(platform::Desktop& desktop, QSettings& settings, QWidge
     xlsx_dialog_.filter = "Excel workbooks|*.xlsx";
     xlsx_dialog_.prompt_overwrite = true;
     chart_dialog_ = ChartPictureDialog("chart.png");
+    margins_dialog_.filter = "Margins (CSV)|*.csv|All files|*";
+    margins_dialog_.file_must_exist = true;
 
     createActions();
     auto* splitter = new QSplitter(this);
@@ -218,10 +223,32 @@ QWidget* StudyWindow::createChoices()
     cutoffs_box_->setToolTip("Percentile ranks; each adds the probability that a score's rank "
                              "lies below it (Bayesian method only)");
     add("C&ut-offs (PR):", cutoffs_box_, "txtCutoffs");
+    weight_box_ = new QComboBox(choices_);
+    add("&Weight variable:", weight_box_, "cboWeight");
+    margins_row_ = new QWidget(choices_);
+    auto* margins_row = new QHBoxLayout(margins_row_);
+    margins_row->setContentsMargins(0, 0, 0, 0);
+    rake_button_ = new QPushButton("&Rake to Margins...", margins_row_);
+    rake_button_->setObjectName("cmdRake");
+    rake_button_->setToolTip("Weight the cases to the population's shares given in a CSV file "
+                             "with the header variable,value,share");
+    no_rake_button_ = new QPushButton("No Raking", margins_row_);
+    no_rake_button_->setObjectName("cmdNoRaking");
+    margins_label_ = new QLabel("none", margins_row_);
+    margins_label_->setObjectName("lblMargins");
+    margins_row->addWidget(rake_button_);
+    margins_row->addWidget(no_rake_button_);
+    margins_row->addWidget(margins_label_, 1);
+    add("Margins:", margins_row_, "wgtMargins");
+    no_rake_button_->hide();
     missing_label_ = new QLabel(choices_);
     missing_label_->setWordWrap(true);
     add("Missing scores:", missing_label_, "lblMissing");
+    weighting_label_ = new QLabel(choices_);
+    weighting_label_->setWordWrap(true);
+    add("Weighting:", weighting_label_, "lblWeighting");
     form->setRowVisible(n_label_, false);
+    form->setRowVisible(weighting_label_, false);
 
     connect(score_box_, &QComboBox::currentIndexChanged, this, [this] {
         if (filling_)
@@ -233,6 +260,14 @@ QWidget* StudyWindow::createChoices()
         countChoicesChanged();
     });
     connect(group_box_, &QComboBox::currentIndexChanged, this, &StudyWindow::countChoicesChanged);
+    connect(weight_box_, &QComboBox::currentIndexChanged, this, &StudyWindow::countChoicesChanged);
+    connect(rake_button_, &QPushButton::clicked, this,
+            [this] { run_command(desktop_, [this] { chooseMargins(); }); });
+    connect(no_rake_button_, &QPushButton::clicked, this, [this] {
+        margins_.reset();
+        showMargins();
+        countChoicesChanged();
+    });
     for (QSpinBox* box : {min_box_, max_box_}) {
         box->setKeyboardTracking(true);
         connect(box, &QSpinBox::valueChanged, this, [this] {
@@ -403,7 +438,8 @@ void StudyWindow::fileLoaded()
     file_label_->setToolTip(text(file.data.path));
     setWindowTitle("Vornak Norms Study - " + dataName(file.data.path));
     auto* form = static_cast<QFormLayout*>(choices_->layout());
-    for (QWidget* field : {static_cast<QWidget*>(score_box_), static_cast<QWidget*>(group_box_)})
+    for (QWidget* field : {static_cast<QWidget*>(score_box_), static_cast<QWidget*>(group_box_),
+                           static_cast<QWidget*>(weight_box_), margins_row_})
         form->setRowVisible(field, persons);
     form->setRowVisible(n_label_, !persons);
     min_box_->setReadOnly(!persons);
@@ -414,9 +450,12 @@ void StudyWindow::fileLoaded()
         score_box_->clear();
         group_box_->clear();
         group_box_->addItem(no_group);
+        weight_box_->clear();
+        weight_box_->addItem(no_group);
         for (const std::string& variable : survey.variables) {
             score_box_->addItem(text(variable));
             group_box_->addItem(text(variable));
+            weight_box_->addItem(text(variable));
         }
         // The remembered variables when the file has them, else the last numeric column.
         int score = score_box_->findText(settings_.value("score").toString());
@@ -427,6 +466,7 @@ void StudyWindow::fileLoaded()
         group_box_->setCurrentIndex(std::max(likely_group(survey, score_box_->currentIndex(),
                                                           settings_.value("group").toString()),
                                              0));
+        weight_box_->setCurrentIndex(std::max(weight_box_->findText(settings_.value("weight").toString()), 0));
         setRange(score_box_->currentIndex());
     } else {
         const norms::FrequencyFileSurvey& survey = file.frequencies;
@@ -464,6 +504,10 @@ norms::StudyChoices StudyWindow::countChoices() const
         chosen.group_variable = group_box_->currentText().toStdString();
     chosen.min_score = min_box_->value();
     chosen.max_score = max_box_->value();
+    if (weight_box_->currentIndex() > 0)
+        chosen.weight_variable = weight_box_->currentText().toStdString();
+    if (margins_)
+        chosen.margins = margins_->variables;
     return chosen;
 }
 
@@ -494,6 +538,7 @@ void StudyWindow::tablesReady()
         const norms::StudyChoices& counted = runner_.tables_counted_for();
         settings_.setValue("score", text(counted.score_variable));
         settings_.setValue("group", counted.group_variable.empty() ? no_group : text(counted.group_variable));
+        settings_.setValue("weight", counted.weight_variable.empty() ? no_group : text(counted.weight_variable));
     }
     showTables();
 }
@@ -543,11 +588,48 @@ void StudyWindow::showTables()
     if (shown.without_group > 0)
         missing << text(norms::WithoutGroupNotice(shown.without_group, shown.group_variable));
     missing_label_->setText(missing.isEmpty() ? "none" : missing.join('\n'));
+    showWeighting();
     tabs_->setCurrentIndex(std::clamp(current, 0, tabs_->count() - 1));
     showChart();
     for (QAction* action : {export_csv_, export_excel_, export_manual_, save_chart_})
         action->setEnabled(true);
     copy_->setEnabled(currentTable() != nullptr);
+}
+
+void StudyWindow::chooseMargins()
+{
+    platform::FileDialog dialog = margins_dialog_;
+    if (!desktop_.open_file(dialog))
+        return;
+    margins_dialog_.initial_folder = QFileInfo(text(dialog.file_name)).absolutePath().toStdString();
+    const std::string contents = norms::read_small_file(dialog.file_name, 1 << 20);
+    margins_ = Margins{dialog.file_name, norms::parse_margins(contents)};
+    showMargins();
+    countChoicesChanged();
+}
+
+void StudyWindow::showMargins()
+{
+    margins_label_->setText(margins_ ? dataName(margins_->path) : "none");
+    no_rake_button_->setVisible(margins_.has_value());
+}
+
+// Each weighted group's effective sample, and the warnings of vornak-batch.
+void StudyWindow::showWeighting()
+{
+    QStringList lines;
+    for (const norms::NormGroup& group : tables()->groups) {
+        if (!group.run.weighting)
+            continue;
+        const norms::RunWeighting& weighting = *group.run.weighting;
+        lines << (tables()->grouped ? text(group.counts.name) + ": " : QString()) + "n_eff " +
+                     text(stats::format_fixed(weighting.effective_size, 0, 1)) + ", design effect " +
+                     text(stats::format_fixed(weighting.design_effect, 0, 2));
+    }
+    for (const std::string& notice : norms::weighting_notices(*tables()))
+        lines << text(notice);
+    weighting_label_->setText(lines.join('\n'));
+    static_cast<QFormLayout*>(choices_->layout())->setRowVisible(weighting_label_, !lines.isEmpty());
 }
 
 void StudyWindow::showOutdated(const QString& reason)

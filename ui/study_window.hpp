@@ -72,6 +72,9 @@ private:
     void showOutdated(const QString& reason);
     void showChart();
     void setRange(int column);
+    void chooseMargins();
+    void showMargins();
+    void showWeighting();
 
     norms::StudyChoices countChoices() const;
     norms::TableChoices tableChoices();
@@ -87,6 +90,14 @@ private:
     platform::FileDialog xlsx_dialog_;
     platform::FileDialog manual_dialog_;
     platform::FileDialog chart_dialog_;
+    platform::FileDialog margins_dialog_;
+
+    // The population's shares the cases are raked to, and the file they came from.
+    struct Margins {
+        std::string path;
+        std::vector<norms::MarginsVariable> variables;
+    };
+    std::optional<Margins> margins_;
 
     QLabel* file_label_ = nullptr;
     QLabel* size_label_ = nullptr;
@@ -98,7 +109,13 @@ private:
     QComboBox* method_box_ = nullptr;
     ScaleChoice* scale_choice_ = nullptr;
     QLineEdit* cutoffs_box_ = nullptr;
+    QComboBox* weight_box_ = nullptr;
+    QWidget* margins_row_ = nullptr;
+    QPushButton* rake_button_ = nullptr;
+    QPushButton* no_rake_button_ = nullptr;
+    QLabel* margins_label_ = nullptr;
     QLabel* missing_label_ = nullptr;
+    QLabel* weighting_label_ = nullptr;
     QWidget* choices_ = nullptr;
     QLabel* outdated_label_ = nullptr;
     QTabWidget* tabs_ = nullptr;

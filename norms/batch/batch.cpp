@@ -6,6 +6,7 @@
 #include "norms/batch/batch_command_line.hpp"
 #include "norms/batch/batch_run.hpp"
 #include "norms/batch/batch_views.hpp"
+#include "norms/batch/continuous_batch.hpp"
 #include "norms/write/chart_model.hpp"
 #include "norms/run/compute_run.hpp"
 #include "norms/write/csv_table.hpp"
@@ -97,6 +98,8 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
     CLI::App& scores_form = AddScoresForm(command_line, scores, paint_manual != nullptr);
     PlanOptions plan;
     CLI::App& plan_form = AddPlanForm(command_line, plan, paint_chart != nullptr);
+    ContinuousBatchOptions continuous;
+    CLI::App& continuous_form = AddContinuousForm(command_line, continuous, paint_chart != nullptr);
     if (const std::optional<int> status = command_line.parse(arguments, out, err))
         return *status;
     int status = 0;
@@ -104,6 +107,8 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
         status = RunScoresBatch(scores, out, err, paint_manual);
     else if (&command_line.chosen() == &plan_form)
         status = RunPlanBatch(plan, paint_chart, out, err);
+    else if (&command_line.chosen() == &continuous_form)
+        status = RunContinuousBatch(continuous, paint_chart, out, err);
     else
         status = run_frequency_form(options, paint_chart, out, err);
     // Notices that could not be shown make no success.

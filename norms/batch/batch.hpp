@@ -22,7 +22,8 @@ inline const std::string BatchUsage =
 // without a paint_chart there is no --plot. Files take their places only once `out` has taken
 // everything. "scores" as the first argument runs that form instead
 // (norms/batch/scores_batch.hpp), its manual table in PDF drawn by paint_manual (without it,
-// the manual table can only be a workbook); "plan" the plan form.
+// the manual table can only be a workbook); "plan" the plan form; "continuous" the continuous
+// norms (norms/batch/continuous_batch.hpp).
 int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
              const ChartPainter& paint_chart = nullptr, const ManualPdfPainter& paint_manual = nullptr);
 

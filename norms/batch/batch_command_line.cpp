@@ -6,6 +6,8 @@
 #include "norms/batch/batch_run.hpp"
 #include "norms/write/chart_model.hpp"
 #include "norms/read/frequency_file.hpp"
+#include "norms/read/statistics_file.hpp"
+#include "norms/read/text_source.hpp"
 #include "norms/tables/scale_columns.hpp"
 #include "norms/version.hpp"
 
@@ -69,12 +71,12 @@ void check_shared_options(const SharedOptions& options)
     if (!options.cutoffs.empty() && !gives_cutoff_probabilities(options.method))
         throw CLI::ValidationError(
             "--cutoff gives a posterior probability, which needs the Bayesian method");
-    if (!options.cutoffs.empty() && !options.csv && options.xlsx_path.empty())
-        throw CLI::ValidationError("--cutoff adds columns to the table, which needs --csv or --xlsx");
-    if (!options.scales.empty() && !options.csv && options.xlsx_path.empty())
-        throw CLI::ValidationError("--scale adds columns to the table, which needs --csv or --xlsx");
+    // The columns that cut-offs and scales add need an output that has columns.
+    const bool adds_columns = !options.cutoffs.empty() || !options.scales.empty();
+    if (adds_columns && !options.csv && options.xlsx_path.empty())
+        throw CLI::ValidationError(std::string(options.cutoffs.empty() ? "--scale" : "--cutoff") +
+                                   " adds columns to the table, which needs --csv or --xlsx");
 }
-
 
 CLI::Option* AddTakenOption(CLI::App& form, const std::string& name,
                             const std::function<bool(const std::string&)>& take,
@@ -101,6 +103,65 @@ void AddFileOperand(CLI::App& form, std::string& file, const std::string& descri
         },
         "a file name that is not blank", description)
         ->required();
+}
+
+CLI::Option* AddNameOption(CLI::App& form, const std::string& option, std::string& name, const std::string& what,
+                           const std::string& description)
+{
+    return AddTakenOption(
+        form, option,
+        [&name](const std::string& value) {
+            name = value;
+            return !value.empty();
+        },
+        what, description);
+}
+
+void AddTextFileOptions(CLI::App& form, PersonScoreLayout& layout)
+{
+    AddTakenOption(
+        form, "--delimiter",
+        [&layout](const std::string& delimiter) {
+            if (delimiter != "," && delimiter != ";" && delimiter != "\t" && delimiter != "\\t")
+                return false;
+            layout.delimiter = delimiter == "\\t" ? '\t' : delimiter[0];
+            return true;
+        },
+        "\",\", \";\" or a tab", "the field delimiter: \",\" (the default), \";\" or a tab (\\t)")
+        ->type_name("C");
+    AddTakenOption(
+        form, "--encoding",
+        [&layout](const std::string& encoding) {
+            layout.encoding = encoding;
+            return IsKnownEncoding(encoding);
+        },
+        "an encoding that iconv knows, such as windows-1252",
+        "the file's encoding, when it is not UTF-8: any name iconv knows, such as windows-1252")
+        ->type_name("NAME");
+}
+
+CLI::Option* AddPersonFileOperand(CLI::App& form, std::string& file)
+{
+    return AddTakenOption(
+        form, "FILE",
+        [&file](const std::string& name) {
+            file = name;
+            if (IsUnreadableDataFileName(name))
+                throw CLI::ValidationError(name + ": " + UnreadableDataFileReason);
+            return !IsBlankFileName(name);
+        },
+        "a file name that is not blank",
+        "delimited text with a header line and one row per person, or by its ending an SPSS "
+        "(.sav, .zsav, .por), Stata (.dta) or SAS (.sas7bdat, .xpt) file");
+}
+
+stats::NormScale scale_option_value(const std::string& name)
+{
+    std::string reason;
+    const std::optional<stats::NormScale> scale = ParseScaleOption(name, reason);
+    if (!scale)
+        throw CLI::ValidationError(reason);
+    return *scale;
 }
 
 void AddMethodOption(CLI::App& form, stats::IntervalMethod& method)
@@ -133,15 +194,10 @@ void AddSharedOptions(CLI::App& form, SharedOptions& options)
 {
     AddMethodOption(form, options.method);
     form.add_flag("--csv", options.csv, "print the table as comma-separated values instead of the report");
-    // Each refusal of a scale gives its own reason.
     AddTakenOption(
         form, "--scale",
         [&options](const std::string& name) {
-            std::string reason;
-            const std::optional<stats::NormScale> scale = ParseScaleOption(name, reason);
-            if (!scale)
-                throw CLI::ValidationError(reason);
-            options.scales.push_back(*scale);
+            options.scales.push_back(scale_option_value(name));
             return true;
         },
         "", "with --csv or --xlsx: add the rank and its limits as z, T, IQ, scaled, NCE, stanine, sten or "

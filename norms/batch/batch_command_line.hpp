@@ -12,6 +12,8 @@
 #include <CLI/CLI.hpp>
 
 #include "norms/batch/batch_options.hpp"
+#include "norms/count/group_counter.hpp"
+#include "stats/norm_scales.hpp"
 
 namespace norms {
 
@@ -29,6 +31,10 @@ CLI::Option* AddTakenOption(CLI::App& form, const std::string& name,
                             const std::function<bool(const std::string&)>& take,
                             const std::string& what, const std::string& description);
 
+// The scale a --scale names; throws CLI::ValidationError with the reason for any other text,
+// so that each refusal of a scale gives its own reason.
+stats::NormScale scale_option_value(const std::string& name);
+
 // Adds --method NAME, which sets `method` to the method of that command-line name.
 void AddMethodOption(CLI::App& form, stats::IntervalMethod& method);
 
@@ -37,6 +43,17 @@ void AddPlotOption(CLI::App& form, std::string& path, const std::string& descrip
 
 // Adds the operand FILE, which must not be blank.
 void AddFileOperand(CLI::App& form, std::string& file, const std::string& description);
+
+// Adds an option that takes a name that is not empty, such as a variable's, into `name`.
+CLI::Option* AddNameOption(CLI::App& form, const std::string& option, std::string& name, const std::string& what,
+                           const std::string& description);
+
+// Adds --delimiter C and --encoding NAME, how a delimited text file of per-person data is read.
+void AddTextFileOptions(CLI::App& form, PersonScoreLayout& layout);
+
+// Adds the operand FILE of per-person data: delimited text, or by its ending a statistics
+// file; a spreadsheet or R file is refused.
+CLI::Option* AddPersonFileOperand(CLI::App& form, std::string& file);
 
 class BatchHelpFormatter;
 

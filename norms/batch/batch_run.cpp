@@ -6,6 +6,7 @@
 #include "norms/tables/norms_table.hpp"
 #include "norms/count/group_checks.hpp"
 #include "norms/read/input_checks.hpp"
+#include "norms/read/text_source.hpp"
 #include "norms/program_strings.hpp"
 #include "platform/failure.hpp"
 
@@ -27,6 +28,19 @@ bool ReadScoreRange(platform::Desktop& desktop, const std::string& min_text,
     min_score = static_cast<std::int64_t>(min);
     max_score = static_cast<std::int64_t>(max);
     return true;
+}
+
+void read_suggesting_encoding(const std::string& encoding, const std::function<void()>& read)
+{
+    try {
+        read();
+    } catch (const InvalidText& invalid) {
+        if (!encoding.empty())
+            throw;
+        throw platform::Failure(std::string(invalid.what()) +
+                                "; name the file's encoding with --encoding, for example "
+                                "--encoding windows-1252");
+    }
 }
 
 int WriteOutput(std::ostream& out, platform::Desktop& desktop,

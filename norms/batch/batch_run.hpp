@@ -18,6 +18,10 @@ namespace norms {
 bool ReadScoreRange(platform::Desktop& desktop, const std::string& min_text,
                     const std::string& max_text, std::int64_t& min_score, std::int64_t& max_score);
 
+// Runs `read`. Text that is not UTF-8 may be in another encoding: when none was named, the
+// message of the InvalidText it throws then suggests naming one with --encoding.
+void read_suggesting_encoding(const std::string& encoding, const std::function<void()>& read);
+
 // Writes a form's result to standard output with `write` and flushes it: 0 when the stream
 // took everything, else 1 after showing the failure ("standard output: disk full").
 int WriteOutput(std::ostream& out, platform::Desktop& desktop,

@@ -50,23 +50,16 @@ FileCounts count_file(const ScoresOptions& options, const PersonScoreLayout& lay
     const DataFile file = person_data_file(options.file, layout);
     const CaseReading read = file_reading(file);
     const bool raked = !options.margins_file.empty();
-    try {
-        FileCounts counts;
+    FileCounts counts;
+    read_suggesting_encoding(layout.encoding, [&] {
         if (raked || !options.weights_file.empty())
             counts.case_weights = raked_case_weights(
                 read, raked ? read_margins(options.margins_file) : std::vector<MarginsVariable>(),
                 layout.weight_column);
         counts.counted = count_groups(read, file.kind, layout,
                                       raked ? counts.case_weights : std::vector<Extended>());
-        return counts;
-    } catch (const InvalidText& invalid) {
-        // Text that is not UTF-8 may be in another encoding, which the message suggests naming.
-        if (!layout.encoding.empty())
-            throw;
-        throw platform::Failure(std::string(invalid.what()) +
-                                "; name the file's encoding with --encoding, for example "
-                                "--encoding windows-1252");
-    }
+    });
+    return counts;
 }
 
 // Shows the notices of what was skipped and refuses groups too small for norms. False when a
@@ -146,34 +139,10 @@ CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options, 
         "scores", "Norms tables from per-person data, one per norm group.", ScoresUsage,
         "vornak-batch scores --group age_band --score raw --csv 0 30 people.csv > tables.csv");
     AddSharedOptions(form, options.shared);
-    AddTakenOption(
-        form, "--delimiter",
-        [&options](const std::string& delimiter) {
-            if (delimiter != "," && delimiter != ";" && delimiter != "\t" && delimiter != "\\t")
-                return false;
-            options.layout.delimiter = delimiter == "\\t" ? '\t' : delimiter[0];
-            return true;
-        },
-        "\",\", \";\" or a tab", "the field delimiter: \",\" (the default), \";\" or a tab (\\t)")
-        ->type_name("C");
-    AddTakenOption(
-        form, "--encoding",
-        [&options](const std::string& encoding) {
-            options.layout.encoding = encoding;
-            return IsKnownEncoding(encoding);
-        },
-        "an encoding that iconv knows, such as windows-1252",
-        "the file's encoding, when it is not UTF-8: any name iconv knows, such as windows-1252")
-        ->type_name("NAME");
+    AddTextFileOptions(form, options.layout);
     const auto add_name = [&form](const std::string& option, std::string& name, const std::string& what,
                                   const std::string& description) {
-        return AddTakenOption(
-            form, option,
-            [&name](const std::string& value) {
-                name = value;
-                return !value.empty();
-            },
-            what, description);
+        return AddNameOption(form, option, name, what, description);
     };
     add_name("--group", options.layout.group_column, "a column name",
              "each value of this column is a norm group; without it all rows form one")
@@ -238,23 +207,13 @@ CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options, 
         ->required();
     form.add_option("MIN", options.min_text, "the minimum legitimate raw score")->required();
     form.add_option("MAX", options.max_text, "the maximum legitimate raw score")->required();
-    AddTakenOption(
-        form, "FILE",
-        [&options](const std::string& name) {
-            options.file = name;
-            if (IsUnreadableDataFileName(name))
-                throw CLI::ValidationError(name + ": " + UnreadableDataFileReason);
-            return !IsBlankFileName(name);
-        },
-        "a file name that is not blank",
-        "delimited text with a header line and one row per person, or by its ending an SPSS "
-        "(.sav, .zsav, .por), Stata (.dta) or SAS (.sas7bdat, .xpt) file")
-        ->required();
+    AddPersonFileOperand(form, options.file)->required();
     form.final_callback([&options, &form] {
         check_shared_options(options.shared);
         for (const char* option : {"--manual-scale", "--manual-interval"})
             if (form.count(option) > 0 && options.manual_path.empty())
-                throw CLI::ValidationError(std::string(option) + " chooses what the manual table shows, which needs --manual");
+                throw CLI::ValidationError(std::string(option) +
+                                           " chooses what the manual table shows, which needs --manual");
         const bool weighted = !options.layout.weight_column.empty() || !options.margins_file.empty();
         if (weighted && !options.frequencies_folder.empty())
             throw CLI::ValidationError(

@@ -15,39 +15,37 @@ namespace norms {
 namespace {
 
 // The stratification variables' values of every case with a starting weight, each variable's
-// values coded by their first appearance, and the numeric codes' labels.
-class StrataCollector : public CaseSink {
-public:
+// values coded by their first appearance, and the numeric codes' labels: a plain record that
+// the reader fills.
+struct StrataCollector : CaseSink {
     StrataCollector(const std::vector<MarginsVariable>& margins, const std::string& weight_variable)
-        : weight_variable_(weight_variable), strata_(margins.size())
+        : weight_variable(weight_variable), strata(margins.size())
     {
         for (const MarginsVariable& variable : margins)
-            asked_.push_back(variable.name);
+            asked.push_back(variable.name);
         if (!weight_variable.empty())
-            asked_.push_back(weight_variable);
+            asked.push_back(weight_variable);
     }
-
-    const VariableNames& asked() const { return asked_; }
 
     void take_case(std::span<const DataValue> values, const CasePlace& place) override
     {
-        unit_ = place.unit;
-        variable_kind_ = place.variable_kind;
+        unit = place.unit;
+        variable_kind = place.variable_kind;
         const std::optional<Extended> weight =
-            weight_variable_.empty() ? std::optional<Extended>(1)
-                                     : case_weight(values[strata_.size()], place, weight_variable_);
-        weights_.push_back(weight ? *weight : NAN);
+            weight_variable.empty() ? std::optional<Extended>(1)
+                                     : case_weight(values[strata.size()], place, weight_variable);
+        weights.push_back(weight ? *weight : NAN);
         if (!weight)
             return;
-        places_.push_back(place.number);
-        for (std::size_t v = 0; v < strata_.size(); ++v)
-            strata_[v].take(values[v]);
+        places.push_back(place.number);
+        for (std::size_t v = 0; v < strata.size(); ++v)
+            strata[v].take(values[v]);
     }
 
     void take_label(std::size_t variable, double code, std::string_view label) override
     {
-        if (variable < strata_.size())
-            strata_[variable].labels.try_emplace(code, label);
+        if (variable < strata.size())
+            strata[variable].labels.try_emplace(code, label);
     }
 
     // What a case's value must be for the margins to give it a share.
@@ -103,13 +101,13 @@ public:
         }
     };
 
-    std::string weight_variable_;
-    VariableNames asked_;
-    std::vector<Stratum> strata_;
-    std::vector<Extended> weights_;      // per case; NaN without a weight
-    std::vector<std::int64_t> places_;  // per case with a weight
-    std::string unit_ = "case";
-    std::string variable_kind_ = "variable";
+    std::string weight_variable;
+    VariableNames asked;
+    std::vector<Stratum> strata;
+    std::vector<Extended> weights;      // per case; NaN without a weight
+    std::vector<std::int64_t> places;  // per case with a weight
+    std::string unit = "case";
+    std::string variable_kind = "variable";
 };
 
 std::string quoted_names(const std::vector<MarginsVariable>& margins,
@@ -137,8 +135,8 @@ std::string quoted_names(const std::vector<MarginsVariable>& margins,
                                 stats::data_number_text(static_cast<double>(refusal.share_total)) +
                                 ", not 1");
     case stats::RakingProblem::case_without_share: {
-        const StrataCollector::Stratum& stratum = strata.strata_[refusal.variable];
-        const CasePlace place{strata.unit_, strata.variable_kind_, strata.places_[refusal.case_index]};
+        const StrataCollector::Stratum& stratum = strata.strata[refusal.variable];
+        const CasePlace place{strata.unit, strata.variable_kind, strata.places[refusal.case_index]};
         throw platform::Failure(value_place(place, variable.name) +
                                 stratum.shown(stratum.codes[refusal.case_index]) +
                                 " has no share in the margins");
@@ -164,27 +162,27 @@ std::vector<Extended> raked_case_weights(const CaseReading& read,
                                          const std::string& weight_variable)
 {
     StrataCollector strata(margins, weight_variable);
-    read(strata.asked(), strata);
+    read(strata.asked, strata);
     if (margins.empty())
-        return std::move(strata.weights_);
+        return std::move(strata.weights);
 
     std::vector<stats::RakingVariable> variables;
     for (std::size_t v = 0; v < margins.size(); ++v) {
-        const std::vector<std::int32_t> level_of_code = strata.strata_[v].levels(margins[v]);
+        const std::vector<std::int32_t> level_of_code = strata.strata[v].levels(margins[v]);
         stats::RakingVariable variable{margins[v].name, margins[v].shares, {}};
-        for (const std::int32_t code : strata.strata_[v].codes)
+        for (const std::int32_t code : strata.strata[v].codes)
             variable.levels.push_back(level_of_code[static_cast<std::size_t>(code)]);
         variables.push_back(std::move(variable));
     }
     std::vector<Extended> starting;
-    for (const Extended weight : strata.weights_)
+    for (const Extended weight : strata.weights)
         if (!std::isnan(weight))
             starting.push_back(weight);
     const auto raked = stats::rake(variables, starting);
     if (const auto* refusal = std::get_if<stats::RakingRefusal>(&raked))
         refuse(*refusal, margins, strata);
     const std::vector<Extended>& weights = std::get<stats::RakedWeights>(raked).weights;
-    std::vector<Extended> case_weights = strata.weights_;
+    std::vector<Extended> case_weights = strata.weights;
     std::size_t next = 0;
     for (Extended& weight : case_weights)
         if (!std::isnan(weight))

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 #include "norms/read/frequency_file.hpp"
 #include "platform/failure.hpp"
@@ -82,27 +83,38 @@ std::optional<Extended> GroupCounter::weight_of(std::span<const DataValue> value
 
 GroupCounter::Group* GroupCounter::group_of(const DataValue& value)
 {
-    key_.clear();
-    if (value.kind == DataValue::Kind::number) {
-        const double code = value.number == 0 ? 0.0 : value.number;  // -0 is 0
-        key_.resize(1 + sizeof code, 'n');
-        std::memcpy(key_.data() + 1, &code, sizeof code);
-    } else if (value.kind == DataValue::Kind::text) {
-        key_ += 't';
-        key_ += value.text;
+    // A case is most often in the group of the case before.
+    if (!over_limit_ && !groups_.empty()) {
+        const Group& last = groups_[last_group_];
+        if (value.kind == DataValue::Kind::number ? last.code == value.number
+                                                  : !last.code && last.counts.name == value.text)
+            return &groups_[last_group_];
     }
-    if (over_limit_) {
-        group_index_by_key_.try_emplace(key_, 0);  // only counted now, for the message
-        return nullptr;
+    std::size_t index = groups_.size();
+    bool added = false;
+    const double code = value.number;
+    const bool small_code = value.kind == DataValue::Kind::number && code >= 0 &&
+                            code < direct_codes && code == std::trunc(code);
+    if (small_code && group_of_small_code_[static_cast<std::size_t>(code)] >= 0) {
+        index = static_cast<std::size_t>(group_of_small_code_[static_cast<std::size_t>(code)]);
+    } else if (value.kind == DataValue::Kind::number) {
+        std::tie(std::ignore, added) = group_of_code_.try_emplace(code, index);
+        index = group_of_code_.at(code);
+        if (small_code && !over_limit_)
+            group_of_small_code_[static_cast<std::size_t>(code)] = static_cast<int>(index);
+    } else if (const auto found = group_of_text_.find(value.text); found != group_of_text_.end()) {
+        index = found->second;
+    } else {
+        group_of_text_.emplace(std::string(value.text), index);
+        added = true;
     }
-    if (!groups_.empty() && key_ == last_key_)
-        return &groups_[last_group_];
-    const auto [entry, added] = group_index_by_key_.try_emplace(key_, groups_.size());
-    if (group_index_by_key_.size() > MaxScoreGroups) {
+    if (group_of_code_.size() + group_of_text_.size() > MaxScoreGroups) {
+        // Only the distinct values are counted from here on, for the message.
         over_limit_ = true;
         groups_ = {};
-        return nullptr;
     }
+    if (over_limit_)
+        return nullptr;
     if (added) {
         Group group;
         group.counts.frequencies.resize(row_count_);
@@ -114,32 +126,8 @@ GroupCounter::Group* GroupCounter::group_of(const DataValue& value)
             group.counts.name = std::string(value.text);
         groups_.push_back(std::move(group));
     }
-    last_group_ = entry->second;
-    last_key_ = key_;
+    last_group_ = index;
     return &groups_[last_group_];
-}
-
-std::optional<std::int64_t> GroupCounter::valid_score(const DataValue& value) const
-{
-    std::int64_t score = 0;
-    const std::string_view text = value.text;
-    // Plain digits, by far the common case in text, skip the general decimal parser.
-    if (value.kind == DataValue::Kind::text && !text.empty() && text.size() <= 18 &&
-        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        for (char c : text)
-            score = score * 10 + (c - '0');
-    } else {
-        const std::optional<Extended> number = value.kind == DataValue::Kind::number
-                                                   ? std::optional<Extended>(value.number)
-                                                   : decimal_value(text);
-        if (!number || *number != std::trunc(*number) || *number < layout_.min_score ||
-            *number > layout_.max_score)
-            return std::nullopt;
-        score = static_cast<std::int64_t>(*number);
-    }
-    if (score < layout_.min_score || score > layout_.max_score)
-        return std::nullopt;
-    return score;
 }
 
 void GroupCounter::take_case(std::span<const DataValue> values, const CasePlace& place)
@@ -163,14 +151,11 @@ void GroupCounter::take_case(std::span<const DataValue> values, const CasePlace&
             ++group->counts.missing;
         return;
     }
-    const std::optional<std::int64_t> valid = valid_score(score);
-    if (!valid)
-        throw platform::Failure(value_place(place, layout_.score_column) + shown(score) +
-                                " is not a whole number from " + std::to_string(layout_.min_score) +
-                                " to " + std::to_string(layout_.max_score));
+    const std::int64_t valid =
+        checked_score(score, place, layout_.score_column, layout_.min_score, layout_.max_score);
     if (!group)
         return;
-    const auto index = static_cast<std::size_t>(*valid - layout_.min_score);
+    const auto index = static_cast<std::size_t>(valid - layout_.min_score);
     ++group->counts.frequencies[index];
     ++group->counts.size;
     if (group->weights)
@@ -213,7 +198,7 @@ CountedGroups GroupCounter::take_groups()
     if (over_limit_)
         throw platform::Failure(
             "The group column " + platform::in_quotes(layout_.group_column) + " has " +
-            std::to_string(group_index_by_key_.size()) + " distinct values, more than the " +
+            std::to_string(group_of_code_.size() + group_of_text_.size()) + " distinct values, more than the " +
             std::to_string(MaxScoreGroups) + " norm groups a run takes; check that it is the group column");
     name_coded_groups();
     sort_groups(
@@ -231,6 +216,31 @@ CountedGroups GroupCounter::take_groups()
     }
     groups_.clear();
     return counted;
+}
+
+std::int64_t checked_score(const DataValue& value, const CasePlace& place, const std::string& variable,
+                           std::int64_t min_score, std::int64_t max_score)
+{
+    std::int64_t score = 0;
+    bool whole = true;
+    const std::string_view text = value.text;
+    // Plain digits, by far the common case in text, skip the general decimal parser.
+    if (value.kind == DataValue::Kind::text && !text.empty() && text.size() <= 18 &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        for (char c : text)
+            score = score * 10 + (c - '0');
+    } else {
+        const std::optional<Extended> number = value.kind == DataValue::Kind::number
+                                                   ? std::optional<Extended>(value.number)
+                                                   : decimal_value(text);
+        whole = number && *number == std::trunc(*number) && *number >= min_score && *number <= max_score;
+        if (whole)
+            score = static_cast<std::int64_t>(*number);
+    }
+    if (!whole || score < min_score || score > max_score)
+        throw platform::Failure(value_place(place, variable) + shown(value) + " is not a whole number from " +
+                                std::to_string(min_score) + " to " + std::to_string(max_score));
+    return score;
 }
 
 std::string value_place(const CasePlace& place, const std::string& variable)

@@ -88,7 +88,6 @@ private:
     };
 
     Group* group_of(const DataValue& value);
-    std::optional<std::int64_t> valid_score(const DataValue& value) const;
     // The case's weight; none when it is missing; 1 for unweighted cases.
     std::optional<Extended> weight_of(std::span<const DataValue> values, const CasePlace& place) const;
     void name_coded_groups();
@@ -100,10 +99,20 @@ private:
     int weight_slot_ = -1;  // where the weight variable's value comes among the asked
     VariableNames asked_;
     std::size_t row_count_;
+    // Texts are looked up by their view, without a copy.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
+
+    // Codes that are small whole numbers, by far the most common, are found by their place;
+    // other codes by hashing.
+    static constexpr int direct_codes = 4096;
+
     std::vector<Group> groups_;
-    std::unordered_map<std::string, std::size_t> group_index_by_key_;
-    std::string key_;  // the current case's group, as group_index_by_key_ holds it
-    std::string last_key_;
+    std::vector<int> group_of_small_code_ = std::vector<int>(direct_codes, -1);
+    std::unordered_map<double, std::size_t> group_of_code_;
+    std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> group_of_text_;
     std::size_t last_group_ = 0;
     bool over_limit_ = false;
     std::map<double, std::string> labels_;  // the group variable's, by code
@@ -116,6 +125,12 @@ private:
 // above 0.
 std::optional<Extended> case_weight(const DataValue& value, const CasePlace& place,
                                     const std::string& weight_variable);
+
+// A raw score: a whole number from min_score to max_score, as a number or as text in the data
+// file's grammar ("12" and "12.0" are 12). Throws platform::Failure naming the case's place for
+// any other value: "case 17, variable "raw": 12.5 is not a whole number from 0 to 30".
+std::int64_t checked_score(const DataValue& value, const CasePlace& place, const std::string& variable,
+                           std::int64_t min_score, std::int64_t max_score);
 
 // "line 6, column "raw": ", as messages name a value's place.
 std::string value_place(const CasePlace& place, const std::string& variable);

@@ -104,6 +104,20 @@ bool ParseDecimalToken(std::string_view token, Extended& value)
     return error == std::errc() && end == last;
 }
 
+std::optional<double> parse_decimal_double(std::string_view token)
+{
+    Extended checked = 0;
+    if (!ParseDecimalToken(token, checked) || !std::isfinite(checked))
+        return std::nullopt;
+    // from_chars reads the grammar's numbers in the C locale, correctly rounded, but no "+".
+    const std::string_view digits = token.starts_with('+') ? token.substr(1) : token;
+    double number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (error != std::errc() || end != digits.data() + digits.size())
+        return std::nullopt;
+    return number;
+}
+
 FrequencyScanner::FrequencyScanner(ByteSource& source)
     : source_(source), buffer_(new char[buffer_size])
 {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -65,6 +66,10 @@ private:
 // least one digit), an optional exponent ("e" or "E", optional sign, digits). The point is
 // always ".". A magnitude beyond the extended range is infinite; one below it is 0.
 bool ParseDecimalToken(std::string_view token, Extended& value);
+
+// A decimal number in the same grammar taken to the nearest double, as a statistics program
+// reading the text would store it; none for any other text, or one beyond a double's range.
+std::optional<double> parse_decimal_double(std::string_view token);
 
 // The first check the rows failed, by its message number 1 to 6 (0: none), with the two
 // numbers that messages 3, 4 and 6 show; for message 2, `found` is the frequency refused.

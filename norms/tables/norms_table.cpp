@@ -26,10 +26,15 @@ void ComputeNormsTable(NormsTable& table, int row_count, Extended sample_size,
                        stats::IntervalMethod method)
 {
     ComputePointEstimates(table, row_count, sample_size);
+    const stats::TableIntervalEngine engine = stats::interval_method_entry(method).table_engine;
     for (int j = 0; j < row_count; ++j) {
         NormsRow& row = table[j];
-        ComputeRowInterval(row, sample_size, method, 95, row.Lower95, row.Upper95);
-        ComputeRowInterval(row, sample_size, method, 90, row.Lower90, row.Upper90);
+        stats::TableLimits limits;
+        engine(sample_size, row.Below, row.Frequency, limits);
+        row.Lower95 = limits.lower[0];
+        row.Upper95 = limits.upper[0];
+        row.Lower90 = limits.lower[1];
+        row.Upper90 = limits.upper[1];
     }
 }
 

@@ -64,6 +64,11 @@ ChartModel BuildChartModel(const NormsRun& run)
     return model;
 }
 
+std::vector<ChartTick> round_ticks(double first, double last, int most_steps)
+{
+    return ticks(first, last, tick_step(last - first, most_steps));
+}
+
 std::optional<ChartFormat> ChartFormatOf(std::string_view path)
 {
     const std::size_t dot = path.find_last_of("./");

@@ -69,9 +69,16 @@ struct ChartModel {
     std::string band90_legend = "90% interval";
     std::vector<ChartLine> lines;  // legend entries in a box at the plot's top right
     std::optional<ChartMark> mark;
+    // Points on their own, unconnected and under everything else, such as a sample's cases.
+    std::vector<ChartXY> scatter;
+    std::string scatter_legend;
 };
 
 ChartModel BuildChartModel(const NormsRun& run);
+
+// Ticks from `first` to `last` at the smallest step of 1, 2 or 5 times a power of ten (at least
+// 1) that makes at most `most_steps` steps of the span, labelled as whole numbers.
+std::vector<ChartTick> round_ticks(double first, double last, int most_steps);
 
 enum class ChartFormat { Png, Svg, Pdf };
 

@@ -80,6 +80,17 @@ public:
             write_table(names[i], content.tables[i]);
     }
 
+    void write(const SheetsWorkbook& content)
+    {
+        std::vector<std::string> wanted;
+        for (const SheetsWorkbook::Sheet& sheet : content.sheets)
+            wanted.push_back(sheet.name);
+        const std::vector<std::string> names = WorksheetNames(wanted);
+        write_facts(content.about);
+        for (std::size_t i = 0; i < content.sheets.size(); ++i)
+            write_sheet(names[i], content.sheets[i]);
+    }
+
 private:
     // The rank shows as the report rounds it, the limits in percent.
     lxw_format* own_format(const std::string& column) const
@@ -155,10 +166,52 @@ private:
         }
     }
 
+    // The About sheet of a SheetsWorkbook: a key and its text or number on each row.
+    void write_facts(const std::vector<SheetsWorkbook::Fact>& facts)
+    {
+        lxw_worksheet* sheet = book_.add_sheet(about_sheet);
+        worksheet_set_column(sheet, 0, 0, 18, book_.bold());
+        worksheet_set_column(sheet, 1, 1, 40, nullptr);
+        for (std::size_t i = 0; i < facts.size(); ++i) {
+            const auto row = static_cast<lxw_row_t>(i);
+            book_.write_text(sheet, row, 0, facts[i].key);
+            if (facts[i].number)
+                book_.write_number(sheet, row, 1, *facts[i].number);
+            else
+                book_.write_text(sheet, row, 1, facts[i].text);
+        }
+    }
+
+    void write_sheet(const std::string& name, const SheetsWorkbook::Sheet& content)
+    {
+        lxw_worksheet* sheet = book_.add_sheet(name);
+        for (std::size_t c = 0; c < content.header.size(); ++c)
+            book_.write_text(sheet, 0, static_cast<lxw_col_t>(c), content.header[c], book_.bold());
+        worksheet_set_column(sheet, 0, static_cast<lxw_col_t>(content.header.size() - 1), 12, nullptr);
+        worksheet_freeze_panes(sheet, 1, 0);
+        set_print_layout(sheet, 1);
+        std::vector<lxw_format*> formats;
+        for (const SheetsWorkbook::ColumnFormat& format : content.formats)
+            formats.push_back(format.rank ? rank_ : book_.decimals_format(format.decimals));
+        for (std::size_t r = 0; r < content.rows.size(); ++r)
+            for (std::size_t c = 0; c < content.rows[r].size(); ++c)
+                book_.write_number(sheet, static_cast<lxw_row_t>(r + 1), static_cast<lxw_col_t>(c),
+                                   content.rows[r][c], c < formats.size() ? formats[c] : nullptr);
+    }
+
     XlsxBook& book_;
     lxw_format* rank_;
     lxw_format* limit_;
 };
+
+// The bytes of the workbook of either kind that is to stand at `path`.
+template <class Content>
+std::string workbook_file(const std::string& path, const Content& workbook)
+{
+    XlsxBook book(path);
+    WorkbookWriter(book).write(workbook);
+    return book.bytes();
+}
 
 }  // namespace
 
@@ -185,9 +238,12 @@ NormsWorkbook RunWorkbook(const NormsRun& run, std::vector<TableColumn> added)
 
 std::string norms_workbook_file(const std::string& path, const NormsWorkbook& workbook)
 {
-    XlsxBook book(path);
-    WorkbookWriter(book).write(workbook);
-    return book.bytes();
+    return workbook_file(path, workbook);
+}
+
+std::string sheets_workbook_file(const std::string& path, const SheetsWorkbook& workbook)
+{
+    return workbook_file(path, workbook);
 }
 
 void SaveNormsWorkbook(const std::string& path, const NormsWorkbook& workbook)

@@ -2,6 +2,7 @@
 // one sheet per norm group holding the columns of the CSV table.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,34 @@ NormsWorkbook RunWorkbook(const NormsRun& run, std::vector<TableColumn> added = 
 // are put together in memory and in scratch files beside `path`. Throws platform::Failure
 // naming `path` and the cause.
 std::string norms_workbook_file(const std::string& path, const NormsWorkbook& workbook);
+
+// A workbook of other tables than norms tables, such as continuous norms: a first sheet
+// "About" of facts, each a text or a number, then sheets of numbers under a header row.
+struct SheetsWorkbook {
+    struct Fact {
+        std::string key;
+        std::string text;                // shown when there is no number
+        std::optional<Extended> number;  // stored with the digits the CSV tables print
+    };
+    // How a column's numbers show: as they stand, as a rank in percent (as the report rounds
+    // it), or to a number of decimals.
+    struct ColumnFormat {
+        bool rank = false;
+        std::optional<int> decimals = std::nullopt;
+    };
+    struct Sheet {
+        std::string name;  // fitted to Excel's rules as WorksheetNames fits a group's name
+        std::vector<std::string> header;
+        std::vector<ColumnFormat> formats;  // one per column
+        // An infinite number stands as the text "-inf" or "inf", as in the CSV tables.
+        std::vector<std::vector<Extended>> rows;
+    };
+    std::vector<Fact> about;
+    std::vector<Sheet> sheets;
+};
+
+// The bytes of such a workbook, as norms_workbook_file gives a norms workbook's.
+std::string sheets_workbook_file(const std::string& path, const SheetsWorkbook& workbook);
 
 // Writes the workbook to `path`. The file is made apart and replaces `path` only when
 // complete, as a save that cannot lose the old file; a symlink at `path` keeps pointing where

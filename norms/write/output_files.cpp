@@ -9,6 +9,11 @@ void OutputFiles::add_workbook(const std::string& path, const NormsWorkbook& wor
     files_.add(path, norms_workbook_file(path, workbook));
 }
 
+void OutputFiles::add_workbook(const std::string& path, const SheetsWorkbook& workbook)
+{
+    files_.add(path, sheets_workbook_file(path, workbook));
+}
+
 void OutputFiles::add_picture(const std::string& path, const ChartModel& chart,
                               const ChartPainter& paint)
 {

@@ -16,6 +16,7 @@ class OutputFiles {
 public:
     // Makes the workbook that is to stand at `path`.
     void add_workbook(const std::string& path, const NormsWorkbook& workbook);
+    void add_workbook(const std::string& path, const SheetsWorkbook& workbook);
     // Draws the chart with `paint`, in the format that the ending of `path` names, as the
     // picture that is to stand at `path`.
     void add_picture(const std::string& path, const ChartModel& chart, const ChartPainter& paint);

@@ -44,15 +44,25 @@ ShownTable build_shown_table(const NormsRun& run, const TableChoices& choices)
     }
     const std::vector<TableColumn> added = AddedColumns(choices, run.sample_size);
 
+    // A weighted table shows its cases, their weights and its effective counts.
+    if (run.weighting)
+        table.header.insert(table.header.begin() + 2, {"Weighted freq.", "Effective freq."});
     const auto whole = [](Extended value) { return ShownCell{stats::format_fixed(value, 0, 0), CsvNumber(value)}; };
     const auto limit = [](Extended value) { return ShownCell{LimitText(value), CsvNumber(value)}; };
     for (int j = 0; j < run.row_count; ++j) {
         const NormsRow& row = run.table[j];
-        std::vector<ShownCell> cells = {
-            whole(row.RawScore),  whole(row.Frequency), {RankText(row.PR), CsvNumber(row.PR)},
-            limit(row.Lower95),   limit(row.Upper95),   limit(row.Lower90),
-            limit(row.Upper90),
-        };
+        std::vector<ShownCell> cells = {whole(row.RawScore)};
+        if (run.weighting) {
+            const auto at = static_cast<std::size_t>(j);
+            const Extended weighted = run.weighting->weighted[at];
+            cells.insert(cells.end(), {whole(run.weighting->cases[at]),
+                                       {stats::format_fixed(weighted, 0, 1), CsvNumber(weighted)},
+                                       whole(row.Frequency)});
+        } else {
+            cells.push_back(whole(row.Frequency));
+        }
+        cells.insert(cells.end(), {{RankText(row.PR), CsvNumber(row.PR)}, limit(row.Lower95),
+                                   limit(row.Upper95), limit(row.Lower90), limit(row.Upper90)});
         for (std::size_t i = 0; i < added.size(); ++i) {
             const Extended value = added[i].value(row);
             cells.push_back({shown[i](value), CsvNumber(value)});

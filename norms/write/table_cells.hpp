@@ -30,10 +30,12 @@ struct ShownTable {
     std::vector<std::vector<ShownCell>> rows;
 };
 
-// The raw score and the ranks' own columns, before those the choices add.
+// The raw score and the ranks' own columns, before those the choices add, of an unweighted
+// table; a weighted one has two more.
 inline constexpr int shown_rank_columns = 7;
 
-// The run's table: the raw score, its frequency, the rank and its 95% and 90% limits in
+// The run's table: the raw score, its frequency (for a weighted table its cases, their weights
+// scaled to the cases and its effective count), the rank and its 95% and 90% limits in
 // percent, then each scale's five columns and each cut-off's probability.
 ShownTable build_shown_table(const NormsRun& run, const TableChoices& choices);
 

@@ -1,0 +1,312 @@
+#include "norms/batch/continuous_batch.hpp"
+
+#include <cmath>
+#include <exception>
+#include <sstream>
+
+#include "norms/batch/batch_command_line.hpp"
+#include "norms/batch/batch_run.hpp"
+#include "norms/count/data_file.hpp"
+#include "norms/read/input_checks.hpp"
+#include "norms/tables/continuous_model_file.hpp"
+#include "norms/tables/continuous_tables.hpp"
+#include "norms/write/continuous_chart.hpp"
+#include "norms/write/continuous_csv.hpp"
+#include "norms/write/continuous_report.hpp"
+#include "norms/write/output_files.hpp"
+#include "platform/console_desktop.hpp"
+#include "platform/failure.hpp"
+#include "platform/printable_text.hpp"
+#include "stats/number_format.hpp"
+
+namespace norms {
+namespace {
+
+constexpr int most_resamples = 100000;
+constexpr std::size_t largest_model_file = 1 << 20;  // bytes
+
+// A whole number from `low` to `high` as typed, if it is one.
+std::optional<Extended> whole_number(const std::string& text, Extended low, Extended high)
+{
+    const std::optional<Extended> number = parse_plain_number(text);
+    if (!number || *number != std::trunc(*number) || *number < low || *number > high)
+        return std::nullopt;
+    return number;
+}
+
+// Adds an option that takes a whole number from `low` to `high` into `value`.
+template <class Whole>
+CLI::Option* add_whole_option(CLI::App& form, const std::string& name, Whole& value, Extended low, Extended high,
+                              const std::string& description)
+{
+    return AddTakenOption(
+        form, name,
+        [&value, low, high](const std::string& text) {
+            const std::optional<Extended> number = whole_number(text, low, high);
+            if (number)
+                value = static_cast<Whole>(*number);
+            return number.has_value();
+        },
+        "a whole number from " + stats::format_fixed(low, 0, 0) + " to " + stats::format_fixed(high, 0, 0),
+        description);
+}
+
+// The options that choose the data and the fit, which a saved model has no use for.
+struct DataOptions {
+    std::vector<CLI::Option*> all;
+    CLI::Option* score = nullptr;
+    CLI::Option* group = nullptr;
+    CLI::Option* age = nullptr;
+    CLI::Option* width = nullptr;
+    CLI::Option* terms = nullptr;
+    CLI::Option* r2 = nullptr;
+    CLI::Option* bootstrap = nullptr;
+    CLI::Option* seed = nullptr;
+};
+
+void check_model_choice(const DataOptions& data, const CLI::Option* ages, const CLI::Option* file)
+{
+    for (const CLI::Option* option : data.all)
+        if (option->count() > 0)
+            throw CLI::ValidationError(option->get_name() +
+                                       " has no use with --model, whose model is fitted already");
+    if (file->count() > 0)
+        throw CLI::ValidationError("--model takes no FILE: the model is read instead of the data");
+    if (ages->count() == 0)
+        throw CLI::ValidationError("--model needs --ages: the model file holds no ages to make tables for");
+}
+
+void check_data_choice(const ContinuousBatchOptions& options, const DataOptions& data, const CLI::Option* file)
+{
+    if (data.score->count() == 0)
+        throw CLI::ValidationError("--score is required");
+    if (file->count() == 0)
+        throw CLI::ValidationError("FILE is required");
+    if (data.group->count() > 0 && data.width->count() > 0)
+        throw CLI::ValidationError(
+            "--group and --width exclude each other: the cases are ranked within groups or within age windows");
+    if (data.group->count() == 0 && data.width->count() == 0)
+        throw CLI::ValidationError(
+            "one of --group and --width is needed: the cases are ranked within groups or within age windows");
+    if (data.width->count() > 0 && data.age->count() == 0)
+        throw CLI::ValidationError("--width needs --age: the windows slide along the cases' ages");
+    if (data.terms->count() > 0 && data.r2->count() > 0)
+        throw CLI::ValidationError("--terms and --r2 exclude each other: a fixed number of terms has no R² to reach");
+    const int candidates = (options.model.k + 1) * (options.model.t + 1) - 1;
+    if (options.model.terms > candidates)
+        throw CLI::ValidationError("--terms " + std::to_string(options.model.terms) + " is more than the " +
+                                   std::to_string(candidates) + " candidate terms of --k " +
+                                   std::to_string(options.model.k) + " and --t " + std::to_string(options.model.t));
+    if (data.seed->count() > 0 && data.bootstrap->count() == 0)
+        throw CLI::ValidationError("--seed needs --bootstrap: it seeds the resamples");
+}
+
+stats::ContinuousModel read_model(const std::string& path)
+{
+    std::string text;
+    try {
+        text = read_small_file(path, largest_model_file);
+    } catch (const platform::Failure& failure) {
+        throw platform::Failure(platform::in_quotes(path) + ": " + failure.what());
+    }
+    return parse_continuous_model(text);
+}
+
+// The tables, the cases they were fitted to (none for a saved model) and what they came from.
+struct ContinuousRun {
+    ContinuousTables tables;
+    NormingCases cases;
+    ContinuousSource source;
+};
+
+ContinuousRun fitted_run(const ContinuousBatchOptions& options, const std::string& full_name, std::int64_t min_score,
+                         std::int64_t max_score, platform::Desktop& desktop)
+{
+    ContinuousRun run;
+    NormingLayout variables = options.variables;
+    variables.min_score = min_score;
+    variables.max_score = max_score;
+    const CaseReading read = file_reading(person_data_file(options.file, options.text_file));
+    read_suggesting_encoding(options.text_file.encoding,
+                             [&] { run.cases = read_norming_cases(read, variables); });
+    if (run.cases.skipped > 0)
+        desktop.warning(skipped_cases_notice(run.cases.skipped, variables));
+    run.source = {full_name,
+                  "",
+                  variables.score_variable,
+                  variables.age_variable,
+                  variables.group_variable,
+                  options.model.window_width,
+                  run.cases.skipped};
+    run.tables =
+        fit_continuous_tables(run.cases.sample, options.model, options.ages, min_score, max_score, options.bootstrap);
+    return run;
+}
+
+std::string file_name_of(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return path.substr(slash == std::string::npos ? 0 : slash + 1);
+}
+
+}  // namespace
+
+CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptions& options, bool can_plot)
+{
+    CLI::App& form = command_line.add_form(
+        "continuous",
+        "Continuous norms: one model of the raw score over the location within the ranking group and age, and its "
+        "norm tables at any age within the sample's.",
+        ContinuousUsage,
+        "vornak-batch continuous --score raw --age age --width 1 --csv 0 50 vocabulary_by_age.csv > norms.csv");
+    DataOptions data;
+    const auto data_option = [&data](CLI::Option* option) {
+        data.all.push_back(option);
+        return option;
+    };
+    data.score = data_option(AddNameOption(form, "--score", options.variables.score_variable, "a variable name",
+                                           "the variable that holds the raw scores")
+                                 ->type_name("VARIABLE"));
+    data.group = data_option(AddNameOption(form, "--group", options.variables.group_variable, "a variable name",
+                                           "rank each case within the cases of its value of this variable")
+                                 ->type_name("VARIABLE"));
+    data.age = data_option(AddNameOption(form, "--age", options.variables.age_variable, "a variable name",
+                                         "each case's age; without it the group's value is the model's age")
+                               ->type_name("VARIABLE"));
+    data.width = data_option(AddTakenOption(
+                                 form, "--width",
+                                 [&options](const std::string& text) {
+                                     const std::optional<Extended> width = parse_plain_number(text);
+                                     options.model.window_width = width.value_or(0);
+                                     return width && *width > 0;
+                                 },
+                                 "an age span above 0, such as 1",
+                                 "rank each case within the cases whose ages lie within W/2 of its own")
+                                 ->type_name("W"));
+    data.all.push_back(add_whole_option(form, "--k", options.model.k, 1, stats::max_term_power,
+                                        "the largest power of L among the candidate terms (default 5)")
+                           ->type_name("K"));
+    data.all.push_back(add_whole_option(form, "--t", options.model.t, 0, stats::max_term_power,
+                                        "the largest power of age among the candidate terms (default 3)")
+                           ->type_name("T"));
+    data.terms = data_option(add_whole_option(form, "--terms", options.model.terms, 1,
+                                              (stats::max_term_power + 1) * (stats::max_term_power + 1) - 1,
+                                              "take the best model of exactly P terms")
+                                 ->type_name("P"));
+    data.r2 = data_option(AddTakenOption(
+                              form, "--r2",
+                              [&options](const std::string& text) {
+                                  const std::optional<Extended> r2 = parse_plain_number(text);
+                                  options.model.r2 = r2.value_or(0);
+                                  return r2 && *r2 > 0 && *r2 <= 1;
+                              },
+                              "a number above 0 and at most 1, such as 0.99",
+                              "take the fewest terms whose adjusted R² exceeds R (default 0.99)")
+                              ->type_name("R"));
+    data.all.push_back(AddTakenOption(
+                           form, "--scale",
+                           [&options](const std::string& name) {
+                               options.model.scale = scale_option_value(name);
+                               return options.model.scale.rule == stats::ScaleRule::Linear;
+                           },
+                           "a scale of a mean and an SD: z, T, IQ, scaled, NCE or M,SD",
+                           "the norm scale of L and of the tables: z, T (the default), IQ, scaled, NCE or M,SD")
+                           ->type_name("NAME"));
+    const CLI::Option* ages = AddTakenOption(
+                                  form, "--ages",
+                                  [&options](const std::string& text) {
+                                      const std::optional<std::vector<Extended>> ages = parse_age_list(text);
+                                      options.ages = ages.value_or(std::vector<Extended>());
+                                      return ages.has_value();
+                                  },
+                                  "ages separated by commas, such as 6,7.5,9",
+                                  "the ages to make tables for (default: each group's value, or about 13 round ages "
+                                  "over the sample's)")
+                                  ->type_name("A,A...");
+    data.bootstrap = data_option(add_whole_option(form, "--bootstrap", options.bootstrap.resamples, 2,
+                                                  most_resamples,
+                                                  "add 95% and 90% intervals from B bootstrap resamples")
+                                     ->type_name("B"));
+    data.seed = data_option(add_whole_option(form, "--seed", options.bootstrap.seed, 0, 18446744073709551615.0L,
+                                             "the resamples' seed (default 1); the same seed gives the same limits")
+                                ->type_name("S"));
+    form.add_flag("--csv", options.csv, "print the tables as comma-separated values instead of the report");
+    AddNameOption(form, "--xlsx", options.xlsx_path, "a file name",
+                  "also write the model and the tables to WORKBOOK, an Excel file with one sheet per age")
+        ->type_name("WORKBOOK");
+    if (can_plot)
+        AddPlotOption(form, options.plot_path,
+                      "also draw the percentile curves over the cases into PICTURE, a .png, .svg or .pdf file");
+    data.all.push_back(AddNameOption(form, "--save-model", options.save_model_path, "a file name",
+                                     "also write the fitted model to MODEL, a JSON file")
+                           ->type_name("MODEL"));
+    const CLI::Option* model = AddNameOption(form, "--model", options.model_path, "a file name",
+                                             "make the tables from MODEL, saved before with --save-model")
+                                   ->type_name("MODEL");
+    // The file's layout belongs to the data, which a saved model does without.
+    const std::size_t before_layout = form.get_options().size();
+    AddTextFileOptions(form, options.text_file);
+    for (std::size_t i = before_layout; i < form.get_options().size(); ++i)
+        data.all.push_back(form.get_options()[i]);
+    form.add_option("MIN", options.min_text, "the minimum legitimate raw score")->required();
+    form.add_option("MAX", options.max_text, "the maximum legitimate raw score")->required();
+    const CLI::Option* file = AddPersonFileOperand(form, options.file);
+    form.final_callback([&options, data, ages, model, file] {
+        if (model->count() > 0)
+            check_model_choice(data, ages, file);
+        else
+            check_data_choice(options, data, file);
+    });
+    return form;
+}
+
+int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter& paint_chart, std::ostream& out,
+                       std::ostream& err)
+{
+    const bool saved = !options.model_path.empty();
+    platform::ConsoleDesktop desktop(err, saved ? options.model_path : options.file, stats::decimal_separator());
+    std::ostringstream output;
+    OutputFiles files;
+    try {
+        std::int64_t min_score = 0;
+        std::int64_t max_score = 0;
+        if (!ReadScoreRange(desktop, options.min_text, options.max_text, min_score, max_score))
+            return 1;
+        platform::FileDialog dialog;  // gives the file's full name, as the report shows it
+        desktop.open_file(dialog);
+        ContinuousRun run;
+        if (saved) {
+            run.tables = model_tables(read_model(options.model_path), options.ages, min_score, max_score);
+            run.source.model_file = dialog.file_name;
+        } else {
+            run = fitted_run(options, dialog.file_name, min_score, max_score, desktop);
+        }
+
+        if (options.csv) {
+            // Without the report, its warnings go with the notices.
+            if (run.tables.fit)
+                for (const std::string& warning : run.tables.fit->warnings)
+                    desktop.warning(warning);
+            write_continuous_csv(output, run.tables);
+        } else {
+            for (const std::string& line : continuous_report(run.tables, run.source))
+                output << line << '\n';
+        }
+        if (!options.xlsx_path.empty())
+            files.add_workbook(options.xlsx_path, continuous_workbook(run.tables, run.source));
+        if (!options.plot_path.empty())
+            files.add_picture(options.plot_path,
+                              continuous_chart(run.tables, saved ? nullptr : &run.cases.sample,
+                                               file_name_of(dialog.file_name)),
+                              paint_chart);
+        if (!options.save_model_path.empty())
+            files.add_text(options.save_model_path, continuous_model_json(run.tables.model));
+    } catch (const std::exception& failure) {
+        desktop.failure(failure.what());
+        return 1;
+    }
+    const int status = WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.view(); });
+    return status != 0 ? status : CommitOutputFiles(files, desktop, err);
+}
+
+}  // namespace norms

@@ -1,0 +1,58 @@
+// vornak-batch continuous: continuous norms from per-person data, one model of the raw score
+// over the location within the ranking group and age, and its norm tables at any age within
+// the sample's; or the tables of a model saved before, without the data.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "norms/count/group_counter.hpp"
+#include "norms/count/norming_cases.hpp"
+#include "norms/write/chart_model.hpp"
+#include "stats/continuous_bootstrap.hpp"
+#include "stats/continuous_norms.hpp"
+
+namespace CLI {
+class App;
+}
+
+namespace norms {
+
+class BatchCommandLine;
+
+inline const std::string ContinuousUsage =
+    "usage: vornak-batch continuous [--k K] [--t T] [--terms P | --r2 R] [--scale NAME] [--ages A,A...]"
+    " [--bootstrap B [--seed S]] [--csv] [--xlsx WORKBOOK] [--plot PICTURE] [--save-model MODEL]"
+    " [--delimiter C] [--encoding NAME] --score VARIABLE (--group VARIABLE [--age VARIABLE] |"
+    " --age VARIABLE --width W) MIN MAX FILE\n"
+    "       vornak-batch continuous [--csv] [--xlsx WORKBOOK] [--plot PICTURE] --model MODEL --ages A,A... MIN MAX";
+
+struct ContinuousBatchOptions {
+    NormingLayout variables;
+    PersonScoreLayout text_file;  // the delimiter and encoding of delimited text
+    stats::ContinuousOptions model;
+    std::vector<Extended> ages;  // empty: the default ages
+    stats::BootstrapChoice bootstrap;
+    bool csv = false;
+    std::string xlsx_path;
+    std::string plot_path;
+    std::string save_model_path;
+    std::string model_path;  // tables from this saved model instead of data
+    std::string min_text;
+    std::string max_text;
+    std::string file;
+};
+
+// Adds the continuous form to the command line, which fills `options` as it parses and refuses
+// the choices that make no sense together; --plot only where a picture can be drawn.
+CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptions& options, bool can_plot);
+
+// Runs the continuous form: the report, or with --csv the tables, to `out`; notices and
+// messages to `err`. The workbook, the picture (drawn by paint_chart) and the model file take
+// their places only once `out` has taken everything. Gives the exit status: 0 done, 1 a refused
+// input or a failure (nothing written to `out`, no file written).
+int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter& paint_chart, std::ostream& out,
+                       std::ostream& err);
+
+}  // namespace norms

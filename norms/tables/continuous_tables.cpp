@@ -1,0 +1,124 @@
+#include "norms/tables/continuous_tables.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+#include "norms/read/frequency_file.hpp"
+
+namespace norms {
+namespace {
+
+// About this many steps between the default ages.
+constexpr double default_age_steps = 12;
+
+// A round step: units × 10^exponent, so that its multiples are computed from whole numbers
+// and each age is the double nearest to its decimal value.
+struct RoundStep {
+    long long units = 1;
+    int exponent = 0;
+
+    double multiple(long long k) const
+    {
+        double power = 1;
+        for (int e = 0; e < std::abs(exponent); ++e)
+            power *= 10;
+        const double whole = static_cast<double>(k * units);
+        return exponent >= 0 ? whole * power : whole / power;
+    }
+    double size() const { return multiple(1); }
+};
+
+// The step of 1, 2, 2.5 or 5 times a power of ten nearest to `wanted`, by ratio.
+RoundStep round_step(double wanted)
+{
+    const int power = static_cast<int>(std::floor(std::log10(wanted)));
+    RoundStep best;
+    double best_distance = INFINITY;
+    for (int p = power - 1; p <= power + 1; ++p)
+        for (const RoundStep step : {RoundStep{1, p}, RoundStep{2, p}, RoundStep{25, p - 1}, RoundStep{5, p}}) {
+            const double distance = std::abs(std::log(step.size() / wanted));
+            if (distance < best_distance) {
+                best = step;
+                best_distance = distance;
+            }
+        }
+    return best;
+}
+
+}  // namespace
+
+std::vector<Extended> evenly_spaced_ages(double low, double high)
+{
+    if (!(high > low))
+        return {low};
+    const RoundStep step = round_step((high - low) / default_age_steps);
+    auto k = static_cast<long long>(std::ceil(low / step.size()));
+    while (step.multiple(k - 1) >= low)
+        --k;
+    while (step.multiple(k) < low)
+        ++k;
+    std::vector<Extended> ages;
+    for (; step.multiple(k) <= high; ++k)
+        ages.push_back(step.multiple(k));
+    return ages;
+}
+
+std::vector<Extended> default_norm_ages(const stats::NormingSample& sample)
+{
+    if (sample.ages.empty()) {
+        const std::set<Extended> groups(sample.groups.begin(), sample.groups.end());
+        return {groups.begin(), groups.end()};
+    }
+    const auto [low, high] = std::minmax_element(sample.ages.begin(), sample.ages.end());
+    return evenly_spaced_ages(static_cast<double>(*low), static_cast<double>(*high));
+}
+
+std::optional<std::vector<Extended>> parse_age_list(const std::string& text)
+{
+    std::vector<Extended> ages;
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        const std::optional<double> age = parse_decimal_double(std::string_view(text).substr(start, comma - start));
+        if (!age)
+            return std::nullopt;
+        ages.push_back(*age);
+        if (comma == text.size()) {
+            std::sort(ages.begin(), ages.end());
+            ages.erase(std::unique(ages.begin(), ages.end()), ages.end());
+            return ages;
+        }
+        start = comma + 1;
+    }
+}
+
+ContinuousTables fit_continuous_tables(const stats::NormingSample& sample, const stats::ContinuousOptions& options,
+                                       std::vector<Extended> ages, long long raw_min, long long raw_max,
+                                       const stats::BootstrapChoice& bootstrap)
+{
+    ContinuousTables tables;
+    tables.fit = stats::fit_continuous_norms(sample, options);
+    tables.options = options;
+    tables.model = tables.fit->model;
+    tables.ages = ages.empty() ? default_norm_ages(sample) : std::move(ages);
+    tables.raw_min = raw_min;
+    tables.raw_max = raw_max;
+    tables.resamples = bootstrap.resamples;
+    tables.seed = bootstrap.seed;
+    tables.cells = stats::bootstrap_norm_table(sample, options, tables.model, tables.ages, raw_min, raw_max, bootstrap);
+    return tables;
+}
+
+ContinuousTables model_tables(const stats::ContinuousModel& model, std::vector<Extended> ages, long long raw_min,
+                              long long raw_max)
+{
+    ContinuousTables tables;
+    tables.model = model;
+    tables.ages = std::move(ages);
+    tables.raw_min = raw_min;
+    tables.raw_max = raw_max;
+    tables.cells = stats::continuous_norm_table(model, tables.ages, raw_min, raw_max);
+    return tables;
+}
+
+}  // namespace norms

@@ -1,0 +1,52 @@
+#include "norms/write/continuous_chart.hpp"
+
+#include <algorithm>
+
+#include "stats/norm_scales.hpp"
+#include "stats/number_format.hpp"
+
+namespace norms {
+namespace {
+
+// The percentile curves, highest first as the legend lists them.
+constexpr Extended curve_ranks[] = {97.5L, 90, 75, 50, 25, 10, 2.5L};
+constexpr int curve_points = 121;
+
+}  // namespace
+
+ChartModel continuous_chart(const ContinuousTables& tables, const stats::NormingSample* sample,
+                            const std::string& title)
+{
+    const stats::ContinuousModel& model = tables.model;
+    ChartModel chart;
+    chart.title = "Continuous norms on the " + model.scale_name + " scale, n = " + std::to_string(model.cases) + ", " +
+                  title;
+    const double low = model.age.low;
+    const double high = model.age.high;
+    chart.x = {"Age", low, high, round_ticks(low, high, 12)};
+    const auto raw_low = static_cast<double>(tables.raw_min);
+    const auto raw_high = static_cast<double>(tables.raw_max);
+    chart.y = {"Raw score", raw_low - 0.5, raw_high + 0.5, round_ticks(raw_low, raw_high, 10)};
+    chart.points_legend.clear();
+
+    for (const Extended rank : curve_ranks) {
+        const Extended L = model.scale_mean + model.scale_sd * stats::z_of_proportion(rank / 100);
+        ChartLine line{"PR " + stats::format_number(rank), {}};
+        for (int i = 0; i < curve_points; ++i) {
+            const double age = low + (high - low) * i / (curve_points - 1);
+            line.points.push_back({age, static_cast<double>(stats::ModelAtAge(model, age).raw(L))});
+        }
+        chart.lines.push_back(std::move(line));
+    }
+
+    if (sample) {
+        const std::vector<Extended>& ages = stats::explanatory_values(*sample);
+        const std::size_t step = (ages.size() + most_chart_cases - 1) / most_chart_cases;
+        for (std::size_t i = 0; i < ages.size(); i += std::max<std::size_t>(step, 1))
+            chart.scatter.push_back({static_cast<double>(ages[i]), static_cast<double>(sample->scores[i])});
+        chart.scatter_legend = step > 1 ? "Cases (one in " + std::to_string(step) + ")" : "Cases";
+    }
+    return chart;
+}
+
+}  // namespace norms

@@ -1,0 +1,116 @@
+#include "norms/write/continuous_csv.hpp"
+
+#include <cmath>
+#include <limits>
+
+#include "norms/version.hpp"
+#include "norms/write/continuous_report.hpp"
+#include "norms/write/csv_table.hpp"
+#include "stats/number_format.hpp"
+
+namespace norms {
+namespace {
+
+constexpr Extended infinity = std::numeric_limits<Extended>::infinity();
+
+std::string age_text(Extended age)
+{
+    return stats::data_number_text(static_cast<double>(age));
+}
+
+}  // namespace
+
+std::vector<std::string> continuous_column_names(bool limits)
+{
+    std::vector<std::string> names = {"age", "raw_score", "norm", "pr"};
+    if (limits)
+        for (const char* column : {"norm_lower95", "norm_upper95", "norm_lower90", "norm_upper90", "pr_lower95",
+                                   "pr_upper95", "pr_lower90", "pr_upper90"})
+            names.push_back(column);
+    return names;
+}
+
+std::vector<Extended> continuous_row(const stats::NormCell& cell)
+{
+    Extended norm = cell.norm;
+    Extended pr = cell.PR;
+    if (cell.side == stats::RangeSide::below) {
+        norm = -infinity;
+        pr = 0;
+    } else if (cell.side == stats::RangeSide::above) {
+        norm = infinity;
+        pr = 100;
+    }
+    std::vector<Extended> row = {cell.age, static_cast<Extended>(cell.raw), norm, pr};
+    if (const std::optional<stats::BootstrapLimits>& limits = cell.limits)
+        row.insert(row.end(), {limits->norm_lower95, limits->norm_upper95, limits->norm_lower90, limits->norm_upper90,
+                               limits->PR_lower95, limits->PR_upper95, limits->PR_lower90, limits->PR_upper90});
+    return row;
+}
+
+void write_continuous_csv(std::ostream& out, const ContinuousTables& tables)
+{
+    const std::vector<std::string> names = continuous_column_names(tables.resamples > 0);
+    for (std::size_t c = 0; c < names.size(); ++c)
+        out << (c > 0 ? "," : "") << names[c];
+    out << '\n';
+    for (const stats::NormCell& cell : tables.cells) {
+        const std::vector<Extended> row = continuous_row(cell);
+        out << age_text(row[0]);
+        for (std::size_t c = 1; c < row.size(); ++c)
+            out << ',' << (std::isinf(row[c]) ? (row[c] < 0 ? "-inf" : "inf") : CsvNumber(row[c]));
+        out << '\n';
+    }
+}
+
+SheetsWorkbook continuous_workbook(const ContinuousTables& tables, const ContinuousSource& source)
+{
+    SheetsWorkbook workbook;
+    const auto text = [&](std::string key, std::string value) {
+        workbook.about.push_back({std::move(key), std::move(value), std::nullopt});
+    };
+    const auto number = [&](std::string key, Extended value) {
+        workbook.about.push_back({std::move(key), "", value});
+    };
+    const stats::ContinuousModel& model = tables.model;
+    text("Model", "Continuous norms");
+    if (!source.data_file.empty())
+        text("Data file", source.data_file);
+    if (!source.model_file.empty())
+        text("Model file", source.model_file);
+    text("Program", VersionLine);
+    number("Cases", static_cast<Extended>(model.cases));
+    if (!source.data_file.empty())
+        text("Ranking", ranking_description(source));
+    text("Scale", scale_description(model));
+    if (tables.fit) {
+        number("R²", tables.fit->r2);
+        number("Adjusted R²", tables.fit->adjusted_r2);
+        number("RMSE", tables.fit->rmse);
+    }
+    number("Intercept", model.intercept);
+    for (const stats::ModelTerm& term : model.terms)
+        number(stats::term_name(term.power), term.coefficient);
+    if (tables.resamples > 0)
+        text("Bootstrap", bootstrap_description(tables));
+
+    const bool limits = tables.resamples > 0;
+    const int norm_decimals = norm_score_decimals(model);
+    std::vector<SheetsWorkbook::ColumnFormat> formats = {{}, {false, 0}, {false, norm_decimals}, {true, {}}};
+    if (limits) {
+        for (int c = 0; c < 4; ++c)
+            formats.push_back({false, norm_decimals});
+        for (int c = 0; c < 4; ++c)
+            formats.push_back({true, {}});
+    }
+    for (std::size_t c = 0; c < tables.cells.size();) {
+        SheetsWorkbook::Sheet sheet{"Age " + age_text(tables.cells[c].age), continuous_column_names(limits),
+                                    formats, {}};
+        for (const Extended age = tables.cells[c].age; c < tables.cells.size() && tables.cells[c].age == age; ++c)
+            sheet.rows.push_back(continuous_row(tables.cells[c]));
+        workbook.sheets.push_back(std::move(sheet));
+    }
+    return workbook;
+}
+
+}  // namespace norms

@@ -1,0 +1,219 @@
+#include "norms/write/continuous_report.hpp"
+
+#include <algorithm>
+
+#include "norms/version.hpp"
+#include "norms/write/report.hpp"
+#include "platform/printable_text.hpp"
+#include "stats/number_format.hpp"
+#include "stats/utf8.hpp"
+
+namespace norms {
+namespace {
+
+using stats::format_fixed;
+
+// A coefficient with every digit the model file holds, which no fixed number of decimals gives
+// for terms from 10 to 10^-10 in size.
+std::string coefficient_text(double value)
+{
+    std::string text = stats::data_number_text(value);
+    const std::size_t point = text.find('.');
+    if (point != std::string::npos)
+        text.replace(point, 1, stats::decimal_separator());
+    return text;
+}
+
+// Characters, not bytes: "R²" takes two columns.
+std::size_t characters(std::string_view text)
+{
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return !stats::is_utf8_continuation(c); }));
+}
+
+// Rows of cells as right-aligned columns, each two blanks wider than its widest cell.
+void append_columns(std::vector<std::string>& lines, const std::vector<std::vector<std::string>>& rows)
+{
+    std::vector<std::size_t> widths;
+    for (const std::vector<std::string>& row : rows)
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            widths.resize(std::max(widths.size(), row.size()), 0);
+            widths[c] = std::max(widths[c], characters(row[c]));
+        }
+    for (const std::vector<std::string>& row : rows) {
+        std::string line;
+        for (std::size_t c = 0; c < row.size(); ++c)
+            line += std::string(widths[c] + 2 - characters(row[c]), ' ') + row[c];
+        lines.push_back(line);
+    }
+}
+
+std::string r2_text(Extended r2)
+{
+    return format_fixed(r2, 0, 5);
+}
+
+// Why the chosen model is the one it is.
+std::string choice_reason(const ContinuousTables& tables)
+{
+    const stats::ContinuousFit& fit = *tables.fit;
+    if (tables.options.terms > 0)
+        return "the number of terms asked for";
+    if (!fit.crossings.empty())
+        return "the best fit, though every model kept crosses";
+    if (fit.adjusted_r2 > tables.options.r2)
+        return "the fewest terms whose adjusted R² exceeds " + stats::format_number(tables.options.r2);
+    return "the highest adjusted R² without crossing; none exceeds " + stats::format_number(tables.options.r2);
+}
+
+void append_search(std::vector<std::string>& lines, const stats::ContinuousFit& fit)
+{
+    lines.push_back("");
+    lines.push_back(" Model search: the best adjusted R² of each number of terms");
+    std::vector<std::vector<std::string>> rows = {{"Terms", "Adjusted R²", "Without crossing"}};
+    for (const stats::SizeOfModel& size : fit.search)
+        rows.push_back({std::to_string(size.terms), r2_text(size.best_adjusted_r2),
+                        size.consistent_adjusted_r2 ? r2_text(*size.consistent_adjusted_r2) : "none"});
+    append_columns(lines, rows);
+    if (!fit.skipped.empty())
+        lines.push_back(" Passed over because their curves cross: " + std::to_string(fit.skipped.size()) +
+                        (fit.skipped.size() == 1 ? " model" : " models") + " that fit better");
+}
+
+void append_model(std::vector<std::string>& lines, const ContinuousTables& tables)
+{
+    const stats::ContinuousModel& model = tables.model;
+    lines.push_back("");
+    std::string chosen = " Model: " + std::to_string(model.terms.size()) +
+                         (model.terms.size() == 1 ? " term" : " terms");
+    if (tables.fit)
+        chosen += ", " + choice_reason(tables);
+    lines.push_back(chosen);
+    lines.push_back(" raw score = intercept + the sum of each term's coefficient times the term");
+    std::vector<std::vector<std::string>> rows = {{"Term", "Coefficient"},
+                                                  {"Intercept", coefficient_text(model.intercept)}};
+    for (const stats::ModelTerm& term : model.terms)
+        rows.push_back({stats::term_name(term.power), coefficient_text(term.coefficient)});
+    append_columns(lines, rows);
+    if (tables.fit)
+        lines.push_back(" R² " + r2_text(tables.fit->r2) + ", adjusted R² " + r2_text(tables.fit->adjusted_r2) +
+                        ", RMSE " + format_fixed(tables.fit->rmse, 0, 3) + " raw score points");
+}
+
+void append_warnings(std::vector<std::string>& lines, const stats::ContinuousFit& fit)
+{
+    if (fit.warnings.empty())
+        return;
+    lines.push_back("");
+    lines.push_back(" Warnings:");
+    for (const std::string& warning : fit.warnings)
+        lines.push_back("   " + warning);
+}
+
+std::string scale_title(const stats::ContinuousModel& model)
+{
+    return model.scale_name.find(',') == std::string::npos ? model.scale_name : "Norm";
+}
+
+// A cell's norm score and PR, a score beyond the model's range as "<" or ">" and the bound.
+std::vector<std::string> cell_texts(const stats::NormCell& cell, int decimals)
+{
+    const std::string side = cell.side == stats::RangeSide::below   ? "<"
+                             : cell.side == stats::RangeSide::above ? ">"
+                                                                    : "";
+    std::vector<std::string> texts = {std::to_string(cell.raw), side + format_fixed(cell.norm, 0, decimals),
+                                      side + RankText(cell.PR)};
+    if (const std::optional<stats::BootstrapLimits>& limits = cell.limits) {
+        for (const Extended norm :
+             {limits->norm_lower95, limits->norm_upper95, limits->norm_lower90, limits->norm_upper90})
+            texts.insert(texts.end() - 1, format_fixed(norm, 0, decimals));
+        for (const Extended pr : {limits->PR_lower95, limits->PR_upper95, limits->PR_lower90, limits->PR_upper90})
+            texts.push_back(format_fixed(pr, 0, 1));
+    }
+    return texts;
+}
+
+void append_tables(std::vector<std::string>& lines, const ContinuousTables& tables)
+{
+    const int decimals = norm_score_decimals(tables.model);
+    const std::string scale = scale_title(tables.model);
+    std::vector<std::string> header = {"Raw score", scale, "PR"};
+    if (tables.resamples > 0)
+        header = {"Raw score", scale,       "95% lower", "95% upper", "90% lower", "90% upper",
+                  "PR",        "95% lower", "95% upper", "90% lower", "90% upper"};
+    for (std::size_t c = 0; c < tables.cells.size();) {
+        const Extended age = tables.cells[c].age;
+        lines.push_back("");
+        lines.push_back(" Norms at age " + stats::format_number(age) + ":");
+        std::vector<std::vector<std::string>> rows = {header};
+        for (; c < tables.cells.size() && tables.cells[c].age == age; ++c)
+            rows.push_back(cell_texts(tables.cells[c], decimals));
+        append_columns(lines, rows);
+    }
+}
+
+}  // namespace
+
+std::string ranking_description(const ContinuousSource& source)
+{
+    if (source.group_variable.empty())
+        return "within age windows " + stats::format_number(source.window_width) + " wide around each case's " +
+               platform::in_quotes(source.age_variable);
+    if (source.age_variable.empty())
+        return "within the groups of " + platform::in_quotes(source.group_variable) +
+               ", whose values are the model's ages";
+    return "within the groups of " + platform::in_quotes(source.group_variable) + "; the model's age is " +
+           platform::in_quotes(source.age_variable);
+}
+
+std::string scale_description(const stats::ContinuousModel& model)
+{
+    return platform::PrintableText(model.scale_name, 0) + " (mean " + stats::format_number(model.scale_mean) +
+           ", SD " + stats::format_number(model.scale_sd) + ")";
+}
+
+std::string bootstrap_description(const ContinuousTables& tables)
+{
+    return std::to_string(tables.resamples) + " resamples, seed " + std::to_string(tables.seed);
+}
+
+int norm_score_decimals(const stats::ContinuousModel& model)
+{
+    return model.scale_sd >= 3 ? 1 : 3;
+}
+
+std::vector<std::string> continuous_report(const ContinuousTables& tables, const ContinuousSource& source)
+{
+    const stats::ContinuousModel& model = tables.model;
+    std::vector<std::string> lines = {"", std::string(VersionLine) + ": continuous norms", ""};
+    if (!source.data_file.empty())
+        lines.push_back(" Data file: " + platform::PrintableText(source.data_file, 0));
+    if (!source.model_file.empty())
+        lines.push_back(" Model file: " + platform::PrintableText(source.model_file, 0));
+    lines.push_back(" Raw scores: " + std::to_string(tables.raw_min) + " to " + std::to_string(tables.raw_max));
+    std::string cases = " Cases: " + std::to_string(model.cases);
+    if (!source.data_file.empty())
+        cases += " used, " + std::to_string(source.cases_skipped) + " skipped for a missing value";
+    lines.push_back(cases);
+    if (!source.data_file.empty())
+        lines.push_back(" Ranking: " + ranking_description(source));
+    lines.push_back(" Scale: " + scale_description(model) + "; L is a case's score on it within its ranking group");
+    lines.push_back(" Ages of the model: " + stats::format_number(model.age.low) + " to " +
+                    stats::format_number(model.age.high));
+    lines.push_back(" Candidate terms: L^i A^j for i up to " + std::to_string(model.k) + " and j up to " +
+                    std::to_string(model.t) + ", " + std::to_string((model.k + 1) * (model.t + 1) - 1) + " in all");
+    if (tables.fit)
+        append_search(lines, *tables.fit);
+    append_model(lines, tables);
+    if (tables.fit)
+        append_warnings(lines, *tables.fit);
+    if (tables.resamples > 0) {
+        lines.push_back("");
+        lines.push_back(" Bootstrap: " + bootstrap_description(tables) +
+                        "; each limit is a percentile of the resamples' values");
+    }
+    append_tables(lines, tables);
+    return lines;
+}
+
+}  // namespace norms

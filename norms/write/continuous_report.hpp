@@ -1,0 +1,29 @@
+// The report of a continuous norms run, laid out in fixed-pitch columns for a terminal or a
+// printout: what the model was made from, the search, the chosen terms and their fit, the
+// warnings, then the norm table at each age.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "norms/tables/continuous_tables.hpp"
+
+namespace norms {
+
+// The report's lines, numbers with the process-wide decimal separator.
+std::vector<std::string> continuous_report(const ContinuousTables& tables, const ContinuousSource& source);
+
+// "within the groups of "grade", whose values are the model's ages", and the like.
+std::string ranking_description(const ContinuousSource& source);
+
+// "T (mean 50, SD 10)".
+std::string scale_description(const stats::ContinuousModel& model);
+
+// "1000 resamples, seed 7".
+std::string bootstrap_description(const ContinuousTables& tables);
+
+// The decimals a norm score is shown with: one for a scale whose SD is at least 3 (T, IQ), three
+// for a narrower one (z).
+int norm_score_decimals(const stats::ContinuousModel& model);
+
+}  // namespace norms
