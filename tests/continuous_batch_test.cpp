@@ -279,8 +279,13 @@ TEST(ContinuousBatch, UsageErrorsGiveTheReasonThenTheUsage)
         {{"--model", "m.json", "--ages", "7", "--delimiter", ";", "0", "10"},
          "--delimiter has no use with --model, whose model is fitted already"},
         {{"--model", "m.json", "0", "10"}, "--model needs --ages: the model file holds no ages to make tables for"},
-        {{"--score", "raw", "--group", "g", "--manual", "0", "10", file},
-         "The following argument was not expected: --manual"},
+        // Run here, without Qt to draw a PDF, the form takes workbooks alone.
+        {{"--score", "raw", "--group", "g", "--manual", "m.pdf", "0", "10", file},
+         "--manual takes a file name ending in .xlsx"},
+        {{"--score", "raw", "--group", "g", "--manual", "m.xlsx", "--manual-interval", "95", "0", "10", file},
+         "--manual-interval shows the bootstrap's intervals, which need --bootstrap"},
+        {{"--score", "raw", "--group", "g", "--reversals", "increasing", "0", "10", file},
+         "--reversals tells whether the two ranks' intervals overlap, which needs --bootstrap"},
     };
     for (const auto& c : cases) {
         const Outcome run = continuous(c.arguments);

@@ -99,7 +99,8 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
     PlanOptions plan;
     CLI::App& plan_form = AddPlanForm(command_line, plan, paint_chart != nullptr);
     ContinuousBatchOptions continuous;
-    CLI::App& continuous_form = AddContinuousForm(command_line, continuous, paint_chart != nullptr);
+    CLI::App& continuous_form =
+        AddContinuousForm(command_line, continuous, paint_chart != nullptr, paint_manual != nullptr);
     if (const std::optional<int> status = command_line.parse(arguments, out, err))
         return *status;
     int status = 0;
@@ -108,7 +109,7 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
     else if (&command_line.chosen() == &plan_form)
         status = RunPlanBatch(plan, paint_chart, out, err);
     else if (&command_line.chosen() == &continuous_form)
-        status = RunContinuousBatch(continuous, paint_chart, out, err);
+        status = RunContinuousBatch(continuous, paint_chart, out, err, paint_manual);
     else
         status = run_frequency_form(options, paint_chart, out, err);
     // Notices that could not be shown make no success.

@@ -12,6 +12,7 @@
 #include "norms/tables/continuous_tables.hpp"
 #include "norms/write/continuous_chart.hpp"
 #include "norms/write/continuous_csv.hpp"
+#include "norms/write/continuous_manual.hpp"
 #include "norms/write/continuous_report.hpp"
 #include "norms/write/output_files.hpp"
 #include "platform/console_desktop.hpp"
@@ -151,7 +152,8 @@ std::string file_name_of(const std::string& path)
 
 }  // namespace
 
-CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptions& options, bool can_plot)
+CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptions& options, bool can_plot,
+                            bool draws_pdf)
 {
     CLI::App& form = command_line.add_form(
         "continuous",
@@ -240,6 +242,7 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
     data.all.push_back(AddNameOption(form, "--save-model", options.save_model_path, "a file name",
                                      "also write the fitted model to MODEL, a JSON file")
                            ->type_name("MODEL"));
+    add_manual_options(form, options.manual, draws_pdf, "the ages");
     const CLI::Option* model = AddNameOption(form, "--model", options.model_path, "a file name",
                                              "make the tables from MODEL, saved before with --save-model")
                                    ->type_name("MODEL");
@@ -251,17 +254,26 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
     form.add_option("MIN", options.min_text, "the minimum legitimate raw score")->required();
     form.add_option("MAX", options.max_text, "the maximum legitimate raw score")->required();
     const CLI::Option* file = AddPersonFileOperand(form, options.file);
-    form.final_callback([&options, data, ages, model, file] {
+    form.final_callback([&options, &form, data, ages, model, file] {
         if (model->count() > 0)
             check_model_choice(data, ages, file);
         else
             check_data_choice(options, data, file);
+        check_manual_options(form, options.manual);
+        // A model's intervals come from its bootstrap.
+        const bool intervals = data.bootstrap->count() > 0;
+        if (form.count("--manual-interval") > 0 && options.manual.choices.interval != ManualInterval::none &&
+            !intervals)
+            throw CLI::ValidationError("--manual-interval shows the bootstrap's intervals, which need --bootstrap");
+        if (options.manual.choices.reversals && !intervals)
+            throw CLI::ValidationError(
+                "--reversals tells whether the two ranks' intervals overlap, which needs --bootstrap");
     });
     return form;
 }
 
 int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter& paint_chart, std::ostream& out,
-                       std::ostream& err)
+                       std::ostream& err, const ManualPdfPainter& paint_manual)
 {
     const bool saved = !options.model_path.empty();
     platform::ConsoleDesktop desktop(err, saved ? options.model_path : options.file, stats::decimal_separator());
@@ -301,6 +313,12 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
                               paint_chart);
         if (!options.save_model_path.empty())
             files.add_text(options.save_model_path, continuous_model_json(run.tables.model));
+        if (!options.manual.path.empty() || options.manual.choices.reversals) {
+            const ManualTable manual = continuous_manual(run.tables, options.manual.choices, "");
+            show_reversals(desktop, manual);
+            if (!options.manual.path.empty())
+                files.add_manual(options.manual.path, manual, paint_manual);
+        }
     } catch (const std::exception& failure) {
         desktop.failure(failure.what());
         return 1;

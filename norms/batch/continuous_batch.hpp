@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "norms/count/group_counter.hpp"
+#include "norms/batch/manual_options.hpp"
 #include "norms/count/norming_cases.hpp"
 #include "norms/write/chart_model.hpp"
 #include "stats/continuous_bootstrap.hpp"
@@ -24,9 +25,11 @@ class BatchCommandLine;
 inline const std::string ContinuousUsage =
     "usage: vornak-batch continuous [--k K] [--t T] [--terms P | --r2 R] [--scale NAME] [--ages A,A...]"
     " [--bootstrap B [--seed S]] [--csv] [--xlsx WORKBOOK] [--plot PICTURE] [--save-model MODEL]"
-    " [--delimiter C] [--encoding NAME] --score VARIABLE (--group VARIABLE [--age VARIABLE] |"
-    " --age VARIABLE --width W) MIN MAX FILE\n"
-    "       vornak-batch continuous [--csv] [--xlsx WORKBOOK] [--plot PICTURE] --model MODEL --ages A,A... MIN MAX";
+    " [--manual FILE] [--manual-scale NAME] [--manual-interval none|95|90]"
+    " [--reversals increasing|decreasing] [--delimiter C] [--encoding NAME] --score VARIABLE"
+    " (--group VARIABLE [--age VARIABLE] | --age VARIABLE --width W) MIN MAX FILE\n"
+    "       vornak-batch continuous [--csv] [--xlsx WORKBOOK] [--plot PICTURE] [--manual FILE]"
+    " [--manual-scale NAME] --model MODEL --ages A,A... MIN MAX";
 
 struct ContinuousBatchOptions {
     NormingLayout variables;
@@ -39,6 +42,7 @@ struct ContinuousBatchOptions {
     std::string plot_path;
     std::string save_model_path;
     std::string model_path;  // tables from this saved model instead of data
+    ManualOptions manual;
     std::string min_text;
     std::string max_text;
     std::string file;
@@ -46,13 +50,14 @@ struct ContinuousBatchOptions {
 
 // Adds the continuous form to the command line, which fills `options` as it parses and refuses
 // the choices that make no sense together; --plot only where a picture can be drawn.
-CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptions& options, bool can_plot);
+CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptions& options, bool can_plot,
+                            bool draws_pdf = true);
 
 // Runs the continuous form: the report, or with --csv the tables, to `out`; notices and
 // messages to `err`. The workbook, the picture (drawn by paint_chart) and the model file take
 // their places only once `out` has taken everything. Gives the exit status: 0 done, 1 a refused
 // input or a failure (nothing written to `out`, no file written).
 int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter& paint_chart, std::ostream& out,
-                       std::ostream& err);
+                       std::ostream& err, const ManualPdfPainter& paint_manual = nullptr);
 
 }  // namespace norms

@@ -8,6 +8,7 @@
 #include "norms/batch/batch_command_line.hpp"
 #include "norms/batch/batch_run.hpp"
 #include "norms/batch/batch_views.hpp"
+#include "norms/batch/manual_options.hpp"
 #include "norms/count/case_weights.hpp"
 #include "norms/count/data_file.hpp"
 #include "norms/read/frequency_file.hpp"
@@ -73,19 +74,6 @@ bool show_group_check(platform::Desktop& desktop, const CountedGroups& counted,
     for (const std::string& refusal : check.refusals)
         desktop.error(refusal);
     return check.refusals.empty();
-}
-
-// Each reversal that the manual table found, or that there are none.
-void show_reversals(platform::Desktop& desktop, const ManualTable& manual)
-{
-    if (!manual.trend)
-        return;
-    for (const Reversal& reversal : manual.reversals)
-        desktop.warning(reversal_text(manual, reversal));
-    const std::size_t columns = manual.column_titles.size();
-    if (manual.reversals.empty())
-        desktop.warning("no reversals across the " + std::to_string(columns) +
-                        (columns == 1 ? " column" : " columns"));
 }
 
 // The reports, one after the other, as the results box would hold them.
@@ -160,47 +148,7 @@ CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options, 
     add_name("--write-weights", options.weights_file, "a file name",
              "also write each case's weight, scaled to a mean of 1, as case,weight to FILE")
         ->type_name("FILE");
-    AddTakenOption(
-        form, "--manual",
-        [&options, draws_pdf](const std::string& name) {
-            options.manual_path = name;
-            const std::optional<ManualFormat> format = manual_format_of(name);
-            return format == ManualFormat::xlsx || (format == ManualFormat::pdf && draws_pdf);
-        },
-        draws_pdf ? "a file name ending in .pdf or .xlsx" : "a file name ending in .xlsx",
-        "also write the manual table, the groups side by side, to FILE: a .pdf document or an "
-        ".xlsx workbook")
-        ->type_name("FILE");
-    AddTakenOption(
-        form, "--manual-scale",
-        [&options](const std::string& name) {
-            std::string reason;
-            if (!parse_manual_scale(name, options.manual.scale, reason))
-                throw CLI::ValidationError(reason);
-            return true;
-        },
-        "", "the manual table's norm score: PR (the default) or a scale as --scale names it")
-        ->type_name("NAME");
-    AddTakenOption(
-        form, "--manual-interval",
-        [&options](const std::string& name) {
-            const std::optional<ManualInterval> interval = manual_interval_named(name);
-            if (interval)
-                options.manual.interval = *interval;
-            return interval.has_value();
-        },
-        "none, 95 or 90", "the interval in the manual table's cells: 95 (the default), 90 or none")
-        ->type_name("LEVEL");
-    AddTakenOption(
-        form, "--reversals",
-        [&options](const std::string& name) {
-            options.manual.reversals = ability_trend_named(name);
-            return options.manual.reversals.has_value();
-        },
-        "increasing or decreasing",
-        "list each raw score whose rank goes against the ability's trend across the groups: "
-        "increasing or decreasing")
-        ->type_name("TREND");
+    add_manual_options(form, options.manual, draws_pdf, "the groups");
     add_name("--score", options.layout.score_column, "a column name",
              "the column that holds the raw scores")
         ->type_name("COLUMN")
@@ -210,10 +158,7 @@ CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options, 
     AddPersonFileOperand(form, options.file)->required();
     form.final_callback([&options, &form] {
         check_shared_options(options.shared);
-        for (const char* option : {"--manual-scale", "--manual-interval"})
-            if (form.count(option) > 0 && options.manual_path.empty())
-                throw CLI::ValidationError(std::string(option) +
-                                           " chooses what the manual table shows, which needs --manual");
+        check_manual_options(form, options.manual);
         const bool weighted = !options.layout.weight_column.empty() || !options.margins_file.empty();
         if (weighted && !options.frequencies_folder.empty())
             throw CLI::ValidationError(
@@ -262,12 +207,12 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
                                  group_tables_workbook(tables, dialog.file_name, options.shared.notes));
         if (!options.weights_file.empty())
             outputs.add_text(options.weights_file, weights_file_text(counts.case_weights));
-        if (!options.manual_path.empty() || options.manual.reversals) {
+        if (!options.manual.path.empty() || options.manual.choices.reversals) {
             const ManualTable manual = group_tables_manual(
-                tables, options.manual, options.shared.notes.empty() ? "" : options.shared.notes.front());
+                tables, options.manual.choices, options.shared.notes.empty() ? "" : options.shared.notes.front());
             show_reversals(desktop, manual);
-            if (!options.manual_path.empty())
-                outputs.add_manual(options.manual_path, manual, paint_manual);
+            if (!options.manual.path.empty())
+                outputs.add_manual(options.manual.path, manual, paint_manual);
         }
         if (WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.view(); }) != 0 ||
             CommitOutputFiles(outputs, desktop, err) != 0)

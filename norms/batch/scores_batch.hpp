@@ -6,7 +6,7 @@
 
 #include "norms/batch/batch_options.hpp"
 #include "norms/count/group_counter.hpp"
-#include "norms/write/manual_table.hpp"
+#include "norms/batch/manual_options.hpp"
 
 namespace CLI {
 class App;
@@ -29,8 +29,7 @@ struct ScoresOptions {
     std::string frequencies_folder;
     std::string margins_file;  // rake the cases to these margins
     std::string weights_file;  // also write each case's weight here
-    std::string manual_path;   // also write the manual table here, .pdf or .xlsx
-    ManualChoices manual;
+    ManualOptions manual;
     std::string min_text;
     std::string max_text;
     std::string file;

@@ -43,7 +43,9 @@ std::string range_text(const std::string& lower, const std::string& upper)
 ManualCell cell_of(const ManualValue& value, const ManualChoices& choices)
 {
     ManualCell cell{point_text(choices.scale, value.score.point), ""};
-    if (choices.interval == ManualInterval::none)
+    if (value.beyond != 0)
+        cell.point = (value.beyond < 0 ? "<" : ">") + cell.point;
+    if (choices.interval == ManualInterval::none || value.beyond != 0)
         return cell;
     const bool level95 = choices.interval == ManualInterval::level95;
     cell.interval = "(" +

@@ -53,6 +53,9 @@ struct ManualValue {
     Extended pr = 0;    // the percentile rank and its 95% limits, in percent, for the check
     Extended pr_lower95 = 0;
     Extended pr_upper95 = 0;
+    // A raw score beyond a model's range: its norm lies below (-1) or above (+1) the point,
+    // which is the end of the range, and is shown as "<23" or ">77", without an interval.
+    int beyond = 0;
 };
 
 // A norm group's norms, or those of one age.

@@ -159,3 +159,41 @@ assert any(row[9] == "overlap" for row in listed) and any(row[9] == "do not over
 assert reversals.print_title_rows == "$1:$1" and reversals.page_setup.orientation == "landscape"
 assert found.count("reversal at raw score") == len(expected), found
 print("manual tables read back:", len(rows), "PDF rows,", len(body), "sheet rows,", len(listed), "reversals")
+
+# A continuous model's manual table, the ages across: every cell of the PDF against the CSV of
+# the same model and resamples, a raw score beyond the model's range shown with "<" or ">".
+vocabulary = os.path.join(examples, "vocabulary_by_age.csv")
+model = ["continuous", "--score", "raw", "--age", "age", "--width", "1", "--ages", "6,10,14",
+         "--bootstrap", "40", "--seed", "7"]
+
+
+def run_model(*arguments):
+    done = subprocess.run([batch, *model, *arguments, "0", "50", vocabulary], capture_output=True, text=True)
+    assert done.returncode == 0, done.stderr
+    return done
+
+
+ages = {}
+for row in csv.DictReader(io.StringIO(run_model("--csv").stdout)):
+    ages[(row["age"], int(row["raw_score"]))] = row
+path = os.path.join(folder, "continuous.pdf")
+run_model("--manual", path, "--manual-scale", "T")
+text = subprocess.run(["pdftotext", "-layout", path, "-"], capture_output=True, text=True, check=True).stdout
+seen = []
+for line in text.splitlines():
+    match = row_line.match(line)
+    if not match:
+        continue
+    cells = re.findall(r"[<>]\d+|\d+ \(\d+\u2013\d+\)", match.group(2))
+    assert len(cells) == 3, (line, cells)
+    for score in scores_of(match.group(1)):
+        seen.append(score)
+        for age, shown in zip(["6", "10", "14"], cells):
+            row = ages[(age, score)]
+            if row["norm"] in ("-inf", "inf"):
+                assert shown[0] == ("<" if row["norm"] == "-inf" else ">"), (score, age, shown)
+            else:
+                assert shown == f"{fixed(row['norm'], 0)} ({fixed(row['norm_lower95'], 0)}\u2013" \
+                                f"{fixed(row['norm_upper95'], 0)})", (score, age, shown)
+assert seen == list(range(0, 51)), seen
+assert "Columns: age. continuous norm model, 40 bootstrap resamples." in text, text[:300]
