@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -34,35 +33,13 @@
 #include "stats/interval_method.hpp"
 #include "stats/number_format.hpp"
 #include "ui/Application.hpp"
+#include "ui/chart_canvas.hpp"
 #include "ui/chart_picture.hpp"
 #include "ui/chart_window.hpp"
 #include "ui/norms_table_view.hpp"
 #include "ui/scale_choice.hpp"
 
 namespace ui {
-
-// The chart of one group's table, drawn to fit.
-class ChartCanvas : public QWidget {
-public:
-    explicit ChartCanvas(QWidget* parent) : QWidget(parent) { setMinimumSize(480, 300); }
-
-    void set_chart(norms::ChartModel chart)
-    {
-        chart_ = std::move(chart);
-        update();
-    }
-    const norms::ChartModel& chart() const { return chart_; }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        PaintChart(painter, rect(), chart_);
-    }
-
-private:
-    norms::ChartModel chart_;
-};
 
 namespace {
 
