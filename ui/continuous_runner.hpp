@@ -57,6 +57,11 @@ public:
     bool has_source() const { return file_ || model_; }
     // The cases the latest model was fitted to, if any.
     const std::shared_ptr<const norms::NormingCases>& cases() const { return cases_; }
+    // What they were taken for.
+    std::optional<norms::NormingLayout> cases_layout() const
+    {
+        return cases_key_ ? std::optional(cases_key_->choices.layout) : std::nullopt;
+    }
     // The latest tables made.
     const std::optional<norms::ContinuousTables>& tables() const { return tables_; }
 
