@@ -36,7 +36,8 @@ void sweep(std::vector<Extended>& a, int size, int k)
 
 class Search {
 public:
-    Search(int largest_size, int kept) : largest_size_(largest_size), kept_(kept)
+    Search(int largest_size, int kept, const Interruption* interruption)
+        : largest_size_(largest_size), kept_(kept), interruption_(interruption)
     {
         best_.by_size.resize(largest_size + 1);
         thresholds_.assign(largest_size + 1, infinity);
@@ -162,6 +163,7 @@ private:
     // children is to be visited, which spares most of the work near the leaves.
     void descend(const Extended* a, const int* droppable, int d, SubsetMembers members, int m)
     {
+        check(interruption_);
         const int size = d + 1;
         const Extended unexplained = a[d * size + d];
         Level& level = levels_[d];
@@ -220,6 +222,7 @@ private:
 
     int largest_size_;
     int kept_;
+    const Interruption* interruption_;
     BestSubsets best_;
     std::vector<Extended> thresholds_;
     std::vector<Level> levels_;
@@ -228,13 +231,13 @@ private:
 }  // namespace
 
 BestSubsets find_best_subsets(const std::vector<Extended>& correlations, int candidates, int largest_size,
-                            int kept)
+                            int kept, const Interruption* interruption)
 {
     if (candidates < 1 || candidates > 64 || kept < 1 || largest_size < 1)
         throw std::invalid_argument("A subset search needs 1 to 64 candidates and keeps at least one subset.");
     if (correlations.size() != static_cast<std::size_t>((candidates + 1) * (candidates + 1)))
         throw std::invalid_argument("The cross-product matrix does not match the number of candidates.");
-    return Search(std::min(largest_size, candidates), kept).run(correlations, candidates);
+    return Search(std::min(largest_size, candidates), kept, interruption).run(correlations, candidates);
 }
 
 }  // namespace stats

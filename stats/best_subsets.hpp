@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "stats/distrib.hpp"
+#include "stats/interruption.hpp"
 
 namespace stats {
 
@@ -48,8 +49,8 @@ inline constexpr Extended dependence_tolerance = 1e-12L;
 // `correlations` is the (q + 1) × (q + 1) matrix, row by row, of the cross products of the
 // candidates' columns and then the response, each centred on its mean and scaled to length 1
 // (a correlation matrix). Searches subsets of 1 … largest_size candidates and keeps the best
-// `kept` of each size.
+// `kept` of each size. Throws Interrupted when `interruption` asks it to stop.
 BestSubsets find_best_subsets(const std::vector<Extended>& correlations, int candidates, int largest_size,
-                            int kept);
+                            int kept, const Interruption* interruption = nullptr);
 
 }  // namespace stats

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <exception>
+#include <functional>
 #include <limits>
 #include <map>
 #include <random>
@@ -59,19 +60,46 @@ std::vector<std::vector<std::size_t>> strata_of(const NormingSample& sample)
     return strata;
 }
 
+// Calls work(0) … work(count - 1), each index once, on `threads` threads (0: one for each
+// core) that take the next index from one counter. The first failure ends the others' work and
+// is thrown once all have stopped.
+void for_each_index(std::size_t count, unsigned threads, const std::function<void(std::size_t)>& work)
+{
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t used = std::min<std::size_t>(threads > 0 ? threads : cores, count);
+    std::atomic<std::size_t> next{0};
+    std::vector<std::exception_ptr> failures(used);
+    {
+        std::vector<std::jthread> pool;
+        for (std::size_t t = 0; t < used; ++t)
+            pool.emplace_back([&, t] {
+                try {
+                    for (std::size_t i = next++; i < count; i = next++)
+                        work(i);
+                } catch (...) {
+                    failures[t] = std::current_exception();
+                    next = count;
+                }
+            });
+    }
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
+}
+
 class Bootstrap {
 public:
     Bootstrap(const NormingSample& sample, const ContinuousOptions& options, const ContinuousModel& model,
-              const std::vector<NormCell>& cells, std::uint64_t seed)
+              std::uint64_t seed)
         : sample_(sample), ranker_(sample, {options.window_width, options.scale.mean, options.scale.sd}),
-          model_(model), cells_(cells), seed_(seed), strata_(strata_of(sample))
+          model_(model), seed_(seed), strata_(strata_of(sample))
     {
         for (const ModelTerm& term : model.terms)
             terms_.push_back(term.power);
     }
 
-    // Resample `index`'s norm score and PR of every cell.
-    void run(std::size_t index, Extended* norms, Extended* ranks) const
+    // Resample `index`'s model.
+    ContinuousModel refit(std::size_t index) const
     {
         // The resample as the number of times each case is drawn.
         std::mt19937_64 engine(mixed(seed_ ^ mixed(index)));
@@ -94,23 +122,13 @@ public:
                 L_high = std::max(L_high, ranked.L[c]);
             }
         refitted.L = {static_cast<double>(L_low), static_cast<double>(L_high)};
-
-        for (std::size_t c = 0; c < cells_.size();) {
-            const Extended age = cells_[c].age;
-            const ModelAtAge at_age(refitted, age);
-            for (; c < cells_.size() && cells_[c].age == age; ++c) {
-                const NormScore score = norm_of_raw(refitted, at_age, static_cast<Extended>(cells_[c].raw));
-                norms[c] = score.L;
-                ranks[c] = score.PR;
-            }
-        }
+        return refitted;
     }
 
 private:
     const NormingSample& sample_;
     CaseRanker ranker_;
     const ContinuousModel& model_;
-    const std::vector<NormCell>& cells_;
     std::uint64_t seed_;
     std::vector<std::vector<std::size_t>> strata_;
     std::vector<PowerTerm> terms_;
@@ -136,6 +154,54 @@ Extended sample_quantile(const std::vector<Extended>& ascending, Extended p)
     return ascending[below] + (position - below) * (ascending[below + 1] - ascending[below]);
 }
 
+Resamples resample_models(const NormingSample& sample, const ContinuousOptions& options, const ContinuousModel& model,
+                          const BootstrapChoice& choice, Interruption* interruption)
+{
+    if (choice.resamples < 1)
+        throw std::invalid_argument("A bootstrap needs at least one resample.");
+    check_norming_sample(sample, {options.window_width, options.scale.mean, options.scale.sd});
+    const Bootstrap bootstrap(sample, options, model, choice.seed);
+    Resamples resamples{choice, std::vector<ContinuousModel>(static_cast<std::size_t>(choice.resamples))};
+    for_each_index(resamples.models.size(), choice.threads, [&](std::size_t r) {
+        check(interruption);
+        resamples.models[r] = bootstrap.refit(r);
+        if (interruption)
+            ++interruption->done;
+    });
+    return resamples;
+}
+
+void add_bootstrap_limits(std::vector<NormCell>& cells, const Resamples& resamples)
+{
+    const std::size_t count = resamples.models.size();
+    const std::size_t width = cells.size();
+    if (count == 0 || width == 0)
+        return;
+    std::vector<Extended> norms(count * width);
+    std::vector<Extended> ranks(count * width);
+    for_each_index(count, resamples.choice.threads, [&](std::size_t r) {
+        const ContinuousModel& model = resamples.models[r];
+        for (std::size_t c = 0; c < width;) {
+            const Extended age = cells[c].age;
+            const ModelAtAge at_age(model, age);
+            for (; c < width && cells[c].age == age; ++c) {
+                const NormScore score = norm_of_raw(model, at_age, static_cast<Extended>(cells[c].raw));
+                norms[r * width + c] = score.L;
+                ranks[r * width + c] = score.PR;
+            }
+        }
+    });
+    std::vector<Extended> cell_norms(count);
+    std::vector<Extended> cell_ranks(count);
+    for (std::size_t c = 0; c < width; ++c) {
+        for (std::size_t r = 0; r < count; ++r) {
+            cell_norms[r] = norms[r * width + c];
+            cell_ranks[r] = ranks[r * width + c];
+        }
+        cells[c].limits = limits_of(cell_norms, cell_ranks);
+    }
+}
+
 std::vector<NormCell> bootstrap_norm_table(const NormingSample& sample, const ContinuousOptions& options,
                                          const ContinuousModel& model, const std::vector<Extended>& ages,
                                          long long raw_min, long long raw_max, const BootstrapChoice& choice)
@@ -143,46 +209,8 @@ std::vector<NormCell> bootstrap_norm_table(const NormingSample& sample, const Co
     std::vector<NormCell> cells = continuous_norm_table(model, ages, raw_min, raw_max);
     if (choice.resamples < 0)
         throw std::invalid_argument("The number of bootstrap resamples must not be negative.");
-    if (choice.resamples == 0)
-        return cells;
-    check_norming_sample(sample, {options.window_width, options.scale.mean, options.scale.sd});
-
-    const std::size_t resamples = static_cast<std::size_t>(choice.resamples);
-    const std::size_t width = cells.size();
-    std::vector<Extended> norms(resamples * width);
-    std::vector<Extended> ranks(resamples * width);
-    const Bootstrap bootstrap(sample, options, model, cells, choice.seed);
-
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t threads = std::min<std::size_t>(choice.threads > 0 ? choice.threads : cores, resamples);
-    std::atomic<std::size_t> next{0};
-    std::vector<std::exception_ptr> failures(threads);
-    {
-        std::vector<std::jthread> pool;
-        for (std::size_t t = 0; t < threads; ++t)
-            pool.emplace_back([&, t] {
-                try {
-                    for (std::size_t r = next++; r < resamples; r = next++)
-                        bootstrap.run(r, &norms[r * width], &ranks[r * width]);
-                } catch (...) {
-                    failures[t] = std::current_exception();
-                    next = resamples;
-                }
-            });
-    }
-    for (const std::exception_ptr& failure : failures)
-        if (failure)
-            std::rethrow_exception(failure);
-
-    std::vector<Extended> cell_norms(resamples);
-    std::vector<Extended> cell_ranks(resamples);
-    for (std::size_t c = 0; c < width; ++c) {
-        for (std::size_t r = 0; r < resamples; ++r) {
-            cell_norms[r] = norms[r * width + c];
-            cell_ranks[r] = ranks[r * width + c];
-        }
-        cells[c].limits = limits_of(cell_norms, cell_ranks);
-    }
+    if (choice.resamples > 0)
+        add_bootstrap_limits(cells, resample_models(sample, options, model, choice));
     return cells;
 }
 

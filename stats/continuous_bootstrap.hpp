@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "stats/continuous_norms.hpp"
+#include "stats/interruption.hpp"
 
 namespace stats {
 
@@ -16,7 +17,25 @@ struct BootstrapChoice {
     std::uint64_t seed = 1;
     // 0: one for each core.
     unsigned threads = 0;
+
+    friend bool operator==(const BootstrapChoice&, const BootstrapChoice&) = default;
 };
+
+// A bootstrap's refitted models, one per resample in the resamples' order: the chosen model's
+// terms fitted again to the resample, with the resample's own range of L. Kept, they give the
+// limits at any age without drawing again.
+struct Resamples {
+    BootstrapChoice choice;
+    std::vector<ContinuousModel> models;
+};
+
+// Draws and refits the resamples of `choice` (at least one). Counts each resample done in the
+// interruption, if any, and throws Interrupted when it asks to stop.
+Resamples resample_models(const NormingSample& sample, const ContinuousOptions& options, const ContinuousModel& model,
+                          const BootstrapChoice& choice, Interruption* interruption = nullptr);
+
+// Gives each cell its limits: percentiles of its norm score and PR under the resamples' models.
+void add_bootstrap_limits(std::vector<NormCell>& cells, const Resamples& resamples);
 
 // The cells of `model` (fitted to `sample` with `options`), each with its limits when
 // choice.resamples > 0. A resample's random stream follows from the seed and the resample's

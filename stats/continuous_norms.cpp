@@ -82,8 +82,9 @@ struct SizeCheck {
 
 class ModelChoice {
 public:
-    ModelChoice(const NormingSample& sample, const ContinuousOptions& options, ContinuousFit& fit)
-        : options_(options), fit_(fit)
+    ModelChoice(const NormingSample& sample, const ContinuousOptions& options, ContinuousFit& fit,
+                const Interruption* interruption)
+        : options_(options), fit_(fit), interruption_(interruption)
     {
         const RankingChoice ranking{options.window_width, options.scale.mean, options.scale.sd};
         fit_.warnings = check_norming_sample(sample, ranking);
@@ -114,7 +115,8 @@ public:
             throw std::invalid_argument("A model of " + std::to_string(options_.terms) + " terms needs at least " +
                                         std::to_string(options_.terms + 2) + " cases.");
         const int largest = options_.terms > 0 ? options_.terms : std::min(q, static_cast<int>(n) - 2);
-        const BestSubsets best = find_best_subsets(regression_->correlations(), q, largest, options_.kept_per_size);
+        const BestSubsets best = find_best_subsets(regression_->correlations(), q, largest, options_.kept_per_size,
+                                                   interruption_);
         if (!best.dependent.empty()) {
             std::vector<PowerTerm> left_out;
             for (const int c : best.dependent)
@@ -173,6 +175,7 @@ private:
         check.size.best_adjusted_r2 = adjusted(kept.front().unexplained, n, p);
         check.size.best = terms_of(check.best, candidates_);
         for (const FittedSubset& subset : kept) {
+            stats::check(interruption_);
             const std::vector<PowerTerm> terms = terms_of(subset.members, candidates_);
             const ContinuousModel model = with_fit(base_, regression_->fit_from_correlations(subset.members), terms);
             if (find_crossings(model, ages_, 1).empty()) {
@@ -210,6 +213,7 @@ private:
 
     const ContinuousOptions& options_;
     ContinuousFit& fit_;
+    const Interruption* interruption_;
     RankedCases ranked_;
     std::vector<PowerTerm> candidates_;
     std::optional<CandidateRegression> regression_;
@@ -219,11 +223,12 @@ private:
 
 }  // namespace
 
-ContinuousFit fit_continuous_norms(const NormingSample& sample, const ContinuousOptions& options)
+ContinuousFit fit_continuous_norms(const NormingSample& sample, const ContinuousOptions& options,
+                                   const Interruption* interruption)
 {
     check_options(options);
     ContinuousFit fit;
-    ModelChoice choice(sample, options, fit);
+    ModelChoice choice(sample, options, fit, interruption);
     choice.run();
     return fit;
 }

@@ -9,6 +9,7 @@
 
 #include "stats/continuous_model.hpp"
 #include "stats/continuous_ranking.hpp"
+#include "stats/interruption.hpp"
 #include "stats/norm_scales.hpp"
 
 namespace stats {
@@ -26,6 +27,8 @@ struct ContinuousOptions {
     // The best subsets of each size that the search keeps, to be checked for consistency in
     // their order when the best one crosses.
     int kept_per_size = 10;
+
+    friend bool operator==(const ContinuousOptions&, const ContinuousOptions&) = default;
 };
 
 // One size of model in the search.
@@ -60,8 +63,10 @@ struct ContinuousFit {
 };
 
 // Ranks the sample, searches the best subsets of the candidate terms and chooses the model.
-// Throws std::invalid_argument, with the reason, on a sample or options it cannot use.
-ContinuousFit fit_continuous_norms(const NormingSample& sample, const ContinuousOptions& options);
+// Throws std::invalid_argument, with the reason, on a sample or options it cannot use, and
+// Interrupted when `interruption` asks it to stop.
+ContinuousFit fit_continuous_norms(const NormingSample& sample, const ContinuousOptions& options,
+                                   const Interruption* interruption = nullptr);
 
 // The 95% and 90% limits of a cell's norm score and PR from the bootstrap.
 struct BootstrapLimits {

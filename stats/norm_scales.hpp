@@ -48,6 +48,8 @@ struct NormScale {
 
     // The score of a normal deviate; -inf and +inf stay infinite on a linear scale.
     Extended of_z(Extended z) const;
+
+    friend bool operator==(const NormScale&, const NormScale&) = default;
 };
 
 // z, T, IQ, scaled, NCE, stanine and sten, in that order.

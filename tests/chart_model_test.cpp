@@ -90,6 +90,19 @@ TEST(ChartModel, TickStepsKeepAtMostElevenLabelsOnTheScoreAxis)
               std::vector<double>({100, 102, 104, 106, 108, 110, 112, 114, 116, 118, 120}));
 }
 
+TEST(ChartModel, DecimalTicksKeepTheDigitsTheirStepNeeds)
+{
+    const auto labels = [](const std::vector<ChartTick>& ticks) {
+        std::vector<std::string> texts;
+        for (const ChartTick& tick : ticks)
+            texts.push_back(tick.label);
+        return texts;
+    };
+    EXPECT_EQ(labels(decimal_ticks(0.87, 1.0, 5)), std::vector<std::string>({"0.90", "0.95", "1.00"}));
+    EXPECT_EQ(labels(decimal_ticks(0.9871, 0.9923, 5)), std::vector<std::string>({"0.988", "0.990", "0.992"}));
+    EXPECT_EQ(labels(decimal_ticks(-20, 130, 5)), std::vector<std::string>({"0", "50", "100"}));
+}
+
 TEST(ChartModel, PictureFormatComesFromTheFileEndingInAnyCase)
 {
     EXPECT_EQ(ChartFormatOf("chart.png"), ChartFormat::Png);

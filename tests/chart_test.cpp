@@ -93,6 +93,25 @@ TEST(ChartPicture, ScatteredPointsShowGreyWithinThePlotOnly)
     EXPECT_EQ(colour_at(2.2, 3), QColor(Qt::white)) << "a dot, not a line";
 }
 
+TEST(ChartPicture, AlertsShowAsRedCrossesWithinThePlotOnly)
+{
+    norms::ChartModel chart;
+    chart.x = {"Age", 0, 10, {}};
+    chart.y = {"Raw score", 0, 10, {}};
+    chart.lines = {{"PR 50", {{0, 5}, {10, 5}}}};
+    chart.alerts = {{4, 5}, {10.2, 2}};  // the last beyond the plot's right edge
+    chart.alerts_legend = "Curves cross";
+    const QImage image = QImage::fromData(ui::ChartPicture(chart, ChartFormat::Png), "PNG");
+    const QRectF plot = ui::ChartPlotArea(QRectF(QPointF(0, 0), ui::ChartPictureSize));
+    const auto colour_at = [&](double x, double y, double dx = 0) {
+        return image.pixelColor((ui::ChartPosition(chart, plot, x, y) + QPointF(dx, dx)).toPoint());
+    };
+    EXPECT_EQ(colour_at(4, 5), ui::ChartAlertColour) << "over the line";
+    EXPECT_EQ(colour_at(4, 5, ui::ChartAlertRadius - 1.5), ui::ChartAlertColour) << "along an arm";
+    EXPECT_EQ(colour_at(10.2, 2), QColor(Qt::white));
+    EXPECT_EQ(QString(ui::ChartPicture(chart, ChartFormat::Svg)).count("Curves cross"), 1);
+}
+
 TEST(ChartPicture, SvgHasOneMarkerPerScoreAndPdfOnePage)
 {
     const norms::ChartModel chart = small_chart();

@@ -395,4 +395,29 @@ TEST(ContinuousChart, EachCurveGivesTheRawScoreWhoseNormIsItsRank)
     const ChartModel thinned = continuous_chart(tables, &large, "large");
     EXPECT_EQ(thinned.scatter.size(), large.scores.size() / 3 + 1);
     EXPECT_EQ(thinned.scatter_legend, "Cases (one in 3)");
+    EXPECT_TRUE(chart.alerts.empty()) << "this model does not cross";
+}
+
+// A model whose curves cross has the places marked, from its fit or, read from its file, by the
+// chart itself.
+TEST(ContinuousChart, MarksWhereTheCurvesCross)
+{
+    stats::ContinuousOptions options;
+    options.terms = 5;
+    options.kept_per_size = 2;
+    ContinuousTables tables;
+    tables.fit = stats::fit_continuous_norms(continuous_samples::age_trend(10, 300, 5), options);
+    tables.model = tables.fit->model;
+    tables.raw_max = 40;
+    const ChartModel fitted = continuous_chart(tables, nullptr, "fitted");
+    ASSERT_FALSE(fitted.alerts.empty());
+    EXPECT_EQ(fitted.alerts.size(), tables.fit->crossings.size());
+    EXPECT_EQ(fitted.alerts_legend, "Curves cross");
+    for (std::size_t i = 0; i < fitted.alerts.size(); ++i)
+        EXPECT_EQ(fitted.alerts[i].x, static_cast<double>(tables.fit->crossings[i].age));
+    tables.fit.reset();
+    const ChartModel read = continuous_chart(tables, nullptr, "read");
+    ASSERT_EQ(read.alerts.size(), fitted.alerts.size());
+    EXPECT_EQ(read.alerts.front().x, fitted.alerts.front().x);
+    EXPECT_EQ(read.alerts.back().y, fitted.alerts.back().y);
 }

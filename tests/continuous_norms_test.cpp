@@ -246,6 +246,37 @@ TEST(ContinuousBootstrap, TheSameSeedGivesTheSameLimitsWithAnyNumberOfThreads)
     EXPECT_FALSE(bootstrap_norm_table(sample, {}, fit.model, {7}, 0, 1, choice)[0].limits);
 }
 
+// The window keeps a bootstrap's refitted models and reads each new age's limits from them:
+// they must be the limits of the whole table at that age, and a stop request must end the
+// search and the resampling alike.
+TEST(ContinuousBootstrap, KeptResamplesGiveAnyAgesLimitsAndAStopRequestEndsTheWork)
+{
+    const NormingSample sample = continuous_samples::age_trend(5, 80, 6);
+    const ContinuousFit fit = fit_continuous_norms(sample, {});
+    const BootstrapChoice choice{25, 11, 2};
+    const std::vector<NormCell> whole = bootstrap_norm_table(sample, {}, fit.model, {6.5, 9, 10.25}, 0, 40, choice);
+    Interruption watched;
+    const Resamples kept = resample_models(sample, {}, fit.model, choice, &watched);
+    EXPECT_EQ(watched.done, 25u);
+    std::vector<NormCell> at_nine = continuous_norm_table(fit.model, {9}, 0, 40);
+    add_bootstrap_limits(at_nine, kept);
+    for (std::size_t c = 0; c < at_nine.size(); ++c) {
+        const BootstrapLimits& one = *at_nine[c].limits;
+        const BootstrapLimits& all = *whole[41 + c].limits;
+        ASSERT_EQ(whole[41 + c].age, 9);
+        EXPECT_EQ(one.norm_lower95, all.norm_lower95);
+        EXPECT_EQ(one.norm_upper90, all.norm_upper90);
+        EXPECT_EQ(one.PR_lower90, all.PR_lower90);
+        EXPECT_EQ(one.PR_upper95, all.PR_upper95);
+    }
+
+    Interruption stopped;
+    stopped.stop = true;
+    EXPECT_THROW(fit_continuous_norms(sample, {}, &stopped), Interrupted);
+    EXPECT_THROW(resample_models(sample, {}, fit.model, choice, &stopped), Interrupted);
+    EXPECT_EQ(stopped.done, 0u);
+}
+
 // The mean width of the PR's 95% interval over the middle cells (PR 25 to 75) of three ages,
 // in five groups of `per_group`, with three terms and 200 resamples.
 Extended middle_width(int per_group)

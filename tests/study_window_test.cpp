@@ -281,6 +281,8 @@ TEST_F(Study, ABadFileLeavesThePreviousTablesAndShowsOneMessage)
     EXPECT_EQ(table(0).index(5, 2).data(ui::NormsTableModel::CsvValueRole).toString().toStdString(), before);
     EXPECT_TRUE(window.results_outdated());
     EXPECT_TRUE(find<QLabel>("lblOutdated").text().contains("spelling_by_age.csv"));
+    // The continuous mode behind it read the same file: it keeps the message for when it is shown.
+    EXPECT_TRUE(find<QLabel>("lblContinuousOutdated").text().endsWith(desktop.messages[0].text.c_str()));
 }
 
 TEST_F(Study, AMillionCasesLoadWhileTheEventLoopKeepsTurning)

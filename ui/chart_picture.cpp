@@ -137,6 +137,25 @@ void paint_scatter_dot(QPainter& painter, QPointF centre)
     painter.drawEllipse(centre, ChartScatterRadius, ChartScatterRadius);
 }
 
+void paint_alert(QPainter& painter, QPointF centre)
+{
+    painter.setPen(QPen(ChartAlertColour, 2.5, Qt::SolidLine, Qt::RoundCap));
+    const QPointF arm(ChartAlertRadius, ChartAlertRadius);
+    const QPointF other_arm(ChartAlertRadius, -ChartAlertRadius);
+    painter.drawLine(centre - arm, centre + arm);
+    painter.drawLine(centre - other_arm, centre + other_arm);
+}
+
+// Alerts over everything else, kept inside the plot.
+void paint_alerts(QPainter& painter, const norms::ChartModel& chart, const QRectF& plot)
+{
+    painter.save();
+    painter.setClipRect(plot);
+    for (const norms::ChartXY& point : chart.alerts)
+        paint_alert(painter, ChartPosition(chart, plot, point.x, point.y));
+    painter.restore();
+}
+
 // Scattered points, kept inside the plot.
 void paint_scatter(QPainter& painter, const norms::ChartModel& chart, const QRectF& plot)
 {
@@ -175,6 +194,10 @@ void paint_title_and_legend(QPainter& painter, const norms::ChartModel& chart, c
     if (!chart.scatter.empty()) {
         paint_scatter_dot(painter, QPointF(x + 11, middle));
         entry(chart.scatter_legend);
+    }
+    if (!chart.alerts.empty()) {
+        paint_alert(painter, QPointF(x + 11, middle));
+        entry(chart.alerts_legend);
     }
     for (const auto& [colour, band, text] :
          {std::tuple{ChartBand95Colour, &chart.band95, chart.band95_legend},
@@ -281,6 +304,7 @@ void PaintChart(QPainter& painter, const QRectF& area, const norms::ChartModel& 
     for (const QPointF& centre : line)
         paint_marker(painter, centre, radius);
     paint_lines(painter, chart, plot);
+    paint_alerts(painter, chart, plot);
 
     painter.setPen(QPen(frame_colour, 1));
     painter.setBrush(Qt::NoBrush);

@@ -24,6 +24,9 @@ inline const QColor ChartPointColour{0x08, 0x30, 0x6b};
 // lines stay visible over them.
 inline const QColor ChartScatterColour{0x70, 0x70, 0x70, 0x80};
 inline constexpr double ChartScatterRadius = 2;
+// Alerts, such as where a model's curves cross: red crosses, which no line or band uses.
+inline const QColor ChartAlertColour{0xd6, 0x27, 0x28};
+inline constexpr double ChartAlertRadius = 5;
 
 // Pictures are this size in pixels; SVG and PDF at 96 pixels per inch.
 inline constexpr QSize ChartPictureSize{960, 600};

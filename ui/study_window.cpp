@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -34,36 +33,15 @@
 #include "stats/interval_method.hpp"
 #include "stats/number_format.hpp"
 #include "ui/Application.hpp"
+#include "ui/chart_canvas.hpp"
 #include "ui/chart_picture.hpp"
 #include "ui/chart_window.hpp"
+#include "ui/continuous_panel.hpp"
 #include "ui/manual_table_dialog.hpp"
 #include "ui/norms_table_view.hpp"
 #include "ui/scale_choice.hpp"
 
 namespace ui {
-
-// The chart of one group's table, drawn to fit.
-class ChartCanvas : public QWidget {
-public:
-    explicit ChartCanvas(QWidget* parent) : QWidget(parent) { setMinimumSize(480, 300); }
-
-    void set_chart(norms::ChartModel chart)
-    {
-        chart_ = std::move(chart);
-        update();
-    }
-    const norms::ChartModel& chart() const { return chart_; }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        PaintChart(painter, rect(), chart_);
-    }
-
-private:
-    norms::ChartModel chart_;
-};
 
 namespace {
 
@@ -122,7 +100,14 @@ StudyWindow::StudyWindow(platform::Desktop& desktop, QSettings& settings, QWidge
     splitter->addWidget(createChoices());
     splitter->addWidget(createResults());
     splitter->setStretchFactor(1, 1);
-    setCentralWidget(splitter);
+    modes_ = new QTabWidget(this);
+    modes_->setObjectName("tabMode");
+    modes_->addTab(splitter, "Norms &Tables");
+    continuous_ = new ContinuousPanel(desktop_, modes_);
+    modes_->addTab(continuous_, "&Continuous");
+    setCentralWidget(modes_);
+    connect(modes_, &QTabWidget::currentChanged, this, &StudyWindow::enableCommands);
+    connect(continuous_, &ContinuousPanel::resultsChanged, this, &StudyWindow::enableCommands);
     createProgress();
 
     typing_pause_.setSingleShot(true);
@@ -146,6 +131,7 @@ void StudyWindow::createActions()
     QAction* open = file->addAction("&Open Data...", this, command(&StudyWindow::openData));
     open->setObjectName("mnuOpenData");
     open->setShortcut(QKeySequence::Open);
+    file->addAction("Open &Model...", this, command(&StudyWindow::openModel))->setObjectName("mnuOpenModel");
     export_csv_ = file->addAction("Export &CSV...", this, command(&StudyWindow::exportCsv));
     export_csv_->setObjectName("mnuExportCsv");
     export_csv_->setShortcut(QKeySequence("Ctrl+E"));
@@ -156,6 +142,8 @@ void StudyWindow::createActions()
     save_chart_ = file->addAction("Save C&hart...", this, command(&StudyWindow::saveChart));
     save_chart_->setObjectName("mnuSaveChart");
     save_chart_->setShortcut(QKeySequence::Save);
+    save_model_ = file->addAction("Save &Model...", this, command(&StudyWindow::saveModel));
+    save_model_->setObjectName("mnuSaveModel");
     file->addSeparator();
     QAction* quit = file->addAction("&Quit", this, &QWidget::close);
     quit->setObjectName("mnuQuit");
@@ -176,7 +164,7 @@ void StudyWindow::createActions()
                                .arg(norms::VersionLine));
     });
     about->setObjectName("mnuAbout");
-    for (QAction* action : {export_csv_, export_excel_, export_manual_, save_chart_, copy_})
+    for (QAction* action : {export_csv_, export_excel_, export_manual_, save_chart_, copy_, save_model_})
         action->setEnabled(false);
 }
 
@@ -322,7 +310,7 @@ QWidget* StudyWindow::createResults()
     tabs_->addTab(chart_tab, "Chart");
     connect(chart_group_box_, &QComboBox::currentIndexChanged, this, &StudyWindow::showChart);
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) {
-        copy_->setEnabled(currentTable() != nullptr);
+        enableCommands();
         if (currentTable())  // the chart follows the group last looked at
             chart_group_box_->setCurrentIndex(tab);
     });
@@ -412,7 +400,7 @@ void StudyWindow::loadFile(const QString& path)
 
 bool StudyWindow::idle() const
 {
-    return runner_.idle() && !typing_pause_.isActive();
+    return runner_.idle() && !typing_pause_.isActive() && continuous_->idle();
 }
 
 bool StudyWindow::results_outdated() const
@@ -486,6 +474,7 @@ void StudyWindow::countChoicesChanged()
         return;
     typing_pause_.stop();
     runner_.count(countChoices(), tableChoices());
+    continuous_->set_study(*runner_.file(), countChoices());
 }
 
 void StudyWindow::tableChoicesChanged()
@@ -591,9 +580,7 @@ void StudyWindow::showTables()
     showWeighting();
     tabs_->setCurrentIndex(std::clamp(current, 0, tabs_->count() - 1));
     showChart();
-    for (QAction* action : {export_csv_, export_excel_, export_manual_, save_chart_})
-        action->setEnabled(true);
-    copy_->setEnabled(currentTable() != nullptr);
+    enableCommands();
 }
 
 void StudyWindow::chooseMargins()
@@ -666,14 +653,46 @@ std::string StudyWindow::tablesFile() const
     return tables() && !tables()->groups.empty() ? tables()->groups.front().run.data_file_path : "";
 }
 
+bool StudyWindow::continuousShown() const
+{
+    return modes_->currentWidget() == continuous_;
+}
+
+// The commands that take results take those of the mode shown.
+void StudyWindow::enableCommands()
+{
+    const bool continuous = continuousShown();
+    const bool results = continuous ? continuous_->tables().has_value() : tables().has_value();
+    for (QAction* action : {export_csv_, export_excel_, save_chart_})
+        action->setEnabled(results);
+    save_model_->setEnabled(continuous && results);
+    export_manual_->setEnabled(!continuous && results);
+    copy_->setEnabled(continuous ? results : currentTable() != nullptr);
+}
+
+void StudyWindow::openModel()
+{
+    modes_->setCurrentWidget(continuous_);
+    continuous_->openModel();
+}
+
+void StudyWindow::saveModel()
+{
+    continuous_->saveModel();
+}
+
 void StudyWindow::copy()
 {
-    if (NormsTableView* view = currentTable())
+    if (continuousShown())
+        continuous_->copy();
+    else if (NormsTableView* view = currentTable())
         view->copy_rows();
 }
 
 void StudyWindow::exportCsv()
 {
+    if (continuousShown())
+        return continuous_->exportCsv();
     if (!tables())
         return;
     platform::FileDialog dialog = csv_dialog_;
@@ -689,6 +708,8 @@ void StudyWindow::exportCsv()
 
 void StudyWindow::exportExcel()
 {
+    if (continuousShown())
+        return continuous_->exportExcel();
     if (!tables())
         return;
     if (xlsx_dialog_.file_name.empty())
@@ -718,7 +739,9 @@ void StudyWindow::exportManualTable()
 
 void StudyWindow::saveChart()
 {
-    if (tables())
+    if (continuousShown())
+        continuous_->saveChart();
+    else if (tables())
         SaveChartThroughDialog(desktop_, chart_dialog_, chart_->chart());
 }
 

@@ -24,6 +24,7 @@ class QTabWidget;
 namespace ui {
 
 class ChartCanvas;
+class ContinuousPanel;
 class NormsTableView;
 class ScaleChoice;
 
@@ -45,11 +46,13 @@ public:
     bool results_outdated() const;
 
     void openData();
+    void openModel();
     void exportCsv();
     void exportExcel();
     // Asks for the manual table's choices in its dialog, then for its file.
     void exportManualTable();
     void saveChart();
+    void saveModel();
     void copy();
 
 protected:
@@ -79,6 +82,8 @@ private:
     norms::StudyChoices countChoices() const;
     norms::TableChoices tableChoices();
     NormsTableView* currentTable() const;
+    bool continuousShown() const;
+    void enableCommands();
     QString dataName(const std::string& path) const;
     std::string tablesFile() const;
 
@@ -129,6 +134,9 @@ private:
     QAction* export_manual_ = nullptr;
     QAction* save_chart_ = nullptr;
     QAction* copy_ = nullptr;
+    QTabWidget* modes_ = nullptr;  // the norms tables, or continuous norms
+    ContinuousPanel* continuous_ = nullptr;
+    QAction* save_model_ = nullptr;
 
     QTimer typing_pause_;   // a raw-score range counts once the typing in its boxes pauses
     bool filling_ = false;  // choices are being set from a file, not by the user

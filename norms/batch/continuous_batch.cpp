@@ -16,15 +16,12 @@
 #include "norms/write/continuous_report.hpp"
 #include "norms/write/output_files.hpp"
 #include "platform/console_desktop.hpp"
-#include "platform/failure.hpp"
-#include "platform/printable_text.hpp"
 #include "stats/number_format.hpp"
 
 namespace norms {
 namespace {
 
 constexpr int most_resamples = 100000;
-constexpr std::size_t largest_model_file = 1 << 20;  // bytes
 
 // A whole number from `low` to `high` as typed, if it is one.
 std::optional<Extended> whole_number(const std::string& text, Extended low, Extended high)
@@ -100,17 +97,6 @@ void check_data_choice(const ContinuousBatchOptions& options, const DataOptions&
                                    std::to_string(options.model.k) + " and --t " + std::to_string(options.model.t));
     if (data.seed->count() > 0 && data.bootstrap->count() == 0)
         throw CLI::ValidationError("--seed needs --bootstrap: it seeds the resamples");
-}
-
-stats::ContinuousModel read_model(const std::string& path)
-{
-    std::string text;
-    try {
-        text = read_small_file(path, largest_model_file);
-    } catch (const platform::Failure& failure) {
-        throw platform::Failure(platform::in_quotes(path) + ": " + failure.what());
-    }
-    return parse_continuous_model(text);
 }
 
 // The tables, the cases they were fitted to (none for a saved model) and what they came from.
@@ -288,7 +274,7 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
         desktop.open_file(dialog);
         ContinuousRun run;
         if (saved) {
-            run.tables = model_tables(read_model(options.model_path), options.ages, min_score, max_score);
+            run.tables = model_tables(read_continuous_model(options.model_path), options.ages, min_score, max_score);
             run.source.model_file = dialog.file_name;
         } else {
             run = fitted_run(options, dialog.file_name, min_score, max_score, desktop);

@@ -19,6 +19,8 @@ struct NormingLayout {
     std::string group_variable;  // empty: the cases are ranked within age windows
     std::int64_t min_score = 0;
     std::int64_t max_score = 0;
+
+    friend bool operator==(const NormingLayout&, const NormingLayout&) = default;
 };
 
 struct NormingCases {

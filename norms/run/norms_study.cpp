@@ -100,15 +100,7 @@ GroupTables person_counts(const StudyFile& file, const StudyChoices& choices,
     for (const MarginsVariable& variable : choices.margins)
         needed.push_back(variable.name);
     std::erase(needed, std::string());
-    const bool held = file.cases && file.cases->holds(needed);
-    const CaseReading read = [&](const VariableNames& asked, CaseSink& sink) {
-        if (held) {
-            file.cases->replay(asked, sink);
-        } else {
-            WatchedSource source(file.data.path, progress);
-            read_person_cases(source, file.data, asked, sink);
-        }
-    };
+    const CaseReading read = study_case_reading(file, needed, progress);
     std::vector<Extended> raked;
     if (!choices.margins.empty())
         raked = raked_case_weights(read, choices.margins, choices.weight_variable);
@@ -128,6 +120,30 @@ void StudyProgress::check() const
 {
     if (cancel)
         throw StudyCancelled();
+}
+
+CaseReading study_case_reading(const StudyFile& file, const VariableNames& needed, StudyProgress& progress)
+{
+    const bool held = file.cases && file.cases->holds(needed);
+    return [&file, held, &progress](const VariableNames& asked, CaseSink& sink) {
+        if (held) {
+            file.cases->replay(asked, sink);
+        } else {
+            WatchedSource source(file.data.path, progress);
+            read_person_cases(source, file.data, asked, sink);
+        }
+    };
+}
+
+NormingCases study_norming_cases(const StudyFile& file, const NormingLayout& layout, StudyProgress& progress)
+{
+    if (file.data.kind == DataFileKind::frequencies)
+        refuse("Continuous norms need one row per person with each person's score, not a frequency file");
+    if (const auto problem = ScoreRangeProblem(layout.min_score, layout.max_score))
+        refuse(*problem);
+    NormingCaseSink sink(layout);
+    study_case_reading(file, sink.asked(), progress)(sink.asked(), sink);
+    return sink.take_cases();
 }
 
 StudyFile SurveyStudyFile(const std::string& path, StudyProgress& progress)

@@ -13,6 +13,7 @@
 
 #include "norms/count/case_columns.hpp"
 #include "norms/count/data_file.hpp"
+#include "norms/count/norming_cases.hpp"
 #include "norms/read/margins_file.hpp"
 #include "norms/tables/group_tables.hpp"
 
@@ -58,6 +59,15 @@ struct StudyChoices {
 // same refusal (a bad score names its line, column and value; groups that are too small are
 // named, one line each), and StudyCancelled.
 GroupTables count_study(const StudyFile& file, const StudyChoices& choices, StudyProgress& progress);
+
+// Hands the asked variables of every case to a sink: from the cases held when they hold every
+// variable of `needed`, else from the file read again, watched by `progress`.
+CaseReading study_case_reading(const StudyFile& file, const VariableNames& needed, StudyProgress& progress);
+
+// The complete cases of a continuous norming run, as vornak-batch continuous takes them from
+// the same file. Throws platform::Failure for a frequency file, a range of raw scores that is no
+// range, and as read_norming_cases throws; and StudyCancelled.
+NormingCases study_norming_cases(const StudyFile& file, const NormingLayout& layout, StudyProgress& progress);
 
 // The counts' tables by the method, and the columns they show beside them.
 GroupTables compute_study(GroupTables counts, const TableChoices& choices);

@@ -5,13 +5,17 @@
 
 #include <nlohmann/json.hpp>
 
+#include "norms/read/byte_source.hpp"
 #include "norms/version.hpp"
 #include "platform/failure.hpp"
+#include "platform/printable_text.hpp"
 
 namespace norms {
 namespace {
 
 using nlohmann::json;
+
+constexpr std::size_t largest_model_file = 1 << 20;  // bytes
 
 [[noreturn]] void damaged(const std::string& what)
 {
@@ -142,6 +146,17 @@ stats::ContinuousModel parse_continuous_model(std::string_view text)
     model.raw = range_at(ranges, "raw");
     model.cases = whole_at(file, "cases", 1, std::numeric_limits<long long>::max());
     return model;
+}
+
+stats::ContinuousModel read_continuous_model(const std::string& path)
+{
+    std::string text;
+    try {
+        text = read_small_file(path, largest_model_file);
+    } catch (const platform::Failure& failure) {
+        throw platform::Failure(platform::in_quotes(path) + ": " + failure.what());
+    }
+    return parse_continuous_model(text);
 }
 
 }  // namespace norms

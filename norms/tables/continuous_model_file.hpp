@@ -31,4 +31,8 @@ std::string continuous_model_json(const stats::ContinuousModel& model);
 // a range whose ends are inverted.
 stats::ContinuousModel parse_continuous_model(std::string_view text);
 
+// The model in the file at `path`. Throws platform::Failure as parse_continuous_model does, and
+// naming the file for one that cannot be read or is too large to be a model.
+stats::ContinuousModel read_continuous_model(const std::string& path);
+
 }  // namespace norms

@@ -3,14 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <stdexcept>
 
 #include "norms/read/frequency_file.hpp"
 
 namespace norms {
 namespace {
-
-// About this many steps between the default ages.
-constexpr double default_age_steps = 12;
 
 // A round step: units × 10^exponent, so that its multiples are computed from whole numbers
 // and each age is the double nearest to its decimal value.
@@ -46,13 +44,20 @@ RoundStep round_step(double wanted)
     return best;
 }
 
+void add_limits(ContinuousTables& tables, const stats::Resamples& resamples)
+{
+    tables.resamples = resamples.choice.resamples;
+    tables.seed = resamples.choice.seed;
+    stats::add_bootstrap_limits(tables.cells, resamples);
+}
+
 }  // namespace
 
-std::vector<Extended> evenly_spaced_ages(double low, double high)
+std::vector<Extended> evenly_spaced_ages(double low, double high, double steps)
 {
     if (!(high > low))
         return {low};
-    const RoundStep step = round_step((high - low) / default_age_steps);
+    const RoundStep step = round_step((high - low) / steps);
     auto k = static_cast<long long>(std::ceil(low / step.size()));
     while (step.multiple(k - 1) >= low)
         --k;
@@ -96,16 +101,26 @@ ContinuousTables fit_continuous_tables(const stats::NormingSample& sample, const
                                        std::vector<Extended> ages, long long raw_min, long long raw_max,
                                        const stats::BootstrapChoice& bootstrap)
 {
-    ContinuousTables tables;
-    tables.fit = stats::fit_continuous_norms(sample, options);
+    if (bootstrap.resamples < 0)
+        throw std::invalid_argument("The number of bootstrap resamples must not be negative.");
+    const stats::ContinuousFit fit = stats::fit_continuous_norms(sample, options);
+    if (ages.empty())
+        ages = default_norm_ages(sample);
+    ContinuousTables tables = fitted_tables(fit, options, std::move(ages), raw_min, raw_max, nullptr);
+    if (bootstrap.resamples > 0)
+        add_limits(tables, stats::resample_models(sample, options, fit.model, bootstrap));
+    return tables;
+}
+
+ContinuousTables fitted_tables(const stats::ContinuousFit& fit, const stats::ContinuousOptions& options,
+                               std::vector<Extended> ages, long long raw_min, long long raw_max,
+                               const stats::Resamples* resamples)
+{
+    ContinuousTables tables = model_tables(fit.model, std::move(ages), raw_min, raw_max);
+    tables.fit = fit;
     tables.options = options;
-    tables.model = tables.fit->model;
-    tables.ages = ages.empty() ? default_norm_ages(sample) : std::move(ages);
-    tables.raw_min = raw_min;
-    tables.raw_max = raw_max;
-    tables.resamples = bootstrap.resamples;
-    tables.seed = bootstrap.seed;
-    tables.cells = stats::bootstrap_norm_table(sample, options, tables.model, tables.ages, raw_min, raw_max, bootstrap);
+    if (resamples)
+        add_limits(tables, *resamples);
     return tables;
 }
 

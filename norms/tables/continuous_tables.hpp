@@ -43,9 +43,9 @@ struct ContinuousTables {
 // times a power of ten), such as 5, 6, … 16 for ages 4.2 to 16.9.
 std::vector<Extended> default_norm_ages(const stats::NormingSample& sample);
 
-// Ages at round steps over a range, as default_norm_ages takes them; each is the double
-// nearest to its decimal value.
-std::vector<Extended> evenly_spaced_ages(double low, double high);
+// Ages at round steps over a range, about `steps` steps apart (12 for default_norm_ages); each
+// is the double nearest to its decimal value.
+std::vector<Extended> evenly_spaced_ages(double low, double high, double steps = 12);
 
 // Ages separated by commas, such as "6,7.5,9", each taken as the nearest double, in ascending
 // order and each once; none for any other text.
@@ -57,6 +57,12 @@ std::optional<std::vector<Extended>> parse_age_list(const std::string& text);
 ContinuousTables fit_continuous_tables(const stats::NormingSample& sample, const stats::ContinuousOptions& options,
                                        std::vector<Extended> ages, long long raw_min, long long raw_max,
                                        const stats::BootstrapChoice& bootstrap);
+
+// The tables of a fitted model at `ages`, with limits from the resampled models when there are
+// any. Throws std::invalid_argument for ages outside the sample's.
+ContinuousTables fitted_tables(const stats::ContinuousFit& fit, const stats::ContinuousOptions& options,
+                               std::vector<Extended> ages, long long raw_min, long long raw_max,
+                               const stats::Resamples* resamples);
 
 // The tables of a model read from its file, without limits.
 ContinuousTables model_tables(const stats::ContinuousModel& model, std::vector<Extended> ages, long long raw_min,

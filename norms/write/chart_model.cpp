@@ -69,6 +69,28 @@ std::vector<ChartTick> round_ticks(double first, double last, int most_steps)
     return ticks(first, last, tick_step(last - first, most_steps));
 }
 
+std::vector<ChartTick> decimal_ticks(double first, double last, int most_steps)
+{
+    int exponent = -12;
+    double step = 1e-12;
+    for (const double span = last - first; span / step > most_steps;) {
+        if (span / (2 * step) <= most_steps) {
+            step *= 2;
+            break;
+        }
+        if (span / (5 * step) <= most_steps) {
+            step *= 5;
+            break;
+        }
+        step = std::pow(10.0, ++exponent);
+    }
+    const int decimals = std::max(0, -exponent);
+    std::vector<ChartTick> result;
+    for (auto k = static_cast<long long>(std::ceil(first / step)); k * step <= last; ++k)
+        result.push_back({k * step, stats::format_fixed(k * step, 0, decimals)});
+    return result;
+}
+
 std::optional<ChartFormat> ChartFormatOf(std::string_view path)
 {
     const std::size_t dot = path.find_last_of("./");

@@ -72,6 +72,9 @@ struct ChartModel {
     // Points on their own, unconnected and under everything else, such as a sample's cases.
     std::vector<ChartXY> scatter;
     std::string scatter_legend;
+    // Places to warn of, such as where a model's curves cross: red crosses over everything else.
+    std::vector<ChartXY> alerts;
+    std::string alerts_legend;
 };
 
 ChartModel BuildChartModel(const NormsRun& run);
@@ -79,6 +82,10 @@ ChartModel BuildChartModel(const NormsRun& run);
 // Ticks from `first` to `last` at the smallest step of 1, 2 or 5 times a power of ten (at least
 // 1) that makes at most `most_steps` steps of the span, labelled as whole numbers.
 std::vector<ChartTick> round_ticks(double first, double last, int most_steps);
+
+// Ticks from `first` to `last` at the smallest step of 1, 2 or 5 times a power of ten, below 1
+// too, that makes at most `most_steps` steps of the span, labelled with the step's decimals.
+std::vector<ChartTick> decimal_ticks(double first, double last, int most_steps);
 
 enum class ChartFormat { Png, Svg, Pdf };
 

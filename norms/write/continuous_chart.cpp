@@ -11,6 +11,14 @@ namespace {
 // The percentile curves, highest first as the legend lists them.
 constexpr Extended curve_ranks[] = {97.5L, 90, 75, 50, 25, 10, 2.5L};
 constexpr int curve_points = 121;
+const std::string crossing_legend = "Curves cross";
+
+std::vector<stats::Crossing> crossings_of(const ContinuousTables& tables)
+{
+    if (tables.fit)
+        return tables.fit->crossings;
+    return stats::find_crossings(tables.model, stats::consistency_ages(tables.model, {}));
+}
 
 }  // namespace
 
@@ -39,6 +47,11 @@ ChartModel continuous_chart(const ContinuousTables& tables, const stats::Norming
         chart.lines.push_back(std::move(line));
     }
 
+    for (const stats::Crossing& crossing : crossings_of(tables))
+        chart.alerts.push_back({static_cast<double>(crossing.age),
+                                static_cast<double>(stats::ModelAtAge(model, crossing.age).raw(crossing.L))});
+    chart.alerts_legend = crossing_legend;
+
     if (sample) {
         const std::vector<Extended>& ages = stats::explanatory_values(*sample);
         const std::size_t step = (ages.size() + most_chart_cases - 1) / most_chart_cases;
@@ -46,6 +59,29 @@ ChartModel continuous_chart(const ContinuousTables& tables, const stats::Norming
             chart.scatter.push_back({static_cast<double>(ages[i]), static_cast<double>(sample->scores[i])});
         chart.scatter_legend = step > 1 ? "Cases (one in " + std::to_string(step) + ")" : "Cases";
     }
+    return chart;
+}
+
+ChartModel continuous_search_chart(const stats::ContinuousFit& fit)
+{
+    ChartModel chart;
+    chart.title = "Model search";
+    chart.points_legend = "Best adjusted R²";
+    chart.alerts_legend = crossing_legend;
+    double low = 1;
+    double high = 0;
+    for (const stats::SizeOfModel& size : fit.search) {
+        const auto r2 = static_cast<double>(size.best_adjusted_r2);
+        chart.points.push_back({static_cast<double>(size.terms), r2});
+        if (!size.consistent_adjusted_r2)
+            chart.alerts.push_back({static_cast<double>(size.terms), r2});
+        low = std::min(low, r2);
+        high = std::max(high, r2);
+    }
+    const auto sizes = static_cast<double>(fit.search.size());
+    chart.x = {"Number of terms", 0.5, sizes + 0.5, round_ticks(1, sizes, 12)};
+    const double margin = std::max(high - low, 1e-3) / 10;
+    chart.y = {"Adjusted R²", low - margin, high + margin, decimal_ticks(low - margin, high + margin, 5)};
     return chart;
 }
 

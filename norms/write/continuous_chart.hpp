@@ -1,5 +1,6 @@
 // The chart of a continuous norm model: its percentile curves, the raw score at PR 2.5, 10, 25,
-// 50, 75, 90 and 97.5 over the ages of the model, drawn over the cases (raw score against age).
+// 50, 75, 90 and 97.5 over the ages of the model, drawn over the cases (raw score against age),
+// with the places where its curves cross marked; and the chart of its search.
 #pragma once
 
 #include <string>
@@ -14,7 +15,13 @@ namespace norms {
 inline constexpr std::size_t most_chart_cases = 20000;
 
 // `sample` may be null (a model read from its file): the curves alone. `title` names the data.
+// Where the model's raw score falls as L rises, at an age of its consistency check, the
+// model's raw score at the first such L is marked as "Curves cross".
 ChartModel continuous_chart(const ContinuousTables& tables, const stats::NormingSample* sample,
                             const std::string& title);
+
+// The best adjusted R² of each number of terms that the search found, a number whose kept
+// models all cross marked as "Curves cross".
+ChartModel continuous_search_chart(const stats::ContinuousFit& fit);
 
 }  // namespace norms

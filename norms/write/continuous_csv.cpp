@@ -48,19 +48,25 @@ std::vector<Extended> continuous_row(const stats::NormCell& cell)
     return row;
 }
 
+std::vector<std::string> continuous_csv_fields(const stats::NormCell& cell)
+{
+    const std::vector<Extended> row = continuous_row(cell);
+    std::vector<std::string> fields = {age_text(row[0])};
+    for (std::size_t c = 1; c < row.size(); ++c)
+        fields.push_back(std::isinf(row[c]) ? (row[c] < 0 ? "-inf" : "inf") : CsvNumber(row[c]));
+    return fields;
+}
+
 void write_continuous_csv(std::ostream& out, const ContinuousTables& tables)
 {
-    const std::vector<std::string> names = continuous_column_names(tables.resamples > 0);
-    for (std::size_t c = 0; c < names.size(); ++c)
-        out << (c > 0 ? "," : "") << names[c];
-    out << '\n';
-    for (const stats::NormCell& cell : tables.cells) {
-        const std::vector<Extended> row = continuous_row(cell);
-        out << age_text(row[0]);
-        for (std::size_t c = 1; c < row.size(); ++c)
-            out << ',' << (std::isinf(row[c]) ? (row[c] < 0 ? "-inf" : "inf") : CsvNumber(row[c]));
+    const auto write_line = [&out](const std::vector<std::string>& fields) {
+        for (std::size_t c = 0; c < fields.size(); ++c)
+            out << (c > 0 ? "," : "") << fields[c];
         out << '\n';
-    }
+    };
+    write_line(continuous_column_names(tables.resamples > 0));
+    for (const stats::NormCell& cell : tables.cells)
+        write_line(continuous_csv_fields(cell));
 }
 
 SheetsWorkbook continuous_workbook(const ContinuousTables& tables, const ContinuousSource& source)

@@ -19,6 +19,10 @@ std::vector<std::string> continuous_column_names(bool limits);
 // -inf and the PR 0, one above it inf and 100, as the scale columns write an open end.
 std::vector<Extended> continuous_row(const stats::NormCell& cell);
 
+// The cell's fields of a CSV line: the age as the shortest text that reads back as the same
+// double, as a data file holds it; every other number as CsvNumber prints it, "-inf" or "inf".
+std::vector<std::string> continuous_csv_fields(const stats::NormCell& cell);
+
 // The header line, then one line per cell: the age as the shortest text that reads back as the
 // same double, as a data file holds it; every other number as CsvNumber prints it, "-inf" or
 // "inf"; "." as the decimal point and LF line ends whatever the user's settings.

@@ -110,13 +110,33 @@ void append_warnings(std::vector<std::string>& lines, const stats::ContinuousFit
         lines.push_back("   " + warning);
 }
 
-std::string scale_title(const stats::ContinuousModel& model)
+void append_tables(std::vector<std::string>& lines, const ContinuousTables& tables)
+{
+    const int decimals = norm_score_decimals(tables.model);
+    const std::string scale = norm_column_title(tables.model);
+    std::vector<std::string> header = {"Raw score", scale, "PR"};
+    if (tables.resamples > 0)
+        header = {"Raw score", scale,       "95% lower", "95% upper", "90% lower", "90% upper",
+                  "PR",        "95% lower", "95% upper", "90% lower", "90% upper"};
+    for (std::size_t c = 0; c < tables.cells.size();) {
+        const Extended age = tables.cells[c].age;
+        lines.push_back("");
+        lines.push_back(" Norms at age " + stats::format_number(age) + ":");
+        std::vector<std::vector<std::string>> rows = {header};
+        for (; c < tables.cells.size() && tables.cells[c].age == age; ++c)
+            rows.push_back(continuous_cell_texts(tables.cells[c], decimals));
+        append_columns(lines, rows);
+    }
+}
+
+}  // namespace
+
+std::string norm_column_title(const stats::ContinuousModel& model)
 {
     return model.scale_name.find(',') == std::string::npos ? model.scale_name : "Norm";
 }
 
-// A cell's norm score and PR, a score beyond the model's range as "<" or ">" and the bound.
-std::vector<std::string> cell_texts(const stats::NormCell& cell, int decimals)
+std::vector<std::string> continuous_cell_texts(const stats::NormCell& cell, int decimals)
 {
     const std::string side = cell.side == stats::RangeSide::below   ? "<"
                              : cell.side == stats::RangeSide::above ? ">"
@@ -132,27 +152,6 @@ std::vector<std::string> cell_texts(const stats::NormCell& cell, int decimals)
     }
     return texts;
 }
-
-void append_tables(std::vector<std::string>& lines, const ContinuousTables& tables)
-{
-    const int decimals = norm_score_decimals(tables.model);
-    const std::string scale = scale_title(tables.model);
-    std::vector<std::string> header = {"Raw score", scale, "PR"};
-    if (tables.resamples > 0)
-        header = {"Raw score", scale,       "95% lower", "95% upper", "90% lower", "90% upper",
-                  "PR",        "95% lower", "95% upper", "90% lower", "90% upper"};
-    for (std::size_t c = 0; c < tables.cells.size();) {
-        const Extended age = tables.cells[c].age;
-        lines.push_back("");
-        lines.push_back(" Norms at age " + stats::format_number(age) + ":");
-        std::vector<std::vector<std::string>> rows = {header};
-        for (; c < tables.cells.size() && tables.cells[c].age == age; ++c)
-            rows.push_back(cell_texts(tables.cells[c], decimals));
-        append_columns(lines, rows);
-    }
-}
-
-}  // namespace
 
 std::string ranking_description(const ContinuousSource& source)
 {
@@ -182,6 +181,15 @@ int norm_score_decimals(const stats::ContinuousModel& model)
     return model.scale_sd >= 3 ? 1 : 3;
 }
 
+std::vector<std::string> continuous_model_lines(const ContinuousTables& tables)
+{
+    std::vector<std::string> lines;
+    append_model(lines, tables);
+    if (tables.fit)
+        append_warnings(lines, *tables.fit);
+    return lines;
+}
+
 std::vector<std::string> continuous_report(const ContinuousTables& tables, const ContinuousSource& source)
 {
     const stats::ContinuousModel& model = tables.model;
@@ -204,9 +212,8 @@ std::vector<std::string> continuous_report(const ContinuousTables& tables, const
                     std::to_string(model.t) + ", " + std::to_string((model.k + 1) * (model.t + 1) - 1) + " in all");
     if (tables.fit)
         append_search(lines, *tables.fit);
-    append_model(lines, tables);
-    if (tables.fit)
-        append_warnings(lines, *tables.fit);
+    const std::vector<std::string> model_lines = continuous_model_lines(tables);
+    lines.insert(lines.end(), model_lines.begin(), model_lines.end());
     if (tables.resamples > 0) {
         lines.push_back("");
         lines.push_back(" Bootstrap: " + bootstrap_description(tables) +

@@ -22,6 +22,18 @@ std::string scale_description(const stats::ContinuousModel& model);
 // "1000 resamples, seed 7".
 std::string bootstrap_description(const ContinuousTables& tables);
 
+// The chosen model as the report gives it: its number of terms and why, each term's coefficient,
+// its fit, and the fit's warnings.
+std::vector<std::string> continuous_model_lines(const ContinuousTables& tables);
+
+// The title of the norm score's column: the scale's name, or "Norm" for a scale of a mean and
+// an SD.
+std::string norm_column_title(const stats::ContinuousModel& model);
+
+// A cell as the report's table shows it: the raw score, the norm score (then its four limits),
+// the PR (then its four limits); a score beyond the model's range as "<" or ">" and the bound.
+std::vector<std::string> continuous_cell_texts(const stats::NormCell& cell, int decimals);
+
 // The decimals a norm score is shown with: one for a scale whose SD is at least 3 (T, IQ), three
 // for a narrower one (z).
 int norm_score_decimals(const stats::ContinuousModel& model);

@@ -1,0 +1,31 @@
+// A long computation watched from another thread: how far it has come, and a request to stop
+// it, which it answers at its next check by throwing Interrupted.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+
+namespace stats {
+
+struct Interrupted {};
+
+struct Interruption {
+    std::atomic<bool> stop{false};
+    // Steps finished so far, such as bootstrap resamples, for a progress bar.
+    std::atomic<std::size_t> done{0};
+
+    void check() const
+    {
+        if (stop.load(std::memory_order_relaxed))
+            throw Interrupted{};
+    }
+};
+
+// Checks `interruption` when there is one.
+inline void check(const Interruption* interruption)
+{
+    if (interruption)
+        interruption->check();
+}
+
+}  // namespace stats

@@ -1,0 +1,349 @@
+// The study window's Continuous mode against vornak-batch continuous on the same file and
+// choices: every shown cell, the outputs, a model file opened without data; and its runner,
+// which redoes only the steps a choice touches and stops a search that is no longer wanted.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "norms/tables/continuous_model_file.hpp"
+#include "tests/support/batch_outcome.hpp"
+#include "tests/support/scripted_desktop.hpp"
+#include "tests/support/temp_files.hpp"
+#include "ui/chart_canvas.hpp"
+#include "ui/chart_picture.hpp"
+#include "ui/continuous_runner.hpp"
+#include "ui/norms_table_model.hpp"
+#include "ui/study_window.hpp"
+
+namespace {
+
+const std::string vocabulary = std::string(VORNAK_SOURCE_DIR) + "/examples/vocabulary_by_age.csv";
+
+QStringList lines_of(const std::string& text)
+{
+    return QString::fromStdString(text).split('\n', Qt::SkipEmptyParts);
+}
+
+class ContinuousMode : public testing::Test {
+protected:
+    ContinuousMode()
+    {
+        window.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        window.loadFile(QString::fromStdString(vocabulary));
+        settle();
+        find<QSpinBox>("spnMin").setValue(0);
+        find<QSpinBox>("spnMax").setValue(50);
+        find<QTabWidget>("tabMode").setCurrentIndex(1);
+        settle();
+    }
+
+    void settle() { ASSERT_TRUE(QTest::qWaitFor([&] { return window.idle(); }, 60000)); }
+
+    template <class Widget>
+    Widget& find(const char* name)
+    {
+        auto* widget = window.findChild<Widget*>(name);
+        EXPECT_NE(widget, nullptr) << name;
+        return *widget;
+    }
+    void type(const char* box, const QString& text)
+    {
+        find<QLineEdit>(box).setText(text);
+        emit find<QLineEdit>(box).textEdited(text);
+        settle();
+    }
+    QAbstractItemModel& table() { return *find<QTableView>("tblContinuous").model(); }
+
+    // The shown cells as the CSV's lines: each column's full value under the CSV's name for it.
+    QStringList shown_as_csv(const QString& norm = "T")
+    {
+        const std::map<QString, int> csv_column = {
+            {"Age", 0}, {"Raw score", 1}, {norm, 2}, {"PR", 3},
+            {norm + " 95% lower", 4}, {norm + " 95% upper", 5}, {norm + " 90% lower", 6}, {norm + " 90% upper", 7},
+            {"PR 95% lower", 8}, {"PR 95% upper", 9}, {"PR 90% lower", 10}, {"PR 90% upper", 11}};
+        QStringList lines;
+        for (int row = 0; row < table().rowCount(); ++row) {
+            QStringList fields(table().columnCount());
+            for (int column = 0; column < table().columnCount(); ++column) {
+                const QString title = table().headerData(column, Qt::Horizontal).toString();
+                EXPECT_TRUE(csv_column.contains(title)) << title.toStdString();
+                fields[csv_column.at(title)] = table().index(row, column).data(ui::NormsTableModel::CsvValueRole).toString();
+            }
+            lines << fields.join(',');
+        }
+        return lines;
+    }
+
+    static Outcome continuous(const std::vector<std::string>& choices, const std::vector<std::string>& outputs = {"--csv"})
+    {
+        std::vector<std::string> arguments = {"continuous", "--score", "raw"};
+        arguments.insert(arguments.end(), choices.begin(), choices.end());
+        arguments.insert(arguments.end(), outputs.begin(), outputs.end());
+        arguments.insert(arguments.end(), {"0", "50", vocabulary});
+        return batch(arguments);
+    }
+    static QStringList csv_rows(const Outcome& outcome)
+    {
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        QStringList lines = lines_of(outcome.out);
+        lines.removeFirst();
+        return lines;
+    }
+
+    QTemporaryDir dir;
+    QSettings settings{dir.filePath("study.ini"), QSettings::IniFormat};
+    ScriptedDesktop desktop;
+    ui::StudyWindow window{desktop, settings};
+};
+
+}  // namespace
+
+TEST_F(ContinuousMode, EveryShownCellIsWhatTheBatchPrintsForTheSameChoices)
+{
+    // Proposed: the variable "age", its windows one year wide, T scores and a table at the round
+    // age in the middle of the sample's.
+    EXPECT_EQ(find<QComboBox>("cboAge").currentText(), "age");
+    EXPECT_TRUE(find<QRadioButton>("radRankWindows").isChecked());
+    EXPECT_EQ(find<QLineEdit>("txtAges").text(), "11");
+    EXPECT_EQ(find<QLabel>("lblCases").text(), "1288 used; 12 cases skipped for a missing score or age");
+    const std::vector<std::string> windows = {"--age", "age", "--width", "1"};
+    type("txtAges", "8, 12");
+    ASSERT_EQ(table().rowCount(), 2 * 51);
+    const auto with = [&](std::vector<std::string> more) {
+        std::vector<std::string> choices = windows;
+        choices.insert(choices.end(), more.begin(), more.end());
+        return choices;
+    };
+    EXPECT_EQ(shown_as_csv(), csv_rows(continuous(with({"--ages", "8,12"}))));
+
+    // The cells show what the report prints.
+    QStringList report_rows;
+    for (const QString& line : lines_of(continuous(with({"--ages", "8,12"}), {}).out))
+        if (line.contains(QRegularExpression("^ +\\d+ +[<>]?\\d+\\.\\d +[<>]?[\\d.]+$")))
+            report_rows << line.simplified();
+    QStringList shown_rows;
+    for (int row = 0; row < table().rowCount(); ++row)
+        shown_rows << table().index(row, 1).data().toString() + " " + table().index(row, 2).data().toString() + " " +
+                          table().index(row, 3).data().toString();
+    EXPECT_EQ(shown_rows, report_rows);
+
+    // Other powers refit; a click on the search's chart takes that number of terms.
+    find<QSpinBox>("spnK").setValue(4);
+    find<QSpinBox>("spnT").setValue(2);
+    settle();
+    EXPECT_EQ(shown_as_csv(), csv_rows(continuous(with({"--k", "4", "--t", "2", "--ages", "8,12"}))));
+    auto& search = find<ui::ChartCanvas>("chtSearch");
+    const norms::ChartPoint third = search.chart().points.at(2);
+    QTest::mouseClick(&search, Qt::LeftButton, {},
+                      ui::ChartPosition(search.chart(), ui::ChartPlotArea(search.rect()), third.score, third.pr)
+                          .toPoint());
+    settle();
+    EXPECT_TRUE(find<QRadioButton>("radTerms").isChecked());
+    EXPECT_EQ(find<QSpinBox>("spnTerms").value(), 3);
+    EXPECT_EQ(shown_as_csv(), csv_rows(continuous(with({"--k", "4", "--t", "2", "--terms", "3", "--ages", "8,12"}))));
+
+    // Ranked within groups on another scale, with the bootstrap's intervals.
+    find<QRadioButton>("radRankGroups").setChecked(true);
+    find<QComboBox>("cboRankGroup").setCurrentText("age_group");
+    find<QComboBox>("cboContinuousScale").setCurrentText("standard score (IQ scale) (IQ)");
+    find<QSpinBox>("spnBootstrap").setValue(40);
+    find<QSpinBox>("spnSeed").setValue(7);
+    settle();
+    const std::vector<std::string> grouped = {"--group", "age_group", "--age", "age", "--k", "4", "--t", "2",
+                                              "--terms", "3", "--scale", "IQ", "--bootstrap", "40", "--seed", "7"};
+    std::vector<std::string> at_ages = grouped;
+    at_ages.insert(at_ages.end(), {"--ages", "8,12"});
+    ASSERT_EQ(table().columnCount(), 12);
+    EXPECT_EQ(shown_as_csv("IQ"), csv_rows(continuous(at_ages)));
+    // Another age takes its limits from the resamples drawn already, as the batch draws them.
+    find<QSlider>("sldAge").setValue(0);
+    settle();
+    EXPECT_EQ(find<QLineEdit>("txtAges").text(), "4.1");
+    at_ages.back() = "4.1";
+    EXPECT_EQ(shown_as_csv("IQ"), csv_rows(continuous(at_ages)));
+
+    // An age beyond the sample's is said beside the box, and the table stays.
+    type("txtAges", "20");
+    EXPECT_EQ(find<QLabel>("lblAgeProblem").text(),
+              "Age 20 lies outside the norm sample's ages, 4.01 to 16.99; the model does not extrapolate.");
+    EXPECT_EQ(table().index(0, 0).data().toString(), "4.1");
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
+TEST_F(ContinuousMode, OutputsAreTheBatchsFiles)
+{
+    type("txtAges", "9.5");
+    const std::vector<std::string> choices = {"--age", "age", "--width", "1", "--ages", "9.5"};
+    const QString csv = dir.filePath("norms.csv");
+    const QString model = dir.filePath("model.json");
+    const QString from_window = dir.filePath("window.xlsx");
+    const QString picture = dir.filePath("curves.svg");
+    desktop.save_answers = {csv.toStdString(), model.toStdString(), from_window.toStdString(),
+                            picture.toStdString()};
+    for (const char* command : {"mnuExportCsv", "mnuSaveModel", "mnuExportExcel", "mnuSaveChart"})
+        find<QAction>(command).trigger();
+    ASSERT_TRUE(desktop.messages.empty()) << desktop.messages.front().text;
+    EXPECT_EQ(desktop.dialogs_seen[0].file_name, "vocabulary_by_age_continuous.csv");
+    EXPECT_EQ(file_content(csv.toStdString()), continuous(choices).out);
+
+    const std::string batch_model = dir.filePath("batch_model.json").toStdString();
+    const std::string batch_workbook = dir.filePath("batch.xlsx").toStdString();
+    const Outcome saved = continuous(choices, {"--save-model", batch_model, "--xlsx", batch_workbook});
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    EXPECT_EQ(file_content(model.toStdString()), file_content(batch_model));
+    // The workbooks' sheets, strings and styles; only the file's own creation time may differ.
+    const auto sheets = [](const QString& workbook) {
+        QProcess unzip;
+        unzip.start("unzip", {"-p", workbook, "xl/*"});
+        EXPECT_TRUE(unzip.waitForFinished());
+        return unzip.readAllStandardOutput();
+    };
+    EXPECT_TRUE(sheets(from_window).contains("Age 9.5"));
+    EXPECT_EQ(sheets(from_window), sheets(QString::fromStdString(batch_workbook)));
+    const std::string svg = file_content(picture.toStdString());
+    EXPECT_EQ(QString::fromStdString(svg).count("<circle"), 1288 + 1) << "every case used, and the legend's";
+
+    find<QAction>("mnuCopy").trigger();
+    const QStringList copied = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(copied.size(), 52);
+    EXPECT_EQ(copied[0], "Age\tRaw score\tT\tPR");
+    EXPECT_EQ(copied[22], "9.5\t21\t" + table().index(21, 2).data().toString() + "\t" +
+                              table().index(21, 3).data().toString());
+
+    // The commands take the mode shown: the norms tables' again on their page.
+    find<QTabWidget>("tabMode").setCurrentIndex(0);
+    EXPECT_FALSE(find<QAction>("mnuSaveModel").isEnabled());
+    EXPECT_TRUE(find<QAction>("mnuExportCsv").isEnabled());
+}
+
+TEST_F(ContinuousMode, AModelFileGivesItsTablesAndCurvesWithoutData)
+{
+    const std::string model = dir.filePath("iq.json").toStdString();
+    ASSERT_EQ(continuous({"--age", "age", "--width", "1", "--scale", "IQ"}, {"--save-model", model}).status, 0);
+    find<QTabWidget>("tabMode").setCurrentIndex(0);
+    desktop.open_answers = {model};
+    find<QAction>("mnuOpenModel").trigger();
+    settle();
+    EXPECT_EQ(find<QTabWidget>("tabMode").currentIndex(), 1);
+    EXPECT_EQ(find<QLabel>("lblContinuousData").text(), "model file iq.json, without data");
+    EXPECT_FALSE(find<QComboBox>("cboAge").isVisibleTo(&window));
+    // The model's raw scores at first; the test's whole range asked for.
+    EXPECT_EQ(find<QSpinBox>("spnContinuousMin").value(), 0);
+    find<QSpinBox>("spnContinuousMax").setValue(50);
+    type("txtAges", "6,13.25");
+    const Outcome batch_tables = batch({"continuous", "--model", model, "--ages", "6,13.25", "--csv", "0", "50"});
+    EXPECT_EQ(shown_as_csv("IQ"), csv_rows(batch_tables));
+    const norms::ChartModel& curves = find<ui::ChartCanvas>("chtCurves").chart();
+    EXPECT_TRUE(curves.scatter.empty());
+    EXPECT_EQ(curves.lines.size(), 7u);
+
+    const QString again = dir.filePath("again.json");
+    desktop.save_answers = {again.toStdString()};
+    find<QAction>("mnuSaveModel").trigger();
+    EXPECT_EQ(file_content(again.toStdString()), file_content(model));
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
+namespace {
+
+// The runner on its own, with the steps each request starts.
+class Runner : public testing::Test {
+protected:
+    Runner()
+    {
+        norms::StudyProgress progress;
+        file = norms::SurveyStudyFile(vocabulary, progress);
+        QObject::connect(&runner, &ui::ContinuousRunner::statusChanged, [this](const QString& status) {
+            if (!status.isEmpty())
+                steps << status;
+        });
+        choices.layout = {"raw", "age", "", 0, 50};
+        choices.model.window_width = 1;
+        choices.ages = {8};
+        runner.set_file(file);
+    }
+
+    QStringList run()
+    {
+        steps.clear();
+        runner.request(choices);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return runner.idle(); }, 60000));
+        return steps;
+    }
+
+    norms::StudyFile file;
+    ui::ContinuousRunner runner;
+    ui::ContinuousChoices choices;
+    QStringList steps;
+};
+
+}  // namespace
+
+TEST_F(Runner, AChoiceRedoesOnlyTheStepsThatDependOnIt)
+{
+    const QString cases = "Taking the cases...";
+    const QString fit = "Searching the models...";
+    const QString resamples = "Drawing the bootstrap resamples...";
+    const QString tables = "Making the tables...";
+    EXPECT_EQ(run(), QStringList({cases, fit, tables}));
+    choices.ages = {9.25};
+    EXPECT_EQ(run(), QStringList({tables}));
+    choices.model.scale = stats::StandardNormScales()[0];
+    EXPECT_EQ(run(), QStringList({fit, tables}));
+    choices.bootstrap = {20, 3, 0};
+    EXPECT_EQ(run(), QStringList({resamples, tables}));
+    choices.ages = {12};
+    EXPECT_EQ(run(), QStringList({tables}));
+    EXPECT_EQ(runner.tables()->cells.front().age, 12);
+    EXPECT_TRUE(runner.tables()->cells.front().limits.has_value());
+    choices.layout.age_variable = "age_group";
+    choices.layout.group_variable = "";
+    EXPECT_EQ(run(), QStringList({cases, fit, resamples, tables}));
+}
+
+// A search of every model of 48 candidates takes minutes; a newer request stops it, and so does
+// Cancel, after which nothing starts again until the choices change.
+TEST_F(Runner, ALongSearchStopsForANewerRequestAndForCancel)
+{
+    QSignalSpy failures(&runner, &ui::ContinuousRunner::stepFailed);
+    QSignalSpy ready(&runner, &ui::ContinuousRunner::tablesReady);
+    choices.model.k = 6;
+    choices.model.t = 6;
+    runner.request(choices);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return steps.contains("Searching the models..."); }, 30000));
+    QTest::qWait(200);
+    choices.model.t = 2;
+    EXPECT_EQ(run(), QStringList({"Searching the models...", "Making the tables..."}));
+    EXPECT_EQ(runner.tables()->model.t, 2);
+    EXPECT_EQ(failures.count(), 0);
+    EXPECT_EQ(ready.count(), 1);
+
+    choices.model.t = 6;
+    runner.request(choices);
+    QTest::qWait(300);
+    runner.cancel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return runner.idle(); }, 30000));
+    ASSERT_EQ(failures.count(), 1);
+    EXPECT_EQ(failures[0][0].toString(), "");
+    EXPECT_EQ(failures[0][1].value<ui::ContinuousRunner::Step>(), ui::ContinuousRunner::Step::fit);
+    EXPECT_EQ(runner.tables()->model.t, 2) << "the tables from before stay";
+}

@@ -1,0 +1,277 @@
+#include "ui/continuous_runner.hpp"
+
+#include <QtConcurrent>
+
+#include "stats/continuous_bootstrap.hpp"
+
+namespace ui {
+namespace {
+
+// A step shorter than this shows no progress bar.
+constexpr int progress_delay_ms = 300;
+
+}  // namespace
+
+ContinuousRunner::ContinuousRunner(QObject* parent) : QObject(parent)
+{
+    progress_delay_.setSingleShot(true);
+    progress_delay_.setInterval(progress_delay_ms);
+    const auto show_progress = [this] {
+        if (watch_)
+            emit progressChanged(percent_(*watch_));
+    };
+    connect(&progress_delay_, &QTimer::timeout, this, [this, show_progress] {
+        show_progress();
+        progress_poll_.start();
+    });
+    progress_poll_.setInterval(100);
+    connect(&progress_poll_, &QTimer::timeout, this, show_progress);
+    connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &ContinuousRunner::finished);
+}
+
+ContinuousRunner::~ContinuousRunner()
+{
+    interrupt();
+    watcher_.waitForFinished();
+}
+
+void ContinuousRunner::set_file(const norms::StudyFile& file)
+{
+    ++source_;
+    file_ = std::make_shared<const norms::StudyFile>(file);
+    model_.reset();
+    cases_.reset();
+    fit_.reset();
+    resamples_.reset();
+    if (running_)
+        interrupt();
+    start_next();
+}
+
+void ContinuousRunner::set_model(const stats::ContinuousModel& model)
+{
+    ++source_;
+    file_.reset();
+    model_ = model;
+    cases_.reset();
+    fit_.reset();
+    resamples_.reset();
+    if (running_)
+        interrupt();
+    start_next();
+}
+
+void ContinuousRunner::request(const ContinuousChoices& choices)
+{
+    wanted_ = choices;
+    requested_ = true;
+    if (running_ && running_->second != key_of(running_->first))
+        interrupt();
+    start_next();
+}
+
+void ContinuousRunner::cancel()
+{
+    if (!running_)
+        return;
+    stopped_ = running_;
+    interrupt();
+}
+
+void ContinuousRunner::interrupt()
+{
+    if (!watch_)
+        return;
+    watch_->reading.cancel = true;
+    watch_->computing.stop = true;
+}
+
+bool ContinuousRunner::idle() const
+{
+    return !running_ && !next_step();
+}
+
+ContinuousRunner::Key ContinuousRunner::key_of(Step step) const
+{
+    Key key{source_, {}};
+    ContinuousChoices& choices = key.choices;
+    if (model_) {
+        choices.layout.min_score = wanted_.layout.min_score;
+        choices.layout.max_score = wanted_.layout.max_score;
+        choices.ages = wanted_.ages;
+        return key;
+    }
+    choices.layout = wanted_.layout;
+    if (step == Step::cases)
+        return key;
+    choices.model = wanted_.model;
+    if (step == Step::fit)
+        return key;
+    if (wanted_.bootstrap.resamples > 0)
+        choices.bootstrap = wanted_.bootstrap;
+    if (step == Step::resamples)
+        return key;
+    choices.ages = wanted_.ages;
+    return key;
+}
+
+std::optional<ContinuousRunner::Step> ContinuousRunner::next_step() const
+{
+    if (!requested_ || !has_source())
+        return std::nullopt;
+    std::optional<Step> step;
+    if (model_ || cases_key_ == key_of(Step::cases)) {
+        if (!model_ && fit_key_ != key_of(Step::fit))
+            step = Step::fit;
+        else if (!model_ && wanted_.bootstrap.resamples > 0 && resamples_key_ != key_of(Step::resamples))
+            step = Step::resamples;
+        else if (tables_key_ != key_of(Step::tables))
+            step = Step::tables;
+    } else {
+        step = Step::cases;
+    }
+    if (step && stopped_ && *stopped_ == std::pair(*step, key_of(*step)))
+        return std::nullopt;
+    return step;
+}
+
+void ContinuousRunner::start_next()
+{
+    if (running_)
+        return;
+    const std::optional<Step> step = next_step();
+    if (!step)
+        return;
+    const ContinuousChoices choices = wanted_;
+    const auto unknown_end = [](const Watch&) { return -1; };
+    switch (*step) {
+    case Step::cases: {
+        const std::shared_ptr<const norms::StudyFile> file = file_;
+        const std::uint64_t size = file->size;
+        start(
+            *step, "Taking the cases...",
+            [size](const Watch& watch) {
+                return size > 0 ? static_cast<int>(std::min<std::uint64_t>(100, watch.reading.bytes_read * 100 / size))
+                                : -1;
+            },
+            [file, choices](Watch& watch) {
+                Outcome outcome;
+                outcome.cases = std::make_shared<const norms::NormingCases>(
+                    norms::study_norming_cases(*file, choices.layout, watch.reading));
+                return outcome;
+            });
+        break;
+    }
+    case Step::fit: {
+        const std::shared_ptr<const norms::NormingCases> cases = cases_;
+        start(*step, "Searching the models...", unknown_end, [cases, choices](Watch& watch) {
+            Outcome outcome;
+            outcome.fit = std::make_shared<const stats::ContinuousFit>(
+                stats::fit_continuous_norms(cases->sample, choices.model, &watch.computing));
+            return outcome;
+        });
+        break;
+    }
+    case Step::resamples: {
+        const std::shared_ptr<const norms::NormingCases> cases = cases_;
+        const std::shared_ptr<const stats::ContinuousFit> fit = fit_;
+        const auto total = static_cast<std::size_t>(choices.bootstrap.resamples);
+        start(
+            *step, "Drawing the bootstrap resamples...",
+            [total](const Watch& watch) { return static_cast<int>(watch.computing.done * 100 / total); },
+            [cases, fit, choices](Watch& watch) {
+                Outcome outcome;
+                outcome.resamples = std::make_shared<const stats::Resamples>(stats::resample_models(
+                    cases->sample, choices.model, fit->model, choices.bootstrap, &watch.computing));
+                return outcome;
+            });
+        break;
+    }
+    case Step::tables: {
+        const std::optional<stats::ContinuousModel> model = model_;
+        const std::shared_ptr<const stats::ContinuousFit> fit = fit_;
+        const std::shared_ptr<const stats::Resamples> resamples =
+            choices.bootstrap.resamples > 0 ? resamples_ : nullptr;
+        start(*step, "Making the tables...", unknown_end, [model, fit, resamples, choices](Watch&) {
+            const norms::NormingLayout& layout = choices.layout;
+            Outcome outcome;
+            outcome.tables = model ? norms::model_tables(*model, choices.ages, layout.min_score, layout.max_score)
+                                   : norms::fitted_tables(*fit, choices.model, choices.ages, layout.min_score,
+                                                          layout.max_score, resamples.get());
+            return outcome;
+        });
+        break;
+    }
+    }
+}
+
+void ContinuousRunner::start(Step step, const QString& status, std::function<int(const Watch&)> percent,
+                             std::function<Outcome(Watch&)> work)
+{
+    const Key key = key_of(step);
+    running_ = {step, key};
+    percent_ = std::move(percent);
+    watch_ = std::make_shared<Watch>();
+    emit statusChanged(status);
+    watcher_.setFuture(QtConcurrent::run([step, key, work = std::move(work), watch = watch_] {
+        Outcome outcome;
+        try {
+            outcome = work(*watch);
+        } catch (const norms::StudyCancelled&) {
+            outcome.interrupted = true;
+        } catch (const stats::Interrupted&) {
+            outcome.interrupted = true;
+        } catch (const std::exception& failure) {
+            outcome.error = failure.what();
+        }
+        outcome.step = step;
+        outcome.key = key;
+        return outcome;
+    }));
+    progress_delay_.start();
+}
+
+void ContinuousRunner::finished()
+{
+    Outcome outcome = watcher_.result();
+    const std::pair<Step, Key> ran = *std::exchange(running_, std::nullopt);
+    watch_.reset();
+    progress_delay_.stop();
+    progress_poll_.stop();
+    emit progressHidden();
+    emit statusChanged({});
+
+    const bool wanted = ran.second == key_of(ran.first);
+    if (outcome.interrupted) {
+        if (stopped_ == ran)
+            emit stepFailed({}, ran.first);
+    } else if (!outcome.error.empty()) {
+        if (wanted) {
+            stopped_ = ran;
+            emit stepFailed(QString::fromStdString(outcome.error), ran.first);
+        }
+    } else if (wanted) {
+        switch (ran.first) {
+        case Step::cases:
+            cases_ = std::move(outcome.cases);
+            cases_key_ = ran.second;
+            break;
+        case Step::fit:
+            fit_ = std::move(outcome.fit);
+            fit_key_ = ran.second;
+            break;
+        case Step::resamples:
+            resamples_ = std::move(outcome.resamples);
+            resamples_key_ = ran.second;
+            break;
+        case Step::tables:
+            tables_ = std::move(outcome.tables);
+            tables_key_ = ran.second;
+            emit tablesReady();
+            break;
+        }
+    }
+    start_next();
+}
+
+}  // namespace ui
