@@ -93,6 +93,25 @@ TEST(ChartPicture, ScatteredPointsShowGreyWithinThePlotOnly)
     EXPECT_EQ(colour_at(2.2, 3), QColor(Qt::white)) << "a dot, not a line";
 }
 
+TEST(ChartPicture, TheLinesLegendGoesToTheCornerThatHidesNoLine)
+{
+    norms::ChartModel chart;
+    chart.x = {"Age", 0, 10, {}};
+    chart.y = {"Raw score", 0, 10, {}};
+    norms::ChartLine top{"PR 90", {}};
+    for (int i = 0; i <= 100; ++i)
+        top.points.push_back({i / 10.0, 9.3});
+    chart.lines = {top};
+    const QImage image = QImage::fromData(ui::ChartPicture(chart, ChartFormat::Png), "PNG");
+    const QRectF plot = ui::ChartPlotArea(QRectF(QPointF(0, 0), ui::ChartPictureSize));
+    const auto white_at = [&](double x, double y) {
+        return image.pixelColor(ui::ChartPosition(chart, plot, x, y).toPoint()) == QColor(Qt::white);
+    };
+    EXPECT_FALSE(white_at(9.5, 9.3)) << "the line shows at the top right";
+    EXPECT_FALSE(white_at(0.5, 9.3)) << "and at the top left";
+    EXPECT_FALSE(white_at(9.5, 0.5)) << "the legend's frame and text sit at the bottom right";
+}
+
 TEST(ChartPicture, AlertsShowAsRedCrossesWithinThePlotOnly)
 {
     norms::ChartModel chart;

@@ -1,7 +1,9 @@
 #include "ui/chart_picture.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <functional>
 #include <iterator>
 #include <tuple>
 #include <utility>
@@ -166,7 +168,8 @@ void paint_scatter(QPainter& painter, const norms::ChartModel& chart, const QRec
     painter.restore();
 }
 
-// The title, and under it the legend in one row, above the plot where it never hides data.
+// The title, and under it the legend in one row, above the plot where it never hides data. The
+// row starts over the plot, or further left when it would not fit there.
 void paint_title_and_legend(QPainter& painter, const norms::ChartModel& chart, const QRectF& area,
                             const QRectF& plot)
 {
@@ -175,39 +178,49 @@ void paint_title_and_legend(QPainter& painter, const norms::ChartModel& chart, c
     painter.drawText(QRectF(area.left(), area.top() + 8, area.width(), 24), Qt::AlignCenter,
                      QString::fromStdString(chart.title));
 
-    painter.setFont(chart_font(13));
-    const QFontMetricsF metrics(painter.font());
-    const double middle = area.top() + 46;
-    double x = plot.left();
-    const auto entry = [&](const std::string& text) {
-        const QString label = QString::fromStdString(text);
-        painter.setPen(Qt::black);
-        painter.drawText(QPointF(x + 30, middle + metrics.capHeight() / 2), label);
-        x += 30 + metrics.horizontalAdvance(label) + 24;
+    std::vector<std::pair<std::function<void(QPointF)>, QString>> entries;
+    const auto add = [&](std::function<void(QPointF)> symbol, const std::string& text) {
+        entries.emplace_back(std::move(symbol), QString::fromStdString(text));
     };
-    if (!chart.points.empty()) {
-        painter.setPen(QPen(ChartPointColour, 1.5));
-        painter.drawLine(QPointF(x, middle), QPointF(x + 22, middle));
-        paint_marker(painter, QPointF(x + 11, middle), 4);
-        entry(chart.points_legend);
-    }
-    if (!chart.scatter.empty()) {
-        paint_scatter_dot(painter, QPointF(x + 11, middle));
-        entry(chart.scatter_legend);
-    }
-    if (!chart.alerts.empty()) {
-        paint_alert(painter, QPointF(x + 11, middle));
-        entry(chart.alerts_legend);
-    }
+    if (!chart.points.empty())
+        add(
+            [&](QPointF at) {
+                painter.setPen(QPen(ChartPointColour, 1.5));
+                painter.drawLine(at - QPointF(11, 0), at + QPointF(11, 0));
+                paint_marker(painter, at, 4);
+            },
+            chart.points_legend);
+    if (!chart.scatter.empty())
+        add([&](QPointF at) { paint_scatter_dot(painter, at); }, chart.scatter_legend);
+    if (!chart.alerts.empty())
+        add([&](QPointF at) { paint_alert(painter, at); }, chart.alerts_legend);
     for (const auto& [colour, band, text] :
          {std::tuple{ChartBand95Colour, &chart.band95, chart.band95_legend},
           std::tuple{ChartBand90Colour, &chart.band90, chart.band90_legend}}) {
         if (band->empty())
             continue;
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(colour);
-        painter.drawRect(QRectF(x, middle - 7, 22, 14));
-        entry(text);
+        add(
+            [&painter, colour](QPointF at) {
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(colour);
+                painter.drawRect(QRectF(at.x() - 11, at.y() - 7, 22, 14));
+            },
+            text);
+    }
+
+    painter.setFont(chart_font(13));
+    const QFontMetricsF metrics(painter.font());
+    const auto width_of = [&](const QString& label) { return 30 + metrics.horizontalAdvance(label) + 24; };
+    double row_width = -24;
+    for (const auto& entry : entries)
+        row_width += width_of(entry.second);
+    const double middle = area.top() + 46;
+    double x = std::max(area.left() + 8, std::min(plot.left(), area.right() - 8 - row_width));
+    for (const auto& [symbol, label] : entries) {
+        symbol(QPointF(x + 11, middle));
+        painter.setPen(Qt::black);
+        painter.drawText(QPointF(x + 30, middle + metrics.capHeight() / 2), label);
+        x += width_of(label);
     }
 }
 
@@ -232,7 +245,32 @@ void paint_lines(QPainter& painter, const norms::ChartModel& chart, const QRectF
     painter.restore();
 }
 
-// The lines' legend, one entry a row in a box at the plot's top right.
+// The plot's corner whose box hides the fewest of the chart's points, the top right when no
+// corner is clearer: rising percentile curves leave the bottom right free, falling ones the top.
+QRectF legend_box(const norms::ChartModel& chart, const QRectF& plot, const QSizeF& size)
+{
+    const QRectF inner = plot.adjusted(12, 12, -12, -12);
+    const std::array corners{QRectF(QPointF(inner.right() - size.width(), inner.top()), size),
+                             QRectF(inner.topLeft(), size),
+                             QRectF(QPointF(inner.right() - size.width(), inner.bottom() - size.height()), size),
+                             QRectF(QPointF(inner.left(), inner.bottom() - size.height()), size)};
+    std::array<std::size_t, corners.size()> hidden{};
+    const auto count = [&](double x, double y) {
+        const QPointF at = ChartPosition(chart, plot, x, y);
+        for (std::size_t c = 0; c < corners.size(); ++c)
+            hidden[c] += corners[c].contains(at) ? 1 : 0;
+    };
+    for (const norms::ChartLine& line : chart.lines)
+        for (const norms::ChartXY& point : line.points)
+            count(point.x, point.y);
+    for (const norms::ChartPoint& point : chart.points)
+        count(point.score, point.pr);
+    for (const norms::ChartXY& point : chart.scatter)
+        count(point.x, point.y);
+    return corners[std::ranges::min_element(hidden) - hidden.begin()];
+}
+
+// The lines' legend, one entry a row in a box in the plot's clearest corner.
 void paint_lines_legend(QPainter& painter, const norms::ChartModel& chart, const QRectF& plot)
 {
     std::vector<std::pair<QPen, QString>> entries;
@@ -248,8 +286,7 @@ void paint_lines_legend(QPainter& painter, const norms::ChartModel& chart, const
     for (const auto& entry : entries)
         text_width = std::max(text_width, metrics.horizontalAdvance(entry.second));
     const double row = 18;
-    const QRectF box(plot.right() - 12 - (40 + text_width + 10), plot.top() + 12,
-                     40 + text_width + 10, row * entries.size() + 8);
+    const QRectF box = legend_box(chart, plot, QSizeF(40 + text_width + 10, row * entries.size() + 8));
     painter.setPen(QPen(frame_colour, 1));
     painter.setBrush(Qt::white);
     painter.drawRect(box);
