@@ -1,7 +1,7 @@
 // The continuous norm model on 5,000 cases in 10 age groups of 500 (ages 6 to 16, a raw score of
 // 0 to 40 that grows with age and levels off near the top), with the default candidates
-// (k = 5, t = 3): ranking, the search and the choice; a table of 13 ages × 100 raw scores; and
-// 500 bootstrap refits with their tables.
+// (k = 5, t = 3): ranking, the search and the choice; a table of 13 ages × 100 raw scores; one
+// age's table from 500 kept refits; and 500 bootstrap refits with their tables.
 #include <benchmark/benchmark.h>
 
 #include "stats/continuous_bootstrap.hpp"
@@ -49,8 +49,24 @@ void BM_bootstrap(benchmark::State& state)
         benchmark::DoNotOptimize(stats::bootstrap_norm_table(sample(), {}, model, ages, 0, 99, choice));
 }
 
+// What the study window does on a new age once the bootstrap has run: one age's 100 rows with
+// their limits from 500 kept refits.
+void BM_table_from_kept_resamples(benchmark::State& state)
+{
+    const stats::ContinuousModel model = stats::fit_continuous_norms(sample(), {}).model;
+    stats::BootstrapChoice choice;
+    choice.resamples = 500;
+    const stats::Resamples kept = stats::resample_models(sample(), {}, model, choice);
+    for (auto _ : state) {
+        std::vector<stats::NormCell> cells = stats::continuous_norm_table(model, {11.25L}, 0, 99);
+        stats::add_bootstrap_limits(cells, kept);
+        benchmark::DoNotOptimize(cells);
+    }
+}
+
 }  // namespace
 
 BENCHMARK(BM_fit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_table)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_table_from_kept_resamples)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_bootstrap)->ArgName("threads")->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
