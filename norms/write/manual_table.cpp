@@ -182,8 +182,11 @@ ManualTable build_manual_table(const ManualSource& source, const ManualChoices& 
     ManualTable table;
     table.title = source.title.empty() ? "Norms table" : platform::PrintableText(source.title, 0);
     const std::string caption = platform::PrintableText(source.columns_caption, 0);
+    std::string method = source.method;  // "continuous norm model" begins a sentence here
+    if (!method.empty())
+        method[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(method[0])));
     table.subtitle = "Norm score: " + score_title(choices.scale) + "." +
-                     (caption.empty() ? "" : " Columns: " + caption + ".") + " " + source.method + ".";
+                     (caption.empty() ? "" : " Columns: " + caption + ".") + " " + method + ".";
     for (const ManualColumn& column : source.columns) {
         const std::string title = platform::PrintableText(column.title, 0);
         table.column_titles.push_back(title);

@@ -196,4 +196,4 @@ for line in text.splitlines():
                 assert shown == f"{fixed(row['norm'], 0)} ({fixed(row['norm_lower95'], 0)}\u2013" \
                                 f"{fixed(row['norm_upper95'], 0)})", (score, age, shown)
 assert seen == list(range(0, 51)), seen
-assert "Columns: age. continuous norm model, 40 bootstrap resamples." in text, text[:300]
+assert "Columns: age. Continuous norm model, 40 bootstrap resamples." in text, text[:300]
