@@ -34,6 +34,7 @@
 #include "ui/chart_canvas.hpp"
 #include "ui/chart_window.hpp"
 #include "ui/norms_table_view.hpp"
+#include "ui/window_parts.hpp"
 
 namespace ui {
 namespace {
@@ -251,13 +252,7 @@ QWidget* ContinuousPanel::createResults()
     auto* results = new QWidget(this);
     auto* column = new QVBoxLayout(results);
     column->setContentsMargins(0, 0, 0, 0);
-    outdated_label_ = new QLabel(results);
-    outdated_label_->setObjectName("lblContinuousOutdated");
-    outdated_label_->setWordWrap(true);
-    QFont bold = outdated_label_->font();
-    bold.setBold(true);
-    outdated_label_->setFont(bold);
-    outdated_label_->hide();
+    outdated_label_ = new_outdated_label(results, "lblContinuousOutdated");
     column->addWidget(outdated_label_);
 
     auto* parts = new QSplitter(Qt::Vertical, results);

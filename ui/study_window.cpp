@@ -40,6 +40,7 @@
 #include "ui/manual_table_dialog.hpp"
 #include "ui/norms_table_view.hpp"
 #include "ui/scale_choice.hpp"
+#include "ui/window_parts.hpp"
 
 namespace ui {
 
@@ -277,13 +278,7 @@ QWidget* StudyWindow::createResults()
     auto* results = new QWidget(this);
     auto* column = new QVBoxLayout(results);
     column->setContentsMargins(0, 0, 0, 0);
-    outdated_label_ = new QLabel(results);
-    outdated_label_->setObjectName("lblOutdated");
-    outdated_label_->setWordWrap(true);
-    QFont bold = outdated_label_->font();
-    bold.setBold(true);
-    outdated_label_->setFont(bold);
-    outdated_label_->hide();
+    outdated_label_ = new_outdated_label(results, "lblOutdated");
     column->addWidget(outdated_label_);
     tabs_ = new QTabWidget(results);
     tabs_->setObjectName("tabResults");

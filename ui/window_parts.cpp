@@ -34,4 +34,16 @@ void show_in_front(QWidget& window)
     window.activateWindow();
 }
 
+QLabel* new_outdated_label(QWidget* parent, const char* name)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setWordWrap(true);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    label->hide();
+    return label;
+}
+
 }  // namespace ui
