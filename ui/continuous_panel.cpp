@@ -5,6 +5,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QFormLayout>
@@ -517,8 +518,20 @@ void ContinuousPanel::choicesChanged()
     age_problem_label_->hide();
     if (!runner_.has_source())
         return;
+    // Nobody looks at a hidden tab: its ranking and search would only take the cores from the
+    // norms tables. It starts when the tab is shown.
+    waiting_ = !isVisibleTo(window());
+    if (waiting_)
+        return;
     if (const std::optional<ContinuousChoices> choices = chosen())
         runner_.request(*choices);
+}
+
+bool ContinuousPanel::event(QEvent* event)
+{
+    if (event->type() == QEvent::ShowToParent && waiting_)
+        choicesChanged();
+    return QWidget::event(event);
 }
 
 void ContinuousPanel::tablesReady()

@@ -57,6 +57,9 @@ signals:
     // Tables came or went: the commands that take them may change.
     void resultsChanged();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     QWidget* createChoices();
     QWidget* createResults();
@@ -83,6 +86,7 @@ private:
     std::string model_path_;
     std::vector<stats::Extended> slider_ages_;
     bool filling_ = false;
+    bool waiting_ = false;  // choices changed while the tab was hidden: the work waits for it
     QTimer typing_pause_;  // typed ages and numbers count once the typing pauses
 
     platform::FileDialog open_model_dialog_;
