@@ -1,82 +1,20 @@
 #include "ui/study_window.hpp"
 
-#include <filesystem>
-#include <sstream>
-
 #include <QAction>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QFileInfo>
-#include <QFormLayout>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRegularExpression>
 #include <QSettings>
-#include <QSpinBox>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 
-#include "norms/count/group_checks.hpp"
-#include "norms/read/byte_source.hpp"
-#include "norms/read/margins_file.hpp"
 #include "norms/version.hpp"
-#include "norms/write/chart_model.hpp"
-#include "norms/write/group_outputs.hpp"
-#include "norms/write/weighting_notes.hpp"
-#include "platform/whole_file.hpp"
-#include "stats/interval_method.hpp"
-#include "stats/number_format.hpp"
 #include "ui/Application.hpp"
-#include "ui/chart_canvas.hpp"
-#include "ui/chart_picture.hpp"
-#include "ui/chart_window.hpp"
 #include "ui/continuous_panel.hpp"
-#include "ui/manual_table_dialog.hpp"
-#include "ui/norms_table_view.hpp"
-#include "ui/scale_choice.hpp"
-#include "ui/window_parts.hpp"
+#include "ui/norms_tables_panel.hpp"
 
 namespace ui {
-
-namespace {
-
-// A range typed into the raw-score boxes counts once the typing pauses this long.
-constexpr int typing_pause_ms = 250;
-const QString no_group = "(none)";
-
-QString text(const std::string& s)
-{
-    return QString::fromStdString(s);
-}
-
-// The method of the method box's current item, by the command-line name it holds.
-stats::IntervalMethod chosen_method(const QComboBox& box)
-{
-    return stats::interval_method_named(box.currentData().toString().toStdString())
-        .value_or(stats::IntervalMethod::bayesian);
-}
-
-// The group box's entry to propose: the remembered variable when the file has it, else the first
-// other column with a few different values, such as an age band; else "(none)" (entry 0).
-int likely_group(const norms::PersonFileSurvey& survey, int score, const QString& remembered)
-{
-    for (std::size_t column = 0; column < survey.variables.size(); ++column)
-        if (text(survey.variables[column]) == remembered)
-            return static_cast<int>(column) + 1;
-    for (std::size_t column = 0; column < survey.variables.size(); ++column)
-        if (static_cast<int>(column) != score && survey.distinct[column] >= 2 &&
-            survey.distinct[column] <= 12)
-            return static_cast<int>(column) + 1;
-    return 0;
-}
-
-}  // namespace
 
 StudyWindow::StudyWindow(platform::Desktop& desktop, QSettings& settings, QWidget* parent)
     : QMainWindow(parent), desktop_(desktop), settings_(settings)
@@ -88,37 +26,27 @@ StudyWindow::StudyWindow(platform::Desktop& desktop, QSettings& settings, QWidge
         "*.csv;*.tsv|SPSS, Stata and SAS files|*.sav;*.zsav;*.por;*.dta;*.sas7bdat;*.xpt|"
         "Frequency files|*.txt|All files|*";
     open_dialog_.file_must_exist = true;
-    csv_dialog_.filter = "CSV files|*.csv";
-    csv_dialog_.prompt_overwrite = true;
-    xlsx_dialog_.filter = "Excel workbooks|*.xlsx";
-    xlsx_dialog_.prompt_overwrite = true;
-    chart_dialog_ = ChartPictureDialog("chart.png");
-    margins_dialog_.filter = "Margins (CSV)|*.csv|All files|*";
-    margins_dialog_.file_must_exist = true;
 
     createActions();
-    auto* splitter = new QSplitter(this);
-    splitter->addWidget(createChoices());
-    splitter->addWidget(createResults());
-    splitter->setStretchFactor(1, 1);
+    tables_ = new NormsTablesPanel(desktop_, settings_, this);
     modes_ = new QTabWidget(this);
     modes_->setObjectName("tabMode");
-    modes_->addTab(splitter, "Norms &Tables");
+    modes_->addTab(tables_, "Norms &Tables");
     continuous_ = new ContinuousPanel(desktop_, modes_);
     modes_->addTab(continuous_, "&Continuous");
     setCentralWidget(modes_);
+    tables_->createProgress(*statusBar());
     connect(modes_, &QTabWidget::currentChanged, this, &StudyWindow::enableCommands);
+    connect(tables_, &NormsTablesPanel::resultsChanged, this, &StudyWindow::enableCommands);
     connect(continuous_, &ContinuousPanel::resultsChanged, this, &StudyWindow::enableCommands);
-    createProgress();
+    connect(tables_, &NormsTablesPanel::fileShown, this,
+            [this](const QString& name) { setWindowTitle("Vornak Norms Study - " + name); });
+    connect(tables_, &NormsTablesPanel::studyChosen, continuous_, &ContinuousPanel::set_study);
 
-    typing_pause_.setSingleShot(true);
-    typing_pause_.setInterval(typing_pause_ms);
-    connect(&typing_pause_, &QTimer::timeout, this, &StudyWindow::countChoicesChanged);
-    connect(&runner_, &StudyRunner::fileLoaded, this, &StudyWindow::fileLoaded);
-    connect(&runner_, &StudyRunner::tablesReady, this, &StudyWindow::tablesReady);
-    connect(&runner_, &StudyRunner::stepFailed, this, &StudyWindow::stepFailed);
-
-    restoreSettings();
+    restoreGeometry(settings_.value("geometry").toByteArray());
+    if (!settings_.contains("geometry"))
+        resize(1100, 720);
+    open_dialog_.initial_folder = settings_.value("folder").toString().toStdString();
 }
 
 StudyWindow::~StudyWindow() = default;
@@ -169,206 +97,11 @@ void StudyWindow::createActions()
         action->setEnabled(false);
 }
 
-QWidget* StudyWindow::createChoices()
-{
-    choices_ = new QWidget(this);
-    auto* form = new QFormLayout(choices_);
-    const auto add = [&](const char* label, QWidget* field, const char* name) {
-        field->setObjectName(name);
-        form->addRow(label, field);
-    };
-    file_label_ = new QLabel("No data file; open one with File > Open Data...", choices_);
-    file_label_->setWordWrap(true);
-    add("Data file:", file_label_, "lblFile");
-    size_label_ = new QLabel(choices_);
-    add("Size:", size_label_, "lblSize");
-    score_box_ = new QComboBox(choices_);
-    add("&Score variable:", score_box_, "cboScore");
-    group_box_ = new QComboBox(choices_);
-    add("&Group variable:", group_box_, "cboGroup");
-    min_box_ = new QSpinBox(choices_);
-    add("M&inimum raw score:", min_box_, "spnMin");
-    max_box_ = new QSpinBox(choices_);
-    add("Ma&ximum raw score:", max_box_, "spnMax");
-    for (QSpinBox* box : {min_box_, max_box_}) {
-        box->setRange(0, static_cast<int>(norms::largest_raw_score));
-        box->setAlignment(Qt::AlignRight);
-    }
-    n_label_ = new QLabel(choices_);
-    add("Sample size (n):", n_label_, "lblSampleSize");
-    method_box_ = new QComboBox(choices_);
-    // Each item holds its method's command-line name, which the settings keep.
-    for (const stats::IntervalMethodEntry& method : stats::interval_methods)
-        method_box_->addItem(text(std::string(method.caption)),
-                             text(std::string(method.command_line_name)));
-    add("&Method:", method_box_, "cboMethod");
-    add("Intervals:", new QLabel("95% and 90%", choices_), "lblLevels");
-    scale_choice_ = new ScaleChoice(choices_, true, ScaleChoice::Layout::Stacked);
-    add("&Norm scale:", scale_choice_, "scaleChoice");
-    // The label's mnemonic focuses its buddy only when that takes focus itself.
-    static_cast<QLabel*>(form->labelForField(scale_choice_))->setBuddy(scale_choice_->focusProxy());
-    cutoffs_box_ = new QLineEdit(choices_);
-    cutoffs_box_->setPlaceholderText("such as 2 5 10 16");
-    cutoffs_box_->setToolTip("Percentile ranks; each adds the probability that a score's rank "
-                             "lies below it (Bayesian method only)");
-    add("C&ut-offs (PR):", cutoffs_box_, "txtCutoffs");
-    weight_box_ = new QComboBox(choices_);
-    add("&Weight variable:", weight_box_, "cboWeight");
-    margins_row_ = new QWidget(choices_);
-    auto* margins_row = new QHBoxLayout(margins_row_);
-    margins_row->setContentsMargins(0, 0, 0, 0);
-    rake_button_ = new QPushButton("&Rake to Margins...", margins_row_);
-    rake_button_->setObjectName("cmdRake");
-    rake_button_->setToolTip("Weight the cases to the population's shares given in a CSV file "
-                             "with the header variable,value,share");
-    no_rake_button_ = new QPushButton("No Raking", margins_row_);
-    no_rake_button_->setObjectName("cmdNoRaking");
-    margins_label_ = new QLabel("none", margins_row_);
-    margins_label_->setObjectName("lblMargins");
-    margins_row->addWidget(rake_button_);
-    margins_row->addWidget(no_rake_button_);
-    margins_row->addWidget(margins_label_, 1);
-    add("Margins:", margins_row_, "wgtMargins");
-    no_rake_button_->hide();
-    missing_label_ = new QLabel(choices_);
-    missing_label_->setWordWrap(true);
-    add("Missing scores:", missing_label_, "lblMissing");
-    weighting_label_ = new QLabel(choices_);
-    weighting_label_->setWordWrap(true);
-    add("Weighting:", weighting_label_, "lblWeighting");
-    form->setRowVisible(n_label_, false);
-    form->setRowVisible(weighting_label_, false);
-
-    connect(score_box_, &QComboBox::currentIndexChanged, this, [this] {
-        if (filling_)
-            return;
-        // A new score variable brings its own observed range.
-        filling_ = true;
-        setRange(score_box_->currentIndex());
-        filling_ = false;
-        countChoicesChanged();
-    });
-    connect(group_box_, &QComboBox::currentIndexChanged, this, &StudyWindow::countChoicesChanged);
-    connect(weight_box_, &QComboBox::currentIndexChanged, this, &StudyWindow::countChoicesChanged);
-    connect(rake_button_, &QPushButton::clicked, this,
-            [this] { run_command(desktop_, [this] { chooseMargins(); }); });
-    connect(no_rake_button_, &QPushButton::clicked, this, [this] {
-        margins_.reset();
-        showMargins();
-        countChoicesChanged();
-    });
-    for (QSpinBox* box : {min_box_, max_box_}) {
-        box->setKeyboardTracking(true);
-        connect(box, &QSpinBox::valueChanged, this, [this] {
-            if (!filling_)
-                typing_pause_.start();
-        });
-    }
-    connect(method_box_, &QComboBox::currentIndexChanged, this, [this] {
-        cutoffs_box_->setEnabled(norms::gives_cutoff_probabilities(chosen_method(*method_box_)));
-        tableChoicesChanged();
-    });
-    connect(cutoffs_box_, &QLineEdit::editingFinished, this, &StudyWindow::tableChoicesChanged);
-    connect(scale_choice_, &ScaleChoice::changed, this, &StudyWindow::tableChoicesChanged);
-    return choices_;
-}
-
-QWidget* StudyWindow::createResults()
-{
-    auto* results = new QWidget(this);
-    auto* column = new QVBoxLayout(results);
-    column->setContentsMargins(0, 0, 0, 0);
-    outdated_label_ = new_outdated_label(results, "lblOutdated");
-    column->addWidget(outdated_label_);
-    tabs_ = new QTabWidget(results);
-    tabs_->setObjectName("tabResults");
-    column->addWidget(tabs_);
-
-    auto* chart_tab = new QWidget(tabs_);
-    chart_tab->setObjectName("tabChart");
-    auto* chart_column = new QVBoxLayout(chart_tab);
-    chart_choice_ = new QWidget(chart_tab);
-    auto* chart_choice = new QHBoxLayout(chart_choice_);
-    chart_choice->setContentsMargins(0, 0, 0, 0);
-    chart_group_box_ = new QComboBox(chart_choice_);
-    chart_group_box_->setObjectName("cboChartGroup");
-    auto* chart_group_label = new QLabel("G&roup shown:", chart_choice_);
-    chart_group_label->setBuddy(chart_group_box_);
-    chart_choice->addWidget(chart_group_label);
-    chart_choice->addWidget(chart_group_box_);
-    chart_choice->addStretch();
-    chart_column->addWidget(chart_choice_);
-    chart_ = new ChartCanvas(chart_tab);
-    chart_column->addWidget(chart_, 1);
-    chart_choice_->hide();
-    chart_->hide();  // until there is a table to draw
-    tabs_->addTab(chart_tab, "Chart");
-    connect(chart_group_box_, &QComboBox::currentIndexChanged, this, &StudyWindow::showChart);
-    connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) {
-        enableCommands();
-        if (currentTable())  // the chart follows the group last looked at
-            chart_group_box_->setCurrentIndex(tab);
-    });
-    return results;
-}
-
-QWidget* StudyWindow::createProgress()
-{
-    progress_bar_ = new QProgressBar(this);
-    progress_bar_->setObjectName("progress");
-    progress_bar_->setRange(0, 100);
-    cancel_button_ = new QPushButton("Cancel", this);
-    cancel_button_->setObjectName("cmdCancel");
-    cancel_button_->setShortcut(Qt::Key_Escape);
-    statusBar()->addPermanentWidget(progress_bar_);
-    statusBar()->addPermanentWidget(cancel_button_);
-    progress_bar_->hide();
-    cancel_button_->hide();
-    connect(cancel_button_, &QPushButton::clicked, this, [this] {
-        typing_pause_.stop();
-        runner_.cancel();
-    });
-    connect(&runner_, &StudyRunner::progressChanged, this, [this](int percent) {
-        progress_bar_->setValue(percent);
-        progress_bar_->show();
-        cancel_button_->show();
-    });
-    connect(&runner_, &StudyRunner::progressHidden, this, [this] {
-        progress_bar_->hide();
-        cancel_button_->hide();
-    });
-    connect(&runner_, &StudyRunner::statusChanged, this, [this](const QString& status) {
-        if (status.isEmpty())
-            statusBar()->clearMessage();
-        else
-            statusBar()->showMessage(status);
-    });
-    return progress_bar_;
-}
-
-void StudyWindow::restoreSettings()
-{
-    restoreGeometry(settings_.value("geometry").toByteArray());
-    if (!settings_.contains("geometry"))
-        resize(1100, 720);
-    open_dialog_.initial_folder = settings_.value("folder").toString().toStdString();
-    // Setting a choice saves them all, so none may be saved before each has been restored.
-    filling_ = true;
-    const int method_item = method_box_->findData(settings_.value("method"));
-    if (method_item >= 0)
-        method_box_->setCurrentIndex(method_item);
-    cutoffs_box_->setText(settings_.value("cutoffs").toString());
-    scale_choice_->restore(settings_.value("scale").toStringList());
-    filling_ = false;
-}
-
 void StudyWindow::saveSettings() const
 {
     settings_.setValue("geometry", saveGeometry());
-    settings_.setValue("folder", text(open_dialog_.initial_folder));
-    settings_.setValue("method", method_box_->currentData());
-    settings_.setValue("cutoffs", cutoffs_box_->text());
-    settings_.setValue("scale", scale_choice_->remembered());
+    settings_.setValue("folder", QString::fromStdString(open_dialog_.initial_folder));
+    tables_->saveSettings();
 }
 
 void StudyWindow::closeEvent(QCloseEvent* event)
@@ -382,270 +115,30 @@ void StudyWindow::openData()
     platform::FileDialog dialog = open_dialog_;
     if (!desktop_.open_file(dialog))
         return;
-    open_dialog_.initial_folder = QFileInfo(text(dialog.file_name)).absolutePath().toStdString();
+    const QString path = QString::fromStdString(dialog.file_name);
+    open_dialog_.initial_folder = QFileInfo(path).absolutePath().toStdString();
     saveSettings();
-    loadFile(text(dialog.file_name));
+    loadFile(path);
 }
 
 void StudyWindow::loadFile(const QString& path)
 {
-    typing_pause_.stop();
-    runner_.load(path);
+    tables_->loadFile(path);
 }
 
 bool StudyWindow::idle() const
 {
-    return runner_.idle() && !typing_pause_.isActive() && continuous_->idle();
+    return tables_->idle() && continuous_->idle();
+}
+
+const std::optional<norms::GroupTables>& StudyWindow::tables() const
+{
+    return tables_->tables();
 }
 
 bool StudyWindow::results_outdated() const
 {
-    return !outdated_label_->isHidden();
-}
-
-void StudyWindow::setRange(int column)
-{
-    const auto& ranges = runner_.file()->persons.ranges;
-    const auto& range = column >= 0 && column < std::ssize(ranges) ? ranges[column] : std::nullopt;
-    min_box_->setValue(range ? static_cast<int>(std::max<std::int64_t>(range->min, 0)) : 0);
-    max_box_->setValue(
-        range ? static_cast<int>(std::min<std::int64_t>(range->max, norms::largest_raw_score)) : 0);
-}
-
-void StudyWindow::fileLoaded()
-{
-    const norms::StudyFile& file = *runner_.file();
-    const bool persons = file.data.kind != norms::DataFileKind::frequencies;
-    filling_ = true;
-    file_label_->setText(dataName(file.data.path));
-    file_label_->setToolTip(text(file.data.path));
-    setWindowTitle("Vornak Norms Study - " + dataName(file.data.path));
-    auto* form = static_cast<QFormLayout*>(choices_->layout());
-    for (QWidget* field : {static_cast<QWidget*>(score_box_), static_cast<QWidget*>(group_box_),
-                           static_cast<QWidget*>(weight_box_), margins_row_})
-        form->setRowVisible(field, persons);
-    form->setRowVisible(n_label_, !persons);
-    min_box_->setReadOnly(!persons);
-    max_box_->setReadOnly(!persons);
-    if (persons) {
-        const norms::PersonFileSurvey& survey = file.persons;
-        size_label_->setText(QString("%1 cases").arg(survey.cases));
-        score_box_->clear();
-        group_box_->clear();
-        group_box_->addItem(no_group);
-        weight_box_->clear();
-        weight_box_->addItem(no_group);
-        for (const std::string& variable : survey.variables) {
-            score_box_->addItem(text(variable));
-            group_box_->addItem(text(variable));
-            weight_box_->addItem(text(variable));
-        }
-        // The remembered variables when the file has them, else the last numeric column.
-        int score = score_box_->findText(settings_.value("score").toString());
-        for (int column = std::ssize(survey.ranges) - 1; score < 0 && column >= 0; --column)
-            if (survey.ranges[column])
-                score = column;
-        score_box_->setCurrentIndex(std::max(score, 0));
-        group_box_->setCurrentIndex(std::max(likely_group(survey, score_box_->currentIndex(),
-                                                          settings_.value("group").toString()),
-                                             0));
-        weight_box_->setCurrentIndex(std::max(weight_box_->findText(settings_.value("weight").toString()), 0));
-        setRange(score_box_->currentIndex());
-    } else {
-        const norms::FrequencyFileSurvey& survey = file.frequencies;
-        size_label_->setText(QString("%1 raw scores").arg(survey.lines));
-        min_box_->setValue(static_cast<int>(survey.first_score));
-        max_box_->setValue(static_cast<int>(survey.last_score));
-        n_label_->setText(text(stats::format_fixed(survey.sample_size, 0, 0)));
-    }
-    missing_label_->clear();
-    filling_ = false;
-    countChoicesChanged();
-}
-
-void StudyWindow::countChoicesChanged()
-{
-    if (filling_ || !runner_.file())
-        return;
-    typing_pause_.stop();
-    runner_.count(countChoices(), tableChoices());
-    continuous_->set_study(*runner_.file(), countChoices());
-}
-
-void StudyWindow::tableChoicesChanged()
-{
-    if (filling_)
-        return;
-    saveSettings();
-    runner_.compute(tableChoices());
-}
-
-norms::StudyChoices StudyWindow::countChoices() const
-{
-    norms::StudyChoices chosen;
-    chosen.score_variable = score_box_->currentText().toStdString();
-    if (group_box_->currentIndex() > 0)
-        chosen.group_variable = group_box_->currentText().toStdString();
-    chosen.min_score = min_box_->value();
-    chosen.max_score = max_box_->value();
-    if (weight_box_->currentIndex() > 0)
-        chosen.weight_variable = weight_box_->currentText().toStdString();
-    if (margins_)
-        chosen.margins = margins_->variables;
-    return chosen;
-}
-
-norms::TableChoices StudyWindow::tableChoices()
-{
-    norms::TableChoices chosen;
-    chosen.method = chosen_method(*method_box_);
-    if (const auto& scale = scale_choice_->scale())
-        chosen.scales = {*scale};
-    const QStringList typed =
-        cutoffs_box_->text().split(QRegularExpression("[\\s,;]+"), Qt::SkipEmptyParts);
-    for (const QString& cutoff : typed) {
-        if (const auto parsed = norms::ParseCutoff(cutoff.toStdString()))
-            chosen.cutoffs.push_back(*parsed);
-        else
-            statusBar()->showMessage(
-                "Left out \"" + cutoff + "\": a cut-off is a percentile rank between 0 and 100", 8000);
-    }
-    return chosen;
-}
-
-void StudyWindow::tablesReady()
-{
-    outdated_label_->hide();
-    // Only variables that gave tables are offered again next time.
-    if (tables()->groups.front().run.data_file_path == runner_.file()->data.path &&
-        runner_.file()->data.kind != norms::DataFileKind::frequencies) {
-        const norms::StudyChoices& counted = runner_.tables_counted_for();
-        settings_.setValue("score", text(counted.score_variable));
-        settings_.setValue("group", counted.group_variable.empty() ? no_group : text(counted.group_variable));
-        settings_.setValue("weight", counted.weight_variable.empty() ? no_group : text(counted.weight_variable));
-    }
-    showTables();
-}
-
-void StudyWindow::stepFailed(const QString& message, const std::string& data_file,
-                             bool while_loading)
-{
-    if (message.isEmpty()) {
-        statusBar()->showMessage("Cancelled", 5000);
-        if (tables())
-            showOutdated(while_loading ? "reading " + dataName(data_file) + " was cancelled"
-                                       : "the computation for the current choices was cancelled");
-        return;
-    }
-    if (tables())
-        showOutdated(while_loading ? dataName(data_file) + " could not be read"
-                                   : "the current choices gave none");
-    desktop_.failure((data_file.empty() ? message : dataName(data_file) + ": " + message).toStdString());
-}
-
-void StudyWindow::showTables()
-{
-    const norms::GroupTables& shown = *tables();
-    const int current = tabs_->currentIndex();
-    while (tabs_->count() > 1) {
-        QWidget* page = tabs_->widget(0);
-        tabs_->removeTab(0);
-        delete page;
-    }
-    QStringList missing;
-    chart_group_box_->blockSignals(true);
-    chart_group_box_->clear();
-    for (std::size_t i = 0; i < shown.groups.size(); ++i) {
-        const norms::NormGroup& group = shown.groups[i];
-        auto* view = new NormsTableView(tabs_);
-        view->setObjectName("tblGroup");
-        view->set_table(norms::build_shown_table(group.run, shown.choices));
-        const QString name = shown.grouped ? text(group.counts.name) : "All cases";
-        tabs_->insertTab(static_cast<int>(i), view, name);
-        chart_group_box_->addItem(name);
-        if (const auto notice = norms::MissingScoresNotice(group.counts))
-            missing << text(*notice);
-    }
-    chart_choice_->setVisible(shown.groups.size() > 1);
-    chart_->show();
-    chart_group_box_->blockSignals(false);
-    if (shown.without_group > 0)
-        missing << text(norms::WithoutGroupNotice(shown.without_group, shown.group_variable));
-    missing_label_->setText(missing.isEmpty() ? "none" : missing.join('\n'));
-    showWeighting();
-    tabs_->setCurrentIndex(std::clamp(current, 0, tabs_->count() - 1));
-    showChart();
-    enableCommands();
-}
-
-void StudyWindow::chooseMargins()
-{
-    platform::FileDialog dialog = margins_dialog_;
-    if (!desktop_.open_file(dialog))
-        return;
-    margins_dialog_.initial_folder = QFileInfo(text(dialog.file_name)).absolutePath().toStdString();
-    const std::string contents = norms::read_small_file(dialog.file_name, 1 << 20);
-    margins_ = Margins{dialog.file_name, norms::parse_margins(contents)};
-    showMargins();
-    countChoicesChanged();
-}
-
-void StudyWindow::showMargins()
-{
-    margins_label_->setText(margins_ ? dataName(margins_->path) : "none");
-    no_rake_button_->setVisible(margins_.has_value());
-}
-
-// Each weighted group's effective sample, and the warnings of vornak-batch.
-void StudyWindow::showWeighting()
-{
-    QStringList lines;
-    for (const norms::NormGroup& group : tables()->groups) {
-        if (!group.run.weighting)
-            continue;
-        const norms::RunWeighting& weighting = *group.run.weighting;
-        lines << (tables()->grouped ? text(group.counts.name) + ": " : QString()) + "n_eff " +
-                     text(stats::format_fixed(weighting.effective_size, 0, 1)) + ", design effect " +
-                     text(stats::format_fixed(weighting.design_effect, 0, 2));
-    }
-    for (const std::string& notice : norms::weighting_notices(*tables()))
-        lines << text(notice);
-    weighting_label_->setText(lines.join('\n'));
-    static_cast<QFormLayout*>(choices_->layout())->setRowVisible(weighting_label_, !lines.isEmpty());
-}
-
-void StudyWindow::showOutdated(const QString& reason)
-{
-    outdated_label_->setText("These tables are from before (" + dataName(tablesFile()) +
-                             "): " + reason + ".");
-    outdated_label_->show();
-}
-
-void StudyWindow::showChart()
-{
-    const int index = chart_group_box_->currentIndex();
-    if (!tables() || index < 0 || index >= std::ssize(tables()->groups))
-        return;
-    const norms::NormGroup& group = tables()->groups[index];
-    norms::ChartModel chart = norms::BuildChartModel(group.run);
-    if (tables()->grouped)
-        chart.title += ", group " + group.counts.name;
-    chart_->set_chart(std::move(chart));
-}
-
-NormsTableView* StudyWindow::currentTable() const
-{
-    return qobject_cast<NormsTableView*>(tabs_->currentWidget());
-}
-
-QString StudyWindow::dataName(const std::string& path) const
-{
-    return QFileInfo(text(path)).fileName();
-}
-
-std::string StudyWindow::tablesFile() const
-{
-    return tables() && !tables()->groups.empty() ? tables()->groups.front().run.data_file_path : "";
+    return tables_->results_outdated();
 }
 
 bool StudyWindow::continuousShown() const
@@ -662,7 +155,7 @@ void StudyWindow::enableCommands()
         action->setEnabled(results);
     save_model_->setEnabled(continuous && results);
     export_manual_->setEnabled(!continuous && results);
-    copy_->setEnabled(continuous ? results : currentTable() != nullptr);
+    copy_->setEnabled(continuous ? results : tables_->table_shown());
 }
 
 void StudyWindow::openModel()
@@ -680,64 +173,37 @@ void StudyWindow::copy()
 {
     if (continuousShown())
         continuous_->copy();
-    else if (NormsTableView* view = currentTable())
-        view->copy_rows();
+    else
+        tables_->copy();
 }
 
 void StudyWindow::exportCsv()
 {
     if (continuousShown())
-        return continuous_->exportCsv();
-    if (!tables())
-        return;
-    platform::FileDialog dialog = csv_dialog_;
-    if (dialog.file_name.empty())
-        dialog.file_name = QFileInfo(text(tablesFile())).completeBaseName().toStdString() + "_norms.csv";
-    if (!desktop_.save_file(dialog))
-        return;
-    csv_dialog_.file_name = dialog.file_name;
-    std::ostringstream csv;
-    norms::write_group_tables_csv(csv, *tables());
-    platform::SaveWholeFile(dialog.file_name, csv.str());
+        continuous_->exportCsv();
+    else
+        tables_->exportCsv();
 }
 
 void StudyWindow::exportExcel()
 {
     if (continuousShown())
-        return continuous_->exportExcel();
-    if (!tables())
-        return;
-    if (xlsx_dialog_.file_name.empty())
-        xlsx_dialog_.file_name =
-            QFileInfo(text(tablesFile())).completeBaseName().toStdString() + "_norms.xlsx";
-    const std::optional<std::string> file = platform::ChooseSaveFile(desktop_, xlsx_dialog_);
-    if (!file)
-        return;
-    std::error_code error;  // the data file's full name, as vornak-batch gives it
-    const auto full = std::filesystem::absolute(tablesFile(), error);
-    norms::SaveNormsWorkbook(*file, norms::group_tables_workbook(
-                                        *tables(), error ? tablesFile() : full.lexically_normal().string(), {}));
+        continuous_->exportExcel();
+    else
+        tables_->exportExcel();
 }
 
 void StudyWindow::exportManualTable()
 {
-    if (!tables())
-        return;
-    ManualTableDialog choices(settings_, this);
-    if (choices.exec() != QDialog::Accepted)
-        return;
-    if (manual_dialog_.file_name.empty())
-        manual_dialog_ = ManualTableFileDialog(
-            QFileInfo(text(tablesFile())).completeBaseName().toStdString() + "_manual.pdf");
-    ExportManualTable(desktop_, manual_dialog_, *tables(), choices.choices(), choices.title());
+    tables_->exportManualTable();
 }
 
 void StudyWindow::saveChart()
 {
     if (continuousShown())
         continuous_->saveChart();
-    else if (tables())
-        SaveChartThroughDialog(desktop_, chart_dialog_, chart_->chart());
+    else
+        tables_->saveChart();
 }
 
 }  // namespace ui

@@ -1,32 +1,22 @@
-// The norms-study window: one data file, frequency or per-person, turned into a norms table per
-// group and a chart, with the choices beside them. The work runs on a StudyRunner, off this
-// thread; the window shows the choices, the tables and the runner's progress.
+// The norms-study window: one data file in two modes, its norms tables per group and a
+// continuous norm model, each on a panel of its own. The window holds the menus and hands each
+// command to the mode in front.
 #pragma once
 
 #include <optional>
 
 #include <QMainWindow>
-#include <QTimer>
 
 #include "norms/run/norms_study.hpp"
 #include "platform/desktop.hpp"
-#include "ui/study_runner.hpp"
 
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
 class QSettings;
-class QSpinBox;
 class QTabWidget;
 
 namespace ui {
 
-class ChartCanvas;
 class ContinuousPanel;
-class NormsTableView;
-class ScaleChoice;
+class NormsTablesPanel;
 
 class StudyWindow : public QMainWindow {
     Q_OBJECT
@@ -42,7 +32,7 @@ public:
     bool idle() const;
 
     // The tables on screen, if any, and whether they belong to an earlier file or choices.
-    const std::optional<norms::GroupTables>& tables() const { return runner_.tables(); }
+    const std::optional<norms::GroupTables>& tables() const;
     bool results_outdated() const;
 
     void openData();
@@ -60,86 +50,23 @@ protected:
 
 private:
     void createActions();
-    QWidget* createChoices();
-    QWidget* createResults();
-    QWidget* createProgress();
-    void restoreSettings();
     void saveSettings() const;
-
-    void fileLoaded();
-    void countChoicesChanged();
-    void tableChoicesChanged();
-    void tablesReady();
-    void stepFailed(const QString& message, const std::string& data_file, bool while_loading);
-    void showTables();
-    void showOutdated(const QString& reason);
-    void showChart();
-    void setRange(int column);
-    void chooseMargins();
-    void showMargins();
-    void showWeighting();
-
-    norms::StudyChoices countChoices() const;
-    norms::TableChoices tableChoices();
-    NormsTableView* currentTable() const;
     bool continuousShown() const;
     void enableCommands();
-    QString dataName(const std::string& path) const;
-    std::string tablesFile() const;
 
     platform::Desktop& desktop_;
     QSettings& settings_;
-    StudyRunner runner_;
     platform::FileDialog open_dialog_;
-    platform::FileDialog csv_dialog_;
-    platform::FileDialog xlsx_dialog_;
-    platform::FileDialog manual_dialog_;
-    platform::FileDialog chart_dialog_;
-    platform::FileDialog margins_dialog_;
 
-    // The population's shares the cases are raked to, and the file they came from.
-    struct Margins {
-        std::string path;
-        std::vector<norms::MarginsVariable> variables;
-    };
-    std::optional<Margins> margins_;
-
-    QLabel* file_label_ = nullptr;
-    QLabel* size_label_ = nullptr;
-    QComboBox* score_box_ = nullptr;
-    QComboBox* group_box_ = nullptr;
-    QSpinBox* min_box_ = nullptr;
-    QSpinBox* max_box_ = nullptr;
-    QLabel* n_label_ = nullptr;
-    QComboBox* method_box_ = nullptr;
-    ScaleChoice* scale_choice_ = nullptr;
-    QLineEdit* cutoffs_box_ = nullptr;
-    QComboBox* weight_box_ = nullptr;
-    QWidget* margins_row_ = nullptr;
-    QPushButton* rake_button_ = nullptr;
-    QPushButton* no_rake_button_ = nullptr;
-    QLabel* margins_label_ = nullptr;
-    QLabel* missing_label_ = nullptr;
-    QLabel* weighting_label_ = nullptr;
-    QWidget* choices_ = nullptr;
-    QLabel* outdated_label_ = nullptr;
-    QTabWidget* tabs_ = nullptr;
-    QWidget* chart_choice_ = nullptr;  // the group to draw, when there are several
-    QComboBox* chart_group_box_ = nullptr;
-    ChartCanvas* chart_ = nullptr;
-    QProgressBar* progress_bar_ = nullptr;
-    QPushButton* cancel_button_ = nullptr;
     QAction* export_csv_ = nullptr;
     QAction* export_excel_ = nullptr;
     QAction* export_manual_ = nullptr;
     QAction* save_chart_ = nullptr;
     QAction* copy_ = nullptr;
-    QTabWidget* modes_ = nullptr;  // the norms tables, or continuous norms
-    ContinuousPanel* continuous_ = nullptr;
     QAction* save_model_ = nullptr;
-
-    QTimer typing_pause_;   // a raw-score range counts once the typing in its boxes pauses
-    bool filling_ = false;  // choices are being set from a file, not by the user
+    QTabWidget* modes_ = nullptr;  // the norms tables, or continuous norms
+    NormsTablesPanel* tables_ = nullptr;
+    ContinuousPanel* continuous_ = nullptr;
 };
 
 }  // namespace ui
