@@ -66,12 +66,12 @@ void StudyWindow::createActions()
     export_csv_->setShortcut(QKeySequence("Ctrl+E"));
     export_excel_ = file->addAction("Export E&xcel...", this, command(&StudyWindow::exportExcel));
     export_excel_->setObjectName("mnuExportExcel");
-    export_manual_ = file->addAction("Export &Manual Table...", this, command(&StudyWindow::exportManualTable));
+    export_manual_ = file->addAction("Export Ma&nual Table...", this, command(&StudyWindow::exportManualTable));
     export_manual_->setObjectName("mnuExportManual");
     save_chart_ = file->addAction("Save C&hart...", this, command(&StudyWindow::saveChart));
     save_chart_->setObjectName("mnuSaveChart");
     save_chart_->setShortcut(QKeySequence::Save);
-    save_model_ = file->addAction("Save &Model...", this, command(&StudyWindow::saveModel));
+    save_model_ = file->addAction("Save Mo&del...", this, command(&StudyWindow::saveModel));
     save_model_->setObjectName("mnuSaveModel");
     file->addSeparator();
     QAction* quit = file->addAction("&Quit", this, &QWidget::close);
