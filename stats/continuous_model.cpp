@@ -139,14 +139,27 @@ std::vector<Crossing> find_crossings(const ContinuousModel& model, const std::ve
     return crossings;
 }
 
-std::string crossings_text(const std::vector<Crossing>& crossings)
+std::string crossings_text(const std::vector<Crossing>& crossings, const ValueRange& ages)
 {
     constexpr std::size_t shown = 5;
+    const double step = (ages.high - ages.low) / 100;
+    const int decimals = step > 0 ? std::clamp(1 - static_cast<int>(std::floor(std::log10(step))), 0, 12) : 12;
+    const auto age_text = [decimals](Extended age) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.*f", decimals, static_cast<double>(age));
+        std::string shown_age = text;
+        if (shown_age.find('.') != std::string::npos) {
+            shown_age.erase(shown_age.find_last_not_of('0') + 1);
+            if (shown_age.back() == '.')
+                shown_age.pop_back();
+        }
+        return shown_age;
+    };
     std::string text;
     for (std::size_t i = 0; i < crossings.size() && i < shown; ++i) {
         char L[32];
         std::snprintf(L, sizeof L, "%.1f", static_cast<double>(crossings[i].L));
-        text += (i > 0 ? "; " : "") + std::string("age ") + value_text(crossings[i].age) + ", L " + L;
+        text += (i > 0 ? "; " : "") + std::string("age ") + age_text(crossings[i].age) + ", L " + L;
     }
     if (crossings.size() > shown)
         text += "; and at " + std::to_string(crossings.size() - shown) + " more ages";

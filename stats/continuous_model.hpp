@@ -88,7 +88,9 @@ std::vector<Extended> consistency_ages(const ContinuousModel& model, const std::
 std::vector<Crossing> find_crossings(const ContinuousModel& model, const std::vector<Extended>& ages,
                                     std::size_t most = 0);
 
-// "age 7.5, L 31.2" for a report or warning; the first few of a list and their count.
-std::string crossings_text(const std::vector<Crossing>& crossings);
+// "age 7.5, L 31.2" for a report or warning; the first few of a list and their count. An age
+// is rounded to one digit finer than the check's grid over `ages` resolves (4.44, not
+// 4.4367999999999999).
+std::string crossings_text(const std::vector<Crossing>& crossings, const ValueRange& ages);
 
 }  // namespace stats

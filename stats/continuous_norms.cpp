@@ -151,12 +151,13 @@ public:
             fit_.warnings.push_back("No model of " + std::to_string(chosen->size.terms) +
                                     " terms keeps the raw score from falling as L rises; the best one, " +
                                     names_of(terms) + ", is used. Its curves cross at " +
-                                    crossings_text(fit_.crossings) + ".");
+                                    crossings_text(fit_.crossings, fit_.model.age) + ".");
         else if (!fit_.crossings.empty())
             // The search checks each model as solved from its cross products; the final fit by QR
             // may tip one whose slope only just stays up.
             fit_.warnings.push_back("The chosen model, " + names_of(terms) + ", only just keeps its curves from "
-                                    "crossing, and its final fit crosses at " + crossings_text(fit_.crossings) + ".");
+                                    "crossing, and its final fit crosses at " +
+                                    crossings_text(fit_.crossings, fit_.model.age) + ".");
         for (const SizeCheck& check : checks)
             if (check.size.terms <= chosen->size.terms)
                 for (std::size_t s = 0; s < check.skipped.size(); ++s) {

@@ -141,7 +141,7 @@ TEST(ContinuousFit, AFixedNumberOfTermsThatOnlyCrossingModelsReachIsUsedWithAWar
     ASSERT_FALSE(fit.warnings.empty());
     EXPECT_EQ(fit.warnings.back().rfind("No model of 5 terms keeps the raw score from falling as L rises; the best "
                                         "one, ", 0), 0u) << fit.warnings.back();
-    EXPECT_NE(fit.warnings.back().find("Its curves cross at age " + value_text(fit.crossings[0].age) + ", L "),
+    EXPECT_NE(fit.warnings.back().find("Its curves cross at " + crossings_text(fit.crossings, fit.model.age) + "."),
               std::string::npos);
 }
 
@@ -166,8 +166,15 @@ TEST(ContinuousModel, FindsWhereAModelMadeToCrossFalls)
     crossings = find_crossings(model, consistency_ages(model, {}));
     ASSERT_EQ(crossings.size(), 101u);
     EXPECT_NEAR(crossings[0].L, 50.6L, 1e-15L);
-    EXPECT_EQ(crossings_text({crossings.begin(), crossings.begin() + 7}),
+    EXPECT_EQ(crossings_text({crossings.begin(), crossings.begin() + 7}, model.age),
               "age 6, L 50.6; age 6.1, L 50.6; age 6.2, L 50.6; age 6.3, L 50.6; age 6.4, L 50.6; and at 2 more ages");
+    // A sample's own ages put the grid between round numbers: ages show to the grid's resolution.
+    model.age = {4.31, 16.99};
+    crossings = find_crossings(model, consistency_ages(model, {}), 3);
+    EXPECT_EQ(crossings_text(crossings, model.age), "age 4.31, L 50.6; age 4.44, L 50.6; age 4.56, L 50.6");
+    model.age = {48, 204};
+    crossings = find_crossings(model, consistency_ages(model, {}), 2);
+    EXPECT_EQ(crossings_text(crossings, model.age), "age 48, L 50.6; age 49.6, L 50.6");
 
     // Flat in L where A = 10 (raw = 2L - 0.2 L A + …): a zero slope is not a fall.
     model.terms = {{{1, 0}, 2}, {{1, 1}, -0.2}};
