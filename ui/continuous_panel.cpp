@@ -518,19 +518,16 @@ void ContinuousPanel::choicesChanged()
     age_problem_label_->hide();
     if (!runner_.has_source())
         return;
-    // Nobody looks at a hidden tab: its ranking and search would only take the cores from the
-    // norms tables. It starts when the tab is shown.
-    waiting_ = !isVisibleTo(window());
-    if (waiting_)
-        return;
     if (const std::optional<ContinuousChoices> choices = chosen())
         runner_.request(*choices);
 }
 
 bool ContinuousPanel::event(QEvent* event)
 {
-    if (event->type() == QEvent::ShowToParent && waiting_)
-        choicesChanged();
+    // Nobody looks at a hidden tab: its ranking and search would only take the cores from the
+    // norms tables. Its work waits until the tab is shown.
+    if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)
+        runner_.hold(event->type() == QEvent::HideToParent);
     return QWidget::event(event);
 }
 

@@ -86,7 +86,6 @@ private:
     std::string model_path_;
     std::vector<stats::Extended> slider_ages_;
     bool filling_ = false;
-    bool waiting_ = false;  // choices changed while the tab was hidden: the work waits for it
     QTimer typing_pause_;  // typed ages and numbers count once the typing pauses
 
     platform::FileDialog open_model_dialog_;

@@ -86,9 +86,15 @@ void ContinuousRunner::interrupt()
     watch_->computing.stop = true;
 }
 
+void ContinuousRunner::hold(bool held)
+{
+    held_ = held;
+    start_next();
+}
+
 bool ContinuousRunner::idle() const
 {
-    return !running_ && !next_step();
+    return !running_ && (held_ || !next_step());
 }
 
 ContinuousRunner::Key ContinuousRunner::key_of(Step step) const
@@ -137,7 +143,7 @@ std::optional<ContinuousRunner::Step> ContinuousRunner::next_step() const
 
 void ContinuousRunner::start_next()
 {
-    if (running_)
+    if (running_ || held_)
         return;
     const std::optional<Step> step = next_step();
     if (!step)

@@ -51,8 +51,10 @@ public:
     void request(const ContinuousChoices& choices);
     // Stops the running step; nothing starts again until the choices change.
     void cancel();
+    // While held, a new file or new choices are taken but no step starts; a running one ends.
+    void hold(bool held);
 
-    // No step running or waiting.
+    // No step running, and none waiting unless held.
     bool idle() const;
     bool has_source() const { return file_ || model_; }
     // The cases the latest model was fitted to, if any.
@@ -122,6 +124,7 @@ private:
     std::optional<Key> tables_key_;
     // The step that failed or was cancelled, and what for: not tried again for the same.
     std::optional<std::pair<Step, Key>> stopped_;
+    bool held_ = false;
 
     QFutureWatcher<Outcome> watcher_;
     std::shared_ptr<Watch> watch_;  // of the running step, if any
