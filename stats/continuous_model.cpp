@@ -10,6 +10,7 @@
 #include <boost/math/tools/toms748_solve.hpp>
 
 #include "stats/continuous_ranking.hpp"
+#include "stats/number_format.hpp"
 
 namespace stats {
 namespace {
@@ -144,16 +145,9 @@ std::string crossings_text(const std::vector<Crossing>& crossings, const ValueRa
     constexpr std::size_t shown = 5;
     const double step = (ages.high - ages.low) / 100;
     const int decimals = step > 0 ? std::clamp(1 - static_cast<int>(std::floor(std::log10(step))), 0, 12) : 12;
-    const auto age_text = [decimals](Extended age) {
-        char text[64];
-        std::snprintf(text, sizeof text, "%.*f", decimals, static_cast<double>(age));
-        std::string shown_age = text;
-        if (shown_age.find('.') != std::string::npos) {
-            shown_age.erase(shown_age.find_last_not_of('0') + 1);
-            if (shown_age.back() == '.')
-                shown_age.pop_back();
-        }
-        return shown_age;
+    const double scale = std::pow(10.0, decimals);
+    const auto age_text = [scale](Extended age) {
+        return data_number_text(std::round(static_cast<double>(age) * scale) / scale);
     };
     std::string text;
     for (std::size_t i = 0; i < crossings.size() && i < shown; ++i) {

@@ -6,6 +6,7 @@
 
 #include "stats/best_subsets.hpp"
 #include "stats/continuous_least_squares.hpp"
+#include "stats/number_format.hpp"
 
 namespace stats {
 namespace {
@@ -241,9 +242,9 @@ std::vector<NormCell> continuous_norm_table(const ContinuousModel& model, const 
         throw std::invalid_argument("The lowest raw score of a table must not lie above the highest.");
     for (const Extended age : ages)
         if (!(age >= model.age.low && age <= model.age.high))
-            throw std::invalid_argument("Age " + value_text(age) + " lies outside the norm sample's ages, " +
-                                        value_text(model.age.low) + " to " + value_text(model.age.high) +
-                                        "; the model does not extrapolate.");
+            throw std::invalid_argument("Age " + data_number_text(static_cast<double>(age)) +
+                                        " lies outside the norm sample's ages, " + data_number_text(model.age.low) +
+                                        " to " + data_number_text(model.age.high) + "; the model does not extrapolate.");
     std::vector<NormCell> cells;
     cells.reserve(ages.size() * static_cast<std::size_t>(raw_max - raw_min + 1));
     for (const Extended age : ages) {

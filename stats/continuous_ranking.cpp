@@ -1,7 +1,6 @@
 #include "stats/continuous_ranking.hpp"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <map>
 #include <numeric>
@@ -9,6 +8,7 @@
 
 #include "stats/Bayes_Engines.hpp"
 #include "stats/norm_scales.hpp"
+#include "stats/number_format.hpp"
 
 namespace stats {
 namespace {
@@ -46,8 +46,9 @@ std::string groups_below(const NormingSample& sample, const std::map<Extended, s
     for (const auto& [group, size] : sizes)
         if (size < limit) {
             const auto name = sample.group_names.find(group);
-            list += (list.empty() ? "" : ", ") + (name == sample.group_names.end() ? value_text(group) : name->second) +
-                    " (" + cases_text(size) + ")";
+            const std::string group_name =
+                name == sample.group_names.end() ? data_number_text(static_cast<double>(group)) : name->second;
+            list += (list.empty() ? "" : ", ") + group_name + " (" + cases_text(size) + ")";
         }
     return list;
 }
@@ -116,13 +117,6 @@ private:
 
 }  // namespace
 
-std::string value_text(Extended value)
-{
-    char text[32];
-    const auto end = std::to_chars(std::begin(text), std::end(text), static_cast<double>(value)).ptr;
-    return std::string(text, end);
-}
-
 const std::vector<Extended>& explanatory_values(const NormingSample& sample)
 {
     return sample.ages.empty() ? sample.groups : sample.ages;
@@ -173,8 +167,9 @@ std::vector<std::string> check_norming_sample(const NormingSample& sample, const
         warned += size < ranking_group_warned_below;
     }
     const std::size_t smallest_size = windows_of[smallest].last - windows_of[smallest].first;
-    const std::string where = "the age window around age " + value_text(sample.ages[by_age[smallest]]) +
-                              " holds " + cases_text(smallest_size);
+    const std::string where = "the age window around age " +
+                              data_number_text(static_cast<double>(sample.ages[by_age[smallest]])) + " holds " +
+                              cases_text(smallest_size);
     if (smallest_size < smallest_ranking_group)
         throw std::invalid_argument("An age window needs at least 3 cases: " + where + ".");
     if (warned > 0)

@@ -77,8 +77,4 @@ private:
 // The explanatory variable of each case: its age, or its group's value.
 const std::vector<Extended>& explanatory_values(const NormingSample& sample);
 
-// The shortest decimal text that reads back as the value (as a double): how messages name a
-// group or an age.
-std::string value_text(Extended value);
-
 }  // namespace stats

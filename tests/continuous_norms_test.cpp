@@ -1,5 +1,6 @@
 #include "stats/continuous_norms.hpp"
 #include "stats/continuous_bootstrap.hpp"
+#include "stats/number_format.hpp"
 
 #include <gtest/gtest.h>
 
@@ -209,8 +210,8 @@ TEST(ContinuousNorms, NormScoresInvertTheModelAndFlagScoresBeyondIt)
     EXPECT_GT(above, 0);
 
     EXPECT_EQ(refusal_of_table(model, {10, 16.5L}),
-              "Age 16.5 lies outside the norm sample's ages, " + value_text(model.age.low) + " to " +
-                  value_text(model.age.high) + "; the model does not extrapolate.");
+              "Age 16.5 lies outside the norm sample's ages, " + data_number_text(model.age.low) + " to " +
+                  data_number_text(model.age.high) + "; the model does not extrapolate.");
     EXPECT_EQ(refusal_of_table(model, {5.9L}).rfind("Age 5.9 lies outside", 0), 0u);
 }
 
