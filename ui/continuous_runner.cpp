@@ -5,27 +5,10 @@
 #include "stats/continuous_bootstrap.hpp"
 
 namespace ui {
-namespace {
-
-// A step shorter than this shows no progress bar.
-constexpr int progress_delay_ms = 300;
-
-}  // namespace
 
 ContinuousRunner::ContinuousRunner(QObject* parent) : QObject(parent)
 {
-    progress_delay_.setSingleShot(true);
-    progress_delay_.setInterval(progress_delay_ms);
-    const auto show_progress = [this] {
-        if (watch_)
-            emit progressChanged(percent_(*watch_));
-    };
-    connect(&progress_delay_, &QTimer::timeout, this, [this, show_progress] {
-        show_progress();
-        progress_poll_.start();
-    });
-    progress_poll_.setInterval(100);
-    connect(&progress_poll_, &QTimer::timeout, this, show_progress);
+    connect(&delayed_progress_, &DelayedProgress::progressChanged, this, &ContinuousRunner::progressChanged);
     connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &ContinuousRunner::finished);
 }
 
@@ -216,7 +199,6 @@ void ContinuousRunner::start(Step step, const QString& status, std::function<int
 {
     const Key key = key_of(step);
     running_ = {step, key};
-    percent_ = std::move(percent);
     watch_ = std::make_shared<Watch>();
     emit statusChanged(status);
     watcher_.setFuture(QtConcurrent::run([step, key, work = std::move(work), watch = watch_] {
@@ -234,7 +216,7 @@ void ContinuousRunner::start(Step step, const QString& status, std::function<int
         outcome.key = key;
         return outcome;
     }));
-    progress_delay_.start();
+    delayed_progress_.start([percent = std::move(percent), watch = watch_] { return percent(*watch); });
 }
 
 void ContinuousRunner::finished()
@@ -242,8 +224,7 @@ void ContinuousRunner::finished()
     Outcome outcome = watcher_.result();
     const std::pair<Step, Key> ran = *std::exchange(running_, std::nullopt);
     watch_.reset();
-    progress_delay_.stop();
-    progress_poll_.stop();
+    delayed_progress_.stop();
     emit progressHidden();
     emit statusChanged({});
 

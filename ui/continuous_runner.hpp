@@ -14,11 +14,11 @@
 
 #include <QFutureWatcher>
 #include <QObject>
-#include <QTimer>
 
 #include "norms/run/norms_study.hpp"
 #include "norms/tables/continuous_tables.hpp"
 #include "stats/interruption.hpp"
+#include "ui/delayed_progress.hpp"
 
 namespace ui {
 
@@ -129,9 +129,7 @@ private:
     QFutureWatcher<Outcome> watcher_;
     std::shared_ptr<Watch> watch_;  // of the running step, if any
     std::optional<std::pair<Step, Key>> running_;
-    std::function<int(const Watch&)> percent_;
-    QTimer progress_delay_;
-    QTimer progress_poll_;
+    DelayedProgress delayed_progress_;
 };
 
 }  // namespace ui

@@ -4,27 +4,10 @@
 #include <QtConcurrent>
 
 namespace ui {
-namespace {
-
-// A step shorter than this shows no progress bar.
-constexpr int progress_delay_ms = 300;
-
-}  // namespace
 
 StudyRunner::StudyRunner(QObject* parent) : QObject(parent)
 {
-    progress_delay_.setSingleShot(true);
-    progress_delay_.setInterval(progress_delay_ms);
-    connect(&progress_delay_, &QTimer::timeout, this, [this] {
-        emit progressChanged(0);
-        progress_poll_.start();
-    });
-    progress_poll_.setInterval(100);
-    connect(&progress_poll_, &QTimer::timeout, this, [this] {
-        if (progress_ && running_bytes_ > 0)
-            emit progressChanged(static_cast<int>(
-                std::min<std::uint64_t>(100, progress_->bytes_read * 100 / running_bytes_)));
-    });
+    connect(&delayed_progress_, &DelayedProgress::progressChanged, this, &StudyRunner::progressChanged);
     connect(&watcher_, &QFutureWatcher<Outcome>::finished, this, &StudyRunner::finished);
 }
 
@@ -132,7 +115,11 @@ void StudyRunner::start(Step step, const std::string& path, std::uint64_t bytes,
             return Outcome{step, path, {}, {}, {}, failure.what(), false};
         }
     }));
-    progress_delay_.start();
+    delayed_progress_.start([this] {
+        return progress_ && running_bytes_ > 0
+                   ? static_cast<int>(std::min<std::uint64_t>(100, progress_->bytes_read * 100 / running_bytes_))
+                   : 0;
+    });
 }
 
 void StudyRunner::finished()
@@ -140,8 +127,7 @@ void StudyRunner::finished()
     Outcome outcome = watcher_.result();
     running_.reset();
     progress_.reset();
-    progress_delay_.stop();
-    progress_poll_.stop();
+    delayed_progress_.stop();
     emit progressHidden();
     emit statusChanged({});
 

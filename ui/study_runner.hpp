@@ -12,9 +12,9 @@
 
 #include <QFutureWatcher>
 #include <QObject>
-#include <QTimer>
 
 #include "norms/run/norms_study.hpp"
+#include "ui/delayed_progress.hpp"
 
 namespace ui {
 
@@ -88,8 +88,7 @@ private:
     std::optional<Step> running_;
     stats::IntervalMethod computing_method_ = stats::IntervalMethod::bayesian;
     std::uint64_t running_bytes_ = 0;  // what the running step reads, for its progress
-    QTimer progress_delay_;
-    QTimer progress_poll_;
+    DelayedProgress delayed_progress_;
 };
 
 }  // namespace ui
