@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "platform/failure.hpp"
+#include "platform/file_identity.hpp"
 
 namespace platform {
 namespace {
@@ -311,6 +312,9 @@ StagedFiles::~StagedFiles()
 
 void StagedFiles::add(const std::string& path, std::string_view contents)
 {
+    // A device would swallow the text and a pipe block on it; neither is a file to stand there.
+    if (const std::string kind = special_file_kind(path); !kind.empty())
+        throw output_failure(path, kind + ", not a file");
     try {
         PreparedSave save = prepare_save(path, contents, *calls_);
         // Only an overwrite in place still needs the text.

@@ -12,6 +12,7 @@
 #include "norms/write/csv_table.hpp"
 #include "norms/write/norms_workbook.hpp"
 #include "norms/write/output_files.hpp"
+#include "norms/write/output_targets.hpp"
 #include "norms/batch/plan_batch.hpp"
 #include "norms/program_strings.hpp"
 #include "norms/batch/scores_batch.hpp"
@@ -60,6 +61,8 @@ int run_frequency_form(const FrequencyOptions& options, const ChartPainter& pain
     NormsRun run;
     OutputFiles files;
     try {
+        check_output_targets({{"the frequency file", options.file}},
+                             {{"--plot", options.plot_path}, {"--xlsx", options.shared.xlsx_path}});
         if (!RunCompute(desktop, worksheet, results, run))
             return 1;
         if (!options.plot_path.empty())

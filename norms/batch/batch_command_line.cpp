@@ -5,6 +5,7 @@
 
 #include "norms/batch/batch_run.hpp"
 #include "norms/write/chart_model.hpp"
+#include "norms/write/xlsx_book.hpp"
 #include "norms/read/frequency_file.hpp"
 #include "norms/read/statistics_file.hpp"
 #include "norms/read/text_source.hpp"
@@ -190,6 +191,18 @@ void AddPlotOption(CLI::App& form, std::string& path, const std::string& descrip
         ->type_name("PICTURE");
 }
 
+void AddWorkbookOption(CLI::App& form, std::string& path, const std::string& description)
+{
+    AddTakenOption(
+        form, "--xlsx",
+        [&path](const std::string& name) {
+            path = name;
+            return IsWorkbookName(name);
+        },
+        "a workbook name ending in .xlsx", description)
+        ->type_name("WORKBOOK");
+}
+
 void AddSharedOptions(CLI::App& form, SharedOptions& options)
 {
     AddMethodOption(form, options.method);
@@ -203,14 +216,7 @@ void AddSharedOptions(CLI::App& form, SharedOptions& options)
         "", "with --csv or --xlsx: add the rank and its limits as z, T, IQ, scaled, NCE, stanine, sten or "
             "M,SD scores; repeatable")
         ->type_name("NAME");
-    AddTakenOption(
-        form, "--xlsx",
-        [&options](const std::string& path) {
-            options.xlsx_path = path;
-            return !path.empty();
-        },
-        "a file name", "also write the table to WORKBOOK, an Excel file with one sheet per group")
-        ->type_name("WORKBOOK");
+    AddWorkbookOption(form, options.xlsx_path, "also write the table to WORKBOOK, an Excel file with one sheet per group");
     AddTakenOption(
         form, "--cutoff",
         [&options](const std::string& text) {

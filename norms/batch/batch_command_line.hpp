@@ -41,6 +41,9 @@ void AddMethodOption(CLI::App& form, stats::IntervalMethod& method);
 // Adds --plot PICTURE, a file name ending in .png, .svg or .pdf.
 void AddPlotOption(CLI::App& form, std::string& path, const std::string& description);
 
+// Adds --xlsx WORKBOOK, a file name ending in .xlsx.
+void AddWorkbookOption(CLI::App& form, std::string& path, const std::string& description);
+
 // Adds the operand FILE, which must not be blank.
 void AddFileOperand(CLI::App& form, std::string& file, const std::string& description);
 

@@ -15,6 +15,7 @@
 #include "norms/write/continuous_manual.hpp"
 #include "norms/write/continuous_report.hpp"
 #include "norms/write/output_files.hpp"
+#include "norms/write/output_targets.hpp"
 #include "platform/console_desktop.hpp"
 #include "stats/number_format.hpp"
 
@@ -219,9 +220,8 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
                                              "the resamples' seed (default 1); the same seed gives the same limits")
                                 ->type_name("S"));
     form.add_flag("--csv", options.csv, "print the tables as comma-separated values instead of the report");
-    AddNameOption(form, "--xlsx", options.xlsx_path, "a file name",
-                  "also write the model and the tables to WORKBOOK, an Excel file with one sheet per age")
-        ->type_name("WORKBOOK");
+    AddWorkbookOption(form, options.xlsx_path,
+                      "also write the model and the tables to WORKBOOK, an Excel file with one sheet per age");
     if (can_plot)
         AddPlotOption(form, options.plot_path,
                       "also draw the percentile curves over the cases into PICTURE, a .png, .svg or .pdf file");
@@ -266,6 +266,11 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
     std::ostringstream output;
     OutputFiles files;
     try {
+        check_output_targets({{"the data file", options.file}, {"the model file", options.model_path}},
+                             {{"--xlsx", options.xlsx_path},
+                              {"--plot", options.plot_path},
+                              {"--save-model", options.save_model_path},
+                              {"--manual", options.manual.path}});
         std::int64_t min_score = 0;
         std::int64_t max_score = 0;
         if (!ReadScoreRange(desktop, options.min_text, options.max_text, min_score, max_score))

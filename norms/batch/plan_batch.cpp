@@ -9,6 +9,7 @@
 #include "norms/batch/batch_run.hpp"
 #include "norms/read/input_checks.hpp"
 #include "norms/tables/cutoffs.hpp"
+#include "norms/write/output_targets.hpp"
 #include "norms/write/sample_plan_output.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
@@ -191,6 +192,7 @@ int RunPlanBatch(const PlanOptions& options, const ChartPainter& paint_chart, st
     SamplePlan plan;
     OutputFiles files;
     try {
+        check_output_targets({{"the pilot file", options.pilot_file}}, {{"--plot", options.plot_path}});
         std::int64_t min_score = 0;
         std::int64_t max_score = 0;
         if (!ReadScoreRange(desktop, options.min_text, options.max_text, min_score, max_score))

@@ -18,6 +18,7 @@
 #include "norms/write/group_files.hpp"
 #include "norms/write/group_outputs.hpp"
 #include "norms/write/output_files.hpp"
+#include "norms/write/output_targets.hpp"
 #include "norms/write/weighting_notes.hpp"
 #include "norms/write/report.hpp"
 #include "platform/console_desktop.hpp"
@@ -172,6 +173,11 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
 {
     platform::ConsoleDesktop desktop(err, options.file, stats::decimal_separator());
     try {
+        const std::vector<NamedFile> inputs{{"the data file", options.file}, {"the margins file", options.margins_file}};
+        std::vector<NamedFile> targets{{"--xlsx", options.shared.xlsx_path},
+                                       {"--write-weights", options.weights_file},
+                                       {"--manual", options.manual.path}};
+        check_output_targets(inputs, targets);
         PersonScoreLayout layout = options.layout;
         if (!ReadScoreRange(desktop, options.min_text, options.max_text, layout.min_score,
                             layout.max_score))
@@ -188,6 +194,10 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
         if (!options.frequencies_folder.empty()) {
             const std::vector<std::string> names = FrequencyFileNames(counts.counted.groups);
             files.emplace(options.frequencies_folder);
+            // The groups' names are known only now.
+            for (const std::string& name : names)
+                targets.push_back({"--write-frequencies", files->path_of(name), true});
+            check_output_targets(inputs, targets);
             AddFrequencyFiles(*files, counts.counted.groups, names, layout.min_score, options.file);
         }
         GroupTables tables = counted_tables(counts.counted, layout.min_score, layout.group_column);

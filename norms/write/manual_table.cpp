@@ -5,6 +5,7 @@
 
 #include "norms/write/report.hpp"
 #include "norms/write/table_cells.hpp"
+#include "norms/write/xlsx_book.hpp"
 #include "platform/printable_text.hpp"
 #include "stats/number_format.hpp"
 
@@ -135,7 +136,7 @@ std::optional<ManualFormat> manual_format_of(std::string_view path)
     const std::string lower = lower_case(path);
     if (lower.ends_with(".pdf"))
         return ManualFormat::pdf;
-    if (lower.ends_with(".xlsx"))
+    if (IsWorkbookName(path))
         return ManualFormat::xlsx;
     return std::nullopt;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cctype>
 #include <cmath>
 #include <new>
 
@@ -16,6 +17,15 @@
 #include "stats/utf8.hpp"
 
 namespace norms {
+
+bool IsWorkbookName(std::string_view path)
+{
+    constexpr std::string_view ending = ".xlsx";
+    return path.size() > ending.size() &&
+           std::equal(ending.rbegin(), ending.rend(), path.rbegin(), [](char wanted, char given) {
+               return wanted == std::tolower(static_cast<unsigned char>(given));
+           });
+}
 namespace {
 
 constexpr std::size_t max_cell_text = 32767;  // characters

@@ -17,6 +17,10 @@
 
 namespace norms {
 
+// Whether the name ends in ".xlsx", in any case: the only name a workbook is written to, so that
+// a misplaced operand never turns a data file into a workbook.
+bool IsWorkbookName(std::string_view path);
+
 // How a sheet prints: on A4 across (landscape), one page wide however many pages long, its
 // first `title_rows` rows repeated at the top of each page and "Page 1 of 3" at the foot.
 void set_print_layout(lxw_worksheet* sheet, int title_rows);
