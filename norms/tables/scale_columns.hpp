@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "norms/tables/norms_table.hpp"
-#include "norms/tables/table_columns.hpp"
+#include "norms/tables/table_column.hpp"
 #include "stats/norm_scales.hpp"
 
 namespace norms {
