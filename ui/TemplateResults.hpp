@@ -60,8 +60,6 @@ protected:
 private:
     void createMenu();
     bool warnWithoutRun();
-    // The file to export the latest run's table to, asked for in the save dialog with the
-    // proposed name, which becomes the name chosen; none without a run or after a cancel.
     void createControls();
     void showFromLine(int line);
     // Runs a command of this window, showing a failure inside it in the standard error box.
