@@ -1,7 +1,8 @@
 // The continuous norm model on 5,000 cases in 10 age groups of 500 (ages 6 to 16, a raw score of
 // 0 to 40 that grows with age and levels off near the top), with the default candidates
 // (k = 5, t = 3): ranking, the search and the choice; a table of 13 ages × 100 raw scores; one
-// age's table from 500 kept refits; and 500 bootstrap refits with their tables.
+// age's table from 500 kept refits; and 500 bootstrap refits with their tables. Then the largest
+// search, k = t = 6, on 600 cases and on the 5,000.
 #include <benchmark/benchmark.h>
 
 #include "stats/continuous_bootstrap.hpp"
@@ -64,8 +65,22 @@ void BM_table_from_kept_resamples(benchmark::State& state)
     }
 }
 
+// The largest search the terms allow, k = t = 6 (48 candidates), on 600 cases (6 age groups of
+// 100, ages 6 to 12) and on the 5,000 above: it stops at its node budget.
+void BM_fit_k6_t6(benchmark::State& state)
+{
+    const stats::NormingSample cases =
+        state.range(0) == 600 ? continuous_samples::age_trend(6, 100, 20240611) : sample();
+    stats::ContinuousOptions options;
+    options.k = 6;
+    options.t = 6;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(stats::fit_continuous_norms(cases, options));
+}
+
 }  // namespace
 
+BENCHMARK(BM_fit_k6_t6)->ArgName("cases")->Arg(600)->Arg(5000)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_fit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_table)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_table_from_kept_resamples)->Unit(benchmark::kMillisecond);

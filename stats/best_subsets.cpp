@@ -1,6 +1,7 @@
 #include "stats/best_subsets.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <numeric>
 #include <stdexcept>
@@ -36,8 +37,8 @@ void sweep(std::vector<Extended>& a, int size, int k)
 
 class Search {
 public:
-    Search(int largest_size, int kept, const Interruption* interruption)
-        : largest_size_(largest_size), kept_(kept), interruption_(interruption)
+    Search(int largest_size, int kept, Interruption* interruption, std::size_t node_budget)
+        : largest_size_(largest_size), kept_(kept), interruption_(interruption), node_budget_(node_budget)
     {
         best_.by_size.resize(largest_size + 1);
         thresholds_.assign(largest_size + 1, infinity);
@@ -64,7 +65,9 @@ public:
                           std::vector<int>(d),           std::vector<Extended>(d), std::vector<Extended>(d),
                           std::vector<int>(d)};
         if (m == 0)
-            return std::move(best_);
+            return finished();
+        subsets_ = std::ldexp(Extended{1}, m);
+        decided_ = 1;  // the root
         std::vector<Extended> diagonal(m);
         std::vector<Extended> with_score(m);
         for (int i = 0; i < m; ++i) {
@@ -73,7 +76,7 @@ public:
         }
         if (expand(diagonal.data(), with_score.data(), root[m * (m + 1) + m], active.data(), m, members, m))
             descend(root.data(), active.data(), m, members, m);
-        return std::move(best_);
+        return finished();
     }
 
 private:
@@ -164,14 +167,27 @@ private:
     void descend(const Extended* a, const int* droppable, int d, SubsetMembers members, int m)
     {
         check(interruption_);
+        if (best_.nodes == node_budget_) {
+            best_.budget_reached = true;
+            return;
+        }
+        ++best_.nodes;
+        report_progress();
         const int size = d + 1;
         const Extended unexplained = a[d * size + d];
         Level& level = levels_[d];
         for (int position = 0; position + 1 < d; ++position) {
             const int dropped = level.order[position];
             const Extended child_unexplained = unexplained + level.rise[dropped];
-            if (!child_worth_visiting(child_unexplained, m - d + position, m))
+            // The child's subtree holds 2^child_d subsets: decided at once when passed over,
+            // else the child now and the rest as its own children are.
+            const Extended child_subsets = std::ldexp(Extended{1}, d - position - 1);
+            if (best_.budget_reached)
+                return;
+            if (!child_worth_visiting(child_unexplained, m - d + position, m)) {
+                decided_ += child_subsets;
                 continue;
+            }
             // The child's droppable candidates: those after `dropped` in the order, then the response.
             const int child_d = d - position - 1;
             Level& below = levels_[child_d];
@@ -191,8 +207,11 @@ private:
             }
             const SubsetMembers child_members = members & ~bit(droppable[dropped]);
             if (!expand(below.diagonal.data(), below.with_score.data(), child_unexplained, child_droppable, child_d,
-                        child_members, m - 1))
+                        child_members, m - 1)) {
+                decided_ += child_subsets;
                 continue;
+            }
+            decided_ += 1;
             const int child_size = child_d + 1;
             Extended* child = level.child.data();
             for (int x = 0; x < child_size; ++x) {
@@ -206,6 +225,22 @@ private:
             }
             descend(child, child_droppable, child_d, child_members, m - 1);
         }
+        decided_ += 1;  // the last child, a single subset recorded by expand
+    }
+
+    void report_progress() const
+    {
+        if (!interruption_)
+            return;
+        interruption_->nodes.store(best_.nodes, std::memory_order_relaxed);
+        interruption_->share.store(static_cast<double>(decided_ / subsets_), std::memory_order_relaxed);
+    }
+
+    BestSubsets finished()
+    {
+        if (interruption_ && !best_.budget_reached)
+            interruption_->share.store(1, std::memory_order_relaxed);
+        return std::move(best_);
     }
 
     // Work space for the nodes that may drop d candidates, reused by each in turn; `child`,
@@ -222,7 +257,11 @@ private:
 
     int largest_size_;
     int kept_;
-    const Interruption* interruption_;
+    Interruption* interruption_;
+    std::size_t node_budget_;
+    // The subsets of the whole tree, and those visited, recorded or passed over so far.
+    Extended subsets_ = 1;
+    Extended decided_ = 0;
     BestSubsets best_;
     std::vector<Extended> thresholds_;
     std::vector<Level> levels_;
@@ -231,13 +270,13 @@ private:
 }  // namespace
 
 BestSubsets find_best_subsets(const std::vector<Extended>& correlations, int candidates, int largest_size,
-                            int kept, const Interruption* interruption)
+                            int kept, Interruption* interruption, std::size_t node_budget)
 {
     if (candidates < 1 || candidates > 64 || kept < 1 || largest_size < 1)
         throw std::invalid_argument("A subset search needs 1 to 64 candidates and keeps at least one subset.");
     if (correlations.size() != static_cast<std::size_t>((candidates + 1) * (candidates + 1)))
         throw std::invalid_argument("The cross-product matrix does not match the number of candidates.");
-    return Search(std::min(largest_size, candidates), kept, interruption).run(correlations, candidates);
+    return Search(std::min(largest_size, candidates), kept, interruption, node_budget).run(correlations, candidates);
 }
 
 }  // namespace stats

@@ -39,7 +39,16 @@ struct BestSubsets {
     // Candidates that the data cannot tell apart from a combination of earlier candidates and
     // that the search therefore leaves out.
     std::vector<int> dependent;
+    // The nodes the search visited, and whether it stopped at its budget before it was through,
+    // with the best subsets it had found by then.
+    std::size_t nodes = 0;
+    bool budget_reached = false;
 };
+
+// The nodes a search visits at most unless told otherwise: some 60 times what 23 candidates
+// take, and about 15 s on 600 cases with 48 candidates, the most the terms allow, which would
+// take minutes without it (docs/performance.md).
+inline constexpr std::size_t default_node_budget = 10'000'000;
 
 // The share of a candidate's variance that the earlier candidates must leave unexplained for
 // it to take part. Below it the cross products no longer hold the candidate's own part to a
@@ -49,8 +58,10 @@ inline constexpr Extended dependence_tolerance = 1e-12L;
 // `correlations` is the (q + 1) × (q + 1) matrix, row by row, of the cross products of the
 // candidates' columns and then the response, each centred on its mean and scaled to length 1
 // (a correlation matrix). Searches subsets of 1 … largest_size candidates and keeps the best
-// `kept` of each size. Throws Interrupted when `interruption` asks it to stop.
+// `kept` of each size, visiting at most `node_budget` nodes. Throws Interrupted when
+// `interruption` asks it to stop, and tells it the nodes visited and the share decided.
 BestSubsets find_best_subsets(const std::vector<Extended>& correlations, int candidates, int largest_size,
-                            int kept, const Interruption* interruption = nullptr);
+                            int kept, Interruption* interruption = nullptr,
+                            std::size_t node_budget = default_node_budget);
 
 }  // namespace stats

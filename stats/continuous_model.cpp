@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <stdexcept>
 
 #include <boost/math/distributions/normal.hpp>
 #include <boost/math/tools/roots.hpp>
@@ -37,7 +38,7 @@ Extended evenly_between(Extended low, Extended high, int step, int steps)
 
 }  // namespace
 
-ModelAtAge::ModelAtAge(const ContinuousModel& model, Extended A)
+ModelAtAge::ModelAtAge(const ContinuousModel& model, Extended A) : age_(A)
 {
     // Coefficients by power, whatever the order of the terms, so that a model read back from a
     // file evaluates exactly as the fitted one.
@@ -55,6 +56,11 @@ ModelAtAge::ModelAtAge(const ContinuousModel& model, Extended A)
         coefficients_[i] = sum;
         magnitudes_[i] = magnitude;
     }
+}
+
+Extended ModelAtAge::age() const
+{
+    return age_;
 }
 
 Extended ModelAtAge::raw(Extended L) const
@@ -97,11 +103,26 @@ NormScore norm_of_raw(const ContinuousModel& model, const ModelAtAge& at_age, Ex
         score.L = high;
         score.side = gap_high < 0 ? RangeSide::above : RangeSide::within;
     } else {
-        std::uintmax_t iterations = root_iterations;
-        const auto bracket = boost::math::tools::toms748_solve(
-            gap, low, high, gap_low, gap_high, boost::math::tools::eps_tolerance<Extended>(root_bits),
-            iterations);
-        score.L = (bracket.first + bracket.second) / 2;
+        // A raw score that is not a number, at an end or within: the model's terms pass a
+        // number's range there, and the root finder's own complaint would say nothing of it.
+        const auto no_number = [&at_age] {
+            return std::invalid_argument("The model gives no raw score at age " +
+                                         data_number_text(static_cast<double>(at_age.age())) +
+                                         ": its terms pass the range of a number there.");
+        };
+        if (!(gap_low < 0 && gap_high > 0))
+            throw no_number();
+        try {
+            std::uintmax_t iterations = root_iterations;
+            const auto bracket = boost::math::tools::toms748_solve(
+                gap, low, high, gap_low, gap_high, boost::math::tools::eps_tolerance<Extended>(root_bits),
+                iterations);
+            score.L = (bracket.first + bracket.second) / 2;
+        } catch (const std::domain_error&) {
+            throw no_number();
+        } catch (const boost::math::evaluation_error&) {
+            throw no_number();
+        }
     }
     score.PR = 100 * proportion_below((score.L - model.scale_mean) / model.scale_sd);
     return score;
@@ -138,6 +159,43 @@ std::vector<Crossing> find_crossings(const ContinuousModel& model, const std::ve
             break;
     }
     return crossings;
+}
+
+std::string unusable_model_problem(const ContinuousModel& model)
+{
+    if (std::none_of(model.terms.begin(), model.terms.end(), [](const ModelTerm& term) { return term.power.L_power > 0; }))
+        return "it has no term in L";
+    if (!(model.L.high > model.L.low))
+        return "its range of L has no width";
+    if (const std::string problem = age_range_problem(model.age.low, model.age.high); !problem.empty())
+        return "its ages " + problem;
+    bool rises = false;
+    for (const Extended age : consistency_ages(model, {})) {
+        const ModelAtAge at_age(model, age);
+        const Extended low = at_age.raw(model.L.low);
+        const Extended high = at_age.raw(model.L.high);
+        if (!std::isfinite(low) || !std::isfinite(high))
+            return "its raw score passes the range of a number at age " + data_number_text(static_cast<double>(age));
+        rises = rises || high > low;
+    }
+    if (!rises)
+        return "its raw score rises with L at none of its ages, so it gives no norm score";
+    return "";
+}
+
+std::string crossing_warning(const ContinuousModel& model, const std::vector<Crossing>& crossings)
+{
+    std::vector<PowerTerm> terms;
+    for (const PowerTerm& candidate : candidate_terms(model.k, model.t))
+        for (const ModelTerm& term : model.terms)
+            if (term.power == candidate)
+                terms.push_back(candidate);
+    std::string names;
+    for (const PowerTerm& term : terms)
+        names += (names.empty() ? "" : ", ") + term_name(term);
+    return "No model of " + std::to_string(terms.size()) +
+           " terms keeps the raw score from falling as L rises; the best one, " + names +
+           ", is used. Its curves cross at " + crossings_text(crossings, model.age) + ".";
 }
 
 std::string crossings_text(const std::vector<Crossing>& crossings, const ValueRange& ages)

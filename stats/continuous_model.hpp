@@ -45,6 +45,7 @@ struct ContinuousModel {
 class ModelAtAge {
 public:
     ModelAtAge(const ContinuousModel& model, Extended A);
+    Extended age() const;
     Extended raw(Extended L) const;
     // d raw / d L.
     Extended slope(Extended L) const;
@@ -52,6 +53,7 @@ public:
     Extended slope_magnitude(Extended L) const;
 
 private:
+    Extended age_ = 0;
     std::array<Extended, max_term_power + 1> coefficients_{};  // of L^0 … L^6
     std::array<Extended, max_term_power + 1> magnitudes_{};    // the sums of their terms' magnitudes
 };
@@ -70,6 +72,7 @@ struct NormScore {
 
 // The L at which the model gives `raw` at this age, found by TOMS 748 within the data's range
 // of L; a raw score beyond the model's raw scores at the ends of that range takes the end.
+// Throws std::invalid_argument where the model's raw score at an end is not a number.
 NormScore norm_of_raw(const ContinuousModel& model, const ModelAtAge& at_age, Extended raw);
 
 // Where the model's raw score falls as L rises: at an age, the first L of the grid at which
@@ -87,6 +90,16 @@ std::vector<Extended> consistency_ages(const ContinuousModel& model, const std::
 // with the first such L of a grid of 101 values; at most `most` of them (0: every one).
 std::vector<Crossing> find_crossings(const ContinuousModel& model, const std::vector<Extended>& ages,
                                     std::size_t most = 0);
+
+// Why a model cannot give norm scores, if it cannot: it has no term in L, its range of L has no
+// width, its ages are ones age_range_problem refuses, its raw score is not a number at an end of
+// that range, or the raw score rises from the lowest L to the highest at none of the ages
+// consistency_ages checks. Empty when it can.
+std::string unusable_model_problem(const ContinuousModel& model);
+
+// The fit's warning for a model whose curves cross: its terms in the candidates' order and
+// where they cross.
+std::string crossing_warning(const ContinuousModel& model, const std::vector<Crossing>& crossings);
 
 // "age 7.5, L 31.2" for a report or warning; the first few of a list and their count. An age
 // is rounded to one digit finer than the check's grid over `ages` resolves (4.44, not

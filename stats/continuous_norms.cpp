@@ -84,7 +84,7 @@ struct SizeCheck {
 class ModelChoice {
 public:
     ModelChoice(const NormingSample& sample, const ContinuousOptions& options, ContinuousFit& fit,
-                const Interruption* interruption)
+                Interruption* interruption)
         : options_(options), fit_(fit), interruption_(interruption)
     {
         const RankingChoice ranking{options.window_width, options.scale.mean, options.scale.sd};
@@ -117,7 +117,11 @@ public:
                                         std::to_string(options_.terms + 2) + " cases.");
         const int largest = options_.terms > 0 ? options_.terms : std::min(q, static_cast<int>(n) - 2);
         const BestSubsets best = find_best_subsets(regression_->correlations(), q, largest, options_.kept_per_size,
-                                                   interruption_);
+                                                   interruption_, options_.node_budget);
+        if (best.budget_reached)
+            fit_.warnings.push_back("The model search stopped at its limit of " + std::to_string(best.nodes) +
+                                    " nodes before it was through: the models below are the best it found, and "
+                                    "lower powers of L or of age give it fewer candidates to search.");
         if (!best.dependent.empty()) {
             std::vector<PowerTerm> left_out;
             for (const int c : best.dependent)
@@ -149,10 +153,7 @@ public:
         fit_.rmse = residual_rms(fit_.model, ranked_);
         fit_.crossings = find_crossings(fit_.model, ages_);
         if (!fit_.crossings.empty() && !chosen->consistent)
-            fit_.warnings.push_back("No model of " + std::to_string(chosen->size.terms) +
-                                    " terms keeps the raw score from falling as L rises; the best one, " +
-                                    names_of(terms) + ", is used. Its curves cross at " +
-                                    crossings_text(fit_.crossings, fit_.model.age) + ".");
+            fit_.warnings.push_back(crossing_warning(fit_.model, fit_.crossings));
         else if (!fit_.crossings.empty())
             // The search checks each model as solved from its cross products; the final fit by QR
             // may tip one whose slope only just stays up.
@@ -215,7 +216,7 @@ private:
 
     const ContinuousOptions& options_;
     ContinuousFit& fit_;
-    const Interruption* interruption_;
+    Interruption* interruption_;
     RankedCases ranked_;
     std::vector<PowerTerm> candidates_;
     std::optional<CandidateRegression> regression_;
@@ -226,7 +227,7 @@ private:
 }  // namespace
 
 ContinuousFit fit_continuous_norms(const NormingSample& sample, const ContinuousOptions& options,
-                                   const Interruption* interruption)
+                                   Interruption* interruption)
 {
     check_options(options);
     ContinuousFit fit;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "stats/best_subsets.hpp"
 #include "stats/continuous_model.hpp"
 #include "stats/continuous_ranking.hpp"
 #include "stats/interruption.hpp"
@@ -27,6 +28,8 @@ struct ContinuousOptions {
     // The best subsets of each size that the search keeps, to be checked for consistency in
     // their order when the best one crosses.
     int kept_per_size = 10;
+    // The most nodes the search visits; when it stops there, the fit warns of it.
+    std::size_t node_budget = default_node_budget;
 
     friend bool operator==(const ContinuousOptions&, const ContinuousOptions&) = default;
 };
@@ -64,9 +67,9 @@ struct ContinuousFit {
 
 // Ranks the sample, searches the best subsets of the candidate terms and chooses the model.
 // Throws std::invalid_argument, with the reason, on a sample or options it cannot use, and
-// Interrupted when `interruption` asks it to stop.
+// Interrupted when `interruption` asks it to stop; tells it how far the search has come.
 ContinuousFit fit_continuous_norms(const NormingSample& sample, const ContinuousOptions& options,
-                                   const Interruption* interruption = nullptr);
+                                   Interruption* interruption = nullptr);
 
 // The 95% and 90% limits of a cell's norm score and PR from the bootstrap.
 struct BootstrapLimits {

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "stats/Bayes_Engines.hpp"
+#include "stats/listed_items.hpp"
 #include "stats/norm_scales.hpp"
 #include "stats/number_format.hpp"
 
@@ -38,19 +39,19 @@ std::map<Extended, std::size_t> group_sizes(const std::vector<Extended>& groups)
     return sizes;
 }
 
-// "8 (2 cases), 9 (1 case)" for the groups below `limit`.
+// "8 (2 cases), 9 (1 case)" for the groups below `limit`, the first 20 of a longer list.
 std::string groups_below(const NormingSample& sample, const std::map<Extended, std::size_t>& sizes,
                          std::size_t limit)
 {
-    std::string list;
+    std::vector<std::string> list;
     for (const auto& [group, size] : sizes)
         if (size < limit) {
             const auto name = sample.group_names.find(group);
             const std::string group_name =
                 name == sample.group_names.end() ? data_number_text(static_cast<double>(group)) : name->second;
-            list += (list.empty() ? "" : ", ") + group_name + " (" + cases_text(size) + ")";
+            list.push_back(group_name + " (" + cases_text(size) + ")");
         }
-    return list;
+    return listed_text(list);
 }
 
 // The first and one-past-last position, in age order, of the window around each case.
@@ -115,30 +116,11 @@ private:
     std::vector<long long> tree_;
 };
 
-}  // namespace
-
-const std::vector<Extended>& explanatory_values(const NormingSample& sample)
-{
-    return sample.ages.empty() ? sample.groups : sample.ages;
-}
-
-std::vector<std::string> check_norming_sample(const NormingSample& sample, const RankingChoice& ranking)
+// Refuses too few ranking groups or too small ones; warns of small ones.
+std::vector<std::string> ranking_group_warnings(const NormingSample& sample, const RankingChoice& ranking)
 {
     const std::size_t n = sample.scores.size();
     const bool windows = ranking.window_width > 0;
-    if (!std::isfinite(ranking.window_width) || ranking.window_width < 0)
-        throw std::invalid_argument("The width of the age window must be a positive number.");
-    if (!(ranking.scale_sd > 0) || !std::isfinite(ranking.scale_sd) || !std::isfinite(ranking.scale_mean))
-        throw std::invalid_argument("The scale needs a finite mean and a positive standard deviation.");
-    if (windows && sample.ages.empty())
-        throw std::invalid_argument("Ranking by age windows needs each case's age.");
-    if (!windows && sample.groups.empty())
-        throw std::invalid_argument("Ranking by groups needs each case's group.");
-    if ((!sample.groups.empty() && sample.groups.size() != n) || (!sample.ages.empty() && sample.ages.size() != n))
-        throw std::invalid_argument("The scores, groups and ages must be given for the same cases.");
-    if (!all_finite(sample.scores) || !all_finite(sample.groups) || !all_finite(sample.ages))
-        throw std::invalid_argument("Every score, group and age must be a finite number.");
-
     std::vector<std::string> warnings;
     if (!windows) {
         const auto sizes = group_sizes(sample.groups);
@@ -176,6 +158,56 @@ std::vector<std::string> check_norming_sample(const NormingSample& sample, const
         warnings.push_back("Age windows of fewer than 30 cases give coarse ranks: " + cases_text(warned) +
                            " are ranked in one; " + where + ".");
     return warnings;
+}
+
+}  // namespace
+
+const std::vector<Extended>& explanatory_values(const NormingSample& sample)
+{
+    return sample.ages.empty() ? sample.groups : sample.ages;
+}
+
+std::vector<std::string> check_norming_sample(const NormingSample& sample, const RankingChoice& ranking)
+{
+    const std::size_t n = sample.scores.size();
+    const bool windows = ranking.window_width > 0;
+    if (!std::isfinite(ranking.window_width) || ranking.window_width < 0)
+        throw std::invalid_argument("The width of the age window must be a positive number.");
+    if (!(ranking.scale_sd > 0) || !std::isfinite(ranking.scale_sd) || !std::isfinite(ranking.scale_mean))
+        throw std::invalid_argument("The scale needs a finite mean and a positive standard deviation.");
+    if (windows && sample.ages.empty())
+        throw std::invalid_argument("Ranking by age windows needs each case's age.");
+    if (!windows && sample.groups.empty())
+        throw std::invalid_argument("Ranking by groups needs each case's group.");
+    if ((!sample.groups.empty() && sample.groups.size() != n) || (!sample.ages.empty() && sample.ages.size() != n))
+        throw std::invalid_argument("The scores, groups and ages must be given for the same cases.");
+    if (!all_finite(sample.scores) || !all_finite(sample.groups) || !all_finite(sample.ages))
+        throw std::invalid_argument("Every score, group and age must be a finite number.");
+
+    std::vector<std::string> warnings = ranking_group_warnings(sample, ranking);
+    const auto [low, high] = std::minmax_element(explanatory_values(sample).begin(), explanatory_values(sample).end());
+    if (const std::string problem = age_range_problem(*low, *high); !problem.empty())
+        throw std::invalid_argument("The ages of the model " + problem + ".");
+    return warnings;
+}
+
+std::string age_range_problem(Extended low, Extended high)
+{
+    const Extended spread = high - low;
+    const Extended size = std::max(std::abs(low), std::abs(high));
+    const std::string ages =
+        "run from " + data_number_text(static_cast<double>(low)) + " to " + data_number_text(static_cast<double>(high));
+    if (!std::isfinite(static_cast<double>(spread)))
+        return ages + ", a span beyond the range of a number";
+    if (size > largest_age_size)
+        return ages + ", too far from 0 for the powers of age a model takes: give them in a unit that keeps "
+                      "them within 1e30 of 0";
+    if (size < smallest_age_size)
+        return ages + ", too near 0 for the powers of age a model takes: give them in a unit that takes "
+                      "them beyond 1e-30";
+    if (!(spread >= age_precision * size))
+        return ages + ", closer together than a million times the precision of numbers of their size";
+    return "";
 }
 
 RankedCases rank_cases(const NormingSample& sample, const RankingChoice& ranking)

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <string>
 #include <vector>
@@ -47,9 +48,21 @@ struct RankedCases {
 inline constexpr std::size_t smallest_ranking_group = 3;
 inline constexpr std::size_t ranking_group_warned_below = 30;
 
+// The ages a model can take: its terms hold powers of age up to the 6th as doubles, so the
+// ages must lie within 1e30 of 0 and not all within 1e-30 of it, and spread over at least a
+// million times the precision of numbers of their size.
+inline constexpr Extended largest_age_size = 1e30L;
+inline constexpr Extended smallest_age_size = 1e-30L;
+inline constexpr Extended age_precision = 1e6L * std::numeric_limits<double>::epsilon();
+
+// Why a model cannot take ages from `low` to `high`, naming them, as a clause such as "run from
+// 1e+300 to 3e+300, too far from 0 …"; empty when it can.
+std::string age_range_problem(Extended low, Extended high);
+
 // Refuses, with a message that names the groups or ages, a sample that cannot be ranked: sizes
 // that disagree, values that are not finite, the variables the ranking needs missing, fewer than
-// 3 ranking groups (distinct ages with windows), or a ranking group of fewer than 3 cases.
+// 3 ranking groups (distinct ages with windows), a ranking group of fewer than 3 cases, or ages
+// (group values when they are the model's ages) that age_range_problem refuses.
 // Returns a warning for ranking groups of fewer than 30 cases.
 std::vector<std::string> check_norming_sample(const NormingSample& sample, const RankingChoice& ranking);
 

@@ -13,6 +13,10 @@ struct Interruption {
     std::atomic<bool> stop{false};
     // Steps finished so far, such as bootstrap resamples, for a progress bar.
     std::atomic<std::size_t> done{0};
+    // Of a model search: the nodes visited so far, and the share of its tree they have decided,
+    // from 0 to 1 (a subtree passed over is decided as a whole).
+    std::atomic<std::size_t> nodes{0};
+    std::atomic<double> share{0};
 
     void check() const
     {

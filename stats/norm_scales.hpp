@@ -55,6 +55,23 @@ struct NormScale {
 // z, T, IQ, scaled, NCE, stanine and sten, in that order.
 const std::vector<NormScale>& StandardNormScales();
 
+// The means and SDs a scale may have: the mean within a million of 0, the SD from 0.001 to a
+// million. Beyond them a norm score is a number of more digits than a table can show, and a
+// continuous model's powers of L lose the precision of the ranks.
+inline constexpr Extended largest_scale_mean = 1e6L;
+inline constexpr Extended smallest_scale_sd = 1e-3L;
+inline constexpr Extended largest_scale_sd = 1e6L;
+
+// Whether a mean and an SD lie within those bounds.
+inline bool sensible_scale_mean(Extended mean)
+{
+    return mean >= -largest_scale_mean && mean <= largest_scale_mean;
+}
+inline bool sensible_scale_sd(Extended sd)
+{
+    return sd >= smallest_scale_sd && sd <= largest_scale_sd;
+}
+
 // mean + sd·z, sd > 0, named after the two numbers as they were written.
 NormScale CustomNormScale(Extended mean, Extended sd, const std::string& mean_text,
                           const std::string& sd_text);

@@ -77,6 +77,32 @@ TEST(BestSubsets, PassOverNoSubsetThatBelongsAmongTheBest)
     EXPECT_EQ(small.by_size[4][1].members, every[4][1].members);
 }
 
+// The budget bounds the nodes, what was found by then is kept, and a watcher learns how far
+// the search has come: all of its tree once it is through.
+TEST(BestSubsets, StopAtTheirNodeBudgetWithTheBestFoundSoFar)
+{
+    const RankedCases ranked = rank_cases(continuous_samples::age_trend(5, 60, 12), {});
+    const CandidateRegression regression(ranked, candidate_terms(3, 3));
+    Interruption whole_watch;
+    const BestSubsets whole = find_best_subsets(regression.correlations(), 15, 15, 4, &whole_watch);
+    EXPECT_FALSE(whole.budget_reached);
+    EXPECT_GT(whole.nodes, 10u);
+    EXPECT_EQ(whole_watch.nodes, whole.nodes);
+    EXPECT_EQ(whole_watch.share, 1.0);
+
+    Interruption cut_watch;
+    const BestSubsets cut = find_best_subsets(regression.correlations(), 15, 15, 4, &cut_watch, whole.nodes / 2);
+    EXPECT_TRUE(cut.budget_reached);
+    EXPECT_EQ(cut.nodes, whole.nodes / 2);
+    EXPECT_GT(cut_watch.share, 0.0);
+    EXPECT_LT(cut_watch.share, 1.0);
+    // The root and its children are recorded before any node is visited.
+    EXPECT_EQ(cut.by_size[15].front().members, whole.by_size[15].front().members);
+    EXPECT_EQ(cut.by_size[14].front().members, whole.by_size[14].front().members);
+    const BestSubsets exactly = find_best_subsets(regression.correlations(), 15, 15, 4, nullptr, whole.nodes);
+    EXPECT_FALSE(exactly.budget_reached);
+}
+
 // Weighting a case by its count gives the cross products of its copies.
 TEST(CandidateRegression, CountedCasesWeighAsTheirCopiesWould)
 {

@@ -119,7 +119,8 @@ TEST(ContinuousBatch, TheTablesAreTheModelsOfTheCompleteCases)
     stats::ContinuousOptions options;
     options.terms = 3;
     const stats::ContinuousFit fit = stats::fit_continuous_norms(sample(), options);
-    const std::vector<stats::NormCell> cells = stats::continuous_norm_table(fit.model, {7.1, 8.25L, 10}, 0, 40);
+    // In the order given, each age once.
+    const std::vector<stats::NormCell> cells = stats::continuous_norm_table(fit.model, {10, 7.1, 8.25L}, 0, 40);
     EXPECT_EQ(grouped.out, csv_of(cells, false));
     EXPECT_NE(grouped.out.find("\n7.1,0,"), std::string::npos) << "ages as the data file writes them";
     // Raw scores beyond the model's at the data's lowest and highest L are among them.
@@ -361,7 +362,7 @@ TEST(ContinuousTables, DefaultAgesAreRoundStepsWithinTheSample)
     stats::NormingSample grouped;
     grouped.groups = {9, 7, 9, 8, 7};
     EXPECT_EQ(default_norm_ages(grouped), (std::vector<Extended>{7, 8, 9}));
-    EXPECT_EQ(parse_age_list("9,7.5,+7.5,1e1"), (std::vector<Extended>{7.5, 9, 10}));
+    EXPECT_EQ(parse_age_list("9,7.5,+7.5,1e1"), (std::vector<Extended>{9, 7.5, 10}));
     EXPECT_FALSE(parse_age_list("7,").has_value());
 }
 

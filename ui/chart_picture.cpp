@@ -18,10 +18,18 @@
 #include <QSvgGenerator>
 
 #include "platform/failure.hpp"
+#include "platform/printable_text.hpp"
 #include "platform/whole_file.hpp"
 
 namespace ui {
 namespace {
+
+// A text of the chart as the picture shows it: a label or a file name may hold control
+// characters, which no picture can show and which an SVG, as XML, may not hold.
+QString chart_text(const std::string& text)
+{
+    return QString::fromStdString(platform::PrintableText(text, 0));
+}
 
 const QColor grid_colour{0xe3, 0xe3, 0xe3};
 const QColor frame_colour{0x60, 0x60, 0x60};
@@ -90,7 +98,7 @@ void paint_grid_and_ticks(QPainter& painter, const norms::ChartModel& chart, con
         painter.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + 4));
         if (tick.label.empty())
             continue;
-        const QString label = QString::fromStdString(tick.label);
+        const QString label = chart_text(tick.label);
         painter.drawText(QPointF(x - metrics.horizontalAdvance(label) / 2,
                                  plot.bottom() + 6 + metrics.ascent()),
                          label);
@@ -101,7 +109,7 @@ void paint_grid_and_ticks(QPainter& painter, const norms::ChartModel& chart, con
         painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
         painter.setPen(Qt::black);
         painter.drawLine(QPointF(plot.left() - 4, y), QPointF(plot.left(), y));
-        const QString label = QString::fromStdString(tick.label);
+        const QString label = chart_text(tick.label);
         painter.drawText(QPointF(plot.left() - 7 - metrics.horizontalAdvance(label),
                                  y + metrics.capHeight() / 2),
                          label);
@@ -113,11 +121,11 @@ void paint_axis_labels(QPainter& painter, const norms::ChartModel& chart, const 
     painter.setFont(chart_font(13));
     painter.setPen(Qt::black);
     const QFontMetricsF metrics(painter.font());
-    const QString x_label = QString::fromStdString(chart.x.label);
+    const QString x_label = chart_text(chart.x.label);
     painter.drawText(QPointF(plot.center().x() - metrics.horizontalAdvance(x_label) / 2,
                              plot.bottom() + 40),
                      x_label);
-    const QString y_label = QString::fromStdString(chart.y.label);
+    const QString y_label = chart_text(chart.y.label);
     painter.save();
     painter.translate(plot.left() - 40, plot.center().y() + metrics.horizontalAdvance(y_label) / 2);
     painter.rotate(-90);
@@ -176,11 +184,11 @@ void paint_title_and_legend(QPainter& painter, const norms::ChartModel& chart, c
     painter.setPen(Qt::black);
     painter.setFont(chart_font(16, true));
     painter.drawText(QRectF(area.left(), area.top() + 8, area.width(), 24), Qt::AlignCenter,
-                     QString::fromStdString(chart.title));
+                     chart_text(chart.title));
 
     std::vector<std::pair<std::function<void(QPointF)>, QString>> entries;
     const auto add = [&](std::function<void(QPointF)> symbol, const std::string& text) {
-        entries.emplace_back(std::move(symbol), QString::fromStdString(text));
+        entries.emplace_back(std::move(symbol), chart_text(text));
     };
     if (!chart.points.empty())
         add(
@@ -275,9 +283,9 @@ void paint_lines_legend(QPainter& painter, const norms::ChartModel& chart, const
 {
     std::vector<std::pair<QPen, QString>> entries;
     for (std::size_t i = 0; i < chart.lines.size(); ++i)
-        entries.emplace_back(line_pen(i), QString::fromStdString(chart.lines[i].legend));
+        entries.emplace_back(line_pen(i), chart_text(chart.lines[i].legend));
     if (chart.mark)
-        entries.emplace_back(mark_pen(), QString::fromStdString(chart.mark->legend));
+        entries.emplace_back(mark_pen(), chart_text(chart.mark->legend));
     if (entries.empty())
         return;
     painter.setFont(chart_font(12));
@@ -373,14 +381,15 @@ QByteArray ChartPicture(const norms::ChartModel& chart, norms::ChartFormat forma
         svg.setSize(ChartPictureSize);
         svg.setViewBox(area);
         svg.setResolution(96);
-        svg.setTitle(QString::fromStdString(chart.title));
+        // The generator writes the title into the XML as it stands.
+        svg.setTitle(chart_text(chart.title).toHtmlEscaped());
         QPainter painter(&svg);
         PaintChart(painter, area, chart);
         break;
     }
     case norms::ChartFormat::Pdf: {
         QPdfWriter pdf(&buffer);
-        pdf.setTitle(QString::fromStdString(chart.title));
+        pdf.setTitle(chart_text(chart.title));
         pdf.setCreator("Vornak");
         pdf.setResolution(96);
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));

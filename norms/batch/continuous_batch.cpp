@@ -6,6 +6,7 @@
 
 #include "norms/batch/batch_command_line.hpp"
 #include "norms/batch/batch_run.hpp"
+#include "norms/batch/console_watch.hpp"
 #include "norms/count/data_file.hpp"
 #include "norms/read/input_checks.hpp"
 #include "norms/tables/continuous_model_file.hpp"
@@ -23,6 +24,8 @@ namespace norms {
 namespace {
 
 constexpr int most_resamples = 100000;
+// The shell's status for a program ended by SIGINT.
+constexpr int interrupted_status = 130;
 
 // A whole number from `low` to `high` as typed, if it is one.
 std::optional<Extended> whole_number(const std::string& text, Extended low, Extended high)
@@ -31,6 +34,13 @@ std::optional<Extended> whole_number(const std::string& text, Extended low, Exte
     if (!number || *number != std::trunc(*number) || *number < low || *number > high)
         return std::nullopt;
     return number;
+}
+
+// A whole number's every digit, up to 2^64 - 1 (which a formatted number rounds to 18 digits).
+std::string whole_text(Extended whole)
+{
+    return whole < 0 ? std::to_string(static_cast<long long>(whole))
+                     : std::to_string(static_cast<unsigned long long>(whole));
 }
 
 // Adds an option that takes a whole number from `low` to `high` into `value`.
@@ -46,7 +56,7 @@ CLI::Option* add_whole_option(CLI::App& form, const std::string& name, Whole& va
                 value = static_cast<Whole>(*number);
             return number.has_value();
         },
-        "a whole number from " + stats::format_fixed(low, 0, 0) + " to " + stats::format_fixed(high, 0, 0),
+        "a whole number from " + whole_text(low) + " to " + whole_text(high),
         description);
 }
 
@@ -108,7 +118,7 @@ struct ContinuousRun {
 };
 
 ContinuousRun fitted_run(const ContinuousBatchOptions& options, const std::string& full_name, std::int64_t min_score,
-                         std::int64_t max_score, platform::Desktop& desktop)
+                         std::int64_t max_score, platform::Desktop& desktop, std::ostream& err)
 {
     ContinuousRun run;
     NormingLayout variables = options.variables;
@@ -126,8 +136,11 @@ ContinuousRun fitted_run(const ContinuousBatchOptions& options, const std::strin
                   variables.group_variable,
                   options.model.window_width,
                   run.cases.skipped};
-    run.tables =
-        fit_continuous_tables(run.cases.sample, options.model, options.ages, min_score, max_score, options.bootstrap);
+    ConsoleWatch watch(err, [&options](const stats::Interruption& interruption) {
+        return continuous_progress_line(interruption, options.model.node_budget, options.bootstrap.resamples);
+    });
+    run.tables = fit_continuous_tables(run.cases.sample, options.model, options.ages, min_score, max_score,
+                                       options.bootstrap, &watch.interruption());
     return run;
 }
 
@@ -279,10 +292,13 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
         desktop.open_file(dialog);
         ContinuousRun run;
         if (saved) {
-            run.tables = model_tables(read_continuous_model(options.model_path), options.ages, min_score, max_score);
+            const stats::ContinuousModel model = read_continuous_model(options.model_path);
+            for (const std::string& warning : model_file_warnings(model))
+                desktop.warning(warning);
+            run.tables = model_tables(model, options.ages, min_score, max_score);
             run.source.model_file = dialog.file_name;
         } else {
-            run = fitted_run(options, dialog.file_name, min_score, max_score, desktop);
+            run = fitted_run(options, dialog.file_name, min_score, max_score, desktop, err);
         }
 
         if (options.csv) {
@@ -310,6 +326,9 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
             if (!options.manual.path.empty())
                 files.add_manual(options.manual.path, manual, paint_manual);
         }
+    } catch (const stats::Interrupted&) {
+        desktop.failure("Stopped by Ctrl-C before the tables were made; nothing was written.");
+        return interrupted_status;
     } catch (const std::exception& failure) {
         desktop.failure(failure.what());
         return 1;

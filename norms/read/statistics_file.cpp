@@ -17,6 +17,7 @@
 #include "platform/failure.hpp"
 #include "platform/printable_text.hpp"
 #include "platform/utf8.hpp"
+#include "stats/listed_items.hpp"
 
 namespace norms {
 namespace {
@@ -37,9 +38,6 @@ constexpr Format formats[] = {
 
 constexpr std::string_view unreadable_endings[] = {".xlsx", ".xlsm", ".xls", ".ods", ".sas7bcat",
                                                    ".rds", ".rda", ".rdata"};
-
-// How many names the message about a missing variable lists before it only counts the rest.
-constexpr std::size_t listed_variables = 20;
 
 bool ends_with(std::string_view path, std::string_view ending)
 {
@@ -79,18 +77,11 @@ std::size_t label_set_slot(int stata_format)
 // The file's variables for a message: each printable, the list cut after the first few.
 std::string variable_list(const std::vector<std::string>& names)
 {
-    std::string list;
-    std::size_t listed = 0;
-    std::size_t named = 0;  // a damaged file may give a variable no name
-    for (const std::string& name : names) {
-        if (name.empty())
-            continue;
-        if (++named <= listed_variables)
-            list += (listed++ ? ", " : "") + platform::PrintableText(name);
-    }
-    if (named > listed)
-        list += " … and " + std::to_string(named - listed) + " more";
-    return list;
+    std::vector<std::string> named;  // a damaged file may give a variable no name
+    for (const std::string& name : names)
+        if (!name.empty())
+            named.push_back(platform::PrintableText(name));
+    return stats::listed_text(named);
 }
 
 // Takes ReadStat's callbacks and hands on whole cases. Nothing may unwind through the C

@@ -9,6 +9,7 @@
 #include "norms/version.hpp"
 #include "platform/failure.hpp"
 #include "platform/printable_text.hpp"
+#include "stats/norm_scales.hpp"
 
 namespace norms {
 namespace {
@@ -22,28 +23,23 @@ constexpr std::size_t largest_model_file = 1 << 20;  // bytes
     throw platform::Failure("The model file is damaged: " + what + ".");
 }
 
-std::string quoted(const std::string& key)
-{
-    return "\"" + key + "\"";
-}
-
 // The keys an object must hold, and no others.
 void check_keys(const json& object, const std::string& where, std::initializer_list<const char*> keys)
 {
     const std::set<std::string> known(keys.begin(), keys.end());
     for (const std::string key : keys)
         if (!object.contains(key))
-            damaged(quoted(key) + " is missing" + where);
+            damaged(platform::in_quotes(key) + " is missing" + where);
     for (const auto& item : object.items())
         if (!known.count(item.key()))
-            damaged(quoted(item.key()) + " is not a key of a model" + where);
+            damaged(platform::in_quotes(item.key()) + " is not a key of a model" + where);
 }
 
 const json& object_at(const json& parent, const std::string& key)
 {
     const json& value = parent.at(key);
     if (!value.is_object())
-        damaged(quoted(key) + " must be an object");
+        damaged(platform::in_quotes(key) + " must be an object");
     return value;
 }
 
@@ -51,7 +47,7 @@ double number_at(const json& parent, const std::string& key)
 {
     const json& value = parent.at(key);
     if (!value.is_number())
-        damaged(quoted(key) + " must be a number");
+        damaged(platform::in_quotes(key) + " must be a number");
     // Parsing refuses a number beyond a double's range, so every number read is finite.
     return value.get<double>();
 }
@@ -60,17 +56,17 @@ long long whole_at(const json& parent, const std::string& key, long long low, lo
 {
     const json& value = parent.at(key);
     if (!value.is_number_integer() || value.get<long long>() < low || value.get<long long>() > high)
-        damaged(quoted(key) + " must be a whole number from " + std::to_string(low) + " to " + std::to_string(high));
+        damaged(platform::in_quotes(key) + " must be a whole number from " + std::to_string(low) + " to " + std::to_string(high));
     return value.get<long long>();
 }
 
 stats::ValueRange range_at(const json& ranges, const std::string& key)
 {
     const json& range = object_at(ranges, key);
-    check_keys(range, " in the range " + quoted(key), {"min", "max"});
+    check_keys(range, " in the range " + platform::in_quotes(key), {"min", "max"});
     const stats::ValueRange result{number_at(range, "min"), number_at(range, "max")};
     if (result.low > result.high)
-        damaged("the range " + quoted(key) + " has its minimum above its maximum");
+        damaged("the range " + platform::in_quotes(key) + " has its minimum above its maximum");
     return result;
 }
 
@@ -134,9 +130,9 @@ stats::ContinuousModel parse_continuous_model(std::string_view text)
     for (const auto& item : object_at(file, "terms").items()) {
         const auto power = stats::parse_term_name(item.key());
         if (!power)
-            damaged(quoted(item.key()) + " is not a term name");
+            damaged(platform::in_quotes(item.key()) + " is not a term name");
         if (power->L_power > model.k || power->A_power > model.t)
-            damaged("the term " + quoted(item.key()) + " has a power above k or t");
+            damaged("the term " + platform::in_quotes(item.key()) + " has a power above k or t");
         model.terms.push_back({*power, number_at(object_at(file, "terms"), item.key())});
     }
     const json& ranges = object_at(file, "ranges");
@@ -145,7 +141,19 @@ stats::ContinuousModel parse_continuous_model(std::string_view text)
     model.L = range_at(ranges, "L");
     model.raw = range_at(ranges, "raw");
     model.cases = whole_at(file, "cases", 1, std::numeric_limits<long long>::max());
+    if (!stats::sensible_scale_mean(model.scale_mean) || !stats::sensible_scale_sd(model.scale_sd))
+        damaged("its scale's mean and SD lie beyond a mean within 1000000 of 0 and an SD from 0.001 to 1000000");
+    if (const std::string problem = stats::unusable_model_problem(model); !problem.empty())
+        damaged(problem);
     return model;
+}
+
+std::vector<std::string> model_file_warnings(const stats::ContinuousModel& model)
+{
+    const std::vector<stats::Crossing> crossings = stats::find_crossings(model, stats::consistency_ages(model, {}));
+    if (crossings.empty())
+        return {};
+    return {stats::crossing_warning(model, crossings)};
 }
 
 stats::ContinuousModel read_continuous_model(const std::string& path)

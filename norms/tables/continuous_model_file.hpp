@@ -18,6 +18,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "stats/continuous_model.hpp"
 
@@ -28,8 +29,13 @@ std::string continuous_model_json(const stats::ContinuousModel& model);
 // Throws platform::Failure, saying what is wrong, on a text that is not such a model: not
 // JSON, a key missing or unknown, a value of the wrong type, a term name that is not one or that
 // the model's k and t do not allow, a number beyond a double's range (JSON has no infinity),
-// a range whose ends are inverted.
+// a range whose ends are inverted, a scale beyond the sensible means and SDs, and a model that
+// cannot give norm scores (stats::unusable_model_problem says why). A model whose curves cross
+// at some ages is read: model_file_warnings names them.
 stats::ContinuousModel parse_continuous_model(std::string_view text);
+
+// The fit's warning when the model's curves cross at some of its ages; none otherwise.
+std::vector<std::string> model_file_warnings(const stats::ContinuousModel& model);
 
 // The model in the file at `path`. Throws platform::Failure as parse_continuous_model does, and
 // naming the file for one that cannot be read or is too large to be a model.

@@ -55,7 +55,8 @@ void add_limits(ContinuousTables& tables, const stats::Resamples& resamples)
 
 std::vector<Extended> evenly_spaced_ages(double low, double high, double steps)
 {
-    if (!(high > low))
+    // A span beyond a double has no round step (the fit refuses such ages before).
+    if (!(high > low) || !std::isfinite(high - low) || !(steps >= 1))
         return {low};
     const RoundStep step = round_step((high - low) / steps);
     auto k = static_cast<long long>(std::ceil(low / step.size()));
@@ -87,28 +88,26 @@ std::optional<std::vector<Extended>> parse_age_list(const std::string& text)
         const std::optional<double> age = parse_decimal_double(std::string_view(text).substr(start, comma - start));
         if (!age)
             return std::nullopt;
-        ages.push_back(*age);
-        if (comma == text.size()) {
-            std::sort(ages.begin(), ages.end());
-            ages.erase(std::unique(ages.begin(), ages.end()), ages.end());
+        if (std::find(ages.begin(), ages.end(), *age) == ages.end())
+            ages.push_back(*age);
+        if (comma == text.size())
             return ages;
-        }
         start = comma + 1;
     }
 }
 
 ContinuousTables fit_continuous_tables(const stats::NormingSample& sample, const stats::ContinuousOptions& options,
                                        std::vector<Extended> ages, long long raw_min, long long raw_max,
-                                       const stats::BootstrapChoice& bootstrap)
+                                       const stats::BootstrapChoice& bootstrap, stats::Interruption* interruption)
 {
     if (bootstrap.resamples < 0)
         throw std::invalid_argument("The number of bootstrap resamples must not be negative.");
-    const stats::ContinuousFit fit = stats::fit_continuous_norms(sample, options);
+    const stats::ContinuousFit fit = stats::fit_continuous_norms(sample, options, interruption);
     if (ages.empty())
         ages = default_norm_ages(sample);
     ContinuousTables tables = fitted_tables(fit, options, std::move(ages), raw_min, raw_max, nullptr);
     if (bootstrap.resamples > 0)
-        add_limits(tables, stats::resample_models(sample, options, fit.model, bootstrap));
+        add_limits(tables, stats::resample_models(sample, options, fit.model, bootstrap, interruption));
     return tables;
 }
 

@@ -47,16 +47,17 @@ std::vector<Extended> default_norm_ages(const stats::NormingSample& sample);
 // is the double nearest to its decimal value.
 std::vector<Extended> evenly_spaced_ages(double low, double high, double steps = 12);
 
-// Ages separated by commas, such as "6,7.5,9", each taken as the nearest double, in ascending
-// order and each once; none for any other text.
+// Ages separated by commas, such as "6,7.5,9", each taken as the nearest double, in the order
+// given and each once; none for any other text.
 std::optional<std::vector<Extended>> parse_age_list(const std::string& text);
 
 // Fits the model and makes its tables at `ages` (the default ages when empty). Throws
 // std::invalid_argument, with the reason, for a sample or choices the model cannot use and for
-// ages outside the sample's.
+// ages outside the sample's, and stats::Interrupted when `interruption` asks it to stop.
 ContinuousTables fit_continuous_tables(const stats::NormingSample& sample, const stats::ContinuousOptions& options,
                                        std::vector<Extended> ages, long long raw_min, long long raw_max,
-                                       const stats::BootstrapChoice& bootstrap);
+                                       const stats::BootstrapChoice& bootstrap,
+                                       stats::Interruption* interruption = nullptr);
 
 // The tables of a fitted model at `ages`, with limits from the resampled models when there are
 // any. Throws std::invalid_argument for ages outside the sample's.

@@ -29,6 +29,14 @@ std::optional<stats::NormScale> ParseScaleOption(const std::string& text, std::s
         reason = "--scale M,SD needs a standard deviation above 0";
         return std::nullopt;
     }
+    if (!stats::sensible_scale_mean(*mean)) {
+        reason = "--scale M,SD needs a mean from -1000000 to 1000000, not " + mean_text;
+        return std::nullopt;
+    }
+    if (!stats::sensible_scale_sd(*sd)) {
+        reason = "--scale M,SD needs a standard deviation from 0.001 to 1000000, not " + sd_text;
+        return std::nullopt;
+    }
     return stats::CustomNormScale(*mean, *sd, mean_text, sd_text);
 }
 

@@ -133,7 +133,7 @@ void append_tables(std::vector<std::string>& lines, const ContinuousTables& tabl
 
 std::string norm_column_title(const stats::ContinuousModel& model)
 {
-    return model.scale_name.find(',') == std::string::npos ? model.scale_name : "Norm";
+    return model.scale_name.find(',') == std::string::npos ? platform::PrintableText(model.scale_name, 0) : "Norm";
 }
 
 std::vector<std::string> continuous_cell_texts(const stats::NormCell& cell, int decimals)
