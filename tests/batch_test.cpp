@@ -117,6 +117,8 @@ TEST(VornakBatch, WrongArgumentsGiveTheReasonAndTheUsageLine)
         {{"0", "4", "3", " "}, "vornak-batch: FILE takes a file name that is not blank\n"},
         {{"--plot", "chart.svg", "0", "4", "3", "f.txt"}, "--plot"},  // no chart renderer here
         {{"0", "4", "3", "f.txt", "scores"}, "scores"},
+        // An argument echoed back has its control characters escaped, and stays on one line.
+        {{"0", "4", "3", "f.txt", "x\x1B[2J\ny"}, "x\\x1B[2J\\x0Ay"},
     };
     for (const auto& c : cases) {
         const Outcome outcome = batch(c.arguments);

@@ -11,6 +11,7 @@
 #include "norms/read/text_source.hpp"
 #include "norms/tables/scale_columns.hpp"
 #include "norms/version.hpp"
+#include "platform/printable_text.hpp"
 
 namespace norms {
 
@@ -288,9 +289,10 @@ std::optional<int> BatchCommandLine::parse(const std::vector<std::string>& argum
         // An unknown option such as "-csv" leaves an operand short; it is the better reason.
         const std::vector<std::string> unknown = chosen_->remaining();
         const bool operand_short = dynamic_cast<const CLI::RequiredError*>(&wrong) != nullptr;
-        err << "vornak-batch: "
-            << (operand_short && !unknown.empty() ? CLI::ExtrasError(unknown).what() : wrong.what())
-            << '\n' << help_->usage(*chosen_) << '\n';
+        // The parser's own messages echo arguments as they came, so they go through the one rule
+        // for echoed text too.
+        const std::string reason = operand_short && !unknown.empty() ? CLI::ExtrasError(unknown).what() : wrong.what();
+        err << "vornak-batch: " << platform::PrintableText(reason, 0) << '\n' << help_->usage(*chosen_) << '\n';
         return 2;
     }
     return std::nullopt;
