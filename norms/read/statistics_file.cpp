@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -131,8 +132,11 @@ public:
             text.assign(text_of(readstat_string_value(value)));
             if (!platform::is_utf8_text(text))
                 throw InvalidText(in_place(place, slot) + "the text is not UTF-8");
-            if (!readstat_value_is_missing(value, variable) && !IsMissingValue(text))
-                taken = {DataValue::Kind::text, 0, text};
+            if (!readstat_value_is_missing(value, variable))
+                taken = IsMissingValue(text) ? DataValue{DataValue::Kind::missing, 0, text, true}
+                                             : DataValue{DataValue::Kind::text, 0, text};
+        } else if (beyond_stata_numbers(value)) {
+            taken = {DataValue::Kind::number, std::numeric_limits<double>::infinity(), {}};
         } else {
             const double number = readstat_double_value(value);
             if (!readstat_value_is_missing(value, variable) && !std::isnan(number))
@@ -175,6 +179,15 @@ public:
     }
 
 private:
+    // Stata keeps its missing values ".a" to ".z" above its largest number; ReadStat reads any
+    // larger double as one of them, with a tag outside "a" to "z" for one that is none (an
+    // infinity, a NaN, or a number beyond Stata's range), whose value it does not keep.
+    bool beyond_stata_numbers(readstat_value_t value) const
+    {
+        const char tag = readstat_value_tag(value);
+        return stata_format_ > 0 && readstat_value_is_tagged_missing(value) && !(tag >= 'a' && tag <= 'z');
+    }
+
     std::string in_place(const CasePlace& place, std::size_t slot) const
     {
         return std::string(place.unit) + " " + std::to_string(place.number) + ", " +
