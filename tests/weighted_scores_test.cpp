@@ -244,6 +244,11 @@ TEST(WeightedScores, EveryReaderSkipsAMissingWeightApartFromMissingScoresAndRefu
     run = weighted_statistics("gaps.dta", StatisticsFile(".dta", {Numeric("raw"), Numeric("w")}, stata_gaps));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "1 missing score skipped\n2 missing weights skipped\n");
+    std::vector<std::vector<Cell>> sas_gaps = gaps;
+    sas_gaps[3][1] = 'A';  // SAS's special missing values are capitals
+    run = weighted_statistics("gaps.xpt", StatisticsFile(".xpt", {Numeric("raw"), Numeric("w")}, sas_gaps));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "1 missing score skipped\n2 missing weights skipped\n");
 
     // A weight that is there but no finite number above 0 is refused in every reader alike.
     const std::vector<std::vector<Cell>> placeholder = {{1.0, 1.0}, {2.0, 1001.0}};

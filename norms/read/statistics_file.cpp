@@ -98,7 +98,10 @@ std::string variable_list(const std::vector<std::string>& names)
 // library: a failure is kept and ends the reading.
 class CaseAssembler {
 public:
-    CaseAssembler(const VariableNames& asked, CaseSink& sink) : asked_(asked), sink_(sink) {}
+    CaseAssembler(const VariableNames& asked, CaseSink& sink, bool stata)
+        : asked_(asked), sink_(sink), stata_(stata)
+    {
+    }
 
     std::exception_ptr failure;
 
@@ -185,7 +188,7 @@ private:
     bool beyond_stata_numbers(readstat_value_t value) const
     {
         const char tag = readstat_value_tag(value);
-        return stata_format_ > 0 && readstat_value_is_tagged_missing(value) && !(tag >= 'a' && tag <= 'z');
+        return stata_ && readstat_value_is_tagged_missing(value) && !(tag >= 'a' && tag <= 'z');
     }
 
     std::string in_place(const CasePlace& place, std::size_t slot) const
@@ -216,6 +219,7 @@ private:
 
     const VariableNames& asked_;
     CaseSink& sink_;
+    bool stata_;
     int stata_format_ = 0;
     std::vector<std::string> names_;
     std::vector<std::string> label_sets_;  // each variable's, by its index
@@ -409,7 +413,7 @@ void read_statistics_cases(ByteSource& source, const std::string& file_name,
         throw std::bad_alloc();
     PortableFileSource mended(source);  // see there: ReadStat misreads PSPP's portable files
     Reading reading{ReadAhead(format->parse == readstat_parse_por ? mended : source),
-                    CaseAssembler(asked, sink)};
+                    CaseAssembler(asked, sink, format->parse == readstat_parse_dta)};
     readstat_set_open_handler(parser.get(), open_input);
     readstat_set_close_handler(parser.get(), close_input);
     readstat_set_seek_handler(parser.get(), seek_input);
