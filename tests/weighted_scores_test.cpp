@@ -191,8 +191,12 @@ TEST(WeightedScores, RakingMeetsTheMarginsAndItsRefusalsNameTheCause)
     EXPECT_EQ(refusal("variable,value,share\nregion,north,0.4\nregion,south,0.3\nregion,east,0.3\n"),
               "The margins give \"region\" = \"east\" a share, but no case has it.\n");
     const std::string school = write_temp_file("school_margins.csv", "variable,value,share\nschool,a,1\n");
-    EXPECT_EQ(scores({"--rake", school}, data).err,
-              "The margins file \"" + school + "\" has the variable \"school\", which the data file does not have.\n");
+    const std::string lacking = "The margins file \"" + school + "\" has the variable \"school\", which the data "
+                                "file does not have.\n";
+    EXPECT_EQ(scores({"--rake", school}, data).err, lacking);
+    const std::string sav = write_temp_file(
+        "rake.sav", test_files::StatisticsFile(".sav", {test_files::Numeric("raw")}, {{1.0}, {2.0}, {3.0}}));
+    EXPECT_EQ(scores({"--rake", school}, sav).err, lacking);
     // The same division of the cases, under two names, with other shares each.
     EXPECT_EQ(refusal("variable,value,share\nregion,north,0.5\nregion,south,0.5\nsex,f,0.5\nsex,m,0.5\n"
                       "zone,north,0.8\nzone,south,0.2\n"),

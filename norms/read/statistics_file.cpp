@@ -203,6 +203,7 @@ private:
     void take_variables()
     {
         variables_taken_ = true;
+        sink_.take_variables(names_);  // a sink may name its own source of a missing variable
         slot_of_index_.assign(names_.size(), -1);
         for (std::size_t slot = 0; slot < wanted().size(); ++slot) {
             const auto found = std::find(names_.begin(), names_.end(), wanted()[slot]);
@@ -214,7 +215,6 @@ private:
         }
         values_.resize(wanted().size());
         texts_.resize(wanted().size());
-        sink_.take_variables(names_);
     }
 
     const VariableNames& asked_;
