@@ -44,9 +44,7 @@ struct StrataCollector : CaseSink {
         variable_kind = place.variable_kind;
         const std::optional<Extended> weight =
             weight_variable.empty() ? std::optional<Extended>(1)
-                                     : case_weight(values[strata.size()], place, weight_variable);
-        if (weight && !weight_variable.empty())
-            total.add(*weight, place, weight_variable);
+                                     : starting_weights.read(values[strata.size()], place, weight_variable);
         weights.push_back(weight ? *weight : NAN);
         if (!weight)
             return;
@@ -116,7 +114,7 @@ struct StrataCollector : CaseSink {
 
     std::string weight_variable;
     std::string margins_file;
-    WeightTotal total;
+    CaseWeightReader starting_weights;
     VariableNames asked;
     std::vector<Stratum> strata;
     std::vector<Extended> weights;      // per case; NaN without a weight

@@ -79,11 +79,7 @@ std::optional<Extended> GroupCounter::weight_of(std::span<const DataValue> value
     }
     if (weight_slot_ < 0)
         return 1;
-    const std::optional<Extended> weight =
-        case_weight(values[static_cast<std::size_t>(weight_slot_)], place, layout_.weight_column);
-    if (weight)
-        weight_total_.add(*weight, place, layout_.weight_column);
-    return weight;
+    return weight_reader_.read(values[static_cast<std::size_t>(weight_slot_)], place, layout_.weight_column);
 }
 
 GroupCounter::Group* GroupCounter::group_of(const DataValue& value)
@@ -268,13 +264,18 @@ std::optional<Extended> case_weight(const DataValue& value, const CasePlace& pla
     return weight;
 }
 
-void WeightTotal::add(Extended weight, const CasePlace& place, const std::string& weight_variable)
+std::optional<Extended> CaseWeightReader::read(const DataValue& value, const CasePlace& place,
+                                          const std::string& weight_variable)
 {
-    total_ += weight;
+    const std::optional<Extended> weight = case_weight(value, place, weight_variable);
+    if (!weight)
+        return weight;
+    total_ += *weight;
     if (total_ > std::numeric_limits<double>::max())
         throw platform::Failure(value_place(place, weight_variable) + "with this weight the weights of " +
                                 platform::in_quotes(weight_variable) +
                                 " add up to more than 1.8e308, beyond the range of a number");
+    return weight;
 }
 
 void SortGroups(std::vector<ScoreGroup>& groups)

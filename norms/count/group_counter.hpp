@@ -55,12 +55,14 @@ struct CountedGroups {
     std::string unapplied_file_weight;
 };
 
-// The running total of the weights read, which every output gives as a double: a weight that
-// takes it beyond a double's range is refused as it is read.
-class WeightTotal {
+// Reads the cases' weights, one after the other, keeping their total, which every output gives
+// as a double: a weight that takes it beyond a double's range is refused as it is read.
+class CaseWeightReader {
 public:
-    // Throws platform::Failure naming the case's place and the weight variable.
-    void add(Extended weight, const CasePlace& place, const std::string& weight_variable);
+    // As case_weight; throws platform::Failure, naming the case's place and the weight
+    // variable, also for a weight that takes the total beyond a double's range.
+    std::optional<Extended> read(const DataValue& value, const CasePlace& place,
+                                 const std::string& weight_variable);
 
 private:
     Extended total_ = 0;
@@ -111,7 +113,7 @@ private:
     std::vector<Extended> case_weights_;
     std::size_t case_index_ = 0;
     int weight_slot_ = -1;  // where the weight variable's value comes among the asked
-    WeightTotal weight_total_;
+    CaseWeightReader weight_reader_;
     VariableNames asked_;
     std::size_t row_count_;
     // Codes that are small whole numbers, by far the most common, are found by their place;
