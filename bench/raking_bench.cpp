@@ -2,12 +2,16 @@
 // one another, so that the fitting takes many passes: region (10 levels), age band (6) and
 // sex (2); three variables of 10 levels; and, for a sample where most cases have a combination
 // of levels of their own, three variables of 100 levels. The passes taken appear as a counter.
+// Besides, reading a margins file of about 1 MB that gives one variable 111,845 levels.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <exception>
+#include <string>
 #include <random>
 #include <variant>
 
+#include "norms/read/margins_file.hpp"
 #include "stats/raking.hpp"
 
 namespace {
@@ -51,8 +55,28 @@ void BM_rake(benchmark::State& state, std::vector<std::int32_t> level_counts)
     state.counters["passes"] = passes;
 }
 
+// Every level once; with `repeated`, the first level again on the last line, which is refused.
+void BM_read_margins(benchmark::State& state, bool repeated)
+{
+    std::string text = "variable,value,share\n";
+    for (int level = 0; level < 111845; ++level)
+        text += "v," + std::to_string(level) + ",0\n";
+    if (repeated)
+        text += "v,0,0\n";
+    for (auto _ : state) {
+        try {
+            benchmark::DoNotOptimize(norms::parse_margins(text));
+        } catch (const std::exception&) {
+            benchmark::ClobberMemory();
+        }
+    }
+    state.counters["bytes"] = static_cast<double>(text.size());
+}
+
 }  // namespace
 
+BENCHMARK_CAPTURE(BM_read_margins, levels_111845, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_read_margins, levels_111845_refused, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_rake, levels_10_6_2, std::vector<std::int32_t>{10, 6, 2})
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_rake, levels_10_10_10, std::vector<std::int32_t>{10, 10, 10})

@@ -274,3 +274,32 @@ TEST(ManualBatch, ItsOptionsAreCheckedAndItsFileIsWholeOrNothing)
     EXPECT_EQ(written.status, 0) << written.err;
     EXPECT_EQ(file_content(folder + "Manual.XLSX").substr(0, 2), "PK");
 }
+
+TEST(ManualPages, ATitleTooLongForTheHeaderIsCutAndFollowsInFull)
+{
+    // Ten thousand characters would wrap into hundreds of header lines, more than a page holds.
+    const std::string label = "pupils " + std::string(10000, 'x');
+    std::vector<ManualValue> values;
+    for (int j = 0; j < 40; ++j)
+        values.push_back(value(j * 2.5, 0, 100));
+    const ManualTable table = build_manual_table(source({column(label, values), column("9", values)}), {});
+    const std::string cut = "pupils " + std::string(40, 'x') + "…";  // 48 characters
+    EXPECT_EQ(table.column_titles, (std::vector<std::string>{cut, "9"}));
+    ASSERT_EQ(table.full_titles.size(), 1u);
+    EXPECT_TRUE(table.full_titles[0] == cut + ": " + label);
+
+    const std::vector<ManualPage> pages = manual_pages(table, {80, 40}, {120, 30});
+    std::size_t rows = 0;
+    std::string in_full;
+    for (const ManualPage& page : pages) {
+        if (page.subtitle == "Column titles in full") {
+            for (const std::string& line : page.body)
+                in_full += line;
+            continue;
+        }
+        EXPECT_EQ(page.header.size(), 5u);  // three lines of the cut title, "Raw score" and n
+        rows += page.body.size();
+    }
+    EXPECT_EQ(rows, 40u);
+    EXPECT_TRUE(in_full == cut + ": pupils" + std::string(10000, 'x')) << in_full.substr(0, 100);
+}

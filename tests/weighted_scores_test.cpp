@@ -1,6 +1,8 @@
 // Weighted norms through vornak-batch scores: a weight variable, raking to margins, and what
 // the outputs say of the weighting.
+#include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <sstream>
 
@@ -61,6 +63,28 @@ Outcome scores(std::vector<std::string> more, const std::string& file)
     return batch(arguments);
 }
 
+// The file's bytes with the double `from` replaced by `to`, as no writer would put it there:
+// an infinity, a NaN, or a number beyond the format's range.
+std::string with_double(std::string bytes, double from, double to)
+{
+    const std::string pattern(reinterpret_cast<const char*>(&from), sizeof from);
+    const std::size_t at = bytes.find(pattern);
+    EXPECT_NE(at, std::string::npos);
+    if (at != std::string::npos)
+        bytes.replace(at, sizeof to, reinterpret_cast<const char*>(&to), sizeof to);
+    return bytes;
+}
+
+Outcome weighted_statistics(const std::string& name, const std::string& bytes)
+{
+    return batch({"scores", "--score", "raw", "--weight", "w", "--csv", "0", "9", write_temp_file(name, bytes)});
+}
+
+std::string not_a_weight(const std::string& place, const std::string& shown)
+{
+    return place + ", variable \"w\": " + shown + " is not a weight: a weight is a finite number above 0.\n";
+}
+
 }  // namespace
 
 TEST(WeightedScores, EqualWeightsGiveTheUnweightedTableAndScalingChangesNothing)
@@ -112,7 +136,7 @@ TEST(WeightedScores, WeightsAreCheckedAndAMissingOneSkipsTheCase)
     const std::string missing = write_temp_file("missing_w.csv", children([](int i) { return i == 5 ? "" : "1"; }));
     const Outcome run = scores({"--weight", "w"}, missing);
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "1 missing score skipped\n");
+    EXPECT_EQ(run.err, "1 missing weight skipped\n");
     for (const std::string bad : {"0", "-1", "x", "inf"}) {
         const std::string file = write_temp_file("bad_w.csv", children([&](int i) { return i == 7 ? bad : "1"; }));
         const Outcome refused = scores({"--weight", "w"}, file);
@@ -166,7 +190,13 @@ TEST(WeightedScores, RakingMeetsTheMarginsAndItsRefusalsNameTheCause)
               "line 5, column \"region\": \"south\" has no share in the margins.\n");
     EXPECT_EQ(refusal("variable,value,share\nregion,north,0.4\nregion,south,0.3\nregion,east,0.3\n"),
               "The margins give \"region\" = \"east\" a share, but no case has it.\n");
-    EXPECT_EQ(refusal("variable,value,share\nschool,a,1\n"), "The header line has no column named \"school\"\n");
+    const std::string school = write_temp_file("school_margins.csv", "variable,value,share\nschool,a,1\n");
+    const std::string lacking = "The margins file \"" + school + "\" has the variable \"school\", which the data "
+                                "file does not have.\n";
+    EXPECT_EQ(scores({"--rake", school}, data).err, lacking);
+    const std::string sav = write_temp_file(
+        "rake.sav", test_files::StatisticsFile(".sav", {test_files::Numeric("raw")}, {{1.0}, {2.0}, {3.0}}));
+    EXPECT_EQ(scores({"--rake", school}, sav).err, lacking);
     // The same division of the cases, under two names, with other shares each.
     EXPECT_EQ(refusal("variable,value,share\nregion,north,0.5\nregion,south,0.5\nsex,f,0.5\nsex,m,0.5\n"
                       "zone,north,0.8\nzone,south,0.2\n"),
@@ -196,4 +226,77 @@ TEST(WeightedScores, AnSpssFilesOwnWeightIsNamedButNotApplied)
                               "design effect 1.11"),
               std::string::npos)
         << report.out;
+}
+
+TEST(WeightedScores, EveryReaderSkipsAMissingWeightApartFromMissingScoresAndRefusesAnyOther)
+{
+    using namespace test_files;
+    std::string text = "raw,w\n1,1\n,1\n2,\n3,NA\n4,2\n5,1\n6,1\n";
+    Outcome run = batch({"scores", "--score", "raw", "--weight", "w", "--csv", "0", "9",
+                         write_temp_file("gaps.csv", text)});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "1 missing score skipped\n2 missing weights skipped\n");
+
+    // System-missing, user-missing (SPSS) and extended missing (Stata) weights are missing.
+    const std::vector<std::vector<Cell>> gaps = {{1.0, 1.0}, {NAN, 1.0}, {2.0, NAN}, {3.0, 9.0},
+                                                 {4.0, 2.0}, {5.0, 1.0}, {6.0, 1.0}};
+    run = weighted_statistics("gaps.sav", StatisticsFile(".sav", {Numeric("raw"), Numeric("w", {}, {9})}, gaps));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "1 missing score skipped\n2 missing weights skipped\n");
+    std::vector<std::vector<Cell>> stata_gaps = gaps;
+    stata_gaps[3][1] = 'a';
+    run = weighted_statistics("gaps.dta", StatisticsFile(".dta", {Numeric("raw"), Numeric("w")}, stata_gaps));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "1 missing score skipped\n2 missing weights skipped\n");
+    std::vector<std::vector<Cell>> sas_gaps = gaps;
+    sas_gaps[3][1] = 'A';  // SAS's special missing values are capitals
+    run = weighted_statistics("gaps.xpt", StatisticsFile(".xpt", {Numeric("raw"), Numeric("w")}, sas_gaps));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "1 missing score skipped\n2 missing weights skipped\n");
+
+    // A weight that is there but no finite number above 0 is refused in every reader alike.
+    const std::vector<std::vector<Cell>> placeholder = {{1.0, 1.0}, {2.0, 1001.0}};
+    const std::string sav = StatisticsFile(".sav", {Numeric("raw"), Numeric("w")}, placeholder);
+    const std::string dta = StatisticsFile(".dta", {Numeric("raw"), Numeric("w")}, placeholder);
+    EXPECT_EQ(weighted_statistics("inf.sav", with_double(sav, 1001, INFINITY)).err, not_a_weight("case 2", "inf"));
+    EXPECT_EQ(weighted_statistics("ninf.sav", with_double(sav, 1001, -INFINITY)).err, not_a_weight("case 2", "-inf"));
+    // Stata reads a double beyond its largest number as a missing code, but none of these is one.
+    for (const double beyond : {double(INFINITY), double(NAN), DBL_MAX}) {
+        run = weighted_statistics("beyond.dta", with_double(dta, 1001, beyond));
+        EXPECT_EQ(run.status, 1) << beyond;
+        EXPECT_EQ(run.err, not_a_weight("case 2", "inf")) << beyond;
+    }
+    for (const std::string string_weight : {"", "NA", "x"}) {
+        run = weighted_statistics("text_w.sav", StatisticsFile(".sav", {Numeric("raw"), Text("w")},
+                                                               {{1.0, std::string("1")}, {2.0, string_weight}}));
+        EXPECT_EQ(run.status, 1) << string_weight;
+        EXPECT_EQ(run.err, not_a_weight("case 2", "\"" + string_weight + "\"")) << string_weight;
+    }
+}
+
+TEST(WeightedScores, WeightsWhoseSumPassesTheRangeOfADoubleAreRefusedWhenRead)
+{
+    const std::string huge = write_temp_file("huge.csv", children([](int i) { return i < 3 ? "1e308" : "1"; }));
+    const std::string sum_refused =
+        "line 3, column \"w\": with this weight the weights of \"w\" add up to more than 1.8e308, beyond the "
+        "range of a number.\n";
+    const Outcome counted = scores({"--weight", "w"}, huge);
+    EXPECT_EQ(counted.status, 1);
+    EXPECT_EQ(counted.err, sum_refused);
+    EXPECT_EQ(counted.out, "");
+    const std::string margins =
+        write_temp_file("huge_margins.csv", "variable,value,share\nregion,north,0.5\nregion,south,0.5\n");
+    EXPECT_EQ(scores({"--weight", "w", "--rake", margins}, huge).err, sum_refused);
+    // One weight alone beyond a double, which the extended precision of the reading still holds.
+    EXPECT_EQ(scores({"--weight", "w"},
+                     write_temp_file("one_huge.csv", children([](int i) { return i == 4 ? "1.8e308" : "1"; })))
+                  .err,
+              "line 6, column \"w\": with this weight the weights of \"w\" add up to more than 1.8e308, beyond "
+              "the range of a number.\n");
+    // Just below the limit the sums, and the workbook, hold.
+    const Outcome below = scores({"--weight", "w"}, write_temp_file("below.csv", children([](int i) {
+                                                                        return i < 2 ? "8e307" : "1";
+                                                                    })));
+    ASSERT_EQ(below.status, 0) << below.err;
+    EXPECT_EQ(parsed(below.out).rows[0].at("sum_of_weights"), "1.6e+308");
 }

@@ -407,8 +407,10 @@ norms::StudyChoices NormsTablesPanel::countChoices() const
     chosen.max_score = max_box_->value();
     if (weight_box_->currentIndex() > 0)
         chosen.weight_variable = weight_box_->currentText().toStdString();
-    if (margins_)
+    if (margins_) {
         chosen.margins = margins_->variables;
+        chosen.margins_file = margins_->path;
+    }
     return chosen;
 }
 
@@ -481,6 +483,8 @@ void NormsTablesPanel::showTables()
         tabs_->insertTab(static_cast<int>(i), view, name);
         chart_group_box_->addItem(name);
         if (const auto notice = norms::MissingScoresNotice(group.counts))
+            missing << text(*notice);
+        if (const auto notice = norms::MissingWeightsNotice(group.counts))
             missing << text(*notice);
     }
     chart_choice_->setVisible(shown.groups.size() > 1);

@@ -57,7 +57,7 @@ FileCounts count_file(const ScoresOptions& options, const PersonScoreLayout& lay
         if (raked || !options.weights_file.empty())
             counts.case_weights = raked_case_weights(
                 read, raked ? read_margins(options.margins_file) : std::vector<MarginsVariable>(),
-                layout.weight_column);
+                layout.weight_column, options.margins_file);
         counts.counted = count_groups(read, file.kind, layout,
                                       raked ? counts.case_weights : std::vector<Extended>());
     });

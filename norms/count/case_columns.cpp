@@ -19,6 +19,9 @@ void key_of(const DataValue& value, std::string& key)
     } else if (value.kind == DataValue::Kind::text) {
         key += 't';
         key += value.text;
+    } else if (value.missing_by_convention) {
+        key += 'm';
+        key += value.text;
     }
 }
 
@@ -84,7 +87,7 @@ void CaseColumns::take_value(Column& column, const DataValue& value)
     const auto [entry, added] =
         column.code_of_key.try_emplace(key_, static_cast<std::uint32_t>(column.entries.size()));
     if (added) {
-        column.entries.push_back({value.kind, value.number, std::string(value.text)});
+        column.entries.push_back({value.kind, value.number, std::string(value.text), value.missing_by_convention});
         if (const auto number = whole_number(value))
             widen(column.range, *number);
         if (value.kind != DataValue::Kind::missing)
@@ -149,7 +152,7 @@ void CaseColumns::replay(const VariableNames& names, CaseSink& sink) const
     for (std::size_t c = 0; c < static_cast<std::size_t>(cases_); ++c) {
         for (std::size_t i = 0; i < asked.size(); ++i) {
             const Entry& entry = asked[i]->entries[asked[i]->codes[c]];
-            values[i] = {entry.kind, entry.number, entry.text};
+            values[i] = {entry.kind, entry.number, entry.text, entry.missing_by_convention};
         }
         sink.take_case(values, {unit_, variable_kind_, place_number(c)});
     }

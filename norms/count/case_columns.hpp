@@ -60,6 +60,7 @@ private:
         DataValue::Kind kind;
         double number;
         std::string text;
+        bool missing_by_convention;
     };
     struct Column {
         std::vector<std::uint32_t> codes;  // per case, into entries

@@ -1,5 +1,6 @@
 #include "norms/count/case_weights.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <unordered_map>
@@ -18,13 +19,23 @@ namespace {
 // values coded by their first appearance, and the numeric codes' labels: a plain record that
 // the reader fills.
 struct StrataCollector : CaseSink {
-    StrataCollector(const std::vector<MarginsVariable>& margins, const std::string& weight_variable)
-        : weight_variable(weight_variable), strata(margins.size())
+    StrataCollector(const std::vector<MarginsVariable>& margins, const std::string& weight_variable,
+                    const std::string& margins_file)
+        : weight_variable(weight_variable), margins_file(margins_file), strata(margins.size())
     {
         for (const MarginsVariable& variable : margins)
             asked.push_back(variable.name);
         if (!weight_variable.empty())
             asked.push_back(weight_variable);
+    }
+
+    void take_variables(const std::vector<std::string>& names) override
+    {
+        for (std::size_t v = 0; v < strata.size(); ++v)
+            if (std::find(names.begin(), names.end(), asked[v]) == names.end())
+                throw platform::Failure("The margins file " + platform::in_quotes(margins_file) +
+                                        " has the variable " + platform::in_quotes(asked[v]) +
+                                        ", which the data file does not have");
     }
 
     void take_case(std::span<const DataValue> values, const CasePlace& place) override
@@ -33,7 +44,7 @@ struct StrataCollector : CaseSink {
         variable_kind = place.variable_kind;
         const std::optional<Extended> weight =
             weight_variable.empty() ? std::optional<Extended>(1)
-                                     : case_weight(values[strata.size()], place, weight_variable);
+                                     : starting_weights.read(values[strata.size()], place, weight_variable);
         weights.push_back(weight ? *weight : NAN);
         if (!weight)
             return;
@@ -102,6 +113,8 @@ struct StrataCollector : CaseSink {
     };
 
     std::string weight_variable;
+    std::string margins_file;
+    CaseWeightReader starting_weights;
     VariableNames asked;
     std::vector<Stratum> strata;
     std::vector<Extended> weights;      // per case; NaN without a weight
@@ -159,9 +172,10 @@ std::string quoted_names(const std::vector<MarginsVariable>& margins,
 
 std::vector<Extended> raked_case_weights(const CaseReading& read,
                                          const std::vector<MarginsVariable>& margins,
-                                         const std::string& weight_variable)
+                                         const std::string& weight_variable,
+                                         const std::string& margins_file)
 {
-    StrataCollector strata(margins, weight_variable);
+    StrataCollector strata(margins, weight_variable, margins_file);
     read(strata.asked, strata);
     if (margins.empty())
         return std::move(strata.weights);

@@ -138,6 +138,8 @@ GroupCheck check_groups(const CountedGroups& counted, const std::string& group_v
     for (const ScoreGroup& group : counted.groups) {
         if (const std::optional<std::string> notice = MissingScoresNotice(group))
             check.notices.push_back(*notice);
+        if (const std::optional<std::string> notice = MissingWeightsNotice(group))
+            check.notices.push_back(*notice);
     }
     for (const ScoreGroup& group : counted.groups) {
         if (const std::optional<std::string> problem = TooSmallGroupProblem(group))

@@ -34,6 +34,14 @@ std::optional<std::string> MissingScoresNotice(const ScoreGroup& group)
            (group.missing == 1 ? "score" : "scores") + " skipped";
 }
 
+std::optional<std::string> MissingWeightsNotice(const ScoreGroup& group)
+{
+    if (group.missing_weights == 0)
+        return std::nullopt;
+    return group_prefix(group) + std::to_string(group.missing_weights) + " missing " +
+           (group.missing_weights == 1 ? "weight" : "weights") + " skipped";
+}
+
 std::optional<std::string> TooSmallGroupProblem(const ScoreGroup& group)
 {
     if (group.size > 2)

@@ -24,6 +24,10 @@ std::optional<std::string> ScoreRangeProblem(Extended min, Extended max);
 // "group 9: 1 missing score skipped", or nothing for a group without missing scores.
 std::optional<std::string> MissingScoresNotice(const ScoreGroup& group);
 
+// "group 9: 1 missing weight skipped", or nothing for a group without cases whose score has no
+// weight.
+std::optional<std::string> MissingWeightsNotice(const ScoreGroup& group);
+
 // "3 cases with no age_band value skipped".
 std::string WithoutGroupNotice(std::int64_t cases, const std::string& group_variable);
 

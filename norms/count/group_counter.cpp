@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <tuple>
 
 #include "norms/read/frequency_file.hpp"
@@ -25,8 +26,8 @@ std::optional<Extended> decimal_value(std::string_view text)
 // A value as a message shows it: a text in quotes, a number as data shows it.
 std::string shown(const DataValue& value)
 {
-    return value.kind == DataValue::Kind::text ? platform::in_quotes(value.text)
-                                               : stats::data_number_text(value.number);
+    return value.kind == DataValue::Kind::number ? stats::data_number_text(value.number)
+                                                 : platform::in_quotes(value.text);
 }
 
 // The groups in the counter's order: by number when each has one, else by name.
@@ -70,7 +71,7 @@ GroupCounter::GroupCounter(const PersonScoreLayout& layout, MissingGroupValue mi
 }
 
 std::optional<Extended> GroupCounter::weight_of(std::span<const DataValue> values,
-                                                const CasePlace& place) const
+                                                const CasePlace& place)
 {
     if (!case_weights_.empty()) {
         const Extended weight = case_index_ < case_weights_.size() ? case_weights_[case_index_] : NAN;
@@ -78,7 +79,7 @@ std::optional<Extended> GroupCounter::weight_of(std::span<const DataValue> value
     }
     if (weight_slot_ < 0)
         return 1;
-    return case_weight(values[static_cast<std::size_t>(weight_slot_)], place, layout_.weight_column);
+    return weight_reader_.read(values[static_cast<std::size_t>(weight_slot_)], place, layout_.weight_column);
 }
 
 GroupCounter::Group* GroupCounter::group_of(const DataValue& value)
@@ -148,7 +149,7 @@ void GroupCounter::take_case(std::span<const DataValue> values, const CasePlace&
     }
     if (score.kind == DataValue::Kind::missing || !weight) {
         if (group)
-            ++group->counts.missing;
+            ++(score.kind == DataValue::Kind::missing ? group->counts.missing : group->counts.missing_weights);
         return;
     }
     const std::int64_t valid =
@@ -252,7 +253,7 @@ std::string value_place(const CasePlace& place, const std::string& variable)
 std::optional<Extended> case_weight(const DataValue& value, const CasePlace& place,
                                     const std::string& weight_variable)
 {
-    if (value.kind == DataValue::Kind::missing)
+    if (value.kind == DataValue::Kind::missing && !value.missing_by_convention)
         return std::nullopt;
     const std::optional<Extended> weight = value.kind == DataValue::Kind::number
                                                ? std::optional<Extended>(value.number)
@@ -260,6 +261,20 @@ std::optional<Extended> case_weight(const DataValue& value, const CasePlace& pla
     if (!weight || !std::isfinite(*weight) || !(*weight > 0))
         throw platform::Failure(value_place(place, weight_variable) + shown(value) +
                                 " is not a weight: a weight is a finite number above 0");
+    return weight;
+}
+
+std::optional<Extended> CaseWeightReader::read(const DataValue& value, const CasePlace& place,
+                                          const std::string& weight_variable)
+{
+    const std::optional<Extended> weight = case_weight(value, place, weight_variable);
+    if (!weight)
+        return weight;
+    total_ += *weight;
+    if (total_ > std::numeric_limits<double>::max())
+        throw platform::Failure(value_place(place, weight_variable) + "with this weight the weights of " +
+                                platform::in_quotes(weight_variable) +
+                                " add up to more than 1.8e308, beyond the range of a number");
     return weight;
 }
 

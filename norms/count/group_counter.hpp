@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "norms/read/case_sink.hpp"
+#include "platform/text_map.hpp"
 #include "stats/distrib.hpp"
 #include "stats/effective_sample.hpp"
 
@@ -37,7 +38,8 @@ struct ScoreGroup {
     std::string name;  // the group's value or label; empty without a group variable
     std::vector<std::int64_t> frequencies;  // one per score from min_score to max_score
     std::int64_t size = 0;                  // valid scores
-    std::int64_t missing = 0;               // scores skipped as missing, or weights
+    std::int64_t missing = 0;               // cases skipped for a missing score
+    std::int64_t missing_weights = 0;       // cases with a score skipped for a missing weight
     // The weights of the valid scores, per score, when the cases are weighted.
     std::optional<stats::ScoreWeights> weights = {};
 };
@@ -51,6 +53,19 @@ struct CountedGroups {
     std::int64_t without_group = 0;  // cases skipped for a missing group value
     // The variable the file names as its case weight, when the counting does not weigh by it.
     std::string unapplied_file_weight;
+};
+
+// Reads the cases' weights, one after the other, keeping their total, which every output gives
+// as a double: a weight that takes it beyond a double's range is refused as it is read.
+class CaseWeightReader {
+public:
+    // As case_weight; throws platform::Failure, naming the case's place and the weight
+    // variable, also for a weight that takes the total beyond a double's range.
+    std::optional<Extended> read(const DataValue& value, const CasePlace& place,
+                                 const std::string& weight_variable);
+
+private:
+    Extended total_ = 0;
 };
 
 // Ascending: by number when every group has one (a numeric code, or a name that is a decimal
@@ -67,10 +82,11 @@ public:
     // weight variable's.
     const VariableNames& asked() const { return asked_; }
 
-    // A case whose weight is missing is skipped and counted with the missing scores. Throws
-    // platform::Failure for a score that is not a whole number from min_score to max_score,
-    // a weight that is not a finite number above 0, and a refused missing group value, naming
-    // the case's place.
+    // A case whose score is missing is counted as a missing score; one with a score but
+    // without a weight, as a missing weight. Throws platform::Failure for a score that is not a
+    // whole number from min_score to max_score, a weight that is not a finite number above 0 or
+    // that takes the weights' total beyond a double's range, and a refused missing group value,
+    // naming the case's place.
     void take_case(std::span<const DataValue> values, const CasePlace& place) override;
     void take_label(std::size_t variable, double code, std::string_view label) override;
     void take_weight_variable(std::string_view name) override;
@@ -89,7 +105,7 @@ private:
 
     Group* group_of(const DataValue& value);
     // The case's weight; none when it is missing; 1 for unweighted cases.
-    std::optional<Extended> weight_of(std::span<const DataValue> values, const CasePlace& place) const;
+    std::optional<Extended> weight_of(std::span<const DataValue> values, const CasePlace& place);
     void name_coded_groups();
 
     PersonScoreLayout layout_;
@@ -97,14 +113,9 @@ private:
     std::vector<Extended> case_weights_;
     std::size_t case_index_ = 0;
     int weight_slot_ = -1;  // where the weight variable's value comes among the asked
+    CaseWeightReader weight_reader_;
     VariableNames asked_;
     std::size_t row_count_;
-    // Texts are looked up by their view, without a copy.
-    struct TextHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
-    };
-
     // Codes that are small whole numbers, by far the most common, are found by their place;
     // other codes by hashing.
     static constexpr int direct_codes = 4096;
@@ -112,7 +123,7 @@ private:
     std::vector<Group> groups_;
     std::vector<int> group_of_small_code_ = std::vector<int>(direct_codes, -1);
     std::unordered_map<double, std::size_t> group_of_code_;
-    std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> group_of_text_;
+    platform::TextMap<std::size_t> group_of_text_;
     std::size_t last_group_ = 0;
     bool over_limit_ = false;
     std::map<double, std::string> labels_;  // the group variable's, by code

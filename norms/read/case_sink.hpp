@@ -20,6 +20,10 @@ struct DataValue {
     Kind kind = Kind::missing;
     double number = 0;      // a statistics file's numeric value
     std::string_view text;  // a field of delimited text, or a statistics file's string value
+    // A statistics file's string that is missing only by the conventions of text (empty, "NA",
+    // "."), not by the file's own missing values; `text` holds it. A score or group value is
+    // missing this way, but a weight is not: the file holds a string where a number belongs.
+    bool missing_by_convention = false;
 };
 
 // Where a case stands in its file, as messages name it: "line 6, column" in delimited text,

@@ -14,6 +14,10 @@
 namespace norms {
 namespace {
 
+// A smaller share would give its cases weights that a double rounds to 0, or near it, which the
+// weights' own reader refuses.
+constexpr stats::Extended smallest_share = 1e-300L;
+
 // Gathers the rows that libcsv calls back with; errors are kept, not thrown through the C
 // library, and the first one ends the reading.
 class MarginsSink {
@@ -56,24 +60,27 @@ private:
         stats::Extended share = 0;
         if (!ParseDecimalToken(row_[2], share) || !(share >= 0 && share <= 1))
             return fail("the share " + platform::in_quotes(row_[2]) + " is not a number from 0 to 1");
-        auto variable = std::find_if(variables.begin(), variables.end(),
-                                     [&](const MarginsVariable& v) { return v.name == name; });
-        if (variable == variables.end()) {
-            variable = variables.insert(variables.end(), MarginsVariable{name, {}, {}});
+        if (share > 0 && share < smallest_share)
+            return fail("the share " + platform::in_quotes(row_[2]) +
+                        " is below 1e-300, too small to give a weight");
+        const auto [found, added] = variable_of_name_.try_emplace(name, variables.size());
+        if (added) {
+            variables.emplace_back().name = name;
             first_lines_.emplace_back();
         }
-        std::vector<long>& lines = first_lines_[variable - variables.begin()];
-        if (const std::int32_t level = variable->level_of(value); level != stats::level_without_share)
+        MarginsVariable* variable = &variables[found->second];
+        std::vector<long>& lines = first_lines_[found->second];
+        if (!variable->add_level(value, share))
             return fail("the variable " + platform::in_quotes(name) + " has the value " +
-                        platform::in_quotes(value) + " already on line " + std::to_string(lines[level]));
-        variable->values.push_back(value);
-        variable->shares.push_back(share);
+                        platform::in_quotes(value) + " already on line " +
+                        std::to_string(lines[variable->level_of(value)]));
         lines.push_back(line);
     }
 
     std::vector<std::string> row_;
     bool header_read_ = false;
     std::vector<std::vector<long>> first_lines_;  // per variable, the line of each value
+    platform::TextMap<std::size_t> variable_of_name_;
 };
 
 extern "C" void on_margins_field(void* data, std::size_t size, void* sink)
@@ -89,11 +96,19 @@ extern "C" void on_margins_row_end(int, void* sink)
 
 }  // namespace
 
+bool MarginsVariable::add_level(std::string_view value, stats::Extended share)
+{
+    if (!level_of_value_.try_emplace(std::string(value), static_cast<std::int32_t>(values.size())).second)
+        return false;
+    values.emplace_back(value);
+    shares.push_back(share);
+    return true;
+}
+
 std::int32_t MarginsVariable::level_of(std::string_view value) const
 {
-    const auto found = std::find(values.begin(), values.end(), value);
-    return found == values.end() ? stats::level_without_share
-                                 : static_cast<std::int32_t>(found - values.begin());
+    const auto found = level_of_value_.find(value);
+    return found == level_of_value_.end() ? stats::level_without_share : found->second;
 }
 
 std::vector<MarginsVariable> parse_margins(std::string_view text)
@@ -104,14 +119,18 @@ std::vector<MarginsVariable> parse_margins(std::string_view text)
     if (csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI) != 0)
         throw std::bad_alloc();
     MarginsSink sink;
-    // Fed a line at a time, so that the sink knows the line of every row.
+    // Fed a line at a time, so that the sink knows the line of every row. A line ends with LF,
+    // CR LF or a CR alone.
     for (std::size_t start = 0; start < text.size() && !sink.error;) {
-        const std::size_t line_feed = text.find('\n', start);
-        const std::size_t end = line_feed == std::string_view::npos ? text.size() : line_feed + 1;
+        const std::size_t line_end = text.find_first_of("\r\n", start);
+        std::size_t end = line_end == std::string_view::npos ? text.size() : line_end + 1;
+        if (line_end != std::string_view::npos && text[line_end] == '\r' && end < text.size() &&
+            text[end] == '\n')
+            ++end;
         if (csv_parse(&parser, text.data() + start, end - start, on_margins_field,
                       on_margins_row_end, &sink) != end - start && !sink.error)
             sink.error = "line " + std::to_string(sink.line) + ": a quote character out of place";
-        if (line_feed != std::string_view::npos && !sink.error)
+        if (line_end != std::string_view::npos && !sink.error)
             ++sink.line;
         start = end;
     }

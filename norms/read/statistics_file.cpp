@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -88,7 +89,10 @@ std::string variable_list(const std::vector<std::string>& names)
 // library: a failure is kept and ends the reading.
 class CaseAssembler {
 public:
-    CaseAssembler(const VariableNames& asked, CaseSink& sink) : asked_(asked), sink_(sink) {}
+    CaseAssembler(const VariableNames& asked, CaseSink& sink, bool stata)
+        : asked_(asked), sink_(sink), stata_(stata)
+    {
+    }
 
     std::exception_ptr failure;
 
@@ -122,8 +126,11 @@ public:
             text.assign(text_of(readstat_string_value(value)));
             if (!platform::is_utf8_text(text))
                 throw InvalidText(in_place(place, slot) + "the text is not UTF-8");
-            if (!readstat_value_is_missing(value, variable) && !IsMissingValue(text))
-                taken = {DataValue::Kind::text, 0, text};
+            if (!readstat_value_is_missing(value, variable))
+                taken = IsMissingValue(text) ? DataValue{DataValue::Kind::missing, 0, text, true}
+                                             : DataValue{DataValue::Kind::text, 0, text};
+        } else if (beyond_stata_numbers(value)) {
+            taken = {DataValue::Kind::number, std::numeric_limits<double>::infinity(), {}};
         } else {
             const double number = readstat_double_value(value);
             if (!readstat_value_is_missing(value, variable) && !std::isnan(number))
@@ -166,6 +173,15 @@ public:
     }
 
 private:
+    // Stata keeps its missing values ".a" to ".z" above its largest number; ReadStat reads any
+    // larger double as one of them, with a tag outside "a" to "z" for one that is none (an
+    // infinity, a NaN, or a number beyond Stata's range), whose value it does not keep.
+    bool beyond_stata_numbers(readstat_value_t value) const
+    {
+        const char tag = readstat_value_tag(value);
+        return stata_ && readstat_value_is_tagged_missing(value) && !(tag >= 'a' && tag <= 'z');
+    }
+
     std::string in_place(const CasePlace& place, std::size_t slot) const
     {
         return std::string(place.unit) + " " + std::to_string(place.number) + ", " +
@@ -178,6 +194,7 @@ private:
     void take_variables()
     {
         variables_taken_ = true;
+        sink_.take_variables(names_);  // a sink may name its own source of a missing variable
         slot_of_index_.assign(names_.size(), -1);
         for (std::size_t slot = 0; slot < wanted().size(); ++slot) {
             const auto found = std::find(names_.begin(), names_.end(), wanted()[slot]);
@@ -189,11 +206,11 @@ private:
         }
         values_.resize(wanted().size());
         texts_.resize(wanted().size());
-        sink_.take_variables(names_);
     }
 
     const VariableNames& asked_;
     CaseSink& sink_;
+    bool stata_;
     int stata_format_ = 0;
     std::vector<std::string> names_;
     std::vector<std::string> label_sets_;  // each variable's, by its index
@@ -387,7 +404,7 @@ void read_statistics_cases(ByteSource& source, const std::string& file_name,
         throw std::bad_alloc();
     PortableFileSource mended(source);  // see there: ReadStat misreads PSPP's portable files
     Reading reading{ReadAhead(format->parse == readstat_parse_por ? mended : source),
-                    CaseAssembler(asked, sink)};
+                    CaseAssembler(asked, sink, format->parse == readstat_parse_dta)};
     readstat_set_open_handler(parser.get(), open_input);
     readstat_set_close_handler(parser.get(), close_input);
     readstat_set_seek_handler(parser.get(), seek_input);

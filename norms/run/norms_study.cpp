@@ -103,7 +103,7 @@ GroupTables person_counts(const StudyFile& file, const StudyChoices& choices,
     const CaseReading read = study_case_reading(file, needed, progress);
     std::vector<Extended> raked;
     if (!choices.margins.empty())
-        raked = raked_case_weights(read, choices.margins, choices.weight_variable);
+        raked = raked_case_weights(read, choices.margins, choices.weight_variable, choices.margins_file);
     const CountedGroups counted = count_groups(read, file.data.kind, layout, std::move(raked));
     const GroupCheck check = check_groups(counted, choices.group_variable);
     std::string refusals;

@@ -52,6 +52,7 @@ struct StudyChoices {
     std::int64_t max_score = 0;
     std::string weight_variable = {};           // per-person data; empty: unweighted
     std::vector<MarginsVariable> margins = {};  // per-person data: rake to these
+    std::string margins_file = {};              // the margins' file, as messages name it
 };
 
 // Each group's frequencies, from the cases kept when they hold the chosen variables, else by

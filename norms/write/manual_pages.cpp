@@ -182,6 +182,16 @@ void add_grid_pages(std::vector<ManualPage>& pages, const TextGrid& grid, Manual
     }
 }
 
+// The column titles that the table cuts, in full, on pages of their own.
+void add_full_title_pages(std::vector<ManualPage>& pages, const ManualTable& table,
+                          ManualPageRoom portrait)
+{
+    ManualPage page_form;
+    page_form.title = table.title;
+    page_form.subtitle = "Column titles in full";
+    add_pages(pages, page_form, wrapped_lines(table.full_titles, portrait.characters), portrait);
+}
+
 void add_reversal_pages(std::vector<ManualPage>& pages, const ManualTable& table,
                         ManualPageRoom portrait, ManualPageRoom landscape)
 {
@@ -256,6 +266,8 @@ std::vector<ManualPage> manual_pages(const ManualTable& table, ManualPageRoom po
     page_form.title = table.title;
     page_form.subtitle = table.subtitle;
     add_grid_pages(pages, table_grid(table), page_form, table.footnotes, portrait, landscape, true);
+    if (!table.full_titles.empty())
+        add_full_title_pages(pages, table, portrait);
     if (table.trend)
         add_reversal_pages(pages, table, portrait, landscape);
     return pages;

@@ -31,7 +31,8 @@ struct ManualPage {
 // The table's pages: portrait when every column fits across a portrait page, else landscape;
 // columns go onto further pages only when they do not fit across a landscape page, and then
 // the raw-score column comes again on each. The rows run on over as many pages as they need,
-// with the header on each. Reversals, when looked for, follow on pages of their own.
+// with the header on each. The column titles the table cuts follow in full, then the
+// reversals, when looked for, each on pages of their own.
 std::vector<ManualPage> manual_pages(const ManualTable& table, ManualPageRoom portrait,
                                      ManualPageRoom landscape);
 

@@ -189,7 +189,9 @@ ManualTable build_manual_table(const ManualSource& source, const ManualChoices& 
     table.subtitle = "Norm score: " + score_title(choices.scale) + "." +
                      (caption.empty() ? "" : " Columns: " + caption + ".") + " " + method + ".";
     for (const ManualColumn& column : source.columns) {
-        const std::string title = platform::PrintableText(column.title, 0);
+        const std::string title = platform::PrintableText(column.title, longest_column_title - 1);
+        if (const std::string full = platform::PrintableText(column.title, 0); full != title)
+            table.full_titles.push_back(title + ": " + full);
         table.column_titles.push_back(title);
         table.column_sizes.push_back(column.sizes);
         table.column_labels.push_back(caption.empty() ? title : caption + " " + title);

@@ -104,10 +104,15 @@ struct Reversal {
     bool intervals_overlap = false;  // the two 95% intervals of the rank
 };
 
+// The most characters of a column title, three of its wrapped lines; a longer one is cut with
+// "…" and given in full once, apart from the table.
+inline constexpr std::size_t longest_column_title = 48;
+
 struct ManualTable {
     std::string title;
     std::string subtitle;  // the score, the columns and the method
     std::vector<std::string> column_titles;
+    std::vector<std::string> full_titles;  // "title…": the whole title, for each title cut
     std::vector<std::vector<std::string>> column_sizes;
     std::vector<ManualRow> rows;
     std::vector<std::string> footnotes;
@@ -117,7 +122,8 @@ struct ManualTable {
 };
 
 // The table of the source's columns as the choices show them, with its reversals when they
-// are looked for. Titles and names show their control characters escaped.
+// are looked for. Titles and names show their control characters escaped; a column title
+// longer than longest_column_title is cut.
 ManualTable build_manual_table(const ManualSource& source, const ManualChoices& choices);
 
 // Every raw score whose exact rank rises (for an increasing ability) or falls (decreasing)

@@ -78,6 +78,11 @@ public:
         ++row;
         for (const std::string& footnote : table.footnotes)
             book_.write_text(sheet, row++, 0, footnote);
+        if (!table.full_titles.empty()) {
+            book_.write_text(sheet, ++row, 0, "Column titles in full:");
+            for (const std::string& title : table.full_titles)
+                book_.write_text(sheet, ++row, 0, title);
+        }
         set_print_layout(sheet, static_cast<int>(last_heading) + 1);
     }
 

@@ -131,13 +131,13 @@ private:
             book_.write_text(sheet, row, 0, content.tables[i].group);
             book_.write_text(sheet, row, 1, names[i]);
             if (!run.weighting) {
-                book_.check(worksheet_write_number(sheet, row, 2, static_cast<double>(run.sample_size), nullptr));
+                book_.write_plain_number(sheet, row, 2, run.sample_size);
                 continue;
             }
             const Extended figures[] = {run.weighting->cases_total, run.weighting->total_weight,
                                         run.weighting->effective_size, run.weighting->design_effect};
             for (lxw_col_t c = 0; c < 4; ++c)
-                book_.check(worksheet_write_number(sheet, row, 2 + c, static_cast<double>(figures[c]), nullptr));
+                book_.write_plain_number(sheet, row, 2 + c, figures[c]);
         }
     }
 

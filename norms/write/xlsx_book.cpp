@@ -191,10 +191,8 @@ void XlsxBook::write_text(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column,
 void XlsxBook::write_number(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, Extended value,
                             lxw_format* format)
 {
-    if (std::isinf(value)) {
-        write_text(sheet, row, column, value < 0 ? "-inf" : "inf");
+    if (written_as_text(sheet, row, column, value))
         return;
-    }
     check(worksheet_write_number(sheet, row, column, static_cast<double>(value), format));
     auto numbered = std::find(numbered_sheets_.begin(), numbered_sheets_.end(), sheet);
     if (numbered == numbered_sheets_.end()) {
@@ -205,6 +203,20 @@ void XlsxBook::write_number(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t colum
         numbered = numbered_sheets_.end() - 1;
     }
     numbers_[static_cast<std::size_t>(numbered - numbered_sheets_.begin())].texts.push_back(CsvNumber(value));
+}
+
+void XlsxBook::write_plain_number(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, Extended value)
+{
+    if (!written_as_text(sheet, row, column, value))
+        check(worksheet_write_number(sheet, row, column, static_cast<double>(value), nullptr));
+}
+
+bool XlsxBook::written_as_text(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, Extended value)
+{
+    if (std::isfinite(static_cast<double>(value)))
+        return false;
+    write_text(sheet, row, column, std::isinf(value) ? (value < 0 ? "-inf" : "inf") : CsvNumber(value));
+    return true;
 }
 
 std::string XlsxBook::bytes()

@@ -50,16 +50,22 @@ public:
     void write_text(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, std::string_view text,
                     lxw_format* format = nullptr);
     // The number with the CSV table's digits. Once a sheet takes a number this way, all of its
-    // numbers must come this way. An infinite number, which a cell cannot hold, stands as the
-    // text the CSV table gives it.
+    // numbers must come this way. A number that a cell cannot hold (one that is not finite as a
+    // double) stands as the text the CSV table gives it.
     void write_number(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, Extended value,
                       lxw_format* format = nullptr);
+    // The number as a double, in a sheet that does not take the CSV table's digits; one that a
+    // cell cannot hold as write_number shows it.
+    void write_plain_number(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, Extended value);
 
     // The workbook file's bytes; the book takes nothing more.
     std::string bytes();
 
 private:
     class Package;
+
+    // Writes a number that is not finite as a double as text; false for any other.
+    bool written_as_text(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, Extended value);
 
     std::string path_;
     std::unique_ptr<Package> package_;
