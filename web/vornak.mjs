@@ -8,7 +8,8 @@
 // Each row is an object whose keys are the CSV's header and whose values are its fields, as
 // text, with every digit. A run the program would refuse rejects with an Error whose message
 // is the program's own.
-import { loadCore, parseCsv } from './core.mjs';
+import { loadCore } from './core.mjs';
+import { parseCsv } from './csv_rows.mjs';
 
 export async function percentileTable({ min, max, n, method = 'bayesian', frequencies }) {
   if (!Array.isArray(frequencies))
