@@ -67,6 +67,21 @@ from_chars_result from_chars(const char* first, const char* last, Floating& valu
 {
     if (first == last || *first == ' ' || *first == '\t' || *first == '\n' || *first == '+')
         return {first, errc::invalid_argument};
+    // A whole number of up to 18 digits is exact in every floating type here, and the
+    // software long double's decimal reading is slow: per-person files hold millions of them.
+    const char* digit = first + (*first == '-' ? 1 : 0);
+    if (digit < last && last - digit <= 18) {
+        long long whole = 0;
+        const char* next = digit;
+        for (; next < last && *next >= '0' && *next <= '9'; ++next)
+            whole = whole * 10 + (*next - '0');
+        if (next == last) {
+            value = static_cast<Floating>(*first == '-' ? -whole : whole);
+            if (*first == '-' && whole == 0)
+                value = -value;
+            return {last, errc()};
+        }
+    }
     const std::string text(first, last);
     const char* digits = text.c_str() + (text[0] == '-' ? 1 : 0);
     if (digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
