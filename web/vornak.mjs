@@ -31,6 +31,6 @@ export async function scoresTables({ csvText, score, group = '', min, max, metho
 
 function rowsOf(run) {
   if (!run.ok)
-    throw new Error(run.messages.trimEnd());
+    throw new Error(run.messages.replace(/\n$/, ''));
   return parseCsv(run.csv);
 }

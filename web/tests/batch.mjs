@@ -1,5 +1,5 @@
 // What vornak-batch prints for the same inputs, for the tests to compare with.
-import { execFileSync } from 'node:child_process';
+import { execFileSync, spawnSync } from 'node:child_process';
 import { fileURLToPath } from 'node:url';
 import { parseCsv } from '../csv_rows.mjs';
 
@@ -10,6 +10,12 @@ const batch = process.env.VORNAK_BATCH ?? `${root}build/vornak-batch`;
 export function batchText(args) {
   return execFileSync(batch, args, { encoding: 'utf8', env: { ...process.env, LC_ALL: 'C' },
                                      stdio: ['ignore', 'pipe', 'ignore'] });
+}
+
+// What vornak-batch writes to standard error, without the last line end.
+export function batchMessages(args) {
+  const run = spawnSync(batch, args, { encoding: 'utf8', env: { ...process.env, LC_ALL: 'C' } });
+  return run.stderr.replace(/\n$/, '');
 }
 
 export function batchRows(args) {

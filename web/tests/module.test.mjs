@@ -4,7 +4,7 @@ import { mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { test } from 'node:test';
-import { batchRows, buildWeb, frequencyFiles, methods, root } from './batch.mjs';
+import { batchMessages, batchRows, buildWeb, frequencyFiles, methods, root } from './batch.mjs';
 
 const { percentileTable, scoresTables } = await import(`${buildWeb}/vornak.mjs`);
 
@@ -34,16 +34,30 @@ test('scoresTables gives vornak-batch scores --csv rows for the spelling sample 
 });
 
 test('refusals reject with the program\'s own messages', async () => {
+  const folder = mkdtempSync(join(tmpdir(), 'vornak-web-'));
+  const file = (name, text) => {
+    writeFileSync(join(folder, name), text);
+    return join(folder, name);
+  };
   await assert.rejects(percentileTable({ min: 0, max: 2, n: 11, frequencies: [3, 5, 2] }), {
-    message: 'The sum of the frequencies in column two of the data file ( 10) does not equal the ' +
-             'sample size you entered on the form ( 11). Check your data and re-run.',
+    message: batchMessages(['0', '2', '11', file('frequencies.txt', '0 3\n1 5\n2 2\n')]),
   });
-  await assert.rejects(
-    scoresTables({ csvText: 'raw,age\n1,8\n"2",9\n', score: 'score', min: 0, max: 30 }),
-    { message: 'The header line has no column named "score".' });
-  // A quote inside an unquoted field, as the delimited reader reports it.
-  await assert.rejects(scoresTables({ csvText: 'raw\n1\n2"x\n3\n', score: 'raw', min: 0, max: 30 }),
-                       { message: 'line 3: a quote character out of place.' });
+  await assert.rejects(percentileTable({ min: 0, max: 2, n: 'x', frequencies: [3, 5, 2] }), {
+    message: batchMessages(['0', '2', 'x', file('frequencies.txt', '0 3\n1 5\n2 2\n')]),
+  });
+  const cases = [
+    ['raw,age\n1,8\n2,9\n', 'score'],  // no such column
+    ['raw\n1\n2"x\n3\n', 'raw'],  // a quote inside an unquoted field
+    ['raw\n1\n"2\n3\n', 'raw'],  // the file ends inside a quoted field
+    ['raw\n1\n2,3\n3\n', 'raw'],  // a row longer than the header
+    ['raw\n1\n2.5\n3\n', 'raw'],  // a score that is not whole
+  ];
+  for (const [csvText, score] of cases) {
+    await assert.rejects(scoresTables({ csvText, score, min: 0, max: 30 }), {
+      message: batchMessages(['scores', '--score', score, '0', '30', file('data.csv', csvText)])
+        .replaceAll(join(folder, 'data.csv'), 'data.csv'),
+    }, csvText);
+  }
 });
 
 test('quoted fields, CR LF line ends and blank lines read as vornak-batch reads them', async () => {
