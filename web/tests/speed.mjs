@@ -10,7 +10,7 @@ import { servePage } from './serve.mjs';
 
 const server = await servePage(buildWeb);
 const browser = await puppeteer.launch({
-  executablePath: '/usr/bin/chromium', headless: true,
+  executablePath: '/usr/bin/chromium', headless: true, protocolTimeout: 1_200_000,
   args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
          '--disable-background-networking', '--disable-component-update', '--disable-sync',
          `--user-data-dir=${mkdtempSync(join(tmpdir(), 'vornak-chromium-'))}`],
