@@ -48,6 +48,19 @@ void end_row(csv_parser& parser, int terminator, void (*on_row_end)(int, void*),
     parser.state = row_not_begun;
 }
 
+// A delimiter or a line end closes the field (and a line end the row): true when `c` did.
+bool closes_field(csv_parser& parser, unsigned char c, void (*on_field)(void*, size_t, void*),
+                  void (*on_row_end)(int, void*), void* context)
+{
+    const bool line_end = c == '\r' || c == '\n';
+    if (c != parser.delimiter && !line_end)
+        return false;
+    submit_field(parser, on_field, context);
+    if (line_end)
+        end_row(parser, c, on_row_end, context);
+    return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -80,14 +93,9 @@ size_t csv_parse(csv_parser* parser, const void* data, size_t size,
         case field_not_begun:
             if (line_end && p.state == row_not_begun)
                 break;
-            if (is_blank(c))
+            if (is_blank(c) || closes_field(p, c, on_field, on_row_end, context))
                 break;
-            if (c == p.delimiter) {
-                submit_field(p, on_field, context);
-            } else if (line_end) {
-                submit_field(p, on_field, context);
-                end_row(p, c, on_row_end, context);
-            } else if (c == '"') {
+            if (c == '"') {
                 p.quoted = 1;
                 p.state = in_field;
             } else {
@@ -102,15 +110,11 @@ size_t csv_parse(csv_parser* parser, const void* data, size_t size,
                     p.state = after_quote;
                 else if (!append(p, c))
                     return p.error = CSV_ENOMEM, i;
-            } else if (c == p.delimiter) {
-                submit_field(p, on_field, context);
-            } else if (line_end) {
-                submit_field(p, on_field, context);
-                end_row(p, c, on_row_end, context);
-            } else if (c == '"') {
-                return p.error = CSV_EPARSE, i;
-            } else if (!append(p, c)) {
-                return p.error = CSV_ENOMEM, i;
+            } else if (!closes_field(p, c, on_field, on_row_end, context)) {
+                if (c == '"')
+                    return p.error = CSV_EPARSE, i;
+                if (!append(p, c))
+                    return p.error = CSV_ENOMEM, i;
             }
             break;
         case after_quote:
@@ -118,12 +122,7 @@ size_t csv_parse(csv_parser* parser, const void* data, size_t size,
                 p.state = in_field;
                 if (!append(p, c))
                     return p.error = CSV_ENOMEM, i;
-            } else if (c == p.delimiter) {
-                submit_field(p, on_field, context);
-            } else if (line_end) {
-                submit_field(p, on_field, context);
-                end_row(p, c, on_row_end, context);
-            } else if (!is_blank(c)) {
+            } else if (!closes_field(p, c, on_field, on_row_end, context) && !is_blank(c)) {
                 return p.error = CSV_EPARSE, i;
             }
             break;

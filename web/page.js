@@ -76,33 +76,27 @@ function tableOf(group, rows) {
   return table;
 }
 
+// Runs the form's computation on its file when it is submitted.
+function onSubmit(form, noFileMessage, run) {
+  form.addEventListener('submit', async (event) => {
+    event.preventDefault();
+    const file = await fileOf(form);
+    if (!file) {
+      show({ ok: false, messages: noFileMessage, report: '', csv: '' }, '');
+      return;
+    }
+    show(run(await loadCore(), form.elements, file), file.name);
+  });
+}
+
 const worksheet = document.getElementById('worksheet');
-worksheet.addEventListener('submit', async (event) => {
-  event.preventDefault();
-  const f = worksheet.elements;
-  const file = await fileOf(worksheet);
-  if (!file) {
-    show({ ok: false, messages: 'Choose a frequency file.', report: '', csv: '' }, '');
-    return;
-  }
-  const core = await loadCore();
-  show(core.runWorksheet(f.min.value, f.max.value, f.n.value, f.method.value, f.notes.value,
-                         file.name, file.text), file.name);
-});
+onSubmit(worksheet, 'Choose a frequency file.', (core, f, file) =>
+  core.runWorksheet(f.min.value, f.max.value, f.n.value, f.method.value, f.notes.value, file.name, file.text));
 
 const scores = document.getElementById('scores');
-scores.addEventListener('submit', async (event) => {
-  event.preventDefault();
-  const f = scores.elements;
-  const file = await fileOf(scores);
-  if (!file) {
-    show({ ok: false, messages: 'Choose a data file.', report: '', csv: '' }, '');
-    return;
-  }
-  const core = await loadCore();
-  show(core.runScores(file.name, file.text, f.score.value, f.group.value, f.min.value,
-                      f.max.value, f.method.value, f.scale.value), file.name);
-});
+onSubmit(scores, 'Choose a data file.', (core, f, file) =>
+  core.runScores(file.name, file.text, f.score.value, f.group.value, f.min.value, f.max.value,
+                 f.method.value, f.scale.value));
 
 document.getElementById('print').addEventListener('click', () => window.print());
 watchDrops(worksheet);

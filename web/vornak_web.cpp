@@ -90,14 +90,31 @@ std::vector<std::string> lines_of(const std::string& text)
     return lines;
 }
 
-RunResult run_worksheet(const std::string& min, const std::string& max, const std::string& n,
-                        const std::string& method, const std::string& notes,
-                        const std::string& file_name, const std::string& file_bytes)
+// Runs `run` on the file with a desktop whose messages go into the result; a failure shows
+// as vornak-batch shows it, and the file is removed whatever happens.
+template <class Run>
+RunResult run_on_file(const std::string& file_name, Run run)
 {
     RunResult result;
     std::ostringstream messages;
     PageDesktop desktop(messages, file_name);
     try {
+        result = run(desktop);
+    } catch (const std::exception& failure) {
+        desktop.failure(failure.what());
+        result = RunResult{};
+    }
+    remove_file(file_name);
+    result.messages = messages.str();
+    return result;
+}
+
+RunResult run_worksheet(const std::string& min, const std::string& max, const std::string& n,
+                        const std::string& method, const std::string& notes,
+                        const std::string& file_name, const std::string& file_bytes)
+{
+    return run_on_file(file_name, [&](PageDesktop& desktop) {
+        RunResult result;
         norms::BatchWorksheet worksheet;
         worksheet.texts[0] = min;
         worksheet.texts[1] = max;
@@ -108,7 +125,6 @@ RunResult run_worksheet(const std::string& min, const std::string& max, const st
         norms::BatchResults results;
         norms::NormsRun run;
         result.ok = norms::RunCompute(desktop, worksheet, results, run);
-        remove_file(file_name);
         if (result.ok) {
             for (const std::string& line : results.lines)
                 result.report += line + '\n';
@@ -116,23 +132,16 @@ RunResult run_worksheet(const std::string& min, const std::string& max, const st
             norms::WriteNormsCsv(csv, run);
             result.csv = csv.str();
         }
-    } catch (const std::exception& failure) {
-        remove_file(file_name);
-        desktop.failure(failure.what());
-        result.ok = false;
-    }
-    result.messages = messages.str();
-    return result;
+        return result;
+    });
 }
 
 RunResult run_scores(const std::string& file_name, const std::string& file_bytes,
                      const std::string& score, const std::string& group, const std::string& min,
                      const std::string& max, const std::string& method, const std::string& scale)
 {
-    RunResult result;
-    std::ostringstream messages;
-    PageDesktop desktop(messages, file_name);
-    try {
+    return run_on_file(file_name, [&](PageDesktop& desktop) {
+        RunResult result;
         norms::PersonScoreLayout layout;
         layout.score_column = score;
         layout.group_column = group;
@@ -145,15 +154,12 @@ RunResult run_scores(const std::string& file_name, const std::string& file_bytes
                 throw platform::Failure(reason);
             choices.scales.push_back(*parsed);
         }
-        if (!norms::ReadScoreRange(desktop, min, max, layout.min_score, layout.max_score)) {
-            result.messages = messages.str();
+        if (!norms::ReadScoreRange(desktop, min, max, layout.min_score, layout.max_score))
             return result;
-        }
         place_file(file_name, file_bytes);
         const norms::DataFile file = norms::person_data_file(file_name, layout);
         const norms::CountedGroups counted =
             norms::count_groups(norms::file_reading(file), file.kind, layout);
-        remove_file(file_name);
         const norms::GroupCheck check = norms::check_groups(counted, layout.group_column);
         for (const std::string& notice : check.notices)
             desktop.warning(notice);
@@ -168,13 +174,8 @@ RunResult run_scores(const std::string& file_name, const std::string& file_bytes
             result.csv = csv.str();
             result.ok = true;
         }
-    } catch (const std::exception& failure) {
-        remove_file(file_name);
-        desktop.failure(failure.what());
-        result.ok = false;
-    }
-    result.messages = messages.str();
-    return result;
+        return result;
+    });
 }
 
 }  // namespace
