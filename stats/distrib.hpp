@@ -16,8 +16,15 @@
 namespace stats {
 
 using Extended = long double;
+#ifdef __EMSCRIPTEN__
+// The page's build: WebAssembly's long double is IEEE binary128 (docs/web.md measures what
+// that changes).
+static_assert(std::numeric_limits<Extended>::digits == 113,
+              "Extended must be binary128 in WebAssembly");
+#else
 static_assert(std::numeric_limits<Extended>::digits == 64,
               "Extended must be the 80-bit type with a 64-bit significand");
+#endif
 
 inline constexpr Extended tolerance = 5e-12L;
 // Magnitude limit of whole numbers; also stands for an unbounded end of a range.
