@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "stats/continuous_least_squares.hpp"
+#include "stats/continuous_model_bias.hpp"
 
 namespace stats {
 namespace {
@@ -179,6 +180,9 @@ Resamples resample_models(const NormingSample& sample, const ContinuousOptions& 
         if (interruption)
             ++interruption->done;
     });
+    if (rule_of(options) == ModelRule::cross_validation)
+        resamples.bias = model_bias(sample, options, fit_continuous_norms(sample, options, interruption),
+                                    resamples.models);
     return resamples;
 }
 
@@ -213,6 +217,7 @@ void add_bootstrap_limits(std::vector<NormCell>& cells, const Resamples& resampl
         }
         cells[c].limits = limits_of(cell);
     }
+    widen_by_bias(cells, resamples.bias, resamples.models.front());
 }
 
 std::vector<NormCell> bootstrap_norm_table(const NormingSample& sample, const ContinuousOptions& options,

@@ -28,6 +28,9 @@ struct BootstrapChoice {
 struct Resamples {
     BootstrapChoice choice;
     std::vector<ContinuousModel> models;
+    // The chosen model's bias as cross-validation estimates it, by which the limits are widened
+    // (continuous_model_bias.hpp); 0 when the number of terms is not cross-validated.
+    Extended bias = 0;
 };
 
 // Draws and refits the resamples of `choice` (at least one). Counts each resample done in the

@@ -118,6 +118,7 @@ CrossValidation cross_validate(const NormingSample& sample, const RankingChoice&
     Extended grouped_sum = 0;
     Extended weight_sum = 0;
     Extended held_out_cases = 0;
+    Extended variance_sum = 0;
     for (int fold = 0; fold < cross_validation_folds; ++fold) {
         check(interruption);
         std::vector<std::uint32_t> training(n, 0);
@@ -163,6 +164,9 @@ CrossValidation cross_validate(const NormingSample& sample, const RankingChoice&
                 continue;
             const Extended target = (below + tied / 2) / others;
             const Extended weight = count(c) * scale_weight(whole.L[c], ranking);
+            if (others > 1)
+                variance_sum += weight * std::max(Extended(0), below / others + tied / others / 4 - target * target) /
+                                (others - 1);
             weight_sum += weight;
             held_out_cases += count(c);
             const Extended grouped = normal_cdf((trained.L[c] - ranking.scale_mean) / ranking.scale_sd);
@@ -189,6 +193,7 @@ CrossValidation cross_validate(const NormingSample& sample, const RankingChoice&
             if (subsets[p])
                 result.error_by_terms[p] = std::sqrt(model_sums[p] / held_out_cases);
         result.grouped_error = std::sqrt(grouped_sum / held_out_cases);
+        result.target_variance = variance_sum / held_out_cases;
     }
     return result;
 }

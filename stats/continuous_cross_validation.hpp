@@ -35,6 +35,10 @@ struct CrossValidation {
     std::vector<std::optional<Extended>> error_by_terms;
     // The same criterion for the ranks within the ranking groups (or windows) themselves.
     Extended grouped_error = 0;
+    // The part of each criterion's square that is the targets' own variance, estimated from
+    // each target's counts as (p + q/4 - PR²) / (others - 1), p the share below and q the share
+    // tied among the others (the variance of a trinomial's below + tied/2), weighted alike.
+    Extended target_variance = 0;
 };
 
 // `subsets[p]` is the subset of `candidates` that stands for p terms, if any; `base` holds the

@@ -206,6 +206,7 @@ private:
         for (SizeCheck& check : checks)
             check.size.cross_validated_error = validation.error_by_terms[check.size.terms];
         fit_.grouped_error = validation.grouped_error;
+        target_variance_ = validation.target_variance;
     }
 
     SizeCheck check_size(int p, const std::vector<FittedSubset>& kept)
@@ -240,7 +241,15 @@ private:
             return &checks.back();
         if (options_.rule == ModelRule::cross_validation)
             if (const SizeCheck* best = least_cross_validated_error(checks)) {
-                fit_.grouped_better = !resample_ && *fit_.grouped_error <= *best->size.cross_validated_error;
+                const Extended error = *best->size.cross_validated_error;
+                fit_.out_of_sample_mse = std::max(Extended(0), error * error - target_variance_);
+                fit_.grouped_better = !resample_ && *fit_.grouped_error <= error;
+                if (fit_.grouped_better)
+                    fit_.warnings.push_back(
+                        "No model predicts held-out cases' norm scores better than their ranks within their ranking "
+                        "groups (cross-validated error " + format_fixed(*best->size.cross_validated_error, 0, 3) +
+                        " against " + format_fixed(*fit_.grouped_error, 0, 3) +
+                        "): norms tables for each group (vornak-batch scores) are recommended.");
                 return best;
             }
         const SizeCheck* highest = nullptr;
@@ -277,6 +286,7 @@ private:
     const Interruption* interruption_;
     RankingChoice ranking_;
     bool resample_;
+    Extended target_variance_ = 0;
     RankedCases ranked_;
     std::vector<PowerTerm> candidates_;
     std::optional<CandidateRegression> regression_;

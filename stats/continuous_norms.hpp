@@ -71,6 +71,9 @@ struct ContinuousFit {
     // tables per group would give them; and whether they do at least as well as every model.
     std::optional<Extended> grouped_error;
     bool grouped_better = false;
+    // With ModelRule::cross_validation: the chosen model's mean squared error out of sample, on
+    // the scale: its criterion squared less the targets' own variance (at least 0).
+    std::optional<Extended> out_of_sample_mse;
     Extended r2 = 0;
     Extended adjusted_r2 = 0;
     // The root mean square of the residuals, raw score less the model's, over the cases.

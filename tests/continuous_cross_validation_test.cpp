@@ -1,5 +1,6 @@
 #include "stats/continuous_bootstrap.hpp"
 #include "stats/continuous_cross_validation.hpp"
+#include "stats/continuous_model_bias.hpp"
 #include "stats/continuous_norms.hpp"
 
 #include <gtest/gtest.h>
@@ -137,4 +138,34 @@ TEST(ContinuousBootstrap, ACellBeyondTheModelsRangeGetsAOneSidedInterval)
     EXPECT_EQ(sample_quantile({-INFINITY, 1, 2}, 0.25L), -INFINITY);
     EXPECT_EQ(sample_quantile({1, 2, INFINITY}, 0.75L), INFINITY);
     EXPECT_EQ(sample_quantile({-INFINITY, 1, 2}, 0.5L), 1);
+}
+
+// A bias of 1 T point adds (1.96 × 1)² to the square of each 95% limit's distance from the norm
+// score, (1.645 × 1)² to each 90% one's; an open end stays open, and the PR limits follow.
+TEST(ContinuousModelBias, WidensEachFiniteLimitInQuadrature)
+{
+    ContinuousModel model;
+    NormCell cell{8, 10, 50, 50, RangeSide::within, BootstrapLimits{48, 53, 48.5L, 51.5L, 0, 0, 0, 0}};
+    NormCell open = cell;
+    open.limits->norm_lower95 = -INFINITY;
+    std::vector<NormCell> cells = {cell, open, {8, 11, 52, 57, RangeSide::within, std::nullopt}};
+    widen_by_bias(cells, 1, model);
+    const BootstrapLimits& widened = *cells[0].limits;
+    EXPECT_DOUBLE_EQ(widened.norm_lower95, 50 - std::hypot(2.0L, 1.959963984540054L));
+    EXPECT_DOUBLE_EQ(widened.norm_upper95, 50 + std::hypot(3.0L, 1.959963984540054L));
+    EXPECT_DOUBLE_EQ(widened.norm_lower90, 50 - std::hypot(1.5L, 1.644853626951473L));
+    EXPECT_DOUBLE_EQ(widened.norm_upper90, 50 + std::hypot(1.5L, 1.644853626951473L));
+    EXPECT_NEAR(widened.PR_lower95, 50 * std::erfc((50 - widened.norm_lower95) / 10 / std::sqrt(2.0L)), 1e-12L);
+    EXPECT_EQ(cells[1].limits->norm_lower95, -INFINITY);
+    EXPECT_EQ(cells[1].limits->PR_lower95, 0);
+    EXPECT_EQ(cells[1].limits->norm_upper95, widened.norm_upper95);
+    EXPECT_FALSE(cells[2].limits);
+
+    // Without cross-validation there is no estimate of the bias, and nothing is widened.
+    const NormingSample sample = continuous_samples::age_trend(5, 60, 3);
+    ContinuousOptions fixed;
+    fixed.terms = 3;
+    const Resamples resamples = resample_models(sample, fixed, {10, 1, 2});
+    EXPECT_EQ(resamples.bias, 0);
+    EXPECT_EQ(model_bias(sample, fixed, fit_continuous_norms(sample, fixed), resamples.models), 0);
 }

@@ -48,6 +48,7 @@ void add_limits(ContinuousTables& tables, const stats::Resamples& resamples)
 {
     tables.resamples = resamples.choice.resamples;
     tables.seed = resamples.choice.seed;
+    tables.bias = resamples.bias;
     stats::add_bootstrap_limits(tables.cells, resamples);
 }
 
