@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -164,22 +165,6 @@ struct Tally {
     long long samples = 0;
     long long terms = 0;
 
-    void add(const Tally& other)
-    {
-        samples += other.samples;
-        terms += other.terms;
-        cells += other.cells;
-        failures += other.failures;
-        error_sum += other.error_sum;
-        squared_error_sum += other.squared_error_sum;
-        with_limits += other.with_limits;
-        covered95 += other.covered95;
-        covered90 += other.covered90;
-        finite95 += other.finite95;
-        finite90 += other.finite90;
-        width95 += other.width95;
-        width90 += other.width90;
-    }
 };
 
 // The population's T of each cell, and whether the cell counts (PR in 2.5 … 97.5).
@@ -254,12 +239,13 @@ std::vector<Tally> run_cell(const Population& population, int size, const std::v
                             const Settings& settings, std::size_t population_index)
 {
     const Truth truth = truth_of(population);
-    std::vector<std::vector<Tally>> per_thread(settings.threads, std::vector<Tally>(methods.size()));
+    std::vector<Tally> tallies(methods.size());
+    std::mutex tallying;
     std::atomic<int> next{0};
     {
         std::vector<std::jthread> pool;
         for (unsigned t = 0; t < settings.threads; ++t)
-            pool.emplace_back([&, t] {
+            pool.emplace_back([&] {
                 for (int r = next++; r < settings.replicates; r = next++) {
                     const std::uint64_t seed =
                         mixed(settings.seed ^ mixed(population_index * 1000003u + static_cast<std::uint64_t>(size) * 7919u +
@@ -267,10 +253,12 @@ std::vector<Tally> run_cell(const Population& population, int size, const std::v
                     const Draw draw = draw_sample(population, size, seed);
                     for (std::size_t m = 0; m < methods.size(); ++m) {
                         try {
-                            tally_cells(methods[m]->norms(draw, population, settings.resamples, seed), truth,
-                                        per_thread[t][m]);
+                            const Norms norms = methods[m]->norms(draw, population, settings.resamples, seed);
+                            const std::scoped_lock lock(tallying);
+                            tally_cells(norms, truth, tallies[m]);
                         } catch (const std::exception& failure) {
-                            ++per_thread[t][m].failures;
+                            const std::scoped_lock lock(tallying);
+                            ++tallies[m].failures;
                             std::fprintf(stderr, "%s, %d a group, replicate %d, %s: %s\n", population.name.c_str(),
                                          size, r, methods[m]->name.c_str(), failure.what());
                         }
@@ -278,10 +266,6 @@ std::vector<Tally> run_cell(const Population& population, int size, const std::v
                 }
             });
     }
-    std::vector<Tally> tallies(methods.size());
-    for (const std::vector<Tally>& thread : per_thread)
-        for (std::size_t m = 0; m < methods.size(); ++m)
-            tallies[m].add(thread[m]);
     return tallies;
 }
 

@@ -121,7 +121,7 @@ void append_search(std::vector<std::string>& lines, const stats::ContinuousFit& 
         rows.push_back({std::to_string(size.terms), r2_text(size.best_adjusted_r2),
                         size.consistent_adjusted_r2 ? r2_text(*size.consistent_adjusted_r2) : "none"});
         if (validated)
-            rows.back().push_back(size.cross_validated_error ? error_text(*size.cross_validated_error) : "");
+            rows.back().push_back(size.cross_validated_error ? error_text(*size.cross_validated_error) : "none");
     }
     append_columns(lines, rows);
     if (!fit.skipped.empty())
