@@ -57,7 +57,7 @@ void BM_table_from_kept_resamples(benchmark::State& state)
     const stats::ContinuousModel model = stats::fit_continuous_norms(sample(), {}).model;
     stats::BootstrapChoice choice;
     choice.resamples = 500;
-    const stats::Resamples kept = stats::resample_models(sample(), {}, model, choice);
+    const stats::Resamples kept = stats::resample_models(sample(), {}, choice);
     for (auto _ : state) {
         std::vector<stats::NormCell> cells = stats::continuous_norm_table(model, {11.25L}, 0, 99);
         stats::add_bootstrap_limits(cells, kept);

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "stats/continuous_least_squares.hpp"
+#include "stats/continuous_model_bias.hpp"
 
 namespace stats {
 namespace {
@@ -89,13 +90,9 @@ void for_each_index(std::size_t count, unsigned threads, const std::function<voi
 
 class Bootstrap {
 public:
-    Bootstrap(const NormingSample& sample, const ContinuousOptions& options, const ContinuousModel& model,
-              std::uint64_t seed)
-        : sample_(sample), ranker_(sample, {options.window_width, options.scale.mean, options.scale.sd}),
-          model_(model), seed_(seed), strata_(strata_of(sample))
+    Bootstrap(const NormingSample& sample, const ContinuousOptions& options, std::uint64_t seed)
+        : sample_(sample), options_(options), seed_(seed), strata_(strata_of(sample))
     {
-        for (const ModelTerm& term : model.terms)
-            terms_.push_back(term.power);
     }
 
     // Resample `index`'s model.
@@ -107,40 +104,46 @@ public:
         for (const std::vector<std::size_t>& stratum : strata_)
             for (std::size_t i = 0; i < stratum.size(); ++i)
                 ++counts[stratum[uniform_index(engine, stratum.size())]];
-        const RankedCases ranked = ranker_.rank(std::move(counts));
-        const TermFit fit = CandidateRegression(ranked, terms_).fit_from_correlations(all_candidates(terms_.size()));
-
-        ContinuousModel refitted = model_;
-        refitted.intercept = static_cast<double>(fit.intercept);
-        for (std::size_t s = 0; s < terms_.size(); ++s)
-            refitted.terms[s].coefficient = static_cast<double>(fit.coefficients[s]);
-        Extended L_low = std::numeric_limits<Extended>::infinity();
-        Extended L_high = -L_low;
-        for (std::size_t c = 0; c < ranked.L.size(); ++c)
-            if (ranked.counts[c] > 0) {
-                L_low = std::min(L_low, ranked.L[c]);
-                L_high = std::max(L_high, ranked.L[c]);
-            }
-        refitted.L = {static_cast<double>(L_low), static_cast<double>(L_high)};
-        return refitted;
+        return refit_resample(sample_, options_, std::move(counts));
     }
 
 private:
     const NormingSample& sample_;
-    CaseRanker ranker_;
-    const ContinuousModel& model_;
+    const ContinuousOptions& options_;
     std::uint64_t seed_;
     std::vector<std::vector<std::size_t>> strata_;
-    std::vector<PowerTerm> terms_;
 };
 
-BootstrapLimits limits_of(std::vector<Extended>& norms, std::vector<Extended>& ranks)
+// A resample's score of a cell beyond its model's range is only known to lie beyond the bound: it
+// may lie anywhere below (or above) it. So the lower limits count a score below the range as
+// -inf (PR 0) and the upper limits count a score above it as +inf (PR 100), and a cell beyond the
+// range of most resamples gets a one-sided interval that ends at their bounds, not a zero-width
+// one at the bound.
+struct ResampledScores {
+    std::vector<Extended> norms;
+    std::vector<Extended> ranks;
+    std::vector<RangeSide> sides;
+};
+
+BootstrapLimits limits_of(const ResampledScores& scores)
 {
-    std::sort(norms.begin(), norms.end());
-    std::sort(ranks.begin(), ranks.end());
-    return {sample_quantile(norms, 0.025L), sample_quantile(norms, 0.975L), sample_quantile(norms, 0.05L),
-            sample_quantile(norms, 0.95L),  sample_quantile(ranks, 0.025L), sample_quantile(ranks, 0.975L),
-            sample_quantile(ranks, 0.05L),  sample_quantile(ranks, 0.95L)};
+    const std::size_t count = scores.norms.size();
+    std::vector<Extended> low_norms(count), high_norms(count), low_ranks(count), high_ranks(count);
+    const Extended infinity = std::numeric_limits<Extended>::infinity();
+    for (std::size_t r = 0; r < count; ++r) {
+        const bool below = scores.sides[r] == RangeSide::below;
+        const bool above = scores.sides[r] == RangeSide::above;
+        low_norms[r] = below ? -infinity : scores.norms[r];
+        low_ranks[r] = below ? 0 : scores.ranks[r];
+        high_norms[r] = above ? infinity : scores.norms[r];
+        high_ranks[r] = above ? 100 : scores.ranks[r];
+    }
+    for (std::vector<Extended>* values : {&low_norms, &high_norms, &low_ranks, &high_ranks})
+        std::sort(values->begin(), values->end());
+    return {sample_quantile(low_norms, 0.025L),  sample_quantile(high_norms, 0.975L),
+            sample_quantile(low_norms, 0.05L),   sample_quantile(high_norms, 0.95L),
+            sample_quantile(low_ranks, 0.025L),  sample_quantile(high_ranks, 0.975L),
+            sample_quantile(low_ranks, 0.05L),   sample_quantile(high_ranks, 0.95L)};
 }
 
 }  // namespace
@@ -151,16 +154,25 @@ Extended sample_quantile(const std::vector<Extended>& ascending, Extended p)
     const std::size_t below = static_cast<std::size_t>(std::floor(position));
     if (below + 1 >= ascending.size())
         return ascending.back();
-    return ascending[below] + (position - below) * (ascending[below + 1] - ascending[below]);
+    const Extended low = ascending[below];
+    const Extended high = ascending[below + 1];
+    const Extended fraction = position - below;
+    // Between an infinite value and a finite one, the infinite one: the limits of a cell beyond
+    // the range (limits_of) are open-ended there.
+    if (fraction == 0 || low == high || std::isinf(low))
+        return low;
+    if (std::isinf(high))
+        return high;
+    return low + fraction * (high - low);
 }
 
-Resamples resample_models(const NormingSample& sample, const ContinuousOptions& options, const ContinuousModel& model,
-                          const BootstrapChoice& choice, Interruption* interruption)
+Resamples resample_models(const NormingSample& sample, const ContinuousOptions& options, const BootstrapChoice& choice,
+                          Interruption* interruption)
 {
     if (choice.resamples < 1)
         throw std::invalid_argument("A bootstrap needs at least one resample.");
     check_norming_sample(sample, {options.window_width, options.scale.mean, options.scale.sd});
-    const Bootstrap bootstrap(sample, options, model, choice.seed);
+    const Bootstrap bootstrap(sample, options, choice.seed);
     Resamples resamples{choice, std::vector<ContinuousModel>(static_cast<std::size_t>(choice.resamples))};
     for_each_index(resamples.models.size(), choice.threads, [&](std::size_t r) {
         check(interruption);
@@ -168,6 +180,9 @@ Resamples resample_models(const NormingSample& sample, const ContinuousOptions& 
         if (interruption)
             ++interruption->done;
     });
+    if (rule_of(options) == ModelRule::cross_validation)
+        resamples.bias = model_bias(sample, options, fit_continuous_norms(sample, options, interruption),
+                                    resamples.models);
     return resamples;
 }
 
@@ -179,6 +194,7 @@ void add_bootstrap_limits(std::vector<NormCell>& cells, const Resamples& resampl
         return;
     std::vector<Extended> norms(count * width);
     std::vector<Extended> ranks(count * width);
+    std::vector<RangeSide> sides(count * width);
     for_each_index(count, resamples.choice.threads, [&](std::size_t r) {
         const ContinuousModel& model = resamples.models[r];
         for (std::size_t c = 0; c < width;) {
@@ -188,18 +204,20 @@ void add_bootstrap_limits(std::vector<NormCell>& cells, const Resamples& resampl
                 const NormScore score = norm_of_raw(model, at_age, static_cast<Extended>(cells[c].raw));
                 norms[r * width + c] = score.L;
                 ranks[r * width + c] = score.PR;
+                sides[r * width + c] = score.side;
             }
         }
     });
-    std::vector<Extended> cell_norms(count);
-    std::vector<Extended> cell_ranks(count);
+    ResampledScores cell{std::vector<Extended>(count), std::vector<Extended>(count), std::vector<RangeSide>(count)};
     for (std::size_t c = 0; c < width; ++c) {
         for (std::size_t r = 0; r < count; ++r) {
-            cell_norms[r] = norms[r * width + c];
-            cell_ranks[r] = ranks[r * width + c];
+            cell.norms[r] = norms[r * width + c];
+            cell.ranks[r] = ranks[r * width + c];
+            cell.sides[r] = sides[r * width + c];
         }
-        cells[c].limits = limits_of(cell_norms, cell_ranks);
+        cells[c].limits = limits_of(cell);
     }
+    widen_by_bias(cells, resamples.bias, resamples.models.front());
 }
 
 std::vector<NormCell> bootstrap_norm_table(const NormingSample& sample, const ContinuousOptions& options,
@@ -210,7 +228,7 @@ std::vector<NormCell> bootstrap_norm_table(const NormingSample& sample, const Co
     if (choice.resamples < 0)
         throw std::invalid_argument("The number of bootstrap resamples must not be negative.");
     if (choice.resamples > 0)
-        add_bootstrap_limits(cells, resample_models(sample, options, model, choice));
+        add_bootstrap_limits(cells, resample_models(sample, options, choice));
     return cells;
 }
 

@@ -1,6 +1,7 @@
 // Bootstrap intervals for the cells of a continuous norm table. Each resample draws the cases
-// of every ranking group again with replacement, ranks them again, refits the chosen model's
-// terms (the search is not repeated) and computes every cell again; a cell's limits are
+// of every ranking group again with replacement and repeats the whole procedure on them: ranks
+// them again, searches the subsets and chooses the model by the same rule (so the intervals
+// show the uncertainty of the choice too), and computes every cell again; a cell's limits are
 // percentiles of its values over the resamples.
 #pragma once
 
@@ -21,20 +22,26 @@ struct BootstrapChoice {
     friend bool operator==(const BootstrapChoice&, const BootstrapChoice&) = default;
 };
 
-// A bootstrap's refitted models, one per resample in the resamples' order: the chosen model's
-// terms fitted again to the resample, with the resample's own range of L. Kept, they give the
+// A bootstrap's refitted models, one per resample in the resamples' order: each chosen and
+// fitted again on the resample, with the resample's own range of L. Kept, they give the
 // limits at any age without drawing again.
 struct Resamples {
     BootstrapChoice choice;
     std::vector<ContinuousModel> models;
+    // The chosen model's bias as cross-validation estimates it, by which the limits are widened
+    // (continuous_model_bias.hpp); 0 when the number of terms is not cross-validated.
+    Extended bias = 0;
 };
 
 // Draws and refits the resamples of `choice` (at least one). Counts each resample done in the
 // interruption, if any, and throws Interrupted when it asks to stop.
-Resamples resample_models(const NormingSample& sample, const ContinuousOptions& options, const ContinuousModel& model,
-                          const BootstrapChoice& choice, Interruption* interruption = nullptr);
+Resamples resample_models(const NormingSample& sample, const ContinuousOptions& options, const BootstrapChoice& choice,
+                          Interruption* interruption = nullptr);
 
-// Gives each cell its limits: percentiles of its norm score and PR under the resamples' models.
+// Gives each cell its limits: percentiles of its norm score and PR under the resamples' models. A
+// resample's score beyond its model's range counts as -inf (PR 0) for the lower limits when
+// below, and +inf (PR 100) for the upper limits when above: a cell beyond the range gets a
+// one-sided interval with its bound.
 void add_bootstrap_limits(std::vector<NormCell>& cells, const Resamples& resamples);
 
 // The cells of `model` (fitted to `sample` with `options`), each with its limits when
@@ -45,7 +52,8 @@ std::vector<NormCell> bootstrap_norm_table(const NormingSample& sample, const Co
                                          long long raw_min, long long raw_max, const BootstrapChoice& choice);
 
 // The p-quantile of ascending values, by linear interpolation between the order statistics
-// x(1) … x(B) at position 1 + (B - 1)p (Hyndman & Fan's definition 7). Requires values.
+// x(1) … x(B) at position 1 + (B - 1)p (Hyndman & Fan's definition 7); between an infinite
+// and a finite value, the infinite one. Requires values.
 Extended sample_quantile(const std::vector<Extended>& ascending, Extended p);
 
 }  // namespace stats

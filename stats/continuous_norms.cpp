@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "stats/best_subsets.hpp"
+#include "stats/continuous_cross_validation.hpp"
 #include "stats/continuous_least_squares.hpp"
 #include "stats/number_format.hpp"
 
@@ -54,10 +55,27 @@ Extended residual_rms(const ContinuousModel& model, const RankedCases& cases)
     return std::sqrt(sum / static_cast<Extended>(cases.score.size()));
 }
 
-ValueRange range_of(const std::vector<Extended>& values)
+// The range of the values of the cases drawn at all (every case when counts is empty).
+ValueRange range_of(const std::vector<Extended>& values, const std::vector<std::uint32_t>& counts = {})
 {
-    const auto [low, high] = std::minmax_element(values.begin(), values.end());
-    return {static_cast<double>(*low), static_cast<double>(*high)};
+    Extended low = INFINITY;
+    Extended high = -INFINITY;
+    for (std::size_t c = 0; c < values.size(); ++c)
+        if (counts.empty() || counts[c] > 0) {
+            low = std::min(low, values[c]);
+            high = std::max(high, values[c]);
+        }
+    return {static_cast<double>(low), static_cast<double>(high)};
+}
+
+std::size_t drawn_cases(const RankedCases& cases)
+{
+    if (cases.counts.empty())
+        return cases.score.size();
+    std::size_t n = 0;
+    for (const std::uint32_t count : cases.counts)
+        n += count;
+    return n;
 }
 
 ContinuousModel with_fit(ContinuousModel model, const TermFit& fit, const std::vector<PowerTerm>& terms)
@@ -83,13 +101,15 @@ struct SizeCheck {
 
 class ModelChoice {
 public:
+    // With counts, a bootstrap resample: no checks, and only the model.
     ModelChoice(const NormingSample& sample, const ContinuousOptions& options, ContinuousFit& fit,
-                Interruption* interruption)
-        : options_(options), fit_(fit), interruption_(interruption)
+                Interruption* interruption, std::vector<std::uint32_t> counts = {})
+        : sample_(sample), options_(options), fit_(fit), interruption_(interruption),
+          ranking_{options.window_width, options.scale.mean, options.scale.sd}, resample_(!counts.empty())
     {
-        const RankingChoice ranking{options.window_width, options.scale.mean, options.scale.sd};
-        fit_.warnings = check_norming_sample(sample, ranking);
-        ranked_ = rank_cases(sample, ranking);
+        if (!resample_)
+            fit_.warnings = check_norming_sample(sample, ranking_);
+        ranked_ = CaseRanker(sample, ranking_).rank(std::move(counts));
         candidates_ = candidate_terms(options.k, options.t);
         regression_.emplace(ranked_, candidates_);
 
@@ -99,9 +119,9 @@ public:
         base_.k = options.k;
         base_.t = options.t;
         base_.age = range_of(ranked_.A);
-        base_.L = range_of(ranked_.L);
-        base_.raw = range_of(ranked_.score);
-        base_.cases = static_cast<long long>(ranked_.score.size());
+        base_.L = range_of(ranked_.L, ranked_.counts);
+        base_.raw = range_of(ranked_.score, ranked_.counts);
+        base_.cases = static_cast<long long>(drawn_cases(ranked_));
         std::vector<Extended> group_values;
         if (sample.ages.empty())
             group_values = sample.groups;
@@ -110,7 +130,7 @@ public:
 
     void run()
     {
-        const std::size_t n = ranked_.score.size();
+        const std::size_t n = drawn_cases(ranked_);
         const int q = static_cast<int>(candidates_.size());
         if (options_.terms > static_cast<int>(n) - 2)
             throw std::invalid_argument("A model of " + std::to_string(options_.terms) + " terms needs at least " +
@@ -118,11 +138,11 @@ public:
         const int largest = options_.terms > 0 ? options_.terms : std::min(q, static_cast<int>(n) - 2);
         const BestSubsets best = find_best_subsets(regression_->correlations(), q, largest, options_.kept_per_size,
                                                    interruption_, options_.node_budget);
-        if (best.budget_reached)
+        if (best.budget_reached && !resample_)
             fit_.warnings.push_back("The model search stopped at its limit of " + std::to_string(best.nodes) +
                                     " nodes before it was through: the models below are the best it found, and "
                                     "lower powers of L or of age give it fewer candidates to search.");
-        if (!best.dependent.empty()) {
+        if (!best.dependent.empty() && !resample_) {
             std::vector<PowerTerm> left_out;
             for (const int c : best.dependent)
                 left_out.push_back(candidates_[c]);
@@ -140,12 +160,19 @@ public:
                                         " candidate terms apart.");
         if (checks.empty())
             throw std::invalid_argument("No model can be fitted to these data.");
+        fit_.rule = rule_of(options_);
+        if (fit_.rule == ModelRule::cross_validation)
+            cross_validate_sizes(checks);
         for (const SizeCheck& check : checks)
             fit_.search.push_back(check.size);
 
         const SizeCheck* chosen = choose(checks);
         const SubsetMembers members = chosen->consistent.value_or(chosen->best);
         const std::vector<PowerTerm> terms = terms_of(members, candidates_);
+        if (resample_) {
+            fit_.model = with_fit(base_, regression_->fit_from_correlations(members), terms);
+            return;
+        }
         const TermFit final_fit = regression_->fit_from_columns(members);
         fit_.model = with_fit(base_, final_fit, terms);
         fit_.r2 = 1 - final_fit.unexplained;
@@ -169,9 +196,23 @@ public:
     }
 
 private:
+    // Each size's consistent model's cross-validated error, and the groups' own.
+    void cross_validate_sizes(std::vector<SizeCheck>& checks)
+    {
+        std::vector<std::optional<SubsetMembers>> subsets(checks.back().size.terms + 1);
+        for (const SizeCheck& check : checks)
+            subsets[check.size.terms] = check.consistent;
+        const CrossValidation validation = cross_validate(sample_, ranking_, ranked_.counts, ranked_, candidates_,
+                                                          subsets, base_, interruption_);
+        for (SizeCheck& check : checks)
+            check.size.cross_validated_error = validation.error_by_terms[check.size.terms];
+        fit_.grouped_error = validation.grouped_error;
+        target_variance_ = validation.target_variance;
+    }
+
     SizeCheck check_size(int p, const std::vector<FittedSubset>& kept)
     {
-        const std::size_t n = ranked_.score.size();
+        const std::size_t n = drawn_cases(ranked_);
         SizeCheck check;
         check.size.terms = p;
         check.best = kept.front().members;
@@ -187,16 +228,31 @@ private:
                 check.size.consistent = terms;
                 break;
             }
+            if (resample_)
+                continue;
             check.skipped.push_back({terms, adjusted(subset.unexplained, n, p), {}});
             check.skipped_models.push_back(model);
         }
         return check;
     }
 
-    const SizeCheck* choose(const std::vector<SizeCheck>& checks) const
+    const SizeCheck* choose(const std::vector<SizeCheck>& checks)
     {
         if (options_.terms > 0)
             return &checks.back();
+        if (options_.rule == ModelRule::cross_validation)
+            if (const SizeCheck* best = least_cross_validated_error(checks)) {
+                const Extended error = *best->size.cross_validated_error;
+                fit_.out_of_sample_mse = std::max(Extended(0), error * error - target_variance_);
+                fit_.grouped_better = !resample_ && *fit_.grouped_error <= error;
+                if (fit_.grouped_better)
+                    fit_.warnings.push_back(
+                        "No model predicts held-out cases' norm scores better than their ranks within their ranking "
+                        "groups (cross-validated error " + format_fixed(*best->size.cross_validated_error, 0, 3) +
+                        " against " + format_fixed(*fit_.grouped_error, 0, 3) +
+                        "): norms tables for each group (vornak-batch scores) are recommended.");
+                return best;
+            }
         const SizeCheck* highest = nullptr;
         for (const SizeCheck& check : checks) {
             if (!check.consistent)
@@ -214,9 +270,24 @@ private:
         });
     }
 
+    // The fewest terms of the least error; none when no size has a consistent model.
+    static const SizeCheck* least_cross_validated_error(const std::vector<SizeCheck>& checks)
+    {
+        const SizeCheck* best = nullptr;
+        for (const SizeCheck& check : checks)
+            if (check.size.cross_validated_error &&
+                (!best || *check.size.cross_validated_error < *best->size.cross_validated_error))
+                best = &check;
+        return best;
+    }
+
+    const NormingSample& sample_;
     const ContinuousOptions& options_;
     ContinuousFit& fit_;
     Interruption* interruption_;
+    RankingChoice ranking_;
+    bool resample_;
+    Extended target_variance_ = 0;
     RankedCases ranked_;
     std::vector<PowerTerm> candidates_;
     std::optional<CandidateRegression> regression_;
@@ -225,6 +296,20 @@ private:
 };
 
 }  // namespace
+
+ModelRule rule_of(const ContinuousOptions& options)
+{
+    return options.terms > 0 ? ModelRule::fixed_terms : options.rule;
+}
+
+ContinuousModel refit_resample(const NormingSample& sample, const ContinuousOptions& options,
+                               std::vector<std::uint32_t> counts)
+{
+    ContinuousFit fit;
+    ModelChoice choice(sample, options, fit, nullptr, std::move(counts));
+    choice.run();
+    return fit.model;
+}
 
 ContinuousFit fit_continuous_norms(const NormingSample& sample, const ContinuousOptions& options,
                                    Interruption* interruption)

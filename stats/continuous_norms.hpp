@@ -3,6 +3,7 @@
 // the sample's. The method and its sources are in docs/continuous.md.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,13 +16,25 @@
 
 namespace stats {
 
+// What chooses the number of terms.
+enum class ModelRule {
+    // The fewest terms with the smallest cross-validated error (continuous_cross_validation.hpp).
+    cross_validation,
+    // The fewest terms whose adjusted R² exceeds `r2`.
+    adjusted_r2,
+    // Exactly `terms` terms.
+    fixed_terms,
+};
+
 struct ContinuousOptions {
     // 0: rank within the groups; above 0: within age windows of this width.
     Extended window_width = 0;
     NormScale scale = StandardNormScales()[1];  // T: 50 + 10z
     int k = 5;  // the largest power of L among the candidates
     int t = 3;  // the largest power of A
-    // The fewest terms whose adjusted R² exceeds this win.
+    // Unless `terms` is above 0, which fixes the number of terms.
+    ModelRule rule = ModelRule::cross_validation;
+    // With ModelRule::adjusted_r2, the fewest terms whose adjusted R² exceeds this win.
     Extended r2 = 0.99L;
     // Above 0: exactly this many terms.
     int terms = 0;
@@ -42,6 +55,8 @@ struct SizeOfModel {
     // The best of the kept subsets whose curves do not cross, if any.
     std::optional<Extended> consistent_adjusted_r2;
     std::vector<PowerTerm> consistent;
+    // Of the consistent model, when the rule cross-validates: its criterion, on the scale.
+    std::optional<Extended> cross_validated_error;
 };
 
 // A model that fits better than the chosen one of its size but whose curves cross.
@@ -53,6 +68,15 @@ struct SkippedModel {
 
 struct ContinuousFit {
     ContinuousModel model;
+    // The rule that chose the number of terms.
+    ModelRule rule = ModelRule::cross_validation;
+    // With ModelRule::cross_validation: the same criterion for the ranking groups' own ranks, as
+    // tables per group would give them; and whether they do at least as well as every model.
+    std::optional<Extended> grouped_error;
+    bool grouped_better = false;
+    // With ModelRule::cross_validation: the chosen model's mean squared error out of sample, on
+    // the scale: its criterion squared less the targets' own variance (at least 0).
+    std::optional<Extended> out_of_sample_mse;
     Extended r2 = 0;
     Extended adjusted_r2 = 0;
     // The root mean square of the residuals, raw score less the model's, over the cases.
@@ -70,6 +94,16 @@ struct ContinuousFit {
 // Interrupted when `interruption` asks it to stop; tells it how far the search has come.
 ContinuousFit fit_continuous_norms(const NormingSample& sample, const ContinuousOptions& options,
                                    Interruption* interruption = nullptr);
+
+// The rule that `options` choose by: fixed_terms when options.terms is above 0.
+ModelRule rule_of(const ContinuousOptions& options);
+
+// The whole procedure again on a bootstrap resample, each case counted as often as it was drawn
+// (`counts`, one per case): ranking, search and choice, but neither the checks of the sample
+// nor the report's crossings and warnings. The model's ranges of L and raw scores are those of
+// the drawn cases, its ages the sample's.
+ContinuousModel refit_resample(const NormingSample& sample, const ContinuousOptions& options,
+                               std::vector<std::uint32_t> counts);
 
 // The 95% and 90% limits of a cell's norm score and PR from the bootstrap.
 struct BootstrapLimits {

@@ -330,6 +330,47 @@ TEST(ContinuousBatch, TheReportShowsTheFitAndATablePerAge)
     EXPECT_TRUE(lines.back().starts_with("         40  >")) << lines.back();
 }
 
+// By default the number of terms is chosen by cross-validation, and the report says so, with
+// each size's error and the groups' own; --r2 keeps the adjusted R² rule and its lines.
+TEST(ContinuousBatch, TheReportSaysWhichRuleChoseTheModel)
+{
+    const std::string path = write_temp_file("continuous.csv", sample_csv());
+    const Outcome report = continuous({"--score", "raw", "--group", "band", "--age", "age", "--ages", "8.5",
+                                       "--bootstrap", "20", "0", "40", path});
+    ASSERT_EQ(report.status, 0) << report.err;
+    const std::vector<std::string> lines = lines_of(report.out);
+    const stats::ContinuousFit fit = stats::fit_continuous_norms(sample(), {});
+    const std::size_t terms = fit.model.terms.size();
+    Extended error = 0;
+    for (const stats::SizeOfModel& size : fit.search)
+        if (size.terms == static_cast<int>(terms))
+            error = *size.cross_validated_error;
+    for (const std::string& line :
+         {" Model: " + std::to_string(terms) + (terms == 1 ? " term" : " terms") +
+              ", the least error in 5-fold cross-validation among the models without crossing",
+          std::string("  Terms  Adjusted R²  Without crossing  CV error"),
+          " Cross-validated error (norm scale): " + stats::format_fixed(error, 0, 3) + " for this model, " +
+              stats::format_fixed(*fit.grouped_error, 0, 3) + " for ranks within the ranking groups alone"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line << "\n" << report.out;
+    EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                           [](const std::string& line) {
+                               return line.starts_with(" Each resample repeats the ranking, the search and the "
+                                                       "choice of the model.");
+                           }),
+              lines.end())
+        << report.out;
+
+    const Outcome by_r2 =
+        continuous({"--score", "raw", "--group", "band", "--age", "age", "--r2", "0.99", "--ages", "8.5", "0", "40", path});
+    ASSERT_EQ(by_r2.status, 0) << by_r2.err;
+    EXPECT_NE(by_r2.out.find(" Model search: the best adjusted R² of each number of terms\n  Terms  Adjusted R²  "
+                             "Without crossing\n"),
+              std::string::npos)
+        << by_r2.out;
+    EXPECT_NE(by_r2.out.find(" adjusted R² "), std::string::npos);
+    EXPECT_EQ(by_r2.out.find("Cross-validated"), std::string::npos) << by_r2.out;
+}
+
 TEST(ContinuousBatch, PlotDrawsTheCurvesOverEveryCaseUsed)
 {
     const std::string path = write_temp_file("continuous.csv", sample_csv());

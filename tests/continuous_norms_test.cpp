@@ -98,7 +98,10 @@ TEST(ContinuousFit, LeavesOutTermsTheDataCannotTellApart)
 TEST(ContinuousFit, ChoosesTheFewestTermsThatFitWellWithoutCrossing)
 {
     const NormingSample sample = continuous_samples::age_trend(10, 300, 5);
-    const ContinuousFit fit = fit_continuous_norms(sample, {});
+    ContinuousOptions options;
+    options.rule = ModelRule::adjusted_r2;
+    const ContinuousFit fit = fit_continuous_norms(sample, options);
+    EXPECT_EQ(fit.rule, ModelRule::adjusted_r2);
     const int chosen = static_cast<int>(fit.model.terms.size());
     EXPECT_TRUE(fit.crossings.empty());
     EXPECT_GT(fit.adjusted_r2, 0.99L);
@@ -264,7 +267,7 @@ TEST(ContinuousBootstrap, KeptResamplesGiveAnyAgesLimitsAndAStopRequestEndsTheWo
     const BootstrapChoice choice{25, 11, 2};
     const std::vector<NormCell> whole = bootstrap_norm_table(sample, {}, fit.model, {6.5, 9, 10.25}, 0, 40, choice);
     Interruption watched;
-    const Resamples kept = resample_models(sample, {}, fit.model, choice, &watched);
+    const Resamples kept = resample_models(sample, {}, choice, &watched);
     EXPECT_EQ(watched.done, 25u);
     std::vector<NormCell> at_nine = continuous_norm_table(fit.model, {9}, 0, 40);
     add_bootstrap_limits(at_nine, kept);
@@ -281,7 +284,7 @@ TEST(ContinuousBootstrap, KeptResamplesGiveAnyAgesLimitsAndAStopRequestEndsTheWo
     Interruption stopped;
     stopped.stop = true;
     EXPECT_THROW(fit_continuous_norms(sample, {}, &stopped), Interrupted);
-    EXPECT_THROW(resample_models(sample, {}, fit.model, choice, &stopped), Interrupted);
+    EXPECT_THROW(resample_models(sample, {}, choice, &stopped), Interrupted);
     EXPECT_EQ(stopped.done, 0u);
 }
 
@@ -306,12 +309,14 @@ Extended middle_width(int per_group)
     return sum / cells;
 }
 
-// Four times the cases, half the width. Seeds 1, 2 and 3 of the sample give ratios of 1.98,
-// 2.04 and 2.12 (docs/continuous.md); the band allows for the resampling's own noise.
+// Four times the cases, about half the width. Each resample chooses its three terms again, and
+// which three fit best varies between near equals in the large sample too, so the ratio falls
+// short of 2: 1.69 for seed 1 of the sample (docs/continuous.md); the band allows for the
+// resampling's own noise.
 TEST(ContinuousBootstrap, IntervalsShrinkAsTheSquareRootOfTheSampleSize)
 {
     const Extended ratio = middle_width(100) / middle_width(400);
-    EXPECT_GT(ratio, 1.8L);
+    EXPECT_GT(ratio, 1.5L);
     EXPECT_LT(ratio, 2.2L);
 }
 

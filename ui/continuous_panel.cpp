@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <sstream>
+#include <vector>
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -197,6 +198,9 @@ QWidget* ContinuousPanel::createChoices()
     auto* terms = new QWidget(choices_);
     auto* terms_grid = new QGridLayout(terms);
     terms_grid->setContentsMargins(0, 0, 0, 0);
+    by_cross_validation_ = new QRadioButton("the least cross-validated &error", terms);
+    by_cross_validation_->setObjectName("radCrossValidation");
+    by_cross_validation_->setToolTip("The number of terms whose models predict held-out cases' norm scores best");
     by_r2_ = new QRadioButton("fewest terms reaching adjusted &R² ≥", terms);
     by_r2_->setObjectName("radR2");
     r2_box_ = new QLineEdit("0.99", terms);
@@ -205,11 +209,12 @@ QWidget* ContinuousPanel::createChoices()
     by_terms_ = new QRadioButton("a fi&xed number of terms", terms);
     by_terms_->setObjectName("radTerms");
     terms_box_ = spin_box(terms, "spnTerms", 1, 23, 6);
-    terms_grid->addWidget(by_r2_, 0, 0);
-    terms_grid->addWidget(r2_box_, 0, 1, Qt::AlignLeft);
-    terms_grid->addWidget(by_terms_, 1, 0);
-    terms_grid->addWidget(terms_box_, 1, 1, Qt::AlignLeft);
-    by_r2_->setChecked(true);
+    terms_grid->addWidget(by_cross_validation_, 0, 0, 1, 2);
+    terms_grid->addWidget(by_r2_, 1, 0);
+    terms_grid->addWidget(r2_box_, 1, 1, Qt::AlignLeft);
+    terms_grid->addWidget(by_terms_, 2, 0);
+    terms_grid->addWidget(terms_box_, 2, 1, Qt::AlignLeft);
+    by_cross_validation_->setChecked(true);  // as vornak-batch continuous chooses by default
     add("Terms:", terms, "wgtTerms");
 
     bootstrap_box_ = spin_box(choices_, "spnBootstrap", 0, 100000, 0);
@@ -227,10 +232,11 @@ QWidget* ContinuousPanel::createChoices()
     form->addRow(problem_label_);
     problem_label_->hide();
 
-    for (const auto& [first, second] : {std::pair{by_groups_, by_windows_}, std::pair{by_r2_, by_terms_}}) {
-        auto* group = new QButtonGroup(first->parent());
-        group->addButton(first);
-        group->addButton(second);
+    for (const std::vector<QRadioButton*>& buttons :
+         {std::vector{by_groups_, by_windows_}, std::vector{by_cross_validation_, by_r2_, by_terms_}}) {
+        auto* group = new QButtonGroup(buttons.front()->parent());
+        for (QRadioButton* button : buttons)
+            group->addButton(button);
         connect(group, &QButtonGroup::buttonToggled, this, [this](QAbstractButton*, bool on) {
             if (on)
                 choicesChanged();
@@ -493,7 +499,8 @@ std::optional<ContinuousChoices> ContinuousPanel::chosen()
     terms_box_->setMaximum((model.k + 1) * (model.t + 1) - 1);
     if (by_terms_->isChecked()) {
         model.terms = terms_box_->value();
-    } else {
+    } else if (by_r2_->isChecked()) {
+        model.rule = stats::ModelRule::adjusted_r2;
         const std::optional<Extended> r2 = norms::parse_plain_number(r2_box_->text().trimmed().toStdString());
         if (!r2 || !(*r2 > 0 && *r2 <= 1))
             problems << "The adjusted R² to reach is a number above 0 and at most 1, such as 0.99.";
@@ -545,6 +552,8 @@ void ContinuousPanel::tablesReady()
     QStringList model_lines;
     for (const std::string& line : norms::continuous_model_lines(tables))
         model_lines << text(line);
+    if (tables.resamples > 0)
+        model_lines << "" << text(norms::interval_note(tables));
     while (!model_lines.isEmpty() && model_lines.front().isEmpty())
         model_lines.removeFirst();
     model_text_->setPlainText(model_lines.join('\n'));

@@ -107,6 +107,7 @@ private:
     QComboBox* scale_box_ = nullptr;
     QSpinBox* k_box_ = nullptr;
     QSpinBox* t_box_ = nullptr;
+    QRadioButton* by_cross_validation_ = nullptr;
     QRadioButton* by_r2_ = nullptr;
     QLineEdit* r2_box_ = nullptr;
     QRadioButton* by_terms_ = nullptr;

@@ -163,15 +163,14 @@ void ContinuousRunner::start_next()
     }
     case Step::resamples: {
         const std::shared_ptr<const norms::NormingCases> cases = cases_;
-        const std::shared_ptr<const stats::ContinuousFit> fit = fit_;
         const auto total = static_cast<std::size_t>(choices.bootstrap.resamples);
         start(
             *step, "Drawing the bootstrap resamples...",
             [total](const Watch& watch) { return static_cast<int>(watch.computing.done * 100 / total); },
-            [cases, fit, choices](Watch& watch) {
+            [cases, choices](Watch& watch) {
                 Outcome outcome;
                 outcome.resamples = std::make_shared<const stats::Resamples>(stats::resample_models(
-                    cases->sample, choices.model, fit->model, choices.bootstrap, &watch.computing));
+                    cases->sample, choices.model, choices.bootstrap, &watch.computing));
                 return outcome;
             });
         break;

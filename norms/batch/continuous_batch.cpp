@@ -200,6 +200,7 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
                               [&options](const std::string& text) {
                                   const std::optional<Extended> r2 = parse_plain_number(text);
                                   options.model.r2 = r2.value_or(0);
+                                  options.model.rule = stats::ModelRule::adjusted_r2;
                                   return r2 && *r2 > 0 && *r2 <= 1;
                               },
                               "a number above 0 and at most 1, such as 0.99",

@@ -48,6 +48,7 @@ void add_limits(ContinuousTables& tables, const stats::Resamples& resamples)
 {
     tables.resamples = resamples.choice.resamples;
     tables.seed = resamples.choice.seed;
+    tables.bias = resamples.bias;
     stats::add_bootstrap_limits(tables.cells, resamples);
 }
 
@@ -107,7 +108,7 @@ ContinuousTables fit_continuous_tables(const stats::NormingSample& sample, const
         ages = default_norm_ages(sample);
     ContinuousTables tables = fitted_tables(fit, options, std::move(ages), raw_min, raw_max, nullptr);
     if (bootstrap.resamples > 0)
-        add_limits(tables, stats::resample_models(sample, options, fit.model, bootstrap, interruption));
+        add_limits(tables, stats::resample_models(sample, options, bootstrap, interruption));
     return tables;
 }
 

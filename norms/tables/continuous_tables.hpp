@@ -35,6 +35,7 @@ struct ContinuousTables {
     long long raw_max = 0;
     int resamples = 0;  // the cells have limits when above 0
     std::uint64_t seed = 0;
+    Extended bias = 0;  // by which the limits were widened
     std::vector<stats::NormCell> cells;  // age by age, each age's raw scores ascending
 };
 

@@ -1,6 +1,7 @@
 #include "norms/write/continuous_chart.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 #include "stats/norm_scales.hpp"
 #include "stats/number_format.hpp"
@@ -62,8 +63,45 @@ ChartModel continuous_chart(const ContinuousTables& tables, const stats::Norming
     return chart;
 }
 
+// The cross-validated error of each number of terms, one point a size as the adjusted R²'s chart
+// has, so that a click still takes that size; a size without a model that keeps from crossing
+// has no error, and is marked at the height of the largest.
+static ChartModel cross_validation_chart(const stats::ContinuousFit& fit)
+{
+    ChartModel chart;
+    chart.title = "Model search";
+    chart.points_legend = "Cross-validated error";
+    chart.alerts_legend = crossing_legend;
+    double low = INFINITY;
+    double high = -INFINITY;
+    for (const stats::SizeOfModel& size : fit.search)
+        if (size.cross_validated_error) {
+            low = std::min(low, static_cast<double>(*size.cross_validated_error));
+            high = std::max(high, static_cast<double>(*size.cross_validated_error));
+        }
+    for (const stats::SizeOfModel& size : fit.search) {
+        const double terms = static_cast<double>(size.terms);
+        if (size.cross_validated_error) {
+            chart.points.push_back({terms, static_cast<double>(*size.cross_validated_error)});
+        } else {
+            chart.points.push_back({terms, high});
+            chart.alerts.push_back({terms, high});
+        }
+    }
+    const auto sizes = static_cast<double>(fit.search.size());
+    chart.x = {"Number of terms", 0.5, sizes + 0.5, round_ticks(1, sizes, 12)};
+    const double margin = std::max(high - low, 1e-3) / 10;
+    chart.y = {"Cross-validated error", low - margin, high + margin, decimal_ticks(low - margin, high + margin, 5)};
+    return chart;
+}
+
 ChartModel continuous_search_chart(const stats::ContinuousFit& fit)
 {
+    const bool validated = std::any_of(fit.search.begin(), fit.search.end(), [](const stats::SizeOfModel& size) {
+        return size.cross_validated_error.has_value();
+    });
+    if (validated)
+        return cross_validation_chart(fit);
     ChartModel chart;
     chart.title = "Model search";
     chart.points_legend = "Best adjusted R²";

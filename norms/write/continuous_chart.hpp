@@ -21,7 +21,8 @@ ChartModel continuous_chart(const ContinuousTables& tables, const stats::Norming
                             const std::string& title);
 
 // The best adjusted R² of each number of terms that the search found, a number whose kept
-// models all cross marked as "Curves cross".
+// models all cross marked as "Curves cross"; when the number of terms was cross-validated, each
+// number's cross-validated error instead.
 ChartModel continuous_search_chart(const stats::ContinuousFit& fit);
 
 }  // namespace norms

@@ -90,6 +90,9 @@ SheetsWorkbook continuous_workbook(const ContinuousTables& tables, const Continu
         text("Ranking", ranking_description(source));
     text("Scale", scale_description(model));
     if (tables.fit) {
+        text("Model choice", choice_reason(tables));
+        if (const std::string summary = cross_validation_summary(*tables.fit); !summary.empty())
+            text("Cross-validation", summary);
         number("R²", tables.fit->r2);
         number("Adjusted R²", tables.fit->adjusted_r2);
         number("RMSE", tables.fit->rmse);
@@ -99,6 +102,8 @@ SheetsWorkbook continuous_workbook(const ContinuousTables& tables, const Continu
         number(stats::term_name(term.power), term.coefficient);
     if (tables.resamples > 0)
         text("Bootstrap", bootstrap_description(tables));
+    if (tables.resamples > 0)
+        text("Intervals", interval_note(tables));
 
     const bool limits = tables.resamples > 0;
     const int norm_decimals = norm_score_decimals(model);

@@ -22,6 +22,16 @@ std::string scale_description(const stats::ContinuousModel& model);
 // "1000 resamples, seed 7".
 std::string bootstrap_description(const ContinuousTables& tables);
 
+// Why the fitted model has the terms it has: "the number of terms asked for" and the like.
+std::string choice_reason(const ContinuousTables& tables);
+
+// With cross-validation, the chosen model's error and that of the ranks within the ranking
+// groups (the fit's warnings recommend tables per group when those do as well); else empty.
+std::string cross_validation_summary(const stats::ContinuousFit& fit);
+
+// What the bootstrap's intervals rest on, and the coverage the accuracy suite measured.
+std::string interval_note(const ContinuousTables& tables);
+
 // The chosen model as the report gives it: its number of terms and why, each term's coefficient,
 // its fit, and the fit's warnings.
 std::vector<std::string> continuous_model_lines(const ContinuousTables& tables);
