@@ -4,8 +4,10 @@
 // age's table from 500 kept refits; and 500 bootstrap refits with their tables.
 #include <benchmark/benchmark.h>
 
+#include "stats/beta_binomial.hpp"
 #include "stats/continuous_bootstrap.hpp"
 #include "stats/continuous_norms.hpp"
+#include "tests/support/beta_binomial_samples.hpp"
 #include "tests/support/continuous_samples.hpp"
 
 namespace {
@@ -66,6 +68,33 @@ void BM_table_from_kept_resamples(benchmark::State& state)
 
 }  // namespace
 
+// The beta-binomial family on 5,000 cases of a 40-item test, each at an age of its own (the
+// likelihood's worst case: no two cases share a cell): degrees 3 and 3 fixed, and the choice of
+// degrees 0 … 4 each by BIC.
+namespace {
+
+const stats::BetaBinomialSample& items_sample()
+{
+    static const stats::BetaBinomialSample data = beta_binomial_samples::drawn(40, 5000, 20261208, false);
+    return data;
+}
+
+void BM_beta_binomial_fit(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(stats::fit_beta_binomial(items_sample(), 40, 3, 3, stats::StandardNormScales()[1]));
+}
+
+void BM_beta_binomial_choice(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(stats::choose_beta_binomial(items_sample(), 40, stats::StandardNormScales()[1]));
+}
+
+}  // namespace
+
+BENCHMARK(BM_beta_binomial_fit)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_beta_binomial_choice)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_fit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_table)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_table_from_kept_resamples)->Unit(benchmark::kMillisecond);

@@ -313,10 +313,10 @@ Maximum maximise(const Likelihood& likelihood, VectorXd theta, const std::string
         // Converged: the rise Newton's step promises is below a billionth of a log-likelihood
         // unit, or lies within the rounding of the log-likelihood itself.
         const bool flat = decrement < 2e-9 || (!improved && decrement < 1e-12 * std::max(1.0, std::abs(value)));
-        if (flat) {
-            likelihood.derivatives(theta, gradient, hessian);
+        // The Hessian of the last step serves the standard errors: the step was too small to
+        // change it in any digit that matters.
+        if (flat)
             return {theta, hessian, value, step};
-        }
         if (!improved) {
             if (std::isnan(likelihood.value(theta + direction)))
                 throw FitNotConverged("The beta-binomial fit " + what +
@@ -435,12 +435,18 @@ BetaBinomialFit fit_beta_binomial(const BetaBinomialSample& sample, int items, i
 {
     check_beta_binomial_sample(sample, items);
     const AgeStandard standard = age_standard(sample);
-    // Through the constant shapes' maximum, which the moments' start finds reliably.
-    const BetaBinomialFit constant = fit_from(sample, items, 0, 0, scale, standard, nullptr);
-    if (alpha_degree == 0 && beta_degree == 0)
-        return constant;
-    const VectorXd start = widened(constant, alpha_degree, beta_degree);
-    return fit_from(sample, items, alpha_degree, beta_degree, scale, standard, &start);
+    try {
+        return fit_from(sample, items, alpha_degree, beta_degree, scale, standard, nullptr);
+    } catch (const FitNotConverged& failure) {
+        // Again through the constant shapes' maximum, a start nearer the larger one.
+        try {
+            const BetaBinomialFit constant = fit_from(sample, items, 0, 0, scale, standard, nullptr);
+            const VectorXd start = widened(constant, alpha_degree, beta_degree);
+            return fit_from(sample, items, alpha_degree, beta_degree, scale, standard, &start);
+        } catch (const FitNotConverged&) {
+            throw failure;
+        }
+    }
 }
 
 ChosenBetaBinomial choose_beta_binomial(const BetaBinomialSample& sample, int items, const NormScale& scale,

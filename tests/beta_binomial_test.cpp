@@ -6,8 +6,9 @@
 #include <fstream>
 #include <iomanip>
 #include <map>
-#include <random>
 #include <sstream>
+
+#include "tests/support/beta_binomial_samples.hpp"
 
 using namespace stats;
 
@@ -55,26 +56,6 @@ Reference read_reference()
         }
     }
     return reference;
-}
-
-// Scores drawn from a beta-binomial whose log-shapes are linear in age: each a beta draw, then
-// a binomial one.
-BetaBinomialSample drawn_sample(int items, int cases, std::uint64_t seed)
-{
-    std::mt19937_64 engine(seed);
-    std::uniform_real_distribution<double> age_of(6, 12);
-    BetaBinomialSample sample;
-    for (int i = 0; i < cases; ++i) {
-        const double age = std::round(age_of(engine) * 10) / 10;
-        const double alpha = std::exp(0.3 + 0.25 * (age - 9));
-        const double beta = std::exp(0.8 - 0.2 * (age - 9));
-        std::gamma_distribution<double> a(alpha), b(beta);
-        const double x = a(engine), y = b(engine);
-        std::binomial_distribution<int> score(items, x / (x + y));
-        sample.ages.push_back(age);
-        sample.scores.push_back(score(engine));
-    }
-    return sample;
 }
 
 std::string refusal(const BetaBinomialSample& sample, int items)
@@ -161,7 +142,7 @@ TEST(BetaBinomial, ProbabilitiesAndMidRanks)
 
 TEST(BetaBinomial, CaseWeightsCountAsRepeatedCases)
 {
-    BetaBinomialSample sample = drawn_sample(20, 400, 5);
+    BetaBinomialSample sample = beta_binomial_samples::drawn(20, 400, 5);
     BetaBinomialSample repeated = sample;
     sample.weights.assign(sample.scores.size(), 1);
     for (std::size_t i = 0; i < 100; ++i) {
@@ -182,14 +163,14 @@ TEST(BetaBinomial, CaseWeightsCountAsRepeatedCases)
     // The weights average 1: a weighted sample counts its cases, not the weights' sum.
     sample.weights.assign(sample.scores.size(), 1000);
     const BetaBinomialFit scaled = fit_beta_binomial(sample, 20, 2, 1, StandardNormScales()[1]);
-    const BetaBinomialFit plain = fit_beta_binomial(drawn_sample(20, 400, 5), 20, 2, 1, StandardNormScales()[1]);
+    const BetaBinomialFit plain = fit_beta_binomial(beta_binomial_samples::drawn(20, 400, 5), 20, 2, 1, StandardNormScales()[1]);
     EXPECT_NEAR(scaled.log_likelihood, plain.log_likelihood, 1e-8L);
     EXPECT_NEAR(scaled.alpha_se[0], plain.alpha_se[0], 1e-9);
 }
 
 TEST(BetaBinomial, DegreesChosenByTheLowestBic)
 {
-    const BetaBinomialSample sample = drawn_sample(25, 2000, 11);
+    const BetaBinomialSample sample = beta_binomial_samples::drawn(25, 2000, 11);
     const ChosenBetaBinomial chosen = choose_beta_binomial(sample, 25, StandardNormScales()[1]);
     ASSERT_EQ(chosen.trials.size(), 25u);
     for (const DegreeTrial& trial : chosen.trials)
@@ -206,7 +187,7 @@ TEST(BetaBinomial, DegreesChosenByTheLowestBic)
 
 TEST(BetaBinomial, RefusesScoresAndFitsItCannotUse)
 {
-    BetaBinomialSample sample = drawn_sample(10, 50, 2);
+    BetaBinomialSample sample = beta_binomial_samples::drawn(10, 50, 2);
     sample.scores[6] = 11;
     EXPECT_EQ(refusal(sample, 10), "The score of case 7, 11, is not a whole number from 0 to the 10 items.");
     sample.scores[6] = 2.5L;
@@ -218,8 +199,8 @@ TEST(BetaBinomial, RefusesScoresAndFitsItCannotUse)
     EXPECT_EQ(refusal(sample, 10), "The ages must vary: the model follows the scores over age.");
 
     // Everyone at the floor: the likelihood rises as α falls to 0 and has no maximum.
-    BetaBinomialSample floor = drawn_sample(10, 50, 2);
+    BetaBinomialSample floor = beta_binomial_samples::drawn(10, 50, 2);
     floor.scores.assign(floor.scores.size(), 0);
     const std::string message = refusal(floor, 10);
-    EXPECT_EQ(message.rfind("The beta-binomial fit of degrees 0 and 0 did not converge", 0), 0u) << message;
+    EXPECT_EQ(message.rfind("The beta-binomial fit of degrees 1 and 1 did not converge", 0), 0u) << message;
 }
