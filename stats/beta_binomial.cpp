@@ -41,6 +41,10 @@ double trigamma_d(double x)
 constexpr int most_newton_steps = 100;
 // A shape beyond e^±30 has run off towards 0 or infinity: the data hold no maximum there.
 constexpr double largest_log_shape = 30;
+// A maximum with a shape beyond e^±12 at a case's age lies on the way to 0 or infinity, where
+// the steps have only become too small to tell: α below 6·10^-6 puts all but a trace of the
+// distribution at 0 (β likewise at N), α + β above 3·10^5 makes it a binomial's.
+constexpr double largest_fitted_log_shape = 12;
 
 std::string case_text(std::size_t index)
 {
@@ -190,15 +194,15 @@ public:
         }
     }
 
-    // The standardised age at which a shape runs out of range, for the message.
-    double first_age_out_of_range(const VectorXd& theta) const
+    // The first standardised age at which a log-shape lies beyond ±limit, if any.
+    std::optional<double> age_beyond(const VectorXd& theta, double limit) const
     {
         for (const Age& age : ages_) {
             const auto [log_alpha, log_beta] = log_shapes(theta, age);
-            if (!(std::abs(log_alpha) <= largest_log_shape && std::abs(log_beta) <= largest_log_shape))
+            if (!(std::abs(log_alpha) <= limit && std::abs(log_beta) <= limit))
                 return age.x;
         }
-        return ages_.front().x;
+        return std::nullopt;
     }
 
 private:
@@ -263,6 +267,12 @@ std::string age_message(double x, double age_mean, double age_sd)
     return data_number_text(x * age_sd + age_mean);
 }
 
+std::string runs_off(const std::string& what, double x, double age_mean, double age_sd)
+{
+    return "The beta-binomial fit " + what + " did not converge: α or β runs off towards 0 or infinity near age " +
+           age_message(x, age_mean, age_sd) + ".";
+}
+
 struct Maximum {
     VectorXd theta;
     MatrixXd hessian;
@@ -315,15 +325,14 @@ Maximum maximise(const Likelihood& likelihood, VectorXd theta, const std::string
         const bool flat = decrement < 2e-9 || (!improved && decrement < 1e-12 * std::max(1.0, std::abs(value)));
         // The Hessian of the last step serves the standard errors: the step was too small to
         // change it in any digit that matters.
-        if (flat)
+        if (flat) {
+            if (const std::optional<double> x = likelihood.age_beyond(theta, largest_fitted_log_shape))
+                throw FitNotConverged(runs_off(what, *x, age_mean, age_sd));
             return {theta, hessian, value, step};
+        }
         if (!improved) {
-            if (std::isnan(likelihood.value(theta + direction)))
-                throw FitNotConverged("The beta-binomial fit " + what +
-                                      " did not converge: α or β runs off towards 0 or infinity near age " +
-                                      age_message(likelihood.first_age_out_of_range(theta + direction),
-                                                  age_mean, age_sd) +
-                                      ".");
+            if (const std::optional<double> x = likelihood.age_beyond(theta + direction, largest_log_shape))
+                throw FitNotConverged(runs_off(what, *x, age_mean, age_sd));
             break;
         }
     }

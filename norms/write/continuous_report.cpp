@@ -13,6 +13,15 @@ namespace {
 
 using stats::format_fixed;
 
+// Characters, not bytes: "R²" takes two columns.
+std::size_t characters(std::string_view text)
+{
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return !stats::is_utf8_continuation(c); }));
+}
+
+}  // namespace
+
 // A coefficient with every digit the model file holds, which no fixed number of decimals gives
 // for terms from 10 to 10^-10 in size.
 std::string coefficient_text(double value)
@@ -22,13 +31,6 @@ std::string coefficient_text(double value)
     if (point != std::string::npos)
         text.replace(point, 1, stats::decimal_separator());
     return text;
-}
-
-// Characters, not bytes: "R²" takes two columns.
-std::size_t characters(std::string_view text)
-{
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return !stats::is_utf8_continuation(c); }));
 }
 
 // Rows of cells as right-aligned columns, each two blanks wider than its widest cell.
@@ -47,6 +49,8 @@ void append_columns(std::vector<std::string>& lines, const std::vector<std::vect
         lines.push_back(line);
     }
 }
+
+namespace {
 
 std::string r2_text(Extended r2)
 {
@@ -178,7 +182,12 @@ std::string bootstrap_description(const ContinuousTables& tables)
 
 int norm_score_decimals(const stats::ContinuousModel& model)
 {
-    return model.scale_sd >= 3 ? 1 : 3;
+    return norm_score_decimals(static_cast<Extended>(model.scale_sd));
+}
+
+int norm_score_decimals(Extended scale_sd)
+{
+    return scale_sd >= 3 ? 1 : 3;
 }
 
 std::vector<std::string> continuous_model_lines(const ContinuousTables& tables)

@@ -37,5 +37,13 @@ std::vector<std::string> continuous_cell_texts(const stats::NormCell& cell, int 
 // The decimals a norm score is shown with: one for a scale whose SD is at least 3 (T, IQ), three
 // for a narrower one (z).
 int norm_score_decimals(const stats::ContinuousModel& model);
+int norm_score_decimals(Extended scale_sd);
+
+// A coefficient with every digit the model file holds, which no fixed number of decimals gives
+// for terms from 10 to 10^-10 in size.
+std::string coefficient_text(double value);
+
+// Appends rows of cells as right-aligned columns, each two blanks wider than its widest cell.
+void append_columns(std::vector<std::string>& lines, const std::vector<std::vector<std::string>>& rows);
 
 }  // namespace norms
