@@ -542,7 +542,6 @@ std::vector<Extended> mid_rank_proportions(const std::vector<Extended>& probabil
 
 std::vector<NormCell> beta_binomial_norm_table(const BetaBinomialModel& model, const std::vector<Extended>& ages)
 {
-    check_ages_within(ages, model.age);
     std::vector<NormCell> cells;
     for (const Extended age : ages) {
         const std::vector<Extended> mid = mid_rank_proportions(beta_binomial_probabilities(model, age));

@@ -98,8 +98,8 @@ std::vector<Extended> beta_binomial_probabilities(const BetaBinomialModel& model
 // its own end so that neither loses its small values.
 std::vector<Extended> mid_rank_proportions(const std::vector<Extended>& probabilities);
 
-// The cells of the raw scores 0 … N at each age, age by age. Refuses an age outside the
-// sample's with std::invalid_argument.
+// The cells of the raw scores 0 … N at each age, age by age. An age outside the sample's is
+// taken too: the shapes' polynomials go on smoothly, and the floor and ceiling hold there as well.
 std::vector<NormCell> beta_binomial_norm_table(const BetaBinomialModel& model, const std::vector<Extended>& ages);
 
 }  // namespace stats

@@ -235,21 +235,16 @@ ContinuousFit fit_continuous_norms(const NormingSample& sample, const Continuous
     return fit;
 }
 
-void check_ages_within(const std::vector<Extended>& ages, const ValueRange& range)
-{
-    for (const Extended age : ages)
-        if (!(age >= range.low && age <= range.high))
-            throw std::invalid_argument("Age " + data_number_text(static_cast<double>(age)) +
-                                        " lies outside the norm sample's ages, " + data_number_text(range.low) +
-                                        " to " + data_number_text(range.high) + "; the model does not extrapolate.");
-}
-
 std::vector<NormCell> continuous_norm_table(const ContinuousModel& model, const std::vector<Extended>& ages,
                                           long long raw_min, long long raw_max)
 {
     if (raw_min > raw_max)
         throw std::invalid_argument("The lowest raw score of a table must not lie above the highest.");
-    check_ages_within(ages, model.age);
+    for (const Extended age : ages)
+        if (!(age >= model.age.low && age <= model.age.high))
+            throw std::invalid_argument("Age " + data_number_text(static_cast<double>(age)) +
+                                        " lies outside the norm sample's ages, " + data_number_text(model.age.low) +
+                                        " to " + data_number_text(model.age.high) + "; the model does not extrapolate.");
     std::vector<NormCell> cells;
     cells.reserve(ages.size() * static_cast<std::size_t>(raw_max - raw_min + 1));
     for (const Extended age : ages) {

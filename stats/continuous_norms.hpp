@@ -89,10 +89,6 @@ struct NormCell {
     std::optional<BootstrapLimits> limits;
 };
 
-// Refuses, with std::invalid_argument, an age outside the sample's range: a model does not
-// extrapolate.
-void check_ages_within(const std::vector<Extended>& ages, const ValueRange& range);
-
 // The cells of the raw scores raw_min … raw_max at each age, age by age. Refuses an age outside
 // the sample's: the model does not extrapolate.
 std::vector<NormCell> continuous_norm_table(const ContinuousModel& model, const std::vector<Extended>& ages,

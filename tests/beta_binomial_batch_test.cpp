@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "norms/tables/beta_binomial_model_file.hpp"
 #include "norms/write/continuous_csv.hpp"
 #include "stats/number_format.hpp"
@@ -73,7 +75,8 @@ TEST(BetaBinomialBatch, TheCsvHoldsTheModelsCellsAndASavedModelGivesThemBitForBi
     // The cells of the same fit through the model's own functions: the complete cases only.
     const stats::BetaBinomialFit fit =
         stats::fit_beta_binomial(sample(), 20, 2, 1, stats::StandardNormScales()[1]);
-    const std::vector<stats::NormCell> cells = stats::beta_binomial_norm_table(fit.model, {6.5, 9, 11.8});  // as doubles, as the CSV's ages are
+    // The ages as doubles, as the CSV's ages are.
+    const std::vector<stats::NormCell> cells = stats::beta_binomial_norm_table(fit.model, {6.5, 9, 11.8});
     EXPECT_EQ(fitted.out, csv_of(cells));
     EXPECT_EQ(fitted.out.substr(0, fitted.out.find('\n')), "age,raw_score,norm,pr");
     EXPECT_EQ(cells.size(), 3u * 21);  // every raw score 0 … 20 at each age
@@ -106,6 +109,14 @@ TEST(BetaBinomialBatch, TheReportGivesTheFitAndGradesServeAsAges)
     // One fit line per grade.
     EXPECT_NE(run.out.find("\n    1  "), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find(" Norms at age 1.5:"), std::string::npos);
+
+    // An age beyond the sample's is extrapolated, with a warning beside the CSV.
+    const Outcome beyond = continuous(with(fixed_degrees, {"--age", "grade", "--ages", "0.5,2", "--csv", "0", "20", data}));
+    ASSERT_EQ(beyond.status, 0) << beyond.err;
+    EXPECT_NE(beyond.err.find("Age 0.5 lies outside the norm sample's ages, 1 to 3; its norms are extrapolated.\n"),
+              std::string::npos)
+        << beyond.err;
+    EXPECT_EQ(std::count(beyond.out.begin(), beyond.out.end(), '\n'), 1 + 2 * 21);
 }
 
 TEST(BetaBinomialBatch, BootstrapLimitsRepeatWithTheirSeed)

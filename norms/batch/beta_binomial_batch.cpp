@@ -81,6 +81,9 @@ int RunBetaBinomialBatch(const ContinuousBatchOptions& options, std::ostream& ou
             run = fitted_run(options, dialog.file_name, min_score, max_score, desktop);
         }
         if (options.csv)
+            for (const std::string& warning : run.tables.warnings)
+                desktop.warning(warning);
+        if (options.csv)
             write_continuous_csv(output, run.tables.cells, run.tables.resamples > 0);
         else
             for (const std::string& line : beta_binomial_report(run.tables, run.source))

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "norms/tables/continuous_tables.hpp"
+#include "stats/number_format.hpp"
 
 namespace norms {
 namespace {
@@ -32,6 +33,18 @@ std::vector<Extended> fit_groups(const stats::NormingSample& sample, const std::
     return groups;
 }
 
+std::vector<std::string> extrapolation_warnings(const stats::BetaBinomialModel& model,
+                                               const std::vector<Extended>& ages)
+{
+    std::vector<std::string> warnings;
+    for (const Extended age : ages)
+        if (!(age >= model.age.low && age <= model.age.high))
+            warnings.push_back("Age " + stats::data_number_text(static_cast<double>(age)) +
+                               " lies outside the norm sample's ages, " + stats::data_number_text(model.age.low) +
+                               " to " + stats::data_number_text(model.age.high) + "; its norms are extrapolated.");
+    return warnings;
+}
+
 }  // namespace
 
 stats::BetaBinomialSample beta_binomial_sample(const stats::NormingSample& sample, const std::vector<Extended>& weights)
@@ -51,6 +64,7 @@ BetaBinomialTables fit_beta_binomial_tables(const stats::NormingSample& sample, 
     tables.model = tables.fit->fit.model;
     tables.ages = ages.empty() ? default_norm_ages(sample) : std::move(ages);
     tables.cells = stats::beta_binomial_norm_table(tables.model, tables.ages);
+    tables.warnings = extrapolation_warnings(tables.model, tables.ages);
     tables.group_fit = stats::beta_binomial_group_fit(
         tables.model, cases, fit_groups(sample, cases.ages, tables.groups_are_nearest_ages));
     if (bootstrap.resamples > 0) {
@@ -72,6 +86,7 @@ BetaBinomialTables beta_binomial_model_tables(const stats::BetaBinomialModel& mo
     tables.choice.scale = model.scale;
     tables.ages = std::move(ages);
     tables.cells = stats::beta_binomial_norm_table(model, tables.ages);
+    tables.warnings = extrapolation_warnings(model, tables.ages);
     return tables;
 }
 

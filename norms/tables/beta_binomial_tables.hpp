@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "stats/beta_binomial_bootstrap.hpp"
@@ -27,6 +28,8 @@ struct BetaBinomialTables {
     // else the round age each case lies nearest.
     std::vector<stats::GroupFitLine> group_fit;
     bool groups_are_nearest_ages = false;
+    // Ages asked for outside the sample's, whose norms are extrapolated.
+    std::vector<std::string> warnings;
 };
 
 // The cases as the model takes them: the age of each, or its group's value without ages, and

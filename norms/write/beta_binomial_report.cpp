@@ -143,6 +143,12 @@ std::vector<std::string> beta_binomial_report(const BetaBinomialTables& tables, 
     const std::vector<std::string> model_lines = beta_binomial_model_lines(tables);
     lines.insert(lines.end(), model_lines.begin(), model_lines.end());
     append_group_fit(lines, tables);
+    if (!tables.warnings.empty()) {
+        lines.push_back("");
+        lines.push_back(" Warnings:");
+        for (const std::string& warning : tables.warnings)
+            lines.push_back("   " + warning);
+    }
     if (tables.resamples > 0) {
         lines.push_back("");
         lines.push_back(" Bootstrap: " + std::to_string(tables.resamples) + " resamples, seed " +
