@@ -13,11 +13,11 @@ namespace {
 // P(x + 1) / P(x) = (N - x)(x + α) / ((x + 1)(N - x - 1 + β)), summed in log space: a few
 // operations a score, for a sample whose every case has an age of its own. Its rounding, some
 // N units in the last place of a double, is far below what a fit line shows.
-std::vector<Extended> probabilities_by_ratio(const BetaBinomialModel& model, Extended age)
+std::vector<double> probabilities_by_ratio(const BetaBinomialModel& model, Extended age)
 {
     const auto [alpha, beta] = shapes_at(model, age);
     const double a = static_cast<double>(alpha), b = static_cast<double>(beta), n = model.items;
-    std::vector<Extended> p(static_cast<std::size_t>(model.items) + 1);
+    std::vector<double> p(static_cast<std::size_t>(model.items) + 1);
     double log_p = boost::math::lgamma(n + b) + boost::math::lgamma(a + b) - boost::math::lgamma(n + a + b) - boost::math::lgamma(b);
     double largest = log_p;
     p[0] = log_p;
@@ -26,12 +26,12 @@ std::vector<Extended> probabilities_by_ratio(const BetaBinomialModel& model, Ext
         p[static_cast<std::size_t>(x) + 1] = log_p;
         largest = std::max(largest, log_p);
     }
-    Extended sum = 0;
-    for (Extended& q : p) {
+    double sum = 0;
+    for (double& q : p) {
         q = std::exp(q - largest);
         sum += q;
     }
-    for (Extended& q : p)
+    for (double& q : p)
         q /= sum;
     return p;
 }
@@ -52,7 +52,7 @@ std::vector<GroupFitLine> beta_binomial_group_fit(const BetaBinomialModel& model
         Extended cases = 0;
     };
     std::map<Extended, Counts> by_group;
-    std::map<Extended, std::vector<Extended>> probabilities_at;  // cases often share an age
+    std::map<Extended, std::vector<double>> probabilities_at;  // cases often share an age
     for (std::size_t i = 0; i < n; ++i) {
         Counts& counts = by_group[groups[i]];
         if (counts.observed.empty()) {
