@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
 
 #include "norms/tables/beta_binomial_model_file.hpp"
 #include "norms/write/continuous_csv.hpp"
@@ -119,6 +120,41 @@ TEST(BetaBinomialBatch, TheReportGivesTheFitAndGradesServeAsAges)
     EXPECT_EQ(std::count(beyond.out.begin(), beyond.out.end(), '\n'), 1 + 2 * 21);
 }
 
+TEST(BetaBinomialBatch, CaseWeightsCountAsRepeatedCases)
+{
+    // The first 100 cases weigh 3 in one file and come three times in the other.
+    std::string weighted = "age,raw,w\n";
+    std::string repeated = "age,raw\n";
+    for (std::size_t i = 0; i < sample().scores.size(); ++i) {
+        const std::string row = stats::data_number_text(static_cast<double>(sample().ages[i])) + "," +
+                                std::to_string(static_cast<int>(sample().scores[i]));
+        weighted += row + (i < 100 ? ",3\n" : ",1\n");
+        for (int copy = 0; copy < (i < 100 ? 3 : 1); ++copy)
+            repeated += row + "\n";
+    }
+    weighted += "8,5,\n";
+    const auto cells = [](const Outcome& run) {
+        std::vector<Extended> norms;
+        std::istringstream lines(run.out);
+        std::string line;
+        std::getline(lines, line);
+        while (std::getline(lines, line))
+            norms.push_back(std::stold(line.substr(line.find(',', line.find(',') + 1) + 1)));
+        return norms;
+    };
+    const Outcome by_weight = continuous(with(fixed_degrees, {"--age", "age", "--weight", "w", "--ages", "7,10", "--csv",
+                                                              "0", "20", write_temp_file("bb_w.csv", weighted)}));
+    ASSERT_EQ(by_weight.status, 0) << by_weight.err;
+    EXPECT_EQ(by_weight.err, "1 case skipped for a missing weight\n");
+    const Outcome by_copies = continuous(
+        with(fixed_degrees, {"--age", "age", "--ages", "7,10", "--csv", "0", "20", write_temp_file("bb_r.csv", repeated)}));
+    const std::vector<Extended> weighted_norms = cells(by_weight), repeated_norms = cells(by_copies);
+    ASSERT_EQ(weighted_norms.size(), 42u);
+    ASSERT_EQ(repeated_norms.size(), 42u);
+    for (std::size_t c = 0; c < weighted_norms.size(); ++c)
+        EXPECT_NEAR(weighted_norms[c], repeated_norms[c], 1e-6L) << c;  // both at the maximum
+}
+
 TEST(BetaBinomialBatch, BootstrapLimitsRepeatWithTheirSeed)
 {
     const std::string data = write_temp_file("bb_boot.csv", sample_csv());
@@ -162,6 +198,8 @@ TEST(BetaBinomialBatch, RefusalsNameWhatIsWrong)
               "--alpha-degree and --beta-degree go together: give both, or neither to have both chosen by BIC"},
              {{"--items", "20", "--score", "raw", "--age", "age", "--width", "1"},
               "--items needs --family betabinomial"},
+             {{"--weight", "w", "--score", "raw", "--age", "age", "--width", "1"},
+              "--weight needs --family betabinomial"},
              {{"--family", "betabinomial", "--items", "20", "--alpha-degree", "5", "--beta-degree", "1", "--score",
                "raw", "--age", "age"},
               "--alpha-degree takes a whole number from 0 to 4"}}) {

@@ -5,6 +5,9 @@
 #include <sstream>
 
 #include "norms/batch/batch_run.hpp"
+#include "norms/batch/scores_batch.hpp"
+#include "norms/count/case_weights.hpp"
+#include "norms/count/weighted_norming_cases.hpp"
 #include "norms/count/data_file.hpp"
 #include "norms/tables/beta_binomial_model_file.hpp"
 #include "norms/tables/beta_binomial_tables.hpp"
@@ -36,15 +39,31 @@ BetaBinomialRun fitted_run(const ContinuousBatchOptions& options, const std::str
     // The scores a test of N items can give: a score above N is refused with its place.
     variables.min_score = min_score;
     variables.max_score = std::min<std::int64_t>(max_score, options.beta_binomial.items);
-    NormingCases cases;
+    const BetaBinomialOptions& family = options.beta_binomial;
+    const bool weighted = !family.weight_variable.empty() || !family.margins_file.empty();
+    WeightedNormingCases read_cases;
+    NormingCases& cases = read_cases.cases;
     const CaseReading read = file_reading(person_data_file(options.file, options.text_file));
-    read_suggesting_encoding(options.text_file.encoding, [&] { cases = read_norming_cases(read, variables); });
+    read_suggesting_encoding(options.text_file.encoding, [&] {
+        if (!weighted) {
+            cases = read_norming_cases(read, variables);
+            return;
+        }
+        const std::vector<Extended> file_weights = raked_case_weights(
+            read, family.margins_file.empty() ? std::vector<MarginsVariable>() : read_margins(family.margins_file),
+            family.weight_variable);
+        read_cases = read_weighted_norming_cases(read, variables, file_weights);
+    });
     if (cases.skipped > 0)
         desktop.warning(skipped_cases_notice(cases.skipped, variables));
+    if (read_cases.missing_weights > 0)
+        desktop.warning(std::to_string(read_cases.missing_weights) +
+                        (read_cases.missing_weights == 1 ? " case" : " cases") + " skipped for a missing weight");
     BetaBinomialRun run;
     run.source = {full_name, "", variables.score_variable, variables.age_variable, variables.group_variable, 0,
-                  cases.skipped};
-    run.tables = fit_beta_binomial_tables(cases.sample, {}, model_choice(options), options.ages, options.bootstrap);
+                  cases.skipped + read_cases.missing_weights};
+    run.tables = fit_beta_binomial_tables(cases.sample, read_cases.weights, model_choice(options), options.ages,
+                                          options.bootstrap);
     return run;
 }
 

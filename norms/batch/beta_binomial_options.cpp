@@ -69,13 +69,21 @@ std::vector<CLI::Option*> add_family_options(CLI::App& form, BetaBinomialOptions
                         ->type_name("N"));
     added.push_back(add_degree(form, "--alpha-degree", options.alpha_degree, "α"));
     added.push_back(add_degree(form, "--beta-degree", options.beta_degree, "β"));
+    added.push_back(AddNameOption(form, "--weight", options.weight_variable, "a variable name",
+                                  "each case's sampling weight, a number above 0, for --family betabinomial; a "
+                                  "missing one skips the case")
+                        ->type_name("VARIABLE"));
+    added.push_back(AddNameOption(form, "--rake", options.margins_file, "a file name",
+                                  "weight the cases to the population's shares in MARGINS (variable,value,share), "
+                                  "for --family betabinomial, raking from the --weight weights if given")
+                        ->type_name("MARGINS"));
     return added;
 }
 
 void check_family_choice(const CLI::App& form, const BetaBinomialOptions& options)
 {
     if (!options.family) {
-        for (const char* name : {"--items", "--alpha-degree", "--beta-degree"})
+        for (const char* name : {"--items", "--alpha-degree", "--beta-degree", "--weight", "--rake"})
             if (given(form, name))
                 throw CLI::ValidationError(std::string(name) + " needs --family betabinomial");
         return;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace CLI {
@@ -18,16 +19,18 @@ struct BetaBinomialOptions {
     int items = 0;
     std::optional<int> alpha_degree;  // none: chosen by BIC
     std::optional<int> beta_degree;
+    std::string weight_variable;  // each case's sampling weight
+    std::string margins_file;     // the population's shares the cases are raked to
 
     friend bool operator==(const BetaBinomialOptions&, const BetaBinomialOptions&) = default;
 };
 
-// Adds --family, --items, --alpha-degree and --beta-degree, which fill `options` as they are
+// Adds --family, --items, --alpha-degree, --beta-degree, --weight and --rake, which fill `options` as they are
 // parsed; gives the options added.
 std::vector<CLI::Option*> add_family_options(CLI::App& form, BetaBinomialOptions& options);
 
 // Refuses, with CLI::ValidationError, the choices that make no sense for the family chosen: the
-// beta-binomial's options with the Taylor family; with the beta-binomial, a missing --items,
+// beta-binomial's options (and case weights) with the Taylor family; with the beta-binomial, a missing --items,
 // --score, FILE or age (--age or --group), and the Taylor family's ranking, terms and outputs.
 void check_family_choice(const CLI::App& form, const BetaBinomialOptions& options);
 

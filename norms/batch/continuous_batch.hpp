@@ -32,6 +32,7 @@ inline const std::string ContinuousUsage =
     "       vornak-batch continuous [--csv] [--xlsx WORKBOOK] [--plot PICTURE] [--manual FILE]"
     " [--manual-scale NAME] --model MODEL --ages A,A... MIN MAX\n"
     "       vornak-batch continuous --family betabinomial --items N [--alpha-degree D --beta-degree D]"
+    " [--weight VARIABLE] [--rake MARGINS]"
     " [--scale NAME] [--ages A,A...] [--bootstrap B [--seed S]] [--csv] [--save-model MODEL]"
     " [--delimiter C] [--encoding NAME] --score VARIABLE (--age VARIABLE | --group VARIABLE) MIN MAX FILE";
 
