@@ -514,15 +514,7 @@ std::vector<Extended> beta_binomial_probabilities(const BetaBinomialModel& model
         log_p[static_cast<std::size_t>(x)] =
             constant + boost::math::lgamma(x + alpha) + boost::math::lgamma(n - x + beta) -
             boost::math::lgamma(static_cast<Extended>(x) + 1) - boost::math::lgamma(n - x + 1);
-    // Scaled by the largest before leaving log space, then to a sum of exactly what is summed.
-    const Extended largest = *std::max_element(log_p.begin(), log_p.end());
-    Extended sum = 0;
-    for (Extended& p : log_p) {
-        p = std::exp(p - largest);
-        sum += p;
-    }
-    for (Extended& p : log_p)
-        p /= sum;
+    probabilities_from_logs(log_p);
     return log_p;
 }
 

@@ -10,6 +10,7 @@
 // computed from those alone, so a model read back from its file gives the same cells, bit for bit.
 #pragma once
 
+#include <cmath>
 #include <stdexcept>
 #include <vector>
 
@@ -93,6 +94,23 @@ BetaBinomialShapes shapes_at(const BetaBinomialModel& model, Extended age);
 
 // P(X = 0) … P(X = N) at an age, from log-probabilities.
 std::vector<Extended> beta_binomial_probabilities(const BetaBinomialModel& model, Extended age);
+
+// Takes log-probabilities to probabilities that sum to 1, scaled by the largest before leaving
+// log space so that none under- or overflows.
+template <class Real>
+void probabilities_from_logs(std::vector<Real>& values)
+{
+    Real largest = values.front();
+    for (const Real value : values)
+        largest = value > largest ? value : largest;
+    Real sum = 0;
+    for (Real& value : values) {
+        value = std::exp(value - largest);
+        sum += value;
+    }
+    for (Real& value : values)
+        value /= sum;
+}
 
 // The mid-rank proportion P(X < x) + P(X = x)/2 of each raw score 0 … N, each tail summed from
 // its own end so that neither loses its small values.

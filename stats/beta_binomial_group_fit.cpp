@@ -18,21 +18,15 @@ std::vector<double> probabilities_by_ratio(const BetaBinomialModel& model, Exten
     const auto [alpha, beta] = shapes_at(model, age);
     const double a = static_cast<double>(alpha), b = static_cast<double>(beta), n = model.items;
     std::vector<double> p(static_cast<std::size_t>(model.items) + 1);
-    double log_p = boost::math::lgamma(n + b) + boost::math::lgamma(a + b) - boost::math::lgamma(n + a + b) - boost::math::lgamma(b);
-    double largest = log_p;
+    // P(0) = B(α, N + β) / B(α, β).
+    double log_p = boost::math::lgamma(n + b) + boost::math::lgamma(a + b) - boost::math::lgamma(n + a + b) -
+                   boost::math::lgamma(b);
     p[0] = log_p;
     for (int x = 0; x < model.items; ++x) {
         log_p += std::log((n - x) * (x + a) / ((x + 1) * (n - x - 1 + b)));
         p[static_cast<std::size_t>(x) + 1] = log_p;
-        largest = std::max(largest, log_p);
     }
-    double sum = 0;
-    for (double& q : p) {
-        q = std::exp(q - largest);
-        sum += q;
-    }
-    for (double& q : p)
-        q /= sum;
+    probabilities_from_logs(p);
     return p;
 }
 

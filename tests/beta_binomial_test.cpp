@@ -1,4 +1,5 @@
 #include "stats/beta_binomial.hpp"
+#include "stats/beta_binomial_bootstrap.hpp"
 
 #include <gtest/gtest.h>
 
@@ -182,6 +183,30 @@ TEST(BetaBinomial, DegreesChosenByTheLowestBic)
         fit_beta_binomial(sample, 25, static_cast<int>(chosen.fit.model.alpha.size()) - 1,
                           static_cast<int>(chosen.fit.model.beta.size()) - 1, StandardNormScales()[1]);
     EXPECT_NEAR(fixed.log_likelihood, chosen.fit.log_likelihood, 1e-7L);
+}
+
+TEST(BetaBinomial, BootstrapResamplesRepeatWithTheSeedAndStopWhenAsked)
+{
+    const BetaBinomialSample sample = beta_binomial_samples::drawn(15, 300, 8);
+    const BetaBinomialChoice choice{15, 1, 1, StandardNormScales()[1]};
+    const BetaBinomialFit fit = fit_beta_binomial(sample, 15, 1, 1, StandardNormScales()[1]);
+    const auto limits = [&](unsigned threads) {
+        std::vector<NormCell> cells = beta_binomial_norm_table(fit.model, {7, 11});
+        add_beta_binomial_limits(cells, resample_beta_binomial(sample, {}, choice, fit.model, {20, 4, threads}),
+                                 threads);
+        return cells;
+    };
+    const std::vector<NormCell> one = limits(1), two = limits(2);
+    ASSERT_EQ(one.size(), 32u);
+    for (std::size_t c = 0; c < one.size(); ++c) {
+        EXPECT_EQ(one[c].limits->norm_lower95, two[c].limits->norm_lower95);
+        EXPECT_EQ(one[c].limits->PR_upper90, two[c].limits->PR_upper90);
+        EXPECT_LT(one[c].limits->norm_lower95, one[c].norm);
+        EXPECT_GT(one[c].limits->norm_upper95, one[c].norm);
+    }
+    Interruption interruption;
+    interruption.stop = true;
+    EXPECT_THROW(resample_beta_binomial(sample, {}, choice, fit.model, {20, 4, 1}, &interruption), Interrupted);
 }
 
 TEST(BetaBinomial, RefusesScoresAndFitsItCannotUse)

@@ -64,26 +64,6 @@ void append_group_fit(std::vector<std::string>& lines, const BetaBinomialTables&
     append_columns(lines, rows);
 }
 
-void append_tables(std::vector<std::string>& lines, const BetaBinomialTables& tables)
-{
-    const int decimals = norm_score_decimals(tables.model.scale.sd);
-    const std::string scale =
-        tables.model.scale.name.find(',') == std::string::npos ? tables.model.scale.name : "Norm";
-    std::vector<std::string> header = {"Raw score", scale, "PR"};
-    if (tables.resamples > 0)
-        header = {"Raw score", scale,       "95% lower", "95% upper", "90% lower", "90% upper",
-                  "PR",        "95% lower", "95% upper", "90% lower", "90% upper"};
-    for (std::size_t c = 0; c < tables.cells.size();) {
-        const Extended age = tables.cells[c].age;
-        lines.push_back("");
-        lines.push_back(" Norms at age " + stats::format_number(age) + ":");
-        std::vector<std::vector<std::string>> rows = {header};
-        for (; c < tables.cells.size() && tables.cells[c].age == age; ++c)
-            rows.push_back(continuous_cell_texts(tables.cells[c], decimals));
-        append_columns(lines, rows);
-    }
-}
-
 }  // namespace
 
 std::vector<std::string> beta_binomial_model_lines(const BetaBinomialTables& tables)
@@ -156,7 +136,8 @@ std::vector<std::string> beta_binomial_report(const BetaBinomialTables& tables, 
                         (tables.choice.degrees_chosen() ? ", the degrees chosen again in each" : "") +
                         "; each limit is a percentile of the resamples' values");
     }
-    append_tables(lines, tables);
+    append_norm_tables(lines, tables.cells, tables.resamples > 0, norm_score_decimals(model.scale.sd),
+                       norm_column_title(model.scale.name));
     return lines;
 }
 

@@ -114,30 +114,34 @@ void append_warnings(std::vector<std::string>& lines, const stats::ContinuousFit
         lines.push_back("   " + warning);
 }
 
-void append_tables(std::vector<std::string>& lines, const ContinuousTables& tables)
+}  // namespace
+
+void append_norm_tables(std::vector<std::string>& lines, const std::vector<stats::NormCell>& cells, bool limits,
+                        int decimals, const std::string& scale)
 {
-    const int decimals = norm_score_decimals(tables.model);
-    const std::string scale = norm_column_title(tables.model);
     std::vector<std::string> header = {"Raw score", scale, "PR"};
-    if (tables.resamples > 0)
+    if (limits)
         header = {"Raw score", scale,       "95% lower", "95% upper", "90% lower", "90% upper",
                   "PR",        "95% lower", "95% upper", "90% lower", "90% upper"};
-    for (std::size_t c = 0; c < tables.cells.size();) {
-        const Extended age = tables.cells[c].age;
+    for (std::size_t c = 0; c < cells.size();) {
+        const Extended age = cells[c].age;
         lines.push_back("");
         lines.push_back(" Norms at age " + stats::format_number(age) + ":");
         std::vector<std::vector<std::string>> rows = {header};
-        for (; c < tables.cells.size() && tables.cells[c].age == age; ++c)
-            rows.push_back(continuous_cell_texts(tables.cells[c], decimals));
+        for (; c < cells.size() && cells[c].age == age; ++c)
+            rows.push_back(continuous_cell_texts(cells[c], decimals));
         append_columns(lines, rows);
     }
 }
 
-}  // namespace
-
 std::string norm_column_title(const stats::ContinuousModel& model)
 {
-    return model.scale_name.find(',') == std::string::npos ? model.scale_name : "Norm";
+    return norm_column_title(model.scale_name);
+}
+
+std::string norm_column_title(const std::string& scale_name)
+{
+    return scale_name.find(',') == std::string::npos ? scale_name : "Norm";
 }
 
 std::vector<std::string> continuous_cell_texts(const stats::NormCell& cell, int decimals)
@@ -228,7 +232,8 @@ std::vector<std::string> continuous_report(const ContinuousTables& tables, const
         lines.push_back(" Bootstrap: " + bootstrap_description(tables) +
                         "; each limit is a percentile of the resamples' values");
     }
-    append_tables(lines, tables);
+    append_norm_tables(lines, tables.cells, tables.resamples > 0, norm_score_decimals(tables.model),
+                       norm_column_title(tables.model));
     return lines;
 }
 
