@@ -426,7 +426,8 @@ void check_beta_binomial_sample(const BetaBinomialSample& sample, int items)
     for (std::size_t i = 0; i < n; ++i) {
         const Extended score = sample.scores[i];
         if (!(score >= 0 && score <= items && score == std::trunc(score)))
-            throw std::invalid_argument("The score of " + case_text(i) + ", " + data_number_text(static_cast<double>(score)) +
+            throw std::invalid_argument("The score of " + case_text(i) + ", " +
+                                        data_number_text(static_cast<double>(score)) +
                                         ", is not a whole number from 0 to the " + std::to_string(items) +
                                         " items.");
         if (!std::isfinite(sample.ages[i]))

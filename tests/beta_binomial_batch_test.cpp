@@ -90,7 +90,8 @@ TEST(BetaBinomialBatch, TheCsvHoldsTheModelsCellsAndASavedModelGivesThemBitForBi
     // A damaged model file is refused, saying what is wrong.
     std::string damaged = file_content(model);
     damaged.replace(damaged.find("\"alpha\""), 7, "\"gamma\"");
-    const Outcome refused = continuous({"--model", write_temp_file("bb_damaged.json", damaged), "--ages", "9", "0", "20"});
+    const Outcome refused =
+        continuous({"--model", write_temp_file("bb_damaged.json", damaged), "--ages", "9", "0", "20"});
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("\"alpha\" is missing"), std::string::npos) << refused.err;
 }
@@ -112,7 +113,8 @@ TEST(BetaBinomialBatch, TheReportGivesTheFitAndGradesServeAsAges)
     EXPECT_EQ(run.out.find(" Norms at age 1.5:"), std::string::npos);
 
     // An age beyond the sample's is extrapolated, with a warning beside the CSV.
-    const Outcome beyond = continuous(with(fixed_degrees, {"--age", "grade", "--ages", "0.5,2", "--csv", "0", "20", data}));
+    const Outcome beyond =
+        continuous(with(fixed_degrees, {"--age", "grade", "--ages", "0.5,2", "--csv", "0", "20", data}));
     ASSERT_EQ(beyond.status, 0) << beyond.err;
     EXPECT_NE(beyond.err.find("Age 0.5 lies outside the norm sample's ages, 1 to 3; its norms are extrapolated.\n"),
               std::string::npos)
@@ -142,12 +144,14 @@ TEST(BetaBinomialBatch, CaseWeightsCountAsRepeatedCases)
             norms.push_back(std::stold(line.substr(line.find(',', line.find(',') + 1) + 1)));
         return norms;
     };
-    const Outcome by_weight = continuous(with(fixed_degrees, {"--age", "age", "--weight", "w", "--ages", "7,10", "--csv",
-                                                              "0", "20", write_temp_file("bb_w.csv", weighted)}));
+    const Outcome by_weight =
+        continuous(with(fixed_degrees, {"--age", "age", "--weight", "w", "--ages", "7,10", "--csv", "0", "20",
+                                        write_temp_file("bb_w.csv", weighted)}));
     ASSERT_EQ(by_weight.status, 0) << by_weight.err;
     EXPECT_EQ(by_weight.err, "1 case skipped for a missing weight\n");
     const Outcome by_copies = continuous(
-        with(fixed_degrees, {"--age", "age", "--ages", "7,10", "--csv", "0", "20", write_temp_file("bb_r.csv", repeated)}));
+        with(fixed_degrees,
+             {"--age", "age", "--ages", "7,10", "--csv", "0", "20", write_temp_file("bb_r.csv", repeated)}));
     const std::vector<Extended> weighted_norms = cells(by_weight), repeated_norms = cells(by_copies);
     ASSERT_EQ(weighted_norms.size(), 42u);
     ASSERT_EQ(repeated_norms.size(), 42u);

@@ -163,7 +163,8 @@ TEST(BetaBinomial, CaseWeightsCountAsRepeatedCases)
     // The weights average 1: a weighted sample counts its cases, not the weights' sum.
     sample.weights.assign(sample.scores.size(), 1000);
     const BetaBinomialFit scaled = fit_beta_binomial(sample, 20, 2, 1, StandardNormScales()[1]);
-    const BetaBinomialFit plain = fit_beta_binomial(beta_binomial_samples::drawn(20, 400, 5), 20, 2, 1, StandardNormScales()[1]);
+    const BetaBinomialFit plain =
+        fit_beta_binomial(beta_binomial_samples::drawn(20, 400, 5), 20, 2, 1, StandardNormScales()[1]);
     EXPECT_NEAR(scaled.log_likelihood, plain.log_likelihood, 1e-8L);
     EXPECT_NEAR(scaled.alpha_se[0], plain.alpha_se[0], 1e-9);
 }

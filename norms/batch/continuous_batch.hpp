@@ -24,7 +24,7 @@ namespace norms {
 class BatchCommandLine;
 
 inline const std::string ContinuousUsage =
-    "usage: vornak-batch continuous [--family taylor] [--k K] [--t T] [--terms P | --r2 R] [--scale NAME] [--ages A,A...]"
+    "usage: vornak-batch continuous [--k K] [--t T] [--terms P | --r2 R] [--scale NAME] [--ages A,A...]"
     " [--bootstrap B [--seed S]] [--csv] [--xlsx WORKBOOK] [--plot PICTURE] [--save-model MODEL]"
     " [--manual FILE] [--manual-scale NAME] [--manual-interval none|95|90]"
     " [--reversals increasing|decreasing] [--delimiter C] [--encoding NAME] --score VARIABLE"
