@@ -519,7 +519,12 @@ std::vector<Extended> beta_binomial_probabilities(const BetaBinomialModel& model
     return log_p;
 }
 
-std::vector<Extended> mid_rank_proportions(const std::vector<Extended>& probabilities)
+Extended MidRank::z() const
+{
+    return below <= above ? z_of_proportion(below) : -z_of_proportion(above);
+}
+
+std::vector<MidRank> mid_ranks(const std::vector<Extended>& probabilities)
 {
     const std::size_t size = probabilities.size();
     std::vector<Extended> below(size, 0), above(size, 0);
@@ -527,9 +532,9 @@ std::vector<Extended> mid_rank_proportions(const std::vector<Extended>& probabil
         below[x] = below[x - 1] + probabilities[x - 1];
     for (std::size_t x = size - 1; x-- > 0;)
         above[x] = above[x + 1] + probabilities[x + 1];
-    std::vector<Extended> mid(size);
+    std::vector<MidRank> mid(size);
     for (std::size_t x = 0; x < size; ++x)
-        mid[x] = below[x] <= above[x] ? below[x] + probabilities[x] / 2 : 1 - (above[x] + probabilities[x] / 2);
+        mid[x] = {below[x] + probabilities[x] / 2, above[x] + probabilities[x] / 2};
     return mid;
 }
 
@@ -537,10 +542,11 @@ std::vector<NormCell> beta_binomial_norm_table(const BetaBinomialModel& model, c
 {
     std::vector<NormCell> cells;
     for (const Extended age : ages) {
-        const std::vector<Extended> mid = mid_rank_proportions(beta_binomial_probabilities(model, age));
+        const std::vector<MidRank> mid = mid_ranks(beta_binomial_probabilities(model, age));
         for (int x = 0; x <= model.items; ++x) {
-            const Extended p = mid[static_cast<std::size_t>(x)];
-            cells.push_back({age, x, model.scale.of_z(z_of_proportion(p)), 100 * p, RangeSide::within, std::nullopt});
+            const MidRank& rank = mid[static_cast<std::size_t>(x)];
+            cells.push_back(
+                {age, x, model.scale.of_z(rank.z()), 100 * rank.proportion(), RangeSide::within, std::nullopt});
         }
     }
     return cells;

@@ -112,9 +112,20 @@ void probabilities_from_logs(std::vector<Real>& values)
         value /= sum;
 }
 
-// The mid-rank proportion P(X < x) + P(X = x)/2 of each raw score 0 … N, each tail summed from
-// its own end so that neither loses its small values.
-std::vector<Extended> mid_rank_proportions(const std::vector<Extended>& probabilities);
+// A raw score's mid-rank from each end: below = P(X < x) + P(X = x)/2, above = 1 - below =
+// P(X > x) + P(X = x)/2, each summed from its own end so that neither loses its small values.
+struct MidRank {
+    Extended below = 0;
+    Extended above = 0;
+
+    // The smaller tail gives the proportion and its normal deviate: near the ceiling, 1 - below
+    // would round to 1 where `above` still holds its digits.
+    Extended proportion() const { return below <= above ? below : 1 - above; }
+    Extended z() const;
+};
+
+// The mid-ranks of the raw scores 0 … N.
+std::vector<MidRank> mid_ranks(const std::vector<Extended>& probabilities);
 
 // The cells of the raw scores 0 … N at each age, age by age. An age outside the sample's is
 // taken too: the shapes' polynomials go on smoothly, and the floor and ceiling hold there as well.

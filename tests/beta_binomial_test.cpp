@@ -115,20 +115,24 @@ TEST(BetaBinomial, ProbabilitiesAndMidRanks)
     EXPECT_NEAR(p[0], 0.4L, 1e-15L);
     EXPECT_NEAR(p[1], 0.4L, 1e-15L);
     EXPECT_NEAR(p[2], 0.2L, 1e-15L);
-    const std::vector<Extended> mid = mid_rank_proportions(p);
-    EXPECT_NEAR(mid[0], 0.2L, 1e-15L);
-    EXPECT_NEAR(mid[1], 0.6L, 1e-15L);
-    EXPECT_NEAR(mid[2], 0.9L, 1e-15L);
+    const std::vector<MidRank> mid = mid_ranks(p);
+    EXPECT_NEAR(mid[0].proportion(), 0.2L, 1e-15L);
+    EXPECT_NEAR(mid[1].proportion(), 0.6L, 1e-15L);
+    EXPECT_NEAR(mid[2].proportion(), 0.9L, 1e-15L);
 
-    // A long test with a steep ceiling: the top score's distance from 100 keeps its digits,
-    // since the upper tail is summed from the top.
+    // A long test far below its ceiling: the top scores' upper tails keep their digits, since
+    // they are summed from the top, and so do their norm scores, far beyond where 1 - P(X < x)
+    // would round to 0.
     model.items = 200;
-    model.alpha = {std::log(40.0)};
-    model.beta = {std::log(2.0)};
+    model.alpha = {std::log(2.0)};
+    model.beta = {std::log(40.0)};
     const std::vector<Extended> steep = beta_binomial_probabilities(model, 0);
-    const std::vector<Extended> steep_mid = mid_rank_proportions(steep);
-    EXPECT_NEAR(1 - steep_mid[200], steep[200] / 2, 1e-19L);
-    EXPECT_NEAR(1 - steep_mid[199], steep[200] + steep[199] / 2, 1e-18L);
+    const std::vector<MidRank> steep_mid = mid_ranks(steep);
+    EXPECT_EQ(steep_mid[200].above, steep[200] / 2);
+    EXPECT_EQ(steep_mid[199].above, steep[200] + steep[199] / 2);
+    EXPECT_LT(steep_mid[200].above, 1e-30L);
+    EXPECT_NEAR(steep_mid[200].z(), -z_of_proportion(steep[200] / 2), 1e-12L);
+    EXPECT_TRUE(std::isfinite(steep_mid[200].z()));
     Extended total = 0;
     for (const Extended q : steep)
         total += q;
