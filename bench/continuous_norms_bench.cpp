@@ -5,8 +5,10 @@
 // search, k = t = 6, on 600 cases and on the 5,000.
 #include <benchmark/benchmark.h>
 
+#include "stats/beta_binomial.hpp"
 #include "stats/continuous_bootstrap.hpp"
 #include "stats/continuous_norms.hpp"
+#include "tests/support/beta_binomial_samples.hpp"
 #include "tests/support/continuous_samples.hpp"
 
 namespace {
@@ -81,6 +83,34 @@ void BM_fit_k6_t6(benchmark::State& state)
 }  // namespace
 
 BENCHMARK(BM_fit_k6_t6)->ArgName("cases")->Arg(600)->Arg(5000)->Iterations(1)->Unit(benchmark::kSecond);
+
+// The beta-binomial family on 5,000 cases of a 40-item test, each at an age of its own (the
+// likelihood's worst case: no two cases share a cell): degrees 3 and 3 fixed, and the choice of
+// degrees 0 … 4 each by BIC.
+namespace {
+
+const stats::BetaBinomialSample& items_sample()
+{
+    static const stats::BetaBinomialSample data = beta_binomial_samples::drawn(40, 5000, 20261208, false);
+    return data;
+}
+
+void BM_beta_binomial_fit(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(stats::fit_beta_binomial(items_sample(), 40, 3, 3, stats::StandardNormScales()[1]));
+}
+
+void BM_beta_binomial_choice(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(stats::choose_beta_binomial(items_sample(), 40, stats::StandardNormScales()[1]));
+}
+
+}  // namespace
+
+BENCHMARK(BM_beta_binomial_fit)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_beta_binomial_choice)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_fit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_table)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_table_from_kept_resamples)->Unit(benchmark::kMillisecond);

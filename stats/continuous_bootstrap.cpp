@@ -13,85 +13,15 @@
 
 #include "stats/continuous_least_squares.hpp"
 #include "stats/continuous_model_bias.hpp"
+#include "stats/resampling.hpp"
 
 namespace stats {
 namespace {
 
-// SplitMix64's output function (Steele, Lea & Flood 2014): a seed for each resample that
-// differs in about half its bits from its neighbours'.
-std::uint64_t mixed(std::uint64_t x)
-{
-    x += 0x9E3779B97F4A7C15u;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
-    return x ^ (x >> 31);
-}
-
-// A whole number from 0 to n - 1, every one equally likely: draws above the last whole multiple
-// of n are drawn again. Written out, unlike std::uniform_int_distribution, so that the same seed
-// gives the same cases with any standard library.
-std::size_t uniform_index(std::mt19937_64& engine, std::size_t n)
-{
-    const std::uint64_t range = static_cast<std::uint64_t>(n);
-    const std::uint64_t limit = std::numeric_limits<std::uint64_t>::max() -
-                                std::numeric_limits<std::uint64_t>::max() % range;
-    std::uint64_t draw;
-    do
-        draw = engine();
-    while (draw >= limit);
-    return static_cast<std::size_t>(draw % range);
-}
-
-// The cases of each ranking group, by the group's value; all cases together when the sample has
-// no groups (ranked by age windows alone).
-std::vector<std::vector<std::size_t>> strata_of(const NormingSample& sample)
-{
-    if (sample.groups.empty()) {
-        std::vector<std::size_t> all(sample.scores.size());
-        for (std::size_t i = 0; i < all.size(); ++i)
-            all[i] = i;
-        return {all};
-    }
-    std::map<Extended, std::vector<std::size_t>> by_group;
-    for (std::size_t i = 0; i < sample.groups.size(); ++i)
-        by_group[sample.groups[i]].push_back(i);
-    std::vector<std::vector<std::size_t>> strata;
-    for (auto& [group, cases] : by_group)
-        strata.push_back(std::move(cases));
-    return strata;
-}
-
-// Calls work(0) … work(count - 1), each index once, on `threads` threads (0: one for each
-// core) that take the next index from one counter. The first failure ends the others' work and
-// is thrown once all have stopped.
-void for_each_index(std::size_t count, unsigned threads, const std::function<void(std::size_t)>& work)
-{
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t used = std::min<std::size_t>(threads > 0 ? threads : cores, count);
-    std::atomic<std::size_t> next{0};
-    std::vector<std::exception_ptr> failures(used);
-    {
-        std::vector<std::jthread> pool;
-        for (std::size_t t = 0; t < used; ++t)
-            pool.emplace_back([&, t] {
-                try {
-                    for (std::size_t i = next++; i < count; i = next++)
-                        work(i);
-                } catch (...) {
-                    failures[t] = std::current_exception();
-                    next = count;
-                }
-            });
-    }
-    for (const std::exception_ptr& failure : failures)
-        if (failure)
-            std::rethrow_exception(failure);
-}
-
 class Bootstrap {
 public:
     Bootstrap(const NormingSample& sample, const ContinuousOptions& options, std::uint64_t seed)
-        : sample_(sample), options_(options), seed_(seed), strata_(strata_of(sample))
+        : sample_(sample), options_(options), seed_(seed), strata_(strata_of(sample.groups, sample.scores.size()))
     {
     }
 
@@ -99,12 +29,8 @@ public:
     ContinuousModel refit(std::size_t index) const
     {
         // The resample as the number of times each case is drawn.
-        std::mt19937_64 engine(mixed(seed_ ^ mixed(index)));
-        std::vector<std::uint32_t> counts(sample_.scores.size(), 0);
-        for (const std::vector<std::size_t>& stratum : strata_)
-            for (std::size_t i = 0; i < stratum.size(); ++i)
-                ++counts[stratum[uniform_index(engine, stratum.size())]];
-        return refit_resample(sample_, options_, std::move(counts));
+        std::mt19937_64 engine = resample_engine(seed_, index);
+        return refit_resample(sample_, options_, drawn_counts(engine, strata_, sample_.scores.size()));
     }
 
 private:
@@ -147,24 +73,6 @@ BootstrapLimits limits_of(const ResampledScores& scores)
 }
 
 }  // namespace
-
-Extended sample_quantile(const std::vector<Extended>& ascending, Extended p)
-{
-    const Extended position = (static_cast<Extended>(ascending.size()) - 1) * p;
-    const std::size_t below = static_cast<std::size_t>(std::floor(position));
-    if (below + 1 >= ascending.size())
-        return ascending.back();
-    const Extended low = ascending[below];
-    const Extended high = ascending[below + 1];
-    const Extended fraction = position - below;
-    // Between an infinite value and a finite one, the infinite one: the limits of a cell beyond
-    // the range (limits_of) are open-ended there.
-    if (fraction == 0 || low == high || std::isinf(low))
-        return low;
-    if (std::isinf(high))
-        return high;
-    return low + fraction * (high - low);
-}
 
 Resamples resample_models(const NormingSample& sample, const ContinuousOptions& options, const BootstrapChoice& choice,
                           Interruption* interruption)

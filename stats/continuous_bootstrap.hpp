@@ -10,6 +10,7 @@
 
 #include "stats/continuous_norms.hpp"
 #include "stats/interruption.hpp"
+#include "stats/resampling.hpp"
 
 namespace stats {
 
@@ -50,10 +51,5 @@ void add_bootstrap_limits(std::vector<NormCell>& cells, const Resamples& resampl
 std::vector<NormCell> bootstrap_norm_table(const NormingSample& sample, const ContinuousOptions& options,
                                          const ContinuousModel& model, const std::vector<Extended>& ages,
                                          long long raw_min, long long raw_max, const BootstrapChoice& choice);
-
-// The p-quantile of ascending values, by linear interpolation between the order statistics
-// x(1) … x(B) at position 1 + (B - 1)p (Hyndman & Fan's definition 7); between an infinite
-// and a finite value, the infinite one. Requires values.
-Extended sample_quantile(const std::vector<Extended>& ascending, Extended p);
 
 }  // namespace stats

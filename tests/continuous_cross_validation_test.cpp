@@ -1,6 +1,7 @@
 #include "stats/continuous_bootstrap.hpp"
 #include "stats/continuous_cross_validation.hpp"
 #include "stats/continuous_model_bias.hpp"
+#include "stats/resampling.hpp"
 #include "stats/continuous_norms.hpp"
 
 #include <gtest/gtest.h>

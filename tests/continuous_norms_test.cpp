@@ -1,6 +1,7 @@
 #include "stats/continuous_norms.hpp"
 #include "stats/continuous_bootstrap.hpp"
 #include "stats/number_format.hpp"
+#include "stats/resampling.hpp"
 
 #include <gtest/gtest.h>
 

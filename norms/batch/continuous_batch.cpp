@@ -6,6 +6,7 @@
 
 #include "norms/batch/batch_command_line.hpp"
 #include "norms/batch/batch_run.hpp"
+#include "norms/batch/beta_binomial_batch.hpp"
 #include "norms/batch/console_watch.hpp"
 #include "norms/count/data_file.hpp"
 #include "norms/read/input_checks.hpp"
@@ -243,6 +244,8 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
                                      "also write the fitted model to MODEL, a JSON file")
                            ->type_name("MODEL"));
     add_manual_options(form, options.manual, draws_pdf, "the ages");
+    for (CLI::Option* option : add_family_options(form, options.beta_binomial))
+        data.all.push_back(option);
     const CLI::Option* model = AddNameOption(form, "--model", options.model_path, "a file name",
                                              "make the tables from MODEL, saved before with --save-model")
                                    ->type_name("MODEL");
@@ -255,9 +258,10 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
     form.add_option("MAX", options.max_text, "the maximum legitimate raw score")->required();
     const CLI::Option* file = AddPersonFileOperand(form, options.file);
     form.final_callback([&options, &form, data, ages, model, file] {
+        check_family_choice(form, options.beta_binomial);
         if (model->count() > 0)
             check_model_choice(data, ages, file);
-        else
+        else if (!options.beta_binomial.family)
             check_data_choice(options, data, file);
         check_manual_options(form, options.manual);
         // A model's intervals come from its bootstrap.
@@ -276,6 +280,8 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
                        std::ostream& err, const ManualPdfPainter& paint_manual)
 {
     const bool saved = !options.model_path.empty();
+    if (options.beta_binomial.family || (saved && holds_beta_binomial_model(options.model_path)))
+        return RunBetaBinomialBatch(options, out, err);
     platform::ConsoleDesktop desktop(err, saved ? options.model_path : options.file, stats::decimal_separator());
     std::ostringstream output;
     OutputFiles files;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "norms/batch/beta_binomial_options.hpp"
 #include "norms/count/group_counter.hpp"
 #include "norms/batch/manual_options.hpp"
 #include "norms/count/norming_cases.hpp"
@@ -29,12 +30,17 @@ inline const std::string ContinuousUsage =
     " [--reversals increasing|decreasing] [--delimiter C] [--encoding NAME] --score VARIABLE"
     " (--group VARIABLE [--age VARIABLE] | --age VARIABLE --width W) MIN MAX FILE\n"
     "       vornak-batch continuous [--csv] [--xlsx WORKBOOK] [--plot PICTURE] [--manual FILE]"
-    " [--manual-scale NAME] --model MODEL --ages A,A... MIN MAX";
+    " [--manual-scale NAME] --model MODEL --ages A,A... MIN MAX\n"
+    "       vornak-batch continuous --family betabinomial --items N [--alpha-degree D --beta-degree D]"
+    " [--weight VARIABLE] [--rake MARGINS]"
+    " [--scale NAME] [--ages A,A...] [--bootstrap B [--seed S]] [--csv] [--save-model MODEL]"
+    " [--delimiter C] [--encoding NAME] --score VARIABLE (--age VARIABLE | --group VARIABLE) MIN MAX FILE";
 
 struct ContinuousBatchOptions {
     NormingLayout variables;
     PersonScoreLayout text_file;  // the delimiter and encoding of delimited text
     stats::ContinuousOptions model;
+    BetaBinomialOptions beta_binomial;  // --family betabinomial and its choices
     std::vector<Extended> ages;  // empty: the default ages
     stats::BootstrapChoice bootstrap;
     bool csv = false;

@@ -28,9 +28,7 @@
 #include "stats/number_format.hpp"
 
 namespace norms {
-namespace {
 
-// The margins a sample is raked to, from their file.
 std::vector<MarginsVariable> read_margins(const std::string& path)
 {
     try {
@@ -39,6 +37,8 @@ std::vector<MarginsVariable> read_margins(const std::string& path)
         throw platform::Failure(platform::in_quotes(path) + ": " + failure.what());
     }
 }
+
+namespace {
 
 // Each group's counts, in the order the tables come in, and each case's weight when the cases
 // are raked or their weights are to be written.

@@ -7,6 +7,7 @@
 #include "norms/batch/batch_options.hpp"
 #include "norms/count/group_counter.hpp"
 #include "norms/batch/manual_options.hpp"
+#include "norms/read/margins_file.hpp"
 
 namespace CLI {
 class App;
@@ -37,6 +38,10 @@ struct ScoresOptions {
 
 // Adds the scores form to the command line, which fills `options` as it parses. Without
 // `draws_pdf` a manual table can only be a workbook.
+// The margins a sample is raked to, from their file at `path`. Throws platform::Failure naming
+// the file.
+std::vector<MarginsVariable> read_margins(const std::string& path);
+
 CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options, bool draws_pdf = true);
 
 // Runs the scores form: a report per group, or with --csv one table with a leading group

@@ -40,6 +40,9 @@ public:
     // The score's variable, then the age's and the group's where the layout names them.
     const VariableNames& asked() const { return asked_; }
 
+    // The complete cases taken so far.
+    std::size_t taken() const { return cases_.sample.scores.size(); }
+
     // A case missing any of its values is skipped and counted. Throws platform::Failure,
     // naming the case's place, for a score that is not a whole number from min_score to
     // max_score and for an age that is not a number.

@@ -59,13 +59,18 @@ std::vector<std::string> continuous_csv_fields(const stats::NormCell& cell)
 
 void write_continuous_csv(std::ostream& out, const ContinuousTables& tables)
 {
+    write_continuous_csv(out, tables.cells, tables.resamples > 0);
+}
+
+void write_continuous_csv(std::ostream& out, const std::vector<stats::NormCell>& cells, bool limits)
+{
     const auto write_line = [&out](const std::vector<std::string>& fields) {
         for (std::size_t c = 0; c < fields.size(); ++c)
             out << (c > 0 ? "," : "") << fields[c];
         out << '\n';
     };
-    write_line(continuous_column_names(tables.resamples > 0));
-    for (const stats::NormCell& cell : tables.cells)
+    write_line(continuous_column_names(limits));
+    for (const stats::NormCell& cell : cells)
         write_line(continuous_csv_fields(cell));
 }
 

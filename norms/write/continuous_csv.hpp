@@ -27,6 +27,8 @@ std::vector<std::string> continuous_csv_fields(const stats::NormCell& cell);
 // same double, as a data file holds it; every other number as CsvNumber prints it, "-inf" or
 // "inf"; "." as the decimal point and LF line ends whatever the user's settings.
 void write_continuous_csv(std::ostream& out, const ContinuousTables& tables);
+// The same lines for any family's cells, with the limits' columns when `limits`.
+void write_continuous_csv(std::ostream& out, const std::vector<stats::NormCell>& cells, bool limits);
 
 // An About sheet with the model (its terms and coefficients, R², adjusted R², RMSE, cases,
 // ranking and scale), then one sheet per age with the CSV's columns.

@@ -21,6 +21,15 @@ const std::string measured_coverage =
     "95% intervals so made held the population's norm score in 89 to 100% of the cells, 90% intervals "
     "in 84 to 99%.";
 
+// Characters, not bytes: "R²" takes two columns.
+std::size_t characters(std::string_view text)
+{
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return !stats::is_utf8_continuation(c); }));
+}
+
+}  // namespace
+
 // A coefficient with every digit the model file holds, which no fixed number of decimals gives
 // for terms from 10 to 10^-10 in size.
 std::string coefficient_text(double value)
@@ -30,13 +39,6 @@ std::string coefficient_text(double value)
     if (point != std::string::npos)
         text.replace(point, 1, stats::decimal_separator());
     return text;
-}
-
-// Characters, not bytes: "R²" takes two columns.
-std::size_t characters(std::string_view text)
-{
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return !stats::is_utf8_continuation(c); }));
 }
 
 // Rows of cells as right-aligned columns, each two blanks wider than its widest cell.
@@ -55,6 +57,8 @@ void append_columns(std::vector<std::string>& lines, const std::vector<std::vect
         lines.push_back(line);
     }
 }
+
+namespace {
 
 std::string r2_text(Extended r2)
 {
@@ -166,30 +170,34 @@ void append_warnings(std::vector<std::string>& lines, const stats::ContinuousFit
         lines.push_back("   " + warning);
 }
 
-void append_tables(std::vector<std::string>& lines, const ContinuousTables& tables)
+}  // namespace
+
+void append_norm_tables(std::vector<std::string>& lines, const std::vector<stats::NormCell>& cells, bool limits,
+                        int decimals, const std::string& scale)
 {
-    const int decimals = norm_score_decimals(tables.model);
-    const std::string scale = norm_column_title(tables.model);
     std::vector<std::string> header = {"Raw score", scale, "PR"};
-    if (tables.resamples > 0)
+    if (limits)
         header = {"Raw score", scale,       "95% lower", "95% upper", "90% lower", "90% upper",
                   "PR",        "95% lower", "95% upper", "90% lower", "90% upper"};
-    for (std::size_t c = 0; c < tables.cells.size();) {
-        const Extended age = tables.cells[c].age;
+    for (std::size_t c = 0; c < cells.size();) {
+        const Extended age = cells[c].age;
         lines.push_back("");
         lines.push_back(" Norms at age " + stats::format_number(age) + ":");
         std::vector<std::vector<std::string>> rows = {header};
-        for (; c < tables.cells.size() && tables.cells[c].age == age; ++c)
-            rows.push_back(continuous_cell_texts(tables.cells[c], decimals));
+        for (; c < cells.size() && cells[c].age == age; ++c)
+            rows.push_back(continuous_cell_texts(cells[c], decimals));
         append_columns(lines, rows);
     }
 }
 
-}  // namespace
-
 std::string norm_column_title(const stats::ContinuousModel& model)
 {
-    return model.scale_name.find(',') == std::string::npos ? platform::PrintableText(model.scale_name, 0) : "Norm";
+    return norm_column_title(model.scale_name);
+}
+
+std::string norm_column_title(const std::string& scale_name)
+{
+    return scale_name.find(',') == std::string::npos ? platform::PrintableText(scale_name, 0) : "Norm";
 }
 
 std::vector<std::string> continuous_cell_texts(const stats::NormCell& cell, int decimals)
@@ -234,7 +242,12 @@ std::string bootstrap_description(const ContinuousTables& tables)
 
 int norm_score_decimals(const stats::ContinuousModel& model)
 {
-    return model.scale_sd >= 3 ? 1 : 3;
+    return norm_score_decimals(static_cast<Extended>(model.scale_sd));
+}
+
+int norm_score_decimals(Extended scale_sd)
+{
+    return scale_sd >= 3 ? 1 : 3;
 }
 
 std::vector<std::string> continuous_model_lines(const ContinuousTables& tables)
@@ -276,7 +289,8 @@ std::vector<std::string> continuous_report(const ContinuousTables& tables, const
                         "; each limit is a percentile of the resamples' values");
         lines.push_back(" " + interval_note(tables));
     }
-    append_tables(lines, tables);
+    append_norm_tables(lines, tables.cells, tables.resamples > 0, norm_score_decimals(tables.model),
+                       norm_column_title(tables.model));
     return lines;
 }
 

@@ -39,6 +39,7 @@ std::vector<std::string> continuous_model_lines(const ContinuousTables& tables);
 // The title of the norm score's column: the scale's name, or "Norm" for a scale of a mean and
 // an SD.
 std::string norm_column_title(const stats::ContinuousModel& model);
+std::string norm_column_title(const std::string& scale_name);
 
 // A cell as the report's table shows it: the raw score, the norm score (then its four limits),
 // the PR (then its four limits); a score beyond the model's range as "<" or ">" and the bound.
@@ -47,5 +48,18 @@ std::vector<std::string> continuous_cell_texts(const stats::NormCell& cell, int 
 // The decimals a norm score is shown with: one for a scale whose SD is at least 3 (T, IQ), three
 // for a narrower one (z).
 int norm_score_decimals(const stats::ContinuousModel& model);
+int norm_score_decimals(Extended scale_sd);
+
+// A coefficient with every digit the model file holds, which no fixed number of decimals gives
+// for terms from 10 to 10^-10 in size.
+std::string coefficient_text(double value);
+
+// Appends a table per age of the cells (age by age): a heading "Norms at age A:", then a row per
+// raw score under the scale's column title, with the four limits of each when `limits`.
+void append_norm_tables(std::vector<std::string>& lines, const std::vector<stats::NormCell>& cells, bool limits,
+                        int decimals, const std::string& scale);
+
+// Appends rows of cells as right-aligned columns, each two blanks wider than its widest cell.
+void append_columns(std::vector<std::string>& lines, const std::vector<std::vector<std::string>>& rows);
 
 }  // namespace norms

@@ -1,0 +1,22 @@
+// vornak-batch continuous --family betabinomial: the beta-binomial norm model of a test's count
+// of correct items, fitted to per-person data, or its tables from a model saved before.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "norms/batch/continuous_batch.hpp"
+
+namespace norms {
+
+// Whether the file at `path` holds a beta-binomial model; false for one that cannot be read,
+// whose refusal is the other family's reader's to give.
+bool holds_beta_binomial_model(const std::string& path);
+
+// Runs the form for the beta-binomial family: the report, or with --csv the tables, to `out`;
+// notices and messages to `err`; the model file only once `out` has taken everything. Gives
+// the exit status: 0 done, 1 a refused input, a fit that did not converge or a failure (nothing
+// written to `out`, no file written).
+int RunBetaBinomialBatch(const ContinuousBatchOptions& options, std::ostream& out, std::ostream& err);
+
+}  // namespace norms
