@@ -64,6 +64,10 @@ TEST(OutputTargets, AnOutputThatIsAnInputAnotherOutputOrStandardOutputIsRefusedB
         {{"continuous", "--score", "raw", "--group", "band", "--save-model", hard, "0", "9", data},
          "--save-model " + quoted(hard) + " would replace the data file " + quoted(data) +
              ": an output must not overwrite an input.\n"},
+        {{"continuous", "--family", "betabinomial", "--items", "9", "--score", "raw", "--age", "band", "--save-model",
+          data, "0", "9", data},
+         "--save-model " + quoted(data) + " would replace the data file " + quoted(data) +
+             ": an output must not overwrite an input.\n"},
     };
     for (const auto& refused : cases) {
         const Outcome outcome = batch(refused.arguments);

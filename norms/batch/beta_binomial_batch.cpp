@@ -11,9 +11,11 @@
 #include "norms/count/data_file.hpp"
 #include "norms/tables/beta_binomial_model_file.hpp"
 #include "norms/tables/beta_binomial_tables.hpp"
+#include "norms/tables/model_file_json.hpp"
 #include "norms/write/beta_binomial_report.hpp"
 #include "norms/write/continuous_csv.hpp"
 #include "norms/write/output_files.hpp"
+#include "norms/write/output_targets.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
 #include "stats/number_format.hpp"
@@ -51,7 +53,7 @@ BetaBinomialRun fitted_run(const ContinuousBatchOptions& options, const std::str
         }
         const std::vector<Extended> file_weights = raked_case_weights(
             read, family.margins_file.empty() ? std::vector<MarginsVariable>() : read_margins(family.margins_file),
-            family.weight_variable);
+            family.weight_variable, family.margins_file);
         read_cases = read_weighted_norming_cases(read, variables, file_weights);
     });
     if (cases.skipped > 0)
@@ -85,6 +87,10 @@ int RunBetaBinomialBatch(const ContinuousBatchOptions& options, std::ostream& ou
     std::ostringstream output;
     OutputFiles files;
     try {
+        check_output_targets({{"the data file", options.file},
+                              {"the model file", options.model_path},
+                              {"the margins file", options.beta_binomial.margins_file}},
+                             {{"--save-model", options.save_model_path}});
         std::int64_t min_score = 0;
         std::int64_t max_score = 0;
         if (!ReadScoreRange(desktop, options.min_text, options.max_text, min_score, max_score, false))

@@ -34,7 +34,4 @@ bool is_beta_binomial_model(std::string_view text);
 // shape, items below 1, an age SD of 0 or less, an age range whose ends are inverted.
 stats::BetaBinomialModel parse_beta_binomial_model(std::string_view text);
 
-// The text of the model file at `path`, refused as a damaged model when it is too large to be one.
-std::string read_model_text(const std::string& path);
-
 }  // namespace norms
