@@ -6,6 +6,7 @@
 #include "norms/batch/batch_command_line.hpp"
 #include "norms/batch/batch_run.hpp"
 #include "norms/batch/batch_views.hpp"
+#include "norms/batch/beta_binomial_batch.hpp"
 #include "norms/batch/continuous_batch.hpp"
 #include "norms/write/chart_model.hpp"
 #include "norms/run/compute_run.hpp"
@@ -112,7 +113,8 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
     else if (&command_line.chosen() == &plan_form)
         status = RunPlanBatch(plan, paint_chart, out, err);
     else if (&command_line.chosen() == &continuous_form)
-        status = RunContinuousBatch(continuous, paint_chart, out, err, paint_manual);
+        status = IsBetaBinomialRun(continuous) ? RunBetaBinomialBatch(continuous, out, err)
+                                               : RunContinuousBatch(continuous, paint_chart, out, err, paint_manual);
     else
         status = run_frequency_form(options, paint_chart, out, err);
     // Notices that could not be shown make no success.

@@ -71,6 +71,11 @@ BetaBinomialRun fitted_run(const ContinuousBatchOptions& options, const std::str
 
 }  // namespace
 
+bool IsBetaBinomialRun(const ContinuousBatchOptions& options)
+{
+    return options.beta_binomial.family || (!options.model_path.empty() && holds_beta_binomial_model(options.model_path));
+}
+
 bool holds_beta_binomial_model(const std::string& path)
 {
     try {

@@ -13,6 +13,10 @@ namespace norms {
 // whose refusal is the other family's reader's to give.
 bool holds_beta_binomial_model(const std::string& path);
 
+// Whether the continuous form's options ask for the beta-binomial family: --family betabinomial,
+// or a --model that holds one.
+bool IsBetaBinomialRun(const ContinuousBatchOptions& options);
+
 // Runs the form for the beta-binomial family: the report, or with --csv the tables, to `out`;
 // notices and messages to `err`; the model file only once `out` has taken everything. Gives
 // the exit status: 0 done, 1 a refused input, a fit that did not converge or a failure (nothing

@@ -6,7 +6,6 @@
 
 #include "norms/batch/batch_command_line.hpp"
 #include "norms/batch/batch_run.hpp"
-#include "norms/batch/beta_binomial_batch.hpp"
 #include "norms/batch/console_watch.hpp"
 #include "norms/count/data_file.hpp"
 #include "norms/read/input_checks.hpp"
@@ -280,8 +279,6 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
                        std::ostream& err, const ManualPdfPainter& paint_manual)
 {
     const bool saved = !options.model_path.empty();
-    if (options.beta_binomial.family || (saved && holds_beta_binomial_model(options.model_path)))
-        return RunBetaBinomialBatch(options, out, err);
     platform::ConsoleDesktop desktop(err, saved ? options.model_path : options.file, stats::decimal_separator());
     std::ostringstream output;
     OutputFiles files;

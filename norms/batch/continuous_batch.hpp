@@ -59,7 +59,8 @@ struct ContinuousBatchOptions {
 CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptions& options, bool can_plot,
                             bool draws_pdf = true);
 
-// Runs the continuous form: the report, or with --csv the tables, to `out`; notices and
+// Runs the continuous form with the Taylor family (the beta-binomial family has a run of its
+// own, RunBetaBinomialBatch): the report, or with --csv the tables, to `out`; notices and
 // messages to `err`. The workbook, the picture (drawn by paint_chart) and the model file take
 // their places only once `out` has taken everything. Gives the exit status: 0 done, 1 a refused
 // input or a failure (nothing written to `out`, no file written).
