@@ -4,7 +4,8 @@
 // Every method runs through the code that vornak-batch runs: the grouped tables as
 // `scores --scale T` computes them (Bayesian method), the continuous norms as `continuous`
 // computes them, with each rule for choosing the model. For each method, population and group
-// size it prints, over the cells (age and raw score) whose population PR lies in 2.5 … 97.5:
+// size it prints the mean number of coefficients (for the beta-binomial family, both shapes' with
+// their constants), the share of samples the beta-binomial family normed, and, over the cells (age and raw score) whose population PR lies in 2.5 … 97.5:
 // the mean error (bias) and the RMSE of the T score, the share of 95% and 90% intervals that
 // hold the population's T, and their mean width (of the finite ones). A grouped table's raw
 // score that no one in the group reached has PR 0 or 100; it is taken as half a case, 50/n or
@@ -33,6 +34,8 @@
 #include <vector>
 
 #include "accuracy_populations.hpp"
+#include "norms/tables/beta_binomial_tables.hpp"
+#include "norms/tables/continuous_family.hpp"
 #include "norms/tables/continuous_tables.hpp"
 #include "norms/tables/norms_table.hpp"
 #include "norms/tables/scale_columns.hpp"
@@ -85,7 +88,8 @@ struct CellEstimate {
 // of terms of a continuous model.
 struct Norms {
     std::vector<CellEstimate> cells;
-    int terms = 0;
+    int terms = 0;          // of a continuous model: its coefficients but the constant's
+    int family_shares = 0;  // 1 when the beta-binomial family made the norms
 };
 
 struct Method {
@@ -117,27 +121,62 @@ Norms grouped_tables(const Draw& draw, const Population&, int, std::uint64_t)
     return norms;
 }
 
-Method continuous_method(std::string name, const std::function<void(stats::ContinuousOptions&)>& choose)
+CellEstimate estimate_of(const stats::NormCell& cell)
 {
-    return {name, [choose](const Draw& draw, const Population& population, int resamples, std::uint64_t seed) {
+    CellEstimate estimate{cell.norm, std::nullopt};
+    if (cell.limits)
+        estimate.limits = std::array{cell.limits->norm_lower95, cell.limits->norm_upper95, cell.limits->norm_lower90,
+                                     cell.limits->norm_upper90};
+    return estimate;
+}
+
+// The Taylor model as `choose` sets it up, or with `best_family` the better of it and the
+// beta-binomial family out of sample (`continuous --family best`).
+Method continuous_method(std::string name, const std::function<void(stats::ContinuousOptions&)>& choose,
+                         bool best_family = false)
+{
+    return {name, [choose, best_family](const Draw& draw, const Population& population, int resamples,
+                                        std::uint64_t seed) {
                 stats::ContinuousOptions options;
                 if (population.continuous_ages)
                     options.window_width = 1;
                 choose(options);
-                const norms::ContinuousTables tables = norms::fit_continuous_tables(
-                    draw.sample, options, population.ages, 0, population.items, {resamples, seed, 1});
+                norms::DefaultContinuousTables tables;
+                if (best_family)
+                    tables = norms::fit_default_continuous_tables(draw.sample, options, population.ages, 0,
+                                                                  population.items, {resamples, seed, 1});
+                else
+                    tables.taylor = norms::fit_continuous_tables(draw.sample, options, population.ages, 0,
+                                                                 population.items, {resamples, seed, 1});
                 Norms norms;
-                norms.terms = static_cast<int>(tables.model.terms.size());
-                std::vector<CellEstimate>& cells = norms.cells;
-                for (const stats::NormCell& cell : tables.cells) {
-                    CellEstimate estimate{cell.norm, std::nullopt};
-                    if (cell.limits)
-                        estimate.limits = std::array{cell.limits->norm_lower95, cell.limits->norm_upper95,
-                                                     cell.limits->norm_lower90, cell.limits->norm_upper90};
-                    cells.push_back(estimate);
+                if (tables.beta_binomial) {
+                    norms.terms = static_cast<int>(tables.beta_binomial->model.alpha.size() +
+                                                   tables.beta_binomial->model.beta.size());
+                    norms.family_shares = 1;
+                    for (const stats::NormCell& cell : tables.beta_binomial->cells)
+                        norms.cells.push_back(estimate_of(cell));
+                    return norms;
                 }
+                norms.terms = static_cast<int>(tables.taylor.model.terms.size());
+                for (const stats::NormCell& cell : tables.taylor.cells)
+                    norms.cells.push_back(estimate_of(cell));
                 return norms;
             }};
+}
+
+// The beta-binomial family alone, its degrees chosen by BIC, on the population's number of items.
+Norms beta_binomial_method(const Draw& draw, const Population& population, int resamples, std::uint64_t seed)
+{
+    stats::BetaBinomialChoice choice;
+    choice.items = population.items;
+    const norms::BetaBinomialTables tables =
+        norms::fit_beta_binomial_tables(draw.sample, {}, choice, population.ages, {resamples, seed, 1});
+    Norms norms;
+    norms.terms = static_cast<int>(tables.model.alpha.size() + tables.model.beta.size());
+    norms.family_shares = 1;
+    for (const stats::NormCell& cell : tables.cells)
+        norms.cells.push_back(estimate_of(cell));
+    return norms;
 }
 
 const std::vector<Method>& suite_methods()
@@ -145,6 +184,8 @@ const std::vector<Method>& suite_methods()
     static const std::vector<Method> methods = {
         {"grouped", grouped_tables},
         continuous_method("continuous", [](stats::ContinuousOptions&) {}),
+        continuous_method("best-family", [](stats::ContinuousOptions&) {}, true),
+        {"betabinomial", beta_binomial_method},
         continuous_method("adjusted-r2", [](stats::ContinuousOptions& o) { o.rule = stats::ModelRule::adjusted_r2; }),
     };
     return methods;
@@ -164,7 +205,7 @@ struct Tally {
     Extended width90 = 0;
     long long samples = 0;
     long long terms = 0;
-
+    long long beta_binomial = 0;  // samples the beta-binomial family normed
 };
 
 // The population's T of each cell, and whether the cell counts (PR in 2.5 … 97.5).
@@ -189,6 +230,7 @@ void tally_cells(const Norms& norms, const Truth& truth, Tally& tally)
     const std::vector<CellEstimate>& cells = norms.cells;
     ++tally.samples;
     tally.terms += norms.terms;
+    tally.beta_binomial += norms.family_shares;
     for (std::size_t c = 0; c < cells.size(); ++c) {
         if (!truth.counted[c])
             continue;
@@ -357,8 +399,8 @@ int main(int argc, char** argv)
     }
     std::printf("%d replicates, %d resamples, seed %llu; T scores of the cells with population PR 2.5 to 97.5\n\n",
                 settings.replicates, settings.resamples, static_cast<unsigned long long>(settings.seed));
-    std::printf("| population | a group | method | terms | bias | RMSE | 95%% held | 90%% held | 95%% width | 90%% width |\n");
-    std::printf("|---|---:|---|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("| population | a group | method | terms | beta-binomial | bias | RMSE | 95%% held | 90%% held | 95%% width | 90%% width |\n");
+    std::printf("|---|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     bool short_of_coverage = false;
     for (const Population* population : populations) {
         const std::size_t index = static_cast<std::size_t>(population - accuracy::suite_populations().data());
@@ -367,8 +409,9 @@ int main(int argc, char** argv)
             for (std::size_t m = 0; m < methods.size(); ++m) {
                 const Tally& t = tallies[m];
                 const Extended rmse = t.cells > 0 ? std::sqrt(t.squared_error_sum / static_cast<Extended>(t.cells)) : 0;
-                std::printf("| %s | %d | %s | %s | %s | %s | %s | %s | %s | %s |%s\n", population->name.c_str(), size,
+                std::printf("| %s | %d | %s | %s | %s | %s | %s | %s | %s | %s | %s |%s\n", population->name.c_str(), size,
                             methods[m]->name.c_str(), t.terms > 0 ? fixed(t.terms, t.samples, 1).c_str() : "",
+                            t.terms > 0 ? percent(t.beta_binomial, t.samples).c_str() : "",
                             fixed(t.error_sum, t.cells).c_str(), fixed(rmse, 1).c_str(),
                             percent(t.covered95, t.with_limits).c_str(), percent(t.covered90, t.with_limits).c_str(),
                             fixed(t.width95, t.finite95).c_str(), fixed(t.width90, t.finite90).c_str(),

@@ -125,7 +125,8 @@ void add_bootstrap_limits(std::vector<NormCell>& cells, const Resamples& resampl
         }
         cells[c].limits = limits_of(cell);
     }
-    widen_by_bias(cells, resamples.bias, resamples.models.front());
+    const ContinuousModel& model = resamples.models.front();
+    widen_by_bias(cells, resamples.bias, model.scale_mean, model.scale_sd);
 }
 
 std::vector<NormCell> bootstrap_norm_table(const NormingSample& sample, const ContinuousOptions& options,

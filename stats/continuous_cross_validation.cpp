@@ -81,7 +81,7 @@ CrossValidation cross_validate(const NormingSample& sample, const RankingChoice&
                                const std::vector<std::uint32_t>& counts, const RankedCases& whole,
                                const std::vector<PowerTerm>& candidates,
                                const std::vector<std::optional<SubsetMembers>>& subsets, const ContinuousModel& base,
-                               const Interruption* interruption)
+                               const Interruption* interruption, const std::vector<RivalModel>& rivals)
 {
     const std::size_t n = sample.scores.size();
     const auto count = [&](std::size_t c) -> std::uint32_t { return counts.empty() ? 1 : counts[c]; };
@@ -115,6 +115,7 @@ CrossValidation cross_validate(const NormingSample& sample, const RankingChoice&
 
     const CaseRanker ranker(sample, ranking);
     std::vector<Extended> model_sums(subsets.size(), 0);
+    std::vector<Extended> rival_sums(rivals.size(), 0);
     Extended grouped_sum = 0;
     Extended weight_sum = 0;
     Extended held_out_cases = 0;
@@ -145,6 +146,10 @@ CrossValidation cross_validate(const NormingSample& sample, const RankingChoice&
                     model.terms.push_back({terms[s], static_cast<double>(fit.coefficients[s])});
             }
 
+        std::vector<FoldPrediction> rival_predictions;
+        for (const RivalModel& rival : rivals)
+            rival_predictions.push_back(rival(training));
+
         std::map<std::pair<Extended, Extended>, std::vector<Extended>> predictions;
         for (const std::size_t c : held_out) {
             // The case's mid-rank among the other held-out cases that rank it.
@@ -173,16 +178,23 @@ CrossValidation cross_validate(const NormingSample& sample, const RankingChoice&
             grouped_sum += weight * (grouped - target) * (grouped - target);
             // Cases of one age and score share their predictions: with groups, most cases do.
             auto [cached, added] = predictions.try_emplace({A[c], sample.scores[c]});
-            if (added)
+            if (added) {
                 for (std::size_t p = 0; p < models.size(); ++p)
                     cached->second.push_back(
                         models[p] ? norm_of_raw(*models[p], ModelAtAge(*models[p], A[c]), sample.scores[c]).PR / 100
                                   : 0);
+                for (const FoldPrediction& predict : rival_predictions)
+                    cached->second.push_back(predict(A[c], sample.scores[c]));
+            }
             for (std::size_t p = 0; p < models.size(); ++p)
                 if (models[p]) {
                     const Extended difference = cached->second[p] - target;
                     model_sums[p] += weight * difference * difference;
                 }
+            for (std::size_t r = 0; r < rivals.size(); ++r) {
+                const Extended difference = cached->second[models.size() + r] - target;
+                rival_sums[r] += weight * difference * difference;
+            }
         }
     }
 
@@ -193,6 +205,8 @@ CrossValidation cross_validate(const NormingSample& sample, const RankingChoice&
             if (subsets[p])
                 result.error_by_terms[p] = std::sqrt(model_sums[p] / held_out_cases);
         result.grouped_error = std::sqrt(grouped_sum / held_out_cases);
+        for (const Extended sum : rival_sums)
+            result.rival_errors.push_back(std::sqrt(sum / held_out_cases));
         result.target_variance = variance_sum / held_out_cases;
     }
     return result;

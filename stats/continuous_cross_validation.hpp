@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -30,11 +31,19 @@ namespace stats {
 
 inline constexpr int cross_validation_folds = 5;
 
+// A model of another kind, judged on the same folds by the same criterion: given the training
+// cases' counts (one per case, 0 for the held-out ones), it fits itself to them and gives the
+// proportion (mid-rank PR / 100) it predicts for a raw score at an age.
+using FoldPrediction = std::function<Extended(Extended age, Extended raw)>;
+using RivalModel = std::function<FoldPrediction(const std::vector<std::uint32_t>& training)>;
+
 struct CrossValidation {
     // By number of terms (index 0 unused): the criterion of that size's model, if it has one.
     std::vector<std::optional<Extended>> error_by_terms;
     // The same criterion for the ranks within the ranking groups (or windows) themselves.
     Extended grouped_error = 0;
+    // The criterion of each rival model, in the order given.
+    std::vector<Extended> rival_errors;
     // The part of each criterion's square that is the targets' own variance, estimated from
     // each target's counts as (p + q/4 - PR²) / (others - 1), p the share below and q the share
     // tied among the others (the variance of a trinomial's below + tied/2), weighted alike.
@@ -43,11 +52,11 @@ struct CrossValidation {
 
 // `subsets[p]` is the subset of `candidates` that stands for p terms, if any; `base` holds the
 // model's scale, powers and ranges; `whole` is the sample ranked with `counts` (empty: each case
-// once), whose locations weigh the cases.
+// once), whose locations weigh the cases; `rivals` are judged beside the sizes.
 CrossValidation cross_validate(const NormingSample& sample, const RankingChoice& ranking,
                                const std::vector<std::uint32_t>& counts, const RankedCases& whole,
                                const std::vector<PowerTerm>& candidates,
                                const std::vector<std::optional<SubsetMembers>>& subsets, const ContinuousModel& base,
-                               const Interruption* interruption = nullptr);
+                               const Interruption* interruption = nullptr, const std::vector<RivalModel>& rivals = {});
 
 }  // namespace stats

@@ -27,7 +27,19 @@ Extended widening(Extended distance, Extended z, Extended bias)
 Extended model_bias(const NormingSample& sample, const ContinuousOptions& options, const ContinuousFit& fit,
                     const std::vector<ContinuousModel>& models)
 {
-    if (!fit.out_of_sample_mse || models.size() < 2)
+    if (!fit.out_of_sample_mse)
+        return 0;
+    return bias_beside_resamples(sample, options, *fit.out_of_sample_mse, models.size(),
+                                 [&models](std::size_t r, Extended age, Extended raw) {
+                                     return norm_of_raw(models[r], ModelAtAge(models[r], age), raw).PR / 100;
+                                 });
+}
+
+Extended bias_beside_resamples(const NormingSample& sample, const ContinuousOptions& options,
+                               Extended out_of_sample_mse, std::size_t resamples,
+                               const std::function<Extended(std::size_t, Extended, Extended)>& PR_of)
+{
+    if (resamples < 2)
         return 0;
     const RankingChoice ranking{options.window_width, options.scale.mean, options.scale.sd};
     const RankedCases ranked = rank_cases(sample, ranking);
@@ -40,13 +52,13 @@ Extended model_bias(const NormingSample& sample, const ContinuousOptions& option
         auto [at, added] = variance_at.try_emplace({ranked.A[c], ranked.score[c]}, 0);
         if (added) {
             Extended mean = 0, squares = 0;
-            for (std::size_t r = 0; r < models.size(); ++r) {
-                const Extended PR = norm_of_raw(models[r], ModelAtAge(models[r], ranked.A[c]), ranked.score[c]).PR / 100;
+            for (std::size_t r = 0; r < resamples; ++r) {
+                const Extended PR = PR_of(r, ranked.A[c], ranked.score[c]);
                 const Extended deviation = PR - mean;
                 mean += deviation / static_cast<Extended>(r + 1);
                 squares += deviation * (PR - mean);
             }
-            at->second = squares / static_cast<Extended>(models.size() - 1);
+            at->second = squares / static_cast<Extended>(resamples - 1);
         }
         const Extended z = std::clamp((ranked.L[c] - ranking.scale_mean) / ranking.scale_sd, -1.96L, 1.96L);
         const Extended density = boost::math::pdf(standard_normal, z);
@@ -54,18 +66,18 @@ Extended model_bias(const NormingSample& sample, const ContinuousOptions& option
         ++cases;
     }
     const Extended folds = cross_validation_folds;
-    const Extended squared_bias = *fit.out_of_sample_mse - sum / static_cast<Extended>(cases) * folds / (folds - 1);
+    const Extended squared_bias = out_of_sample_mse - sum / static_cast<Extended>(cases) * folds / (folds - 1);
     return squared_bias > 0 ? std::sqrt(squared_bias) : 0;
 }
 
-void widen_by_bias(std::vector<NormCell>& cells, Extended bias, const ContinuousModel& model)
+void widen_by_bias(std::vector<NormCell>& cells, Extended bias, Extended scale_mean, Extended scale_sd)
 {
     if (!(bias > 0))
         return;
-    const auto PR_of = [&model](Extended norm) {
+    const auto PR_of = [scale_mean, scale_sd](Extended norm) {
         if (std::isinf(norm))
             return norm < 0 ? Extended(0) : Extended(100);
-        return 100 * boost::math::cdf(standard_normal, (norm - model.scale_mean) / model.scale_sd);
+        return 100 * boost::math::cdf(standard_normal, (norm - scale_mean) / scale_sd);
     };
     for (NormCell& cell : cells) {
         if (!cell.limits)

@@ -12,6 +12,8 @@
 // held less often than the level says; the accuracy suite measures what is left.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "stats/continuous_norms.hpp"
@@ -23,7 +25,14 @@ namespace stats {
 Extended model_bias(const NormingSample& sample, const ContinuousOptions& options, const ContinuousFit& fit,
                     const std::vector<ContinuousModel>& models);
 
-// Moves each cell's finite limits out by the bias; its PR limits follow its norm limits.
-void widen_by_bias(std::vector<NormCell>& cells, Extended bias, const ContinuousModel& model);
+// b on the scale of `options` from a model's out-of-sample mean squared error and `resamples`
+// resampled models, `PR(r, age, raw)` giving resample r's proportion at a raw score and age.
+Extended bias_beside_resamples(const NormingSample& sample, const ContinuousOptions& options,
+                               Extended out_of_sample_mse, std::size_t resamples,
+                               const std::function<Extended(std::size_t, Extended, Extended)>& PR);
+
+// Moves each cell's finite limits out by the bias; its PR limits follow its norm limits on a
+// scale of this mean and SD.
+void widen_by_bias(std::vector<NormCell>& cells, Extended bias, Extended scale_mean, Extended scale_sd);
 
 }  // namespace stats

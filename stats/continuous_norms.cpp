@@ -103,8 +103,9 @@ class ModelChoice {
 public:
     // With counts, a bootstrap resample: no checks, and only the model.
     ModelChoice(const NormingSample& sample, const ContinuousOptions& options, ContinuousFit& fit,
-                Interruption* interruption, std::vector<std::uint32_t> counts = {})
-        : sample_(sample), options_(options), fit_(fit), interruption_(interruption),
+                Interruption* interruption, std::vector<std::uint32_t> counts = {},
+                const std::vector<RivalModel>& rivals = {})
+        : sample_(sample), options_(options), fit_(fit), interruption_(interruption), rivals_(rivals),
           ranking_{options.window_width, options.scale.mean, options.scale.sd}, resample_(!counts.empty())
     {
         if (!resample_)
@@ -203,10 +204,12 @@ private:
         for (const SizeCheck& check : checks)
             subsets[check.size.terms] = check.consistent;
         const CrossValidation validation = cross_validate(sample_, ranking_, ranked_.counts, ranked_, candidates_,
-                                                          subsets, base_, interruption_);
+                                                          subsets, base_, interruption_, rivals_);
         for (SizeCheck& check : checks)
             check.size.cross_validated_error = validation.error_by_terms[check.size.terms];
         fit_.grouped_error = validation.grouped_error;
+        fit_.rival_errors = validation.rival_errors;
+        fit_.target_variance = validation.target_variance;
         target_variance_ = validation.target_variance;
     }
 
@@ -243,6 +246,7 @@ private:
         if (options_.rule == ModelRule::cross_validation)
             if (const SizeCheck* best = least_cross_validated_error(checks)) {
                 const Extended error = *best->size.cross_validated_error;
+                fit_.cross_validated_error = error;
                 fit_.out_of_sample_mse = std::max(Extended(0), error * error - target_variance_);
                 fit_.grouped_better = !resample_ && *fit_.grouped_error <= error;
                 if (fit_.grouped_better)
@@ -285,6 +289,7 @@ private:
     const ContinuousOptions& options_;
     ContinuousFit& fit_;
     Interruption* interruption_;
+    std::vector<RivalModel> rivals_;
     RankingChoice ranking_;
     bool resample_;
     Extended target_variance_ = 0;
@@ -312,11 +317,11 @@ ContinuousModel refit_resample(const NormingSample& sample, const ContinuousOpti
 }
 
 ContinuousFit fit_continuous_norms(const NormingSample& sample, const ContinuousOptions& options,
-                                   Interruption* interruption)
+                                   Interruption* interruption, const std::vector<RivalModel>& rivals)
 {
     check_options(options);
     ContinuousFit fit;
-    ModelChoice choice(sample, options, fit, interruption);
+    ModelChoice choice(sample, options, fit, interruption, {}, rivals);
     choice.run();
     return fit;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "stats/best_subsets.hpp"
+#include "stats/continuous_cross_validation.hpp"
 #include "stats/continuous_model.hpp"
 #include "stats/continuous_ranking.hpp"
 #include "stats/interruption.hpp"
@@ -77,6 +78,12 @@ struct ContinuousFit {
     // With ModelRule::cross_validation: the chosen model's mean squared error out of sample, on
     // the scale: its criterion squared less the targets' own variance (at least 0).
     std::optional<Extended> out_of_sample_mse;
+    // With ModelRule::cross_validation: the criterion of each rival model given to the fit,
+    // judged on the same folds; and the chosen model's.
+    std::vector<Extended> rival_errors;
+    std::optional<Extended> cross_validated_error;
+    // The part of each criterion's square that is its targets' own variance.
+    std::optional<Extended> target_variance;
     Extended r2 = 0;
     Extended adjusted_r2 = 0;
     // The root mean square of the residuals, raw score less the model's, over the cases.
@@ -91,9 +98,10 @@ struct ContinuousFit {
 
 // Ranks the sample, searches the best subsets of the candidate terms and chooses the model.
 // Throws std::invalid_argument, with the reason, on a sample or options it cannot use, and
-// Interrupted when `interruption` asks it to stop; tells it how far the search has come.
+// Interrupted when `interruption` asks it to stop; tells it how far the search has come. With
+// ModelRule::cross_validation, `rivals` are judged on the same folds as the sizes.
 ContinuousFit fit_continuous_norms(const NormingSample& sample, const ContinuousOptions& options,
-                                   Interruption* interruption = nullptr);
+                                   Interruption* interruption = nullptr, const std::vector<RivalModel>& rivals = {});
 
 // The rule that `options` choose by: fixed_terms when options.terms is above 0.
 ModelRule rule_of(const ContinuousOptions& options);

@@ -13,7 +13,6 @@
 #include "norms/tables/beta_binomial_tables.hpp"
 #include "norms/tables/model_file_json.hpp"
 #include "norms/write/beta_binomial_report.hpp"
-#include "norms/write/continuous_csv.hpp"
 #include "norms/write/output_files.hpp"
 #include "norms/write/output_targets.hpp"
 #include "platform/console_desktop.hpp"
@@ -110,14 +109,7 @@ int RunBetaBinomialBatch(const ContinuousBatchOptions& options, std::ostream& ou
         } else {
             run = fitted_run(options, dialog.file_name, min_score, max_score, desktop);
         }
-        if (options.csv)
-            for (const std::string& warning : run.tables.warnings)
-                desktop.warning(warning);
-        if (options.csv)
-            write_continuous_csv(output, run.tables.cells, run.tables.resamples > 0);
-        else
-            for (const std::string& line : beta_binomial_report(run.tables, run.source))
-                output << line << '\n';
+        write_beta_binomial_output(output, options.csv, run.tables, run.source, desktop);
         if (!options.save_model_path.empty())
             files.add_text(options.save_model_path, beta_binomial_model_json(run.tables.model));
     } catch (const std::exception& failure) {

@@ -52,11 +52,13 @@ std::vector<CLI::Option*> add_family_options(CLI::App& form, BetaBinomialOptions
                         form, "--family",
                         [&options](const std::string& text) {
                             options.family = text == "betabinomial";
-                            return text == "taylor" || text == "betabinomial";
+                            options.best = text == "best";
+                            return text == "taylor" || text == "betabinomial" || text == "best";
                         },
-                        "taylor or betabinomial",
-                        "the model: taylor, a polynomial in the location and age (the default), or betabinomial, "
-                        "the distribution of a count of correct items")
+                        "taylor, betabinomial or best",
+                        "the model: taylor, a polynomial in the location and age (the default), betabinomial, "
+                        "the distribution of a count of correct items, or best, the one whose norm scores err "
+                        "less on held-out cases")
                         ->type_name("NAME"));
     added.push_back(AddTakenOption(
                         form, "--items",
@@ -82,6 +84,15 @@ std::vector<CLI::Option*> add_family_options(CLI::App& form, BetaBinomialOptions
 
 void check_family_choice(const CLI::App& form, const BetaBinomialOptions& options)
 {
+    if (options.best) {
+        for (const char* name : {"--terms", "--r2", "--model"})
+            if (given(form, name))
+                throw CLI::ValidationError(std::string(name) + " has no use with --family best, which chooses the "
+                                                               "model by cross-validation from the data");
+        for (const char* name : {"--xlsx", "--plot", "--manual"})
+            if (given(form, name))
+                throw CLI::ValidationError(std::string(name) + " is not yet offered with --family best");
+    }
     if (!options.family) {
         for (const char* name : {"--items", "--alpha-degree", "--beta-degree", "--weight", "--rake"})
             if (given(form, name))

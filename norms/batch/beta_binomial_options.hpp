@@ -16,6 +16,7 @@ namespace norms {
 
 struct BetaBinomialOptions {
     bool family = false;  // --family betabinomial
+    bool best = false;    // --family best: whichever errs less out of sample
     int items = 0;
     std::optional<int> alpha_degree;  // none: chosen by BIC
     std::optional<int> beta_degree;

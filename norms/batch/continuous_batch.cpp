@@ -9,12 +9,16 @@
 #include "norms/batch/console_watch.hpp"
 #include "norms/count/data_file.hpp"
 #include "norms/read/input_checks.hpp"
+#include "norms/tables/beta_binomial_model_file.hpp"
+#include "norms/tables/continuous_family.hpp"
 #include "norms/tables/continuous_model_file.hpp"
 #include "norms/tables/continuous_tables.hpp"
+#include "norms/write/beta_binomial_report.hpp"
 #include "norms/write/continuous_chart.hpp"
 #include "norms/write/continuous_csv.hpp"
 #include "norms/write/continuous_manual.hpp"
 #include "norms/write/continuous_report.hpp"
+#include "norms/write/family_report.hpp"
 #include "norms/write/output_files.hpp"
 #include "norms/write/output_targets.hpp"
 #include "platform/console_desktop.hpp"
@@ -113,6 +117,9 @@ void check_data_choice(const ContinuousBatchOptions& options, const DataOptions&
 // The tables, the cases they were fitted to (none for a saved model) and what they came from.
 struct ContinuousRun {
     ContinuousTables tables;
+    // With --family best: the two families' errors, and the beta-binomial's tables when chosen.
+    std::optional<FamilyComparison> comparison;
+    std::optional<BetaBinomialTables> beta_binomial;
     NormingCases cases;
     ContinuousSource source;
 };
@@ -139,8 +146,17 @@ ContinuousRun fitted_run(const ContinuousBatchOptions& options, const std::strin
     ConsoleWatch watch(err, [&options](const stats::Interruption& interruption) {
         return continuous_progress_line(interruption, options.model.node_budget, options.bootstrap.resamples);
     });
-    run.tables = fit_continuous_tables(run.cases.sample, options.model, options.ages, min_score, max_score,
-                                       options.bootstrap, &watch.interruption());
+    if (!options.beta_binomial.best) {
+        run.tables = fit_continuous_tables(run.cases.sample, options.model, options.ages, min_score, max_score,
+                                           options.bootstrap, &watch.interruption());
+        return run;
+    }
+    DefaultContinuousTables best = fit_default_continuous_tables(run.cases.sample, options.model, options.ages,
+                                                                 min_score, max_score, options.bootstrap,
+                                                                 &watch.interruption());
+    run.tables = std::move(best.taylor);
+    run.comparison = best.comparison;
+    run.beta_binomial = std::move(best.beta_binomial);
     return run;
 }
 
@@ -305,7 +321,14 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
             run = fitted_run(options, dialog.file_name, min_score, max_score, desktop, err);
         }
 
-        if (options.csv) {
+        if (run.beta_binomial) {
+            write_beta_binomial_output(output, options.csv, *run.beta_binomial, run.source, desktop);
+            for (const std::string& line : options.csv ? std::vector<std::string>()
+                                                       : family_choice_lines(*run.comparison, run.beta_binomial->bias))
+                output << line << '\n';
+            if (!options.save_model_path.empty())
+                files.add_text(options.save_model_path, beta_binomial_model_json(run.beta_binomial->model));
+        } else if (options.csv) {
             // Without the report, its warnings go with the notices.
             if (run.tables.fit)
                 for (const std::string& warning : run.tables.fit->warnings)
@@ -314,6 +337,9 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
         } else {
             for (const std::string& line : continuous_report(run.tables, run.source))
                 output << line << '\n';
+            if (run.comparison)
+                for (const std::string& line : family_choice_lines(*run.comparison))
+                    output << line << '\n';
         }
         if (!options.xlsx_path.empty())
             files.add_workbook(options.xlsx_path, continuous_workbook(run.tables, run.source));
@@ -322,7 +348,7 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
                               continuous_chart(run.tables, saved ? nullptr : &run.cases.sample,
                                                file_name_of(dialog.file_name)),
                               paint_chart);
-        if (!options.save_model_path.empty())
+        if (!options.save_model_path.empty() && !run.beta_binomial)
             files.add_text(options.save_model_path, continuous_model_json(run.tables.model));
         if (!options.manual.path.empty() || options.manual.choices.reversals) {
             const ManualTable manual = continuous_manual(run.tables, options.manual.choices, "");

@@ -34,7 +34,10 @@ inline const std::string ContinuousUsage =
     "       vornak-batch continuous --family betabinomial --items N [--alpha-degree D --beta-degree D]"
     " [--weight VARIABLE] [--rake MARGINS]"
     " [--scale NAME] [--ages A,A...] [--bootstrap B [--seed S]] [--csv] [--save-model MODEL]"
-    " [--delimiter C] [--encoding NAME] --score VARIABLE (--age VARIABLE | --group VARIABLE) MIN MAX FILE";
+    " [--delimiter C] [--encoding NAME] --score VARIABLE (--age VARIABLE | --group VARIABLE) MIN MAX FILE\n"
+    "       vornak-batch continuous --family best [--k K] [--t T] [--scale NAME] [--ages A,A...]"
+    " [--bootstrap B [--seed S]] [--csv] [--save-model MODEL] [--delimiter C] [--encoding NAME] --score VARIABLE"
+    " (--group VARIABLE [--age VARIABLE] | --age VARIABLE --width W) MIN MAX FILE";
 
 struct ContinuousBatchOptions {
     NormingLayout variables;
@@ -59,8 +62,8 @@ struct ContinuousBatchOptions {
 CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptions& options, bool can_plot,
                             bool draws_pdf = true);
 
-// Runs the continuous form with the Taylor family (the beta-binomial family has a run of its
-// own, RunBetaBinomialBatch): the report, or with --csv the tables, to `out`; notices and
+// Runs the continuous form with the Taylor family, or the better of the two with --family best
+// (the beta-binomial family alone has a run of its own, RunBetaBinomialBatch): the report, or with --csv the tables, to `out`; notices and
 // messages to `err`. The workbook, the picture (drawn by paint_chart) and the model file take
 // their places only once `out` has taken everything. Gives the exit status: 0 done, 1 a refused
 // input or a failure (nothing written to `out`, no file written).

@@ -57,10 +57,20 @@ BetaBinomialTables fit_beta_binomial_tables(const stats::NormingSample& sample, 
                                             const stats::BootstrapChoice& bootstrap,
                                             stats::Interruption* interruption)
 {
+    return chosen_beta_binomial_tables(sample, weights, choice,
+                                       stats::fit_beta_binomial_choice(beta_binomial_sample(sample, weights), choice),
+                                       std::move(ages), bootstrap, interruption);
+}
+
+BetaBinomialTables chosen_beta_binomial_tables(const stats::NormingSample& sample, const std::vector<Extended>& weights,
+                                               const stats::BetaBinomialChoice& choice, stats::ChosenBetaBinomial chosen,
+                                               std::vector<Extended> ages, const stats::BootstrapChoice& bootstrap,
+                                               stats::Interruption* interruption)
+{
     const stats::BetaBinomialSample cases = beta_binomial_sample(sample, weights);
     BetaBinomialTables tables;
     tables.choice = choice;
-    tables.fit = stats::fit_beta_binomial_choice(cases, choice);
+    tables.fit = std::move(chosen);
     tables.model = tables.fit->fit.model;
     tables.ages = ages.empty() ? default_norm_ages(sample) : std::move(ages);
     tables.cells = stats::beta_binomial_norm_table(tables.model, tables.ages);

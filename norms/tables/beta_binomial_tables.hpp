@@ -23,6 +23,7 @@ struct BetaBinomialTables {
     std::vector<Extended> ages;
     int resamples = 0;  // the cells have limits when above 0
     std::uint64_t seed = 0;
+    Extended bias = 0;  // by which the limits were widened, when the family was cross-validated
     std::vector<stats::NormCell> cells;  // age by age, each age's raw scores 0 … N
     // By age group: the groups of the group variable, else each age when there are at most 20,
     // else the round age each case lies nearest.
@@ -45,6 +46,12 @@ BetaBinomialTables fit_beta_binomial_tables(const stats::NormingSample& sample, 
                                             const stats::BetaBinomialChoice& choice, std::vector<Extended> ages,
                                             const stats::BootstrapChoice& bootstrap,
                                             stats::Interruption* interruption = nullptr);
+
+// The same, from a fit of `choice` already made.
+BetaBinomialTables chosen_beta_binomial_tables(const stats::NormingSample& sample, const std::vector<Extended>& weights,
+                                               const stats::BetaBinomialChoice& choice, stats::ChosenBetaBinomial chosen,
+                                               std::vector<Extended> ages, const stats::BootstrapChoice& bootstrap,
+                                               stats::Interruption* interruption = nullptr);
 
 // The tables of a model read from its file, without limits or fit lines.
 BetaBinomialTables beta_binomial_model_tables(const stats::BetaBinomialModel& model, std::vector<Extended> ages);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "norms/version.hpp"
+#include "norms/write/continuous_csv.hpp"
 #include "norms/write/continuous_report.hpp"
 #include "platform/printable_text.hpp"
 #include "stats/number_format.hpp"
@@ -139,6 +140,19 @@ std::vector<std::string> beta_binomial_report(const BetaBinomialTables& tables, 
     append_norm_tables(lines, tables.cells, tables.resamples > 0, norm_score_decimals(model.scale.sd),
                        norm_column_title(model.scale.name));
     return lines;
+}
+
+void write_beta_binomial_output(std::ostream& output, bool csv, const BetaBinomialTables& tables,
+                                const ContinuousSource& source, platform::Desktop& desktop)
+{
+    if (!csv) {
+        for (const std::string& line : beta_binomial_report(tables, source))
+            output << line << '\n';
+        return;
+    }
+    for (const std::string& warning : tables.warnings)
+        desktop.warning(warning);
+    write_continuous_csv(output, tables.cells, tables.resamples > 0);
 }
 
 }  // namespace norms

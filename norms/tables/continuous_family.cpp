@@ -1,0 +1,129 @@
+#include "norms/tables/continuous_family.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <utility>
+
+#include "stats/beta_binomial.hpp"
+#include "stats/beta_binomial_bootstrap.hpp"
+#include "stats/continuous_bootstrap.hpp"
+#include "stats/continuous_model_bias.hpp"
+
+namespace norms {
+namespace {
+
+// The beta-binomial of fixed degrees, fitted again to each fold's training cases.
+stats::RivalModel beta_binomial_rival(const stats::BetaBinomialSample& cases, int items, int alpha_degree,
+                                      int beta_degree, const stats::NormScale& scale)
+{
+    return [&cases, items, alpha_degree, beta_degree, scale](const std::vector<std::uint32_t>& training) {
+        stats::BetaBinomialSample drawn;
+        for (std::size_t c = 0; c < cases.scores.size(); ++c)
+            for (std::uint32_t copy = 0; copy < training[c]; ++copy) {
+                drawn.scores.push_back(cases.scores[c]);
+                drawn.ages.push_back(cases.ages[c]);
+            }
+        const stats::BetaBinomialModel model =
+            stats::fit_beta_binomial(drawn, items, alpha_degree, beta_degree, scale).model;
+        // The held-out cases share ages; each age's mid-ranks are worked out once.
+        auto by_age = std::make_shared<std::map<Extended, std::vector<stats::MidRank>>>();
+        return stats::FoldPrediction([model, by_age](Extended age, Extended raw) {
+            auto [at_age, added] = by_age->try_emplace(age);
+            if (added)
+                at_age->second = stats::mid_ranks(stats::beta_binomial_probabilities(model, age));
+            return at_age->second[static_cast<std::size_t>(raw)].below;
+        });
+    };
+}
+
+// The resamples' limits, widened by the family's bias as the Taylor model's are by its own: its
+// cross-validated error squared, less the targets' variance, is its out-of-sample error.
+void add_widened_limits(BetaBinomialTables& tables, const stats::NormingSample& sample,
+                        const stats::ContinuousOptions& options, const stats::ContinuousFit& fit,
+                        Extended beta_binomial_error, const stats::BootstrapChoice& bootstrap,
+                        stats::Interruption* interruption)
+{
+    const std::vector<stats::BetaBinomialModel> models = stats::resample_beta_binomial(
+        beta_binomial_sample(sample), sample.groups, tables.choice, tables.model, bootstrap, interruption);
+    tables.resamples = bootstrap.resamples;
+    tables.seed = bootstrap.seed;
+    stats::add_beta_binomial_limits(tables.cells, models, bootstrap.threads);
+    const Extended mse = std::max(Extended(0), beta_binomial_error * beta_binomial_error - fit.target_variance.value_or(0));
+    // Each resample's mid-ranks at the age last asked for: the cases come age by age.
+    std::vector<std::pair<Extended, std::vector<stats::MidRank>>> last(models.size());
+    tables.bias = stats::bias_beside_resamples(sample, options, mse, models.size(),
+                                               [&](std::size_t r, Extended age, Extended raw) {
+                                                   if (last[r].second.empty() || last[r].first != age)
+                                                       last[r] = {age, stats::mid_ranks(stats::beta_binomial_probabilities(models[r], age))};
+                                                   return last[r].second[static_cast<std::size_t>(raw)].below;
+                                               });
+    stats::widen_by_bias(tables.cells, tables.bias, options.scale.mean, options.scale.sd);
+}
+
+int highest_score(const stats::NormingSample& sample)
+{
+    return static_cast<int>(*std::max_element(sample.scores.begin(), sample.scores.end()));
+}
+
+}  // namespace
+
+bool compares_families(const stats::NormingSample& sample, const stats::ContinuousOptions& options, long long raw_min)
+{
+    return stats::rule_of(options) == stats::ModelRule::cross_validation && raw_min >= 0 && !sample.scores.empty() &&
+           std::all_of(sample.scores.begin(), sample.scores.end(), [](Extended score) {
+               return score >= 0 && score <= 1e6L && score == std::floor(score);
+           });
+}
+
+DefaultContinuousTables fit_default_continuous_tables(const stats::NormingSample& sample,
+                                                      const stats::ContinuousOptions& options,
+                                                      std::vector<Extended> ages, long long raw_min, long long raw_max,
+                                                      const stats::BootstrapChoice& bootstrap,
+                                                      stats::Interruption* interruption)
+{
+    if (bootstrap.resamples < 0)
+        throw std::invalid_argument("The number of bootstrap resamples must not be negative.");
+    if (ages.empty())
+        ages = default_norm_ages(sample);
+    DefaultContinuousTables tables;
+    std::optional<stats::ChosenBetaBinomial> chosen;
+    std::vector<stats::RivalModel> rivals;
+    const stats::BetaBinomialSample cases = beta_binomial_sample(sample);
+    stats::BetaBinomialChoice choice{std::max<int>(static_cast<int>(raw_max), 0), std::nullopt, std::nullopt,
+                                     options.scale};
+    if (compares_families(sample, options, raw_min)) {
+        choice.items = std::max<int>(static_cast<int>(raw_max), highest_score(sample));
+        try {
+            chosen = stats::fit_beta_binomial_choice(cases, choice);
+            rivals.push_back(beta_binomial_rival(cases, choice.items, static_cast<int>(chosen->fit.model.alpha.size()) - 1,
+                                                 static_cast<int>(chosen->fit.model.beta.size()) - 1, options.scale));
+        } catch (const stats::FitNotConverged&) {
+            chosen.reset();  // the Taylor model alone, then
+        }
+    }
+    stats::ContinuousFit fit = stats::fit_continuous_norms(sample, options, interruption, rivals);
+    if (chosen && fit.cross_validated_error && !fit.rival_errors.empty())
+        tables.comparison = FamilyComparison{choice.items, *fit.cross_validated_error, fit.rival_errors.front()};
+    if (tables.comparison && tables.comparison->beta_binomial_chosen()) {
+        tables.taylor = fitted_tables(fit, options, ages, raw_min, raw_max, nullptr);
+        BetaBinomialTables& chosen_tables = tables.beta_binomial.emplace(
+            chosen_beta_binomial_tables(sample, {}, choice, std::move(*chosen), std::move(ages), {}, interruption));
+        if (bootstrap.resamples > 0)
+            add_widened_limits(chosen_tables, sample, options, fit, tables.comparison->beta_binomial_error, bootstrap,
+                               interruption);
+        std::erase_if(chosen_tables.cells, [&](const stats::NormCell& cell) {
+            return cell.raw < raw_min || cell.raw > raw_max;
+        });
+        return tables;
+    }
+    std::optional<stats::Resamples> resamples;
+    if (bootstrap.resamples > 0)
+        resamples = stats::resample_models(sample, options, bootstrap, interruption);
+    tables.taylor = fitted_tables(fit, options, std::move(ages), raw_min, raw_max, resamples ? &*resamples : nullptr);
+    return tables;
+}
+
+}  // namespace norms

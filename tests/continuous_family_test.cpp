@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "stats/number_format.hpp"
+#include "tests/support/batch_outcome.hpp"
+#include "tests/support/beta_binomial_samples.hpp"
+#include "tests/support/temp_files.hpp"
+
+namespace {
+
+Outcome continuous(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), "continuous");
+    return batch(arguments);
+}
+
+// 600 cases of a 20-item test at ages 6 to 12, drawn from a beta-binomial population.
+std::string counts_csv()
+{
+    const stats::BetaBinomialSample cases = beta_binomial_samples::drawn(20, 600, 17);
+    std::string text = "age,raw\n";
+    for (std::size_t i = 0; i < cases.scores.size(); ++i)
+        text += stats::data_number_text(static_cast<double>(cases.ages[i])) + "," +
+                std::to_string(static_cast<int>(cases.scores[i])) + "\n";
+    return text;
+}
+
+}  // namespace
+
+TEST(ContinuousFamily, TheBetterFamilyOutOfSampleMakesTheTablesAsItsOwnRunWould)
+{
+    const std::string data = write_temp_file("family_counts.csv", counts_csv());
+    const std::vector<std::string> common = {"--score", "raw", "--age", "age", "--ages", "6.5,11"};
+    auto with = [&common](std::vector<std::string> more) {
+        more.insert(more.begin(), common.begin(), common.end());
+        return more;
+    };
+    const Outcome best = continuous(with({"--family", "best", "--width", "1", "--csv", "0", "20", data}));
+    ASSERT_EQ(best.status, 0) << best.err;
+    const Outcome own = continuous(with({"--family", "betabinomial", "--items", "20", "--csv", "0", "20", data}));
+    ASSERT_EQ(own.status, 0) << own.err;
+    // Its cells bit for bit, the items being the table's highest score.
+    EXPECT_EQ(best.out, own.out);
+    EXPECT_EQ(std::count(best.out.begin(), best.out.end(), '\n'), 1 + 2 * 21);
+
+    const Outcome report = continuous(with({"--family", "best", "--width", "1", "0", "20", data}));
+    ASSERT_EQ(report.status, 0) << report.err;
+    EXPECT_NE(report.out.find(" Family: the one whose norm scores err less on held-out cases (5-fold "
+                              "cross-validation)\n"),
+              std::string::npos)
+        << report.out;
+    EXPECT_NE(report.out.find("beta-binomial of 20 items: "), std::string::npos);
+    EXPECT_NE(report.out.find("   Chosen: beta-binomial\n"), std::string::npos) << report.out;
+}
+
+TEST(ContinuousFamily, ChoicesThatFixTheModelOrItsOutputsAreRefusedWithBest)
+{
+    const std::string data = write_temp_file("family_refusals.csv", counts_csv());
+    const Outcome terms = continuous({"--family", "best", "--terms", "4", "--score", "raw", "--age", "age", "0", "20", data});
+    EXPECT_EQ(terms.status, 2);
+    EXPECT_NE(terms.err.find("--terms has no use with --family best, which chooses the model by cross-validation "
+                             "from the data"),
+              std::string::npos)
+        << terms.err;
+    const Outcome plot = continuous({"--family", "best", "--xlsx", testing::TempDir() + "family.xlsx", "--score", "raw",
+                                     "--age", "age", "0", "20", data});
+    EXPECT_EQ(plot.status, 2);
+    EXPECT_NE(plot.err.find("--xlsx is not yet offered with --family best"), std::string::npos) << plot.err;
+}
