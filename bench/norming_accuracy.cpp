@@ -5,7 +5,8 @@
 // `scores --scale T` computes them (Bayesian method), the continuous norms as `continuous`
 // computes them, with each rule for choosing the model. For each method, population and group
 // size it prints the mean number of coefficients (for the beta-binomial family, both shapes' with
-// their constants), the share of samples the beta-binomial family normed, and, over the cells (age and raw score) whose population PR lies in 2.5 … 97.5:
+// their constants), the shares of samples the beta-binomial family and the groups' own norms
+// normed (with best-family), and, over the cells (age and raw score) whose population PR lies in 2.5 … 97.5:
 // the mean error (bias) and the RMSE of the T score, the share of 95% and 90% intervals that
 // hold the population's T, and their mean width (of the finite ones). A grouped table's raw
 // score that no one in the group reached has PR 0 or 100; it is taken as half a case, 50/n or
@@ -89,7 +90,7 @@ struct CellEstimate {
 struct Norms {
     std::vector<CellEstimate> cells;
     int terms = 0;          // of a continuous model: its coefficients but the constant's
-    int family_shares = 0;  // 1 when the beta-binomial family made the norms
+    int family_shares = 0;  // 1 when the beta-binomial family made the norms, 2 the groups' own
 };
 
 struct Method {
@@ -149,6 +150,8 @@ Method continuous_method(std::string name, const std::function<void(stats::Conti
                     tables.taylor = norms::fit_continuous_tables(draw.sample, options, population.ages, 0,
                                                                  population.items, {resamples, seed, 1});
                 Norms norms;
+                if (tables.taylor.group_norms)
+                    norms.family_shares = 2;
                 if (tables.beta_binomial) {
                     norms.terms = static_cast<int>(tables.beta_binomial->model.alpha.size() +
                                                    tables.beta_binomial->model.beta.size());
@@ -206,6 +209,7 @@ struct Tally {
     long long samples = 0;
     long long terms = 0;
     long long beta_binomial = 0;  // samples the beta-binomial family normed
+    long long groups = 0;         // samples the groups' own norms normed
 };
 
 // The population's T of each cell, and whether the cell counts (PR in 2.5 … 97.5).
@@ -230,7 +234,8 @@ void tally_cells(const Norms& norms, const Truth& truth, Tally& tally)
     const std::vector<CellEstimate>& cells = norms.cells;
     ++tally.samples;
     tally.terms += norms.terms;
-    tally.beta_binomial += norms.family_shares;
+    tally.beta_binomial += norms.family_shares == 1;
+    tally.groups += norms.family_shares == 2;
     for (std::size_t c = 0; c < cells.size(); ++c) {
         if (!truth.counted[c])
             continue;
@@ -399,8 +404,8 @@ int main(int argc, char** argv)
     }
     std::printf("%d replicates, %d resamples, seed %llu; T scores of the cells with population PR 2.5 to 97.5\n\n",
                 settings.replicates, settings.resamples, static_cast<unsigned long long>(settings.seed));
-    std::printf("| population | a group | method | terms | beta-binomial | bias | RMSE | 95%% held | 90%% held | 95%% width | 90%% width |\n");
-    std::printf("|---|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf("| population | a group | method | terms | beta-binomial | groups | bias | RMSE | 95%% held | 90%% held | 95%% width | 90%% width |\n");
+    std::printf("|---|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     bool short_of_coverage = false;
     for (const Population* population : populations) {
         const std::size_t index = static_cast<std::size_t>(population - accuracy::suite_populations().data());
@@ -409,9 +414,10 @@ int main(int argc, char** argv)
             for (std::size_t m = 0; m < methods.size(); ++m) {
                 const Tally& t = tallies[m];
                 const Extended rmse = t.cells > 0 ? std::sqrt(t.squared_error_sum / static_cast<Extended>(t.cells)) : 0;
-                std::printf("| %s | %d | %s | %s | %s | %s | %s | %s | %s | %s | %s |%s\n", population->name.c_str(), size,
+                std::printf("| %s | %d | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |%s\n", population->name.c_str(), size,
                             methods[m]->name.c_str(), t.terms > 0 ? fixed(t.terms, t.samples, 1).c_str() : "",
                             t.terms > 0 ? percent(t.beta_binomial, t.samples).c_str() : "",
+                            t.terms > 0 ? percent(t.groups, t.samples).c_str() : "",
                             fixed(t.error_sum, t.cells).c_str(), fixed(rmse, 1).c_str(),
                             percent(t.covered95, t.with_limits).c_str(), percent(t.covered90, t.with_limits).c_str(),
                             fixed(t.width95, t.finite95).c_str(), fixed(t.width90, t.finite90).c_str(),

@@ -116,6 +116,10 @@ CrossValidation cross_validate(const NormingSample& sample, const RankingChoice&
     const CaseRanker ranker(sample, ranking);
     std::vector<Extended> model_sums(subsets.size(), 0);
     std::vector<Extended> rival_sums(rivals.size(), 0);
+    // Of each size, then each rival: the sums of its cases' excesses over the groups' own
+    // squared differences, and of their squares.
+    std::vector<Extended> excess_sums(subsets.size() + rivals.size(), 0);
+    std::vector<Extended> excess_squares(subsets.size() + rivals.size(), 0);
     Extended grouped_sum = 0;
     Extended weight_sum = 0;
     Extended held_out_cases = 0;
@@ -175,7 +179,13 @@ CrossValidation cross_validate(const NormingSample& sample, const RankingChoice&
             weight_sum += weight;
             held_out_cases += count(c);
             const Extended grouped = normal_cdf((trained.L[c] - ranking.scale_mean) / ranking.scale_sd);
-            grouped_sum += weight * (grouped - target) * (grouped - target);
+            const Extended grouped_squares = weight * (grouped - target) * (grouped - target);
+            grouped_sum += grouped_squares;
+            const auto add_excess = [&](std::size_t slot, Extended squares) {
+                const Extended excess = (squares - grouped_squares) / count(c);
+                excess_sums[slot] += count(c) * excess;
+                excess_squares[slot] += count(c) * excess * excess;
+            };
             // Cases of one age and score share their predictions: with groups, most cases do.
             auto [cached, added] = predictions.try_emplace({A[c], sample.scores[c]});
             if (added) {
@@ -190,23 +200,36 @@ CrossValidation cross_validate(const NormingSample& sample, const RankingChoice&
                 if (models[p]) {
                     const Extended difference = cached->second[p] - target;
                     model_sums[p] += weight * difference * difference;
+                    add_excess(p, weight * difference * difference);
                 }
             for (std::size_t r = 0; r < rivals.size(); ++r) {
                 const Extended difference = cached->second[models.size() + r] - target;
                 rival_sums[r] += weight * difference * difference;
+                add_excess(models.size() + r, weight * difference * difference);
             }
         }
     }
 
+    // The standard error of a mean of the cases' excesses.
+    const auto excess_se = [&](std::size_t slot) {
+        const Extended mean = excess_sums[slot] / held_out_cases;
+        const Extended variance = excess_squares[slot] / held_out_cases - mean * mean;
+        return held_out_cases > 1 ? std::sqrt(std::max(Extended(0), variance) / (held_out_cases - 1)) : Extended(0);
+    };
     CrossValidation result;
     result.error_by_terms.resize(subsets.size());
+    result.excess_se_by_terms.resize(subsets.size());
     if (weight_sum > 0) {
         for (std::size_t p = 0; p < subsets.size(); ++p)
-            if (subsets[p])
+            if (subsets[p]) {
                 result.error_by_terms[p] = std::sqrt(model_sums[p] / held_out_cases);
+                result.excess_se_by_terms[p] = excess_se(p);
+            }
         result.grouped_error = std::sqrt(grouped_sum / held_out_cases);
-        for (const Extended sum : rival_sums)
-            result.rival_errors.push_back(std::sqrt(sum / held_out_cases));
+        for (std::size_t r = 0; r < rivals.size(); ++r) {
+            result.rival_errors.push_back(std::sqrt(rival_sums[r] / held_out_cases));
+            result.rival_excess_se.push_back(excess_se(subsets.size() + r));
+        }
         result.target_variance = variance_sum / held_out_cases;
     }
     return result;

@@ -44,6 +44,10 @@ struct CrossValidation {
     Extended grouped_error = 0;
     // The criterion of each rival model, in the order given.
     std::vector<Extended> rival_errors;
+    // The standard error of each size's and each rival's criterion squared less the groups' own:
+    // of the mean over held-out cases of their weighted squared differences' excess.
+    std::vector<std::optional<Extended>> excess_se_by_terms;
+    std::vector<Extended> rival_excess_se;
     // The part of each criterion's square that is the targets' own variance, estimated from
     // each target's counts as (p + q/4 - PR²) / (others - 1), p the share below and q the share
     // tied among the others (the variance of a trinomial's below + tied/2), weighted alike.

@@ -210,6 +210,8 @@ private:
         fit_.grouped_error = validation.grouped_error;
         fit_.rival_errors = validation.rival_errors;
         fit_.target_variance = validation.target_variance;
+        fit_.rival_excess_se = validation.rival_excess_se;
+        excess_se_by_terms_ = validation.excess_se_by_terms;
         target_variance_ = validation.target_variance;
     }
 
@@ -247,6 +249,7 @@ private:
             if (const SizeCheck* best = least_cross_validated_error(checks)) {
                 const Extended error = *best->size.cross_validated_error;
                 fit_.cross_validated_error = error;
+                fit_.excess_se = excess_se_by_terms_[best->size.terms];
                 fit_.out_of_sample_mse = std::max(Extended(0), error * error - target_variance_);
                 fit_.grouped_better = !resample_ && *fit_.grouped_error <= error;
                 if (fit_.grouped_better)
@@ -293,6 +296,7 @@ private:
     RankingChoice ranking_;
     bool resample_;
     Extended target_variance_ = 0;
+    std::vector<std::optional<Extended>> excess_se_by_terms_;
     RankedCases ranked_;
     std::vector<PowerTerm> candidates_;
     std::optional<CandidateRegression> regression_;

@@ -84,6 +84,10 @@ struct ContinuousFit {
     std::optional<Extended> cross_validated_error;
     // The part of each criterion's square that is its targets' own variance.
     std::optional<Extended> target_variance;
+    // The standard errors of the chosen model's and each rival's criterion squared less the
+    // groups' own (continuous_cross_validation.hpp).
+    std::optional<Extended> excess_se;
+    std::vector<Extended> rival_excess_se;
     Extended r2 = 0;
     Extended adjusted_r2 = 0;
     // The root mean square of the residuals, raw score less the model's, over the cases.

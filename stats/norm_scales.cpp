@@ -35,6 +35,13 @@ Extended class_of(Extended z, Extended offset)
 
 }  // namespace
 
+Extended proportion_of_z(Extended z)
+{
+    if (std::isinf(z))
+        return z < 0 ? 0 : 1;
+    return boost::math::cdf(boost::math::normal_distribution<Extended>(), z);
+}
+
 Extended z_of_proportion(Extended p)
 {
     // Boost reports the infinite ends as an overflow error.

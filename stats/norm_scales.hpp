@@ -18,6 +18,9 @@ namespace stats {
 // 0 and +inf at 1.
 Extended z_of_proportion(Extended p);
 
+// Φ(z), the proportion below z; 0 at -inf and 1 at +inf.
+Extended proportion_of_z(Extended z);
+
 // The z of an interval limit found by the bisection. Such a limit is the middle of a last
 // bracket 2^-15 wide, so a lower limit of at most 2^-16 comes from a bracket that starts at 0:
 // the bisection found nothing to set it off from 0, and its z is -inf, not the finite

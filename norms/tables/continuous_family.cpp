@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "norms/tables/group_norms.hpp"
 #include "stats/beta_binomial.hpp"
 #include "stats/beta_binomial_bootstrap.hpp"
 #include "stats/continuous_bootstrap.hpp"
@@ -68,6 +69,23 @@ int highest_score(const stats::NormingSample& sample)
     return static_cast<int>(*std::max_element(sample.scores.begin(), sample.scores.end()));
 }
 
+// The family of the least error; the groups' own norms only when they err less than it by more
+// than the standard error of the difference of the squared errors.
+NormsFamily chosen_family(const FamilyComparison& comparison, const stats::ContinuousFit& fit)
+{
+    NormsFamily chosen = NormsFamily::taylor;
+    Extended error = comparison.taylor_error;
+    Extended excess_se = fit.excess_se.value_or(0);
+    if (comparison.beta_binomial_error && *comparison.beta_binomial_error < error) {
+        chosen = NormsFamily::beta_binomial;
+        error = *comparison.beta_binomial_error;
+        excess_se = fit.rival_excess_se.front();
+    }
+    if (comparison.groups_error && error * error - *comparison.groups_error * *comparison.groups_error > excess_se)
+        return NormsFamily::groups;
+    return chosen;
+}
+
 }  // namespace
 
 bool compares_families(const stats::NormingSample& sample, const stats::ContinuousOptions& options, long long raw_min)
@@ -104,19 +122,38 @@ DefaultContinuousTables fit_default_continuous_tables(const stats::NormingSample
             chosen.reset();  // the Taylor model alone, then
         }
     }
-    stats::ContinuousFit fit = stats::fit_continuous_norms(sample, options, interruption, rivals);
-    if (chosen && fit.cross_validated_error && !fit.rival_errors.empty())
-        tables.comparison = FamilyComparison{choice.items, *fit.cross_validated_error, fit.rival_errors.front()};
-    if (tables.comparison && tables.comparison->beta_binomial_chosen()) {
+    const stats::ContinuousFit fit = stats::fit_continuous_norms(sample, options, interruption, rivals);
+    if (fit.cross_validated_error) {
+        FamilyComparison& comparison = tables.comparison.emplace();
+        comparison.taylor_error = *fit.cross_validated_error;
+        if (chosen && !fit.rival_errors.empty()) {
+            comparison.beta_binomial_error = fit.rival_errors.front();
+            comparison.items = choice.items;
+        }
+        if (has_group_norms(sample, options))
+            comparison.groups_error = fit.grouped_error;
+        comparison.chosen = chosen_family(comparison, fit);
+    }
+    const NormsFamily family = tables.comparison ? tables.comparison->chosen : NormsFamily::taylor;
+    if (family == NormsFamily::beta_binomial) {
         tables.taylor = fitted_tables(fit, options, ages, raw_min, raw_max, nullptr);
         BetaBinomialTables& chosen_tables = tables.beta_binomial.emplace(
             chosen_beta_binomial_tables(sample, {}, choice, std::move(*chosen), std::move(ages), {}, interruption));
         if (bootstrap.resamples > 0)
-            add_widened_limits(chosen_tables, sample, options, fit, tables.comparison->beta_binomial_error, bootstrap,
+            add_widened_limits(chosen_tables, sample, options, fit, *tables.comparison->beta_binomial_error, bootstrap,
                                interruption);
         std::erase_if(chosen_tables.cells, [&](const stats::NormCell& cell) {
             return cell.raw < raw_min || cell.raw > raw_max;
         });
+        return tables;
+    }
+    if (family == NormsFamily::groups) {
+        tables.taylor = fitted_tables(fit, options, ages, raw_min, raw_max, nullptr);
+        tables.taylor.cells = group_norm_cells(sample, options, tables.taylor.ages, raw_min, raw_max,
+                                               bootstrap.resamples > 0);
+        tables.taylor.group_norms = true;
+        tables.taylor.resamples = bootstrap.resamples;
+        tables.taylor.seed = bootstrap.seed;
         return tables;
     }
     std::optional<stats::Resamples> resamples;

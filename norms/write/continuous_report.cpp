@@ -283,7 +283,7 @@ std::vector<std::string> continuous_report(const ContinuousTables& tables, const
         append_search(lines, *tables.fit);
     const std::vector<std::string> model_lines = continuous_model_lines(tables);
     lines.insert(lines.end(), model_lines.begin(), model_lines.end());
-    if (tables.resamples > 0) {
+    if (tables.resamples > 0 && !tables.group_norms) {
         lines.push_back("");
         lines.push_back(" Bootstrap: " + bootstrap_description(tables) +
                         "; each limit is a percentile of the resamples' values");

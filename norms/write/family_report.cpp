@@ -4,18 +4,43 @@
 #include "stats/number_format.hpp"
 
 namespace norms {
+namespace {
+
+std::string family_name(NormsFamily family)
+{
+    switch (family) {
+    case NormsFamily::beta_binomial:
+        return "beta-binomial";
+    case NormsFamily::groups:
+        return "the ranking groups' own norms";
+    case NormsFamily::taylor:
+        break;
+    }
+    return "Taylor polynomial";
+}
+
+}  // namespace
 
 std::vector<std::string> family_choice_lines(const FamilyComparison& comparison, Extended bias)
 {
     using stats::format_fixed;
+    std::string errors = "   Taylor polynomial: " + format_fixed(comparison.taylor_error, 0, 3);
+    if (comparison.beta_binomial_error)
+        errors += "    beta-binomial of " + std::to_string(comparison.items) +
+                  " items: " + format_fixed(*comparison.beta_binomial_error, 0, 3);
+    if (comparison.groups_error)
+        errors += "    the groups' own norms: " + format_fixed(*comparison.groups_error, 0, 3);
     std::vector<std::string> lines = {
         "",
-        " Family: the one whose norm scores err less on held-out cases (" +
-            std::to_string(stats::cross_validation_folds) + "-fold cross-validation)",
-        "   Taylor polynomial: " + format_fixed(comparison.taylor_error, 0, 3) + "    beta-binomial of " +
-            std::to_string(comparison.items) + " items: " + format_fixed(comparison.beta_binomial_error, 0, 3),
-        std::string("   Chosen: ") + (comparison.beta_binomial_chosen() ? "beta-binomial" : "Taylor polynomial"),
+        " Family: the one whose norm scores err least on held-out cases (" +
+            std::to_string(stats::cross_validation_folds) +
+            "-fold cross-validation); the groups' own norms only when they err less by more than a standard error",
+        errors,
+        "   Chosen: " + family_name(comparison.chosen),
     };
+    if (comparison.chosen == NormsFamily::groups)
+        lines.push_back("   No model improves on the groups' own norms here: norms tables for each group "
+                        "(vornak-batch scores) are recommended, and the tables below are theirs, with exact limits.");
     if (bias > 0)
         lines.push_back("   Its bootstrap limits are widened by its estimated bias, " + format_fixed(bias, 0, 3) + ".");
     return lines;
