@@ -75,7 +75,7 @@ BootstrapLimits limits_of(const ResampledScores& scores)
 }  // namespace
 
 Resamples resample_models(const NormingSample& sample, const ContinuousOptions& options, const BootstrapChoice& choice,
-                          Interruption* interruption)
+                          Interruption* interruption, const ContinuousFit* fitted)
 {
     if (choice.resamples < 1)
         throw std::invalid_argument("A bootstrap needs at least one resample.");
@@ -89,7 +89,7 @@ Resamples resample_models(const NormingSample& sample, const ContinuousOptions& 
             ++interruption->done;
     });
     if (rule_of(options) == ModelRule::cross_validation)
-        resamples.bias = model_bias(sample, options, fit_continuous_norms(sample, options, interruption),
+        resamples.bias = model_bias(sample, options, fitted ? *fitted : fit_continuous_norms(sample, options, interruption),
                                     resamples.models);
     return resamples;
 }

@@ -36,8 +36,9 @@ struct Resamples {
 
 // Draws and refits the resamples of `choice` (at least one). Counts each resample done in the
 // interruption, if any, and throws Interrupted when it asks to stop.
+// `fitted`, the whole sample's fit when the caller has it, spares fitting it again for the bias.
 Resamples resample_models(const NormingSample& sample, const ContinuousOptions& options, const BootstrapChoice& choice,
-                          Interruption* interruption = nullptr);
+                          Interruption* interruption = nullptr, const ContinuousFit* fitted = nullptr);
 
 // Gives each cell its limits: percentiles of its norm score and PR under the resamples' models. A
 // resample's score beyond its model's range counts as -inf (PR 0) for the lower limits when

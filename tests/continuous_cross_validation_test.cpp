@@ -145,12 +145,11 @@ TEST(ContinuousBootstrap, ACellBeyondTheModelsRangeGetsAOneSidedInterval)
 // score, (1.645 × 1)² to each 90% one's; an open end stays open, and the PR limits follow.
 TEST(ContinuousModelBias, WidensEachFiniteLimitInQuadrature)
 {
-    ContinuousModel model;
     NormCell cell{8, 10, 50, 50, RangeSide::within, BootstrapLimits{48, 53, 48.5L, 51.5L, 0, 0, 0, 0}};
     NormCell open = cell;
     open.limits->norm_lower95 = -INFINITY;
     std::vector<NormCell> cells = {cell, open, {8, 11, 52, 57, RangeSide::within, std::nullopt}};
-    widen_by_bias(cells, 1, model);
+    widen_by_bias(cells, 1, 50, 10);
     const BootstrapLimits& widened = *cells[0].limits;
     EXPECT_DOUBLE_EQ(widened.norm_lower95, 50 - std::hypot(2.0L, 1.959963984540054L));
     EXPECT_DOUBLE_EQ(widened.norm_upper95, 50 + std::hypot(3.0L, 1.959963984540054L));

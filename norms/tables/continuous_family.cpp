@@ -158,7 +158,7 @@ DefaultContinuousTables fit_default_continuous_tables(const stats::NormingSample
     }
     std::optional<stats::Resamples> resamples;
     if (bootstrap.resamples > 0)
-        resamples = stats::resample_models(sample, options, bootstrap, interruption);
+        resamples = stats::resample_models(sample, options, bootstrap, interruption, &fit);
     tables.taylor = fitted_tables(fit, options, std::move(ages), raw_min, raw_max, resamples ? &*resamples : nullptr);
     return tables;
 }

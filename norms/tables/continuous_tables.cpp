@@ -108,7 +108,7 @@ ContinuousTables fit_continuous_tables(const stats::NormingSample& sample, const
         ages = default_norm_ages(sample);
     ContinuousTables tables = fitted_tables(fit, options, std::move(ages), raw_min, raw_max, nullptr);
     if (bootstrap.resamples > 0)
-        add_limits(tables, stats::resample_models(sample, options, bootstrap, interruption));
+        add_limits(tables, stats::resample_models(sample, options, bootstrap, interruption, &fit));
     return tables;
 }
 
