@@ -13,6 +13,7 @@
 #include "norms/run/norms_study.hpp"
 #include "platform/desktop.hpp"
 #include "ui/continuous_runner.hpp"
+#include "ui/table_exports.hpp"
 
 class QComboBox;
 class QLabel;
@@ -71,6 +72,7 @@ private:
     std::optional<std::vector<stats::Extended>> chosenAges();
     void tablesReady();
     void stepFailed(const QString& message, ContinuousRunner::Step step);
+    void stepCancelled(ContinuousRunner::Step step);
     void showAges();
     void takeSliderAge(int position);
     void takeSearchPoint(std::size_t point);
@@ -88,11 +90,9 @@ private:
     bool filling_ = false;
     QTimer typing_pause_;  // typed ages and numbers count once the typing pauses
 
+    TableExports exports_;
     platform::FileDialog open_model_dialog_;
-    platform::FileDialog csv_dialog_;
-    platform::FileDialog xlsx_dialog_;
     platform::FileDialog model_dialog_;
-    platform::FileDialog chart_dialog_;
 
     QWidget* choices_ = nullptr;
     QLabel* source_label_ = nullptr;

@@ -204,8 +204,6 @@ void ContinuousRunner::start(Step step, const QString& status, std::function<int
         Outcome outcome;
         try {
             outcome = work(*watch);
-        } catch (const norms::StudyCancelled&) {
-            outcome.interrupted = true;
         } catch (const stats::Interrupted&) {
             outcome.interrupted = true;
         } catch (const std::exception& failure) {

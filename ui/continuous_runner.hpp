@@ -15,6 +15,7 @@
 #include <QFutureWatcher>
 #include <QObject>
 
+#include "norms/run/continuous_choices.hpp"
 #include "norms/run/norms_study.hpp"
 #include "norms/tables/continuous_tables.hpp"
 #include "stats/interruption.hpp"
@@ -22,15 +23,7 @@
 
 namespace ui {
 
-struct ContinuousChoices {
-    // The cases; the range of raw scores is also the tables'.
-    norms::NormingLayout layout;
-    stats::ContinuousOptions model;
-    stats::BootstrapChoice bootstrap;  // no resamples: no limits
-    std::vector<stats::Extended> ages;
-
-    friend bool operator==(const ContinuousChoices&, const ContinuousChoices&) = default;
-};
+using norms::ContinuousChoices;
 
 class ContinuousRunner : public QObject {
     Q_OBJECT

@@ -1,7 +1,5 @@
 #include "ui/norms_tables_panel.hpp"
 
-#include <filesystem>
-#include <sstream>
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -19,18 +17,18 @@
 #include <QTabWidget>
 
 #include "norms/count/group_checks.hpp"
+#include "norms/count/variable_guesses.hpp"
 #include "norms/read/byte_source.hpp"
 #include "norms/read/margins_file.hpp"
 #include "norms/write/chart_model.hpp"
 #include "norms/write/group_outputs.hpp"
 #include "norms/write/weighting_notes.hpp"
-#include "platform/whole_file.hpp"
+#include "platform/file_identity.hpp"
 #include "stats/interval_method.hpp"
 #include "stats/number_format.hpp"
 #include "ui/Application.hpp"
 #include "ui/chart_canvas.hpp"
 #include "ui/chart_picture.hpp"
-#include "ui/chart_window.hpp"
 #include "ui/manual_table_dialog.hpp"
 #include "ui/norms_table_view.hpp"
 #include "ui/scale_choice.hpp"
@@ -56,20 +54,6 @@ stats::IntervalMethod chosen_method(const QComboBox& box)
         .value_or(stats::IntervalMethod::bayesian);
 }
 
-// The group box's entry to propose: the remembered variable when the file has it, else the first
-// other column with a few different values, such as an age band; else "(none)" (entry 0).
-int likely_group(const norms::PersonFileSurvey& survey, int score, const QString& remembered)
-{
-    for (std::size_t column = 0; column < survey.variables.size(); ++column)
-        if (text(survey.variables[column]) == remembered)
-            return static_cast<int>(column) + 1;
-    for (std::size_t column = 0; column < survey.variables.size(); ++column)
-        if (static_cast<int>(column) != score && survey.distinct[column] >= 2 &&
-            survey.distinct[column] <= 12)
-            return static_cast<int>(column) + 1;
-    return 0;
-}
-
 // A file's name without its folder.
 QString dataName(const std::string& path)
 {
@@ -79,14 +63,9 @@ QString dataName(const std::string& path)
 }  // namespace
 
 NormsTablesPanel::NormsTablesPanel(platform::Desktop& desktop, QSettings& settings, QWidget* parent)
-    : QWidget(parent), desktop_(desktop), settings_(settings)
+    : QWidget(parent), desktop_(desktop), settings_(settings), exports_(desktop, "_norms", "chart.png")
 {
     setObjectName("wgtNormsTables");
-    csv_dialog_.filter = "CSV files|*.csv";
-    csv_dialog_.prompt_overwrite = true;
-    xlsx_dialog_.filter = "Excel workbooks|*.xlsx";
-    xlsx_dialog_.prompt_overwrite = true;
-    chart_dialog_ = ChartPictureDialog("chart.png");
     margins_dialog_.filter = "Margins (CSV)|*.csv|All files|*";
     margins_dialog_.file_must_exist = true;
 
@@ -104,6 +83,7 @@ NormsTablesPanel::NormsTablesPanel(platform::Desktop& desktop, QSettings& settin
     connect(&runner_, &StudyRunner::fileLoaded, this, &NormsTablesPanel::fileLoaded);
     connect(&runner_, &StudyRunner::tablesReady, this, &NormsTablesPanel::tablesReady);
     connect(&runner_, &StudyRunner::stepFailed, this, &NormsTablesPanel::stepFailed);
+    connect(&runner_, &StudyRunner::stepCancelled, this, &NormsTablesPanel::stepCancelled);
 
     restoreSettings();
 }
@@ -363,9 +343,10 @@ void NormsTablesPanel::fileLoaded()
             if (survey.ranges[column])
                 score = column;
         score_box_->setCurrentIndex(std::max(score, 0));
-        group_box_->setCurrentIndex(std::max(likely_group(survey, score_box_->currentIndex(),
-                                                          settings_.value("group").toString()),
-                                             0));
+        // The remembered group variable when the file has it, else a likely one, else "(none)".
+        const std::optional<std::size_t> group = norms::likely_group_variable(
+            survey, {score_box_->currentIndex()}, settings_.value("group").toString().toStdString());
+        group_box_->setCurrentIndex(group ? static_cast<int>(*group) + 1 : 0);
         weight_box_->setCurrentIndex(std::max(weight_box_->findText(settings_.value("weight").toString()), 0));
         setRange(score_box_->currentIndex());
     } else {
@@ -446,16 +427,17 @@ void NormsTablesPanel::tablesReady()
     showTables();
 }
 
+void NormsTablesPanel::stepCancelled(const std::string& data_file, bool while_loading)
+{
+    status_bar_->showMessage("Cancelled", 5000);
+    if (tables())
+        showOutdated(while_loading ? "reading " + dataName(data_file) + " was cancelled"
+                                   : "the computation for the current choices was cancelled");
+}
+
 void NormsTablesPanel::stepFailed(const QString& message, const std::string& data_file,
                              bool while_loading)
 {
-    if (message.isEmpty()) {
-        status_bar_->showMessage("Cancelled", 5000);
-        if (tables())
-            showOutdated(while_loading ? "reading " + dataName(data_file) + " was cancelled"
-                                       : "the computation for the current choices was cancelled");
-        return;
-    }
     if (tables())
         showOutdated(while_loading ? dataName(data_file) + " could not be read"
                                    : "the current choices gave none");
@@ -572,33 +554,17 @@ void NormsTablesPanel::copy()
 
 void NormsTablesPanel::exportCsv()
 {
-    if (!tables())
-        return;
-    platform::FileDialog dialog = csv_dialog_;
-    if (dialog.file_name.empty())
-        dialog.file_name = QFileInfo(text(tablesFile())).completeBaseName().toStdString() + "_norms.csv";
-    if (!desktop_.save_file(dialog))
-        return;
-    csv_dialog_.file_name = dialog.file_name;
-    std::ostringstream csv;
-    norms::write_group_tables_csv(csv, *tables());
-    platform::SaveWholeFile(dialog.file_name, csv.str());
+    if (tables())
+        exports_.csv(tablesFile(), [this](std::ostream& out) { norms::write_group_tables_csv(out, *tables()); });
 }
 
 void NormsTablesPanel::exportExcel()
 {
-    if (!tables())
-        return;
-    if (xlsx_dialog_.file_name.empty())
-        xlsx_dialog_.file_name =
-            QFileInfo(text(tablesFile())).completeBaseName().toStdString() + "_norms.xlsx";
-    const std::optional<std::string> file = platform::ChooseSaveFile(desktop_, xlsx_dialog_);
-    if (!file)
-        return;
-    std::error_code error;  // the data file's full name, as vornak-batch gives it
-    const auto full = std::filesystem::absolute(tablesFile(), error);
-    norms::SaveNormsWorkbook(*file, norms::group_tables_workbook(
-                                        *tables(), error ? tablesFile() : full.lexically_normal().string(), {}));
+    if (tables())
+        exports_.workbook(tablesFile(), [this](norms::OutputFiles& files, const std::string& path) {
+            const std::string data_file = platform::full_file_name(tablesFile());
+            files.add_workbook(path, norms::group_tables_workbook(*tables(), data_file, {}));
+        });
 }
 
 void NormsTablesPanel::exportManualTable()
@@ -617,7 +583,7 @@ void NormsTablesPanel::exportManualTable()
 void NormsTablesPanel::saveChart()
 {
     if (tables())
-        SaveChartThroughDialog(desktop_, chart_dialog_, chart_->chart());
+        exports_.chart(chart_->chart());
 }
 
 }  // namespace ui

@@ -11,6 +11,7 @@
 #include "norms/run/norms_study.hpp"
 #include "platform/desktop.hpp"
 #include "ui/study_runner.hpp"
+#include "ui/table_exports.hpp"
 
 class QComboBox;
 class QLabel;
@@ -77,6 +78,7 @@ private:
     void tableChoicesChanged();
     void tablesReady();
     void stepFailed(const QString& message, const std::string& data_file, bool while_loading);
+    void stepCancelled(const std::string& data_file, bool while_loading);
     void showTables();
     void showOutdated(const QString& reason);
     void showChart();
@@ -93,10 +95,8 @@ private:
     platform::Desktop& desktop_;
     QSettings& settings_;
     StudyRunner runner_;
-    platform::FileDialog csv_dialog_;
-    platform::FileDialog xlsx_dialog_;
+    TableExports exports_;
     platform::FileDialog manual_dialog_;
-    platform::FileDialog chart_dialog_;
     platform::FileDialog margins_dialog_;
 
     // The population's shares the cases are raked to, and the file they came from.

@@ -37,7 +37,7 @@ struct BetaBinomialRun {
 BetaBinomialRun fitted_run(const ContinuousBatchOptions& options, const std::string& full_name,
                            std::int64_t min_score, std::int64_t max_score, platform::Desktop& desktop)
 {
-    NormingLayout variables = options.variables;
+    NormingLayout variables = options.layout;
     // The scores a test of N items can give: a score above N is refused with its place.
     variables.min_score = min_score;
     variables.max_score = std::min<std::int64_t>(max_score, options.beta_binomial.items);

@@ -23,7 +23,6 @@
 namespace norms {
 namespace {
 
-constexpr int most_resamples = 100000;
 // The shell's status for a program ended by SIGINT.
 constexpr int interrupted_status = 130;
 
@@ -101,7 +100,7 @@ void check_data_choice(const ContinuousBatchOptions& options, const DataOptions&
         throw CLI::ValidationError("--width needs --age: the windows slide along the cases' ages");
     if (data.terms->count() > 0 && data.r2->count() > 0)
         throw CLI::ValidationError("--terms and --r2 exclude each other: a fixed number of terms has no R² to reach");
-    const int candidates = (options.model.k + 1) * (options.model.t + 1) - 1;
+    const int candidates = stats::candidate_term_count(options.model.k, options.model.t);
     if (options.model.terms > candidates)
         throw CLI::ValidationError("--terms " + std::to_string(options.model.terms) + " is more than the " +
                                    std::to_string(candidates) + " candidate terms of --k " +
@@ -121,7 +120,7 @@ ContinuousRun fitted_run(const ContinuousBatchOptions& options, const std::strin
                          std::int64_t max_score, platform::Desktop& desktop, std::ostream& err)
 {
     ContinuousRun run;
-    NormingLayout variables = options.variables;
+    NormingLayout variables = options.layout;
     variables.min_score = min_score;
     variables.max_score = max_score;
     const CaseReading read = file_reading(person_data_file(options.file, options.text_file));
@@ -166,13 +165,13 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
         data.all.push_back(option);
         return option;
     };
-    data.score = data_option(AddNameOption(form, "--score", options.variables.score_variable, "a variable name",
+    data.score = data_option(AddNameOption(form, "--score", options.layout.score_variable, "a variable name",
                                            "the variable that holds the raw scores")
                                  ->type_name("VARIABLE"));
-    data.group = data_option(AddNameOption(form, "--group", options.variables.group_variable, "a variable name",
+    data.group = data_option(AddNameOption(form, "--group", options.layout.group_variable, "a variable name",
                                            "rank each case within the cases of its value of this variable")
                                  ->type_name("VARIABLE"));
-    data.age = data_option(AddNameOption(form, "--age", options.variables.age_variable, "a variable name",
+    data.age = data_option(AddNameOption(form, "--age", options.layout.age_variable, "a variable name",
                                          "each case's age; without it the group's value is the model's age")
                                ->type_name("VARIABLE"));
     data.width = data_option(AddTakenOption(
@@ -192,7 +191,7 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
                                         "the largest power of age among the candidate terms (default 3)")
                            ->type_name("T"));
     data.terms = data_option(add_whole_option(form, "--terms", options.model.terms, 1,
-                                              (stats::max_term_power + 1) * (stats::max_term_power + 1) - 1,
+                                              stats::candidate_term_count(stats::max_term_power, stats::max_term_power),
                                               "take the best model of exactly P terms")
                                  ->type_name("P"));
     data.r2 = data_option(AddTakenOption(
@@ -201,7 +200,7 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
                                   const std::optional<Extended> r2 = parse_plain_number(text);
                                   options.model.r2 = r2.value_or(0);
                                   options.model.rule = stats::ModelRule::adjusted_r2;
-                                  return r2 && *r2 > 0 && *r2 <= 1;
+                                  return r2 && stats::is_r2_target(*r2);
                               },
                               "a number above 0 and at most 1, such as 0.99",
                               "take the fewest terms whose adjusted R² exceeds R (default 0.99)")
@@ -227,7 +226,7 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
                                   "over the sample's)")
                                   ->type_name("A,A...");
     data.bootstrap = data_option(add_whole_option(form, "--bootstrap", options.bootstrap.resamples, 2,
-                                                  most_resamples,
+                                                  stats::max_bootstrap_resamples,
                                                   "add 95% and 90% intervals from B bootstrap resamples")
                                      ->type_name("B"));
     data.seed = data_option(add_whole_option(form, "--seed", options.bootstrap.seed, 0, 18446744073709551615.0L,

@@ -119,7 +119,7 @@ GroupTables person_counts(const StudyFile& file, const StudyChoices& choices,
 void StudyProgress::check() const
 {
     if (cancel)
-        throw StudyCancelled();
+        throw stats::Interrupted();
 }
 
 CaseReading study_case_reading(const StudyFile& file, const VariableNames& needed, StudyProgress& progress)
