@@ -22,7 +22,10 @@
 
 #include "norms/count/group_checks.hpp"
 #include "norms/read/input_checks.hpp"
+#include "norms/tables/beta_binomial_model_file.hpp"
 #include "norms/tables/continuous_model_file.hpp"
+#include "norms/write/beta_binomial_chart.hpp"
+#include "norms/write/beta_binomial_report.hpp"
 #include "norms/write/continuous_chart.hpp"
 #include "norms/write/continuous_csv.hpp"
 #include "norms/write/continuous_report.hpp"
@@ -198,6 +201,12 @@ void ContinuousPanel::set_study(const norms::StudyFile& file, const norms::Study
     study_cases_ = file.cases;
     data_path_ = file.data.path;
     study_choices_ = choices;
+    if (new_file || new_choices) {
+        // A test's number of items: its highest raw score, unless the user says otherwise.
+        const QSignalBlocker blocker(items_box_);
+        items_box_->setValue(
+            static_cast<int>(std::clamp<std::int64_t>(choices.max_score, 1, norms::most_beta_binomial_items)));
+    }
     if (new_file) {
         model_path_.clear();
         ages_box_->clear();
@@ -241,19 +250,6 @@ bool ContinuousPanel::idle() const
     return runner_.idle() && !typing_pause_.isActive();
 }
 
-std::optional<std::vector<Extended>> ContinuousPanel::chosenAges()
-{
-    const std::string typed = ages_box_->text().remove(' ').toStdString();
-    if (typed.empty())
-        return std::vector<Extended>();
-    const std::optional<std::vector<Extended>> ages = norms::parse_age_list(typed);
-    if (!ages) {
-        age_problem_label_->setText("Type an age, or ages separated by commas, such as 6,7.5,9.");
-        age_problem_label_->show();
-    }
-    return ages;
-}
-
 void ContinuousPanel::choicesChanged()
 {
     if (filling_)
@@ -277,15 +273,15 @@ bool ContinuousPanel::event(QEvent* event)
 
 void ContinuousPanel::tablesReady()
 {
-    const norms::ContinuousTables& tables = *runner_.tables();
     outdated_label_->hide();
     age_problem_label_->hide();
-    if (tables.ages.empty() && ages_box_->text().trimmed().isEmpty()) {
-        // A first table: at the round age nearest the middle of the model's.
-        const std::vector<Extended> ages = norms::evenly_spaced_ages(tables.model.age.low, tables.model.age.high);
-        ages_box_->setText(text(stats::data_number_text(static_cast<double>(ages[ages.size() / 2]))));
-        choicesChanged();
+    if (runner_.beta_binomial_tables()) {
+        showBetaBinomialTables();
+        return;
     }
+    const norms::ContinuousTables& tables = *runner_.tables();
+    if (tables.ages.empty())
+        proposeAge(tables.model.age);
     QStringList model_lines;
     for (const std::string& line : norms::continuous_model_lines(tables))
         model_lines << text(line);
@@ -300,16 +296,55 @@ void ContinuousPanel::tablesReady()
     const bool data = model_path_.empty();
     const stats::NormingSample* sample = data && runner_.cases() ? &runner_.cases()->sample : nullptr;
     curves_chart_->set_chart(norms::continuous_chart(tables, sample, baseName()));
-    if (data && runner_.cases()) {
-        const norms::NormingCases& cases = *runner_.cases();
-        cases_label_->setText(
-            QString("%1 used").arg(cases.sample.scores.size()) +
-            (cases.skipped > 0 ? "; " + text(norms::skipped_cases_notice(cases.skipped, *runner_.cases_layout()))
-                               : QString()));
-    }
-    showAges();
+    if (data)
+        showCases();
+    showAges(tables.model.age, tables.ages);
     table_->set_table(norms::continuous_shown_table(tables));
     emit resultsChanged();
+}
+
+void ContinuousPanel::showBetaBinomialTables()
+{
+    const norms::BetaBinomialTables& tables = *runner_.beta_binomial_tables();
+    if (proposeAge(tables.model.age))
+        return;  // the whole table of the default ages would be long: one age, as for Taylor's
+    QStringList model_lines;
+    for (const std::string& line : norms::beta_binomial_model_lines(tables))
+        model_lines << text(line);
+    while (!model_lines.isEmpty() && model_lines.front().isEmpty())
+        model_lines.removeFirst();
+    model_text_->setPlainText(model_lines.join('\n'));
+    search_chart_->hide();
+    curves_chart_->set_chart(
+        norms::beta_binomial_chart(tables, runner_.cases() ? &runner_.cases()->sample : nullptr, baseName()));
+    showCases();
+    showAges(tables.model.age, tables.ages);
+    const stats::NormScale& scale = tables.model.scale;
+    table_->set_table(norms::continuous_shown_table(tables.cells, tables.resamples > 0,
+                                                    norms::norm_column_title(scale.name),
+                                                    norms::norm_score_decimals(scale.sd)));
+    emit resultsChanged();
+}
+
+bool ContinuousPanel::proposeAge(stats::ValueRange model_ages)
+{
+    if (!ages_box_->text().trimmed().isEmpty())
+        return false;
+    const std::vector<Extended> ages = norms::evenly_spaced_ages(model_ages.low, model_ages.high);
+    ages_box_->setText(text(stats::data_number_text(static_cast<double>(ages[ages.size() / 2]))));
+    choicesChanged();
+    return true;
+}
+
+void ContinuousPanel::showCases()
+{
+    if (!runner_.cases())
+        return;
+    const norms::NormingCases& cases = *runner_.cases();
+    cases_label_->setText(
+        QString("%1 used").arg(cases.sample.scores.size()) +
+        (cases.skipped > 0 ? "; " + text(norms::skipped_cases_notice(cases.skipped, *runner_.cases_layout()))
+                           : QString()));
 }
 
 void ContinuousPanel::stepCancelled(ContinuousRunner::Step step)
@@ -318,7 +353,7 @@ void ContinuousPanel::stepCancelled(ContinuousRunner::Step step)
     if (step == ContinuousRunner::Step::resamples) {
         bootstrap_box_->setValue(0);  // the tables without intervals
         choicesChanged();
-    } else if (runner_.tables()) {
+    } else if (has_tables()) {
         outdated_label_->setText("These results are from before: the work for the current choices was "
                                  "cancelled.");
         outdated_label_->show();
@@ -327,7 +362,7 @@ void ContinuousPanel::stepCancelled(ContinuousRunner::Step step)
 
 void ContinuousPanel::stepFailed(const QString& message, ContinuousRunner::Step step)
 {
-    const bool tables = runner_.tables().has_value();
+    const bool tables = has_tables();
     if (step == ContinuousRunner::Step::tables) {
         // Ages typed outside the model's: said beside them, as the typing goes on.
         age_problem_label_->setText(message);
@@ -350,18 +385,16 @@ void ContinuousPanel::stepFailed(const QString& message, ContinuousRunner::Step 
 }
 
 // The slider's stops over the model's ages, at the first age asked for.
-void ContinuousPanel::showAges()
+void ContinuousPanel::showAges(stats::ValueRange model_ages, const std::vector<Extended>& ages)
 {
-    const stats::ContinuousModel& model = runner_.tables()->model;
-    slider_ages_ = norms::evenly_spaced_ages(model.age.low, model.age.high, slider_steps);
-    const std::vector<Extended>& ages = runner_.tables()->ages;
+    slider_ages_ = norms::evenly_spaced_ages(model_ages.low, model_ages.high, slider_steps);
     const Extended age = ages.empty() ? slider_ages_.front() : ages.front();
     const auto stop = std::lower_bound(slider_ages_.begin(), slider_ages_.end(), age);
     const QSignalBlocker blocker(age_slider_);
     age_slider_->setRange(0, static_cast<int>(slider_ages_.size()) - 1);
     age_slider_->setValue(static_cast<int>(std::min(stop - slider_ages_.begin(), std::ssize(slider_ages_) - 1)));
-    age_slider_->setToolTip(text("Ages " + stats::format_number(model.age.low) + " to " +
-                                 stats::format_number(model.age.high)));
+    age_slider_->setToolTip(text("Ages " + stats::format_number(model_ages.low) + " to " +
+                                 stats::format_number(model_ages.high)));
 }
 
 void ContinuousPanel::takeSliderAge(int position)
@@ -413,19 +446,27 @@ std::string ContinuousPanel::baseName() const
 
 void ContinuousPanel::copy()
 {
-    if (tables())
+    if (has_tables())
         table_->copy_rows();
 }
 
 void ContinuousPanel::exportCsv()
 {
-    if (tables())
+    if (const std::optional<norms::BetaBinomialTables>& beta_binomial = runner_.beta_binomial_tables())
+        exports_.csv(baseName(), [&beta_binomial](std::ostream& out) {
+            norms::write_continuous_csv(out, beta_binomial->cells, beta_binomial->resamples > 0);
+        });
+    else if (tables())
         exports_.csv(baseName(), [this](std::ostream& out) { norms::write_continuous_csv(out, *tables()); });
 }
 
 void ContinuousPanel::exportExcel()
 {
-    if (tables())
+    if (const std::optional<norms::BetaBinomialTables>& beta_binomial = runner_.beta_binomial_tables())
+        exports_.workbook(baseName(), [&](norms::OutputFiles& files, const std::string& path) {
+            files.add_workbook(path, norms::beta_binomial_workbook(*beta_binomial, source()));
+        });
+    else if (tables())
         exports_.workbook(baseName(), [this](norms::OutputFiles& files, const std::string& path) {
             files.add_workbook(path, norms::continuous_workbook(*tables(), source()));
         });
@@ -433,16 +474,19 @@ void ContinuousPanel::exportExcel()
 
 void ContinuousPanel::saveModel()
 {
-    if (!tables())
+    if (!has_tables())
         return;
+    const std::string json = runner_.beta_binomial_tables()
+                                 ? norms::beta_binomial_model_json(runner_.beta_binomial_tables()->model)
+                                 : norms::continuous_model_json(tables()->model);
     if (const std::optional<std::string> file = platform::ChooseSaveFile(
             desktop_, model_dialog_, QFileInfo(text(baseName())).completeBaseName().toStdString() + "_model.json"))
-        platform::SaveWholeFile(*file, norms::continuous_model_json(tables()->model));
+        platform::SaveWholeFile(*file, json);
 }
 
 void ContinuousPanel::saveChart()
 {
-    if (tables())
+    if (has_tables())
         exports_.chart(curves_chart_->chart());
 }
 

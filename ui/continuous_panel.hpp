@@ -45,8 +45,9 @@ public:
 
     // No step running or waiting.
     bool idle() const;
-    // The tables shown, if any.
+    // The tables shown, if any: the Taylor model's, else the beta-binomial model's.
     const std::optional<norms::ContinuousTables>& tables() const { return runner_.tables(); }
+    bool has_tables() const { return tables() || runner_.beta_binomial_tables(); }
 
     void copy();
     void exportCsv();
@@ -73,7 +74,12 @@ private:
     void tablesReady();
     void stepFailed(const QString& message, ContinuousRunner::Step step);
     void stepCancelled(ContinuousRunner::Step step);
-    void showAges();
+    void showAges(stats::ValueRange model_ages, const std::vector<stats::Extended>& ages);
+    void showCases();
+    // A first table: at the round age nearest the middle of the model's. True when asked for.
+    bool proposeAge(stats::ValueRange model_ages);
+    void showFamily();
+    void showBetaBinomialTables();
     void takeSliderAge(int position);
     void takeSearchPoint(std::size_t point);
     norms::ContinuousSource source() const;
@@ -112,6 +118,10 @@ private:
     QLineEdit* r2_box_ = nullptr;
     QRadioButton* by_terms_ = nullptr;
     QSpinBox* terms_box_ = nullptr;
+    QComboBox* family_box_ = nullptr;
+    QSpinBox* items_box_ = nullptr;
+    QSpinBox* alpha_box_ = nullptr;  // -1: the degrees chosen by BIC
+    QSpinBox* beta_box_ = nullptr;
     QSpinBox* bootstrap_box_ = nullptr;
     QSpinBox* seed_box_ = nullptr;
     QLabel* cases_label_ = nullptr;

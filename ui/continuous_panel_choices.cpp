@@ -132,6 +132,22 @@ QWidget* ContinuousPanel::createChoices()
     by_cross_validation_->setChecked(true);  // as vornak-batch continuous chooses by default
     add("Terms:", terms, "wgtTerms");
 
+    family_box_ = new QComboBox(choices_);
+    family_box_->addItems({"Taylor polynomial", "beta-binomial"});
+    family_box_->setToolTip(
+        "The beta-binomial family knows a test's floor at 0 and its ceiling at the number of items");
+    add("Famil&y:", family_box_, "cboFamily");
+    items_box_ = spin_box(choices_, "spnItems", 1, norms::most_beta_binomial_items, 1);
+    add("Number of i&tems:", items_box_, "spnItems");
+    alpha_box_ = spin_box(choices_, "spnAlphaDegree", -1, stats::most_beta_binomial_degree, -1);
+    beta_box_ = spin_box(choices_, "spnBetaDegree", -1, stats::most_beta_binomial_degree, -1);
+    for (QSpinBox* box : {alpha_box_, beta_box_}) {
+        box->setSpecialValueText("by BIC");
+        box->setToolTip("The degree in age of the shape's logarithm; by BIC: both chosen by the lower BIC");
+    }
+    add("Degree of log α:", alpha_box_, "spnAlphaDegree");
+    add("Degree of log β:", beta_box_, "spnBetaDegree");
+
     bootstrap_box_ = spin_box(choices_, "spnBootstrap", 0, stats::max_bootstrap_resamples, 0);
     bootstrap_box_->setSpecialValueText("off");
     bootstrap_box_->setToolTip("Resamples for the 95% and 90% intervals; 0 leaves them out");
@@ -159,7 +175,13 @@ QWidget* ContinuousPanel::createChoices()
     }
     for (QComboBox* box : {age_box_, group_box_, scale_box_})
         connect(box, &QComboBox::currentIndexChanged, this, &ContinuousPanel::choicesChanged);
-    for (QSpinBox* box : {k_box_, t_box_, terms_box_, bootstrap_box_, seed_box_, min_box_, max_box_})
+    connect(family_box_, &QComboBox::currentIndexChanged, this, [this] {
+        showFamily();
+        choicesChanged();
+    });
+    showFamily();
+    for (QSpinBox* box : {k_box_, t_box_, terms_box_, items_box_, alpha_box_, beta_box_, bootstrap_box_, seed_box_,
+                          min_box_, max_box_})
         connect(box, &QSpinBox::valueChanged, this, [this] {
             if (!filling_)
                 typing_pause_.start();
@@ -217,6 +239,19 @@ void ContinuousPanel::showSource()
     }
 }
 
+std::optional<std::vector<Extended>> ContinuousPanel::chosenAges()
+{
+    const std::string typed = ages_box_->text().remove(' ').toStdString();
+    if (typed.empty())
+        return std::vector<Extended>();
+    const std::optional<std::vector<Extended>> ages = norms::parse_age_list(typed);
+    if (!ages) {
+        age_problem_label_->setText("Type an age, or ages separated by commas, such as 6,7.5,9.");
+        age_problem_label_->show();
+    }
+    return ages;
+}
+
 std::optional<ContinuousChoices> ContinuousPanel::chosen()
 {
     ContinuousChoices chosen;
@@ -250,6 +285,12 @@ std::optional<ContinuousChoices> ContinuousPanel::chosen()
         model.rule = stats::ModelRule::adjusted_r2;
         model.r2 = norms::parse_plain_number(r2_box_->text().trimmed().toStdString()).value_or(0);
     }
+    if (family_box_->currentIndex() == 1) {
+        const auto degree = [](const QSpinBox* box) {
+            return box->value() < 0 ? std::nullopt : std::optional(box->value());
+        };
+        chosen.family = norms::BetaBinomialFamily{items_box_->value(), degree(alpha_box_), degree(beta_box_)};
+    }
     chosen.bootstrap.resamples = bootstrap_box_->value();
     chosen.bootstrap.seed = static_cast<std::uint64_t>(seed_box_->value());
     QStringList problems;
@@ -260,6 +301,16 @@ std::optional<ContinuousChoices> ContinuousPanel::chosen()
     if (!problems.isEmpty())
         return std::nullopt;
     return chosen;
+}
+
+// The family's own boxes take input, the other family's wait.
+void ContinuousPanel::showFamily()
+{
+    const bool beta_binomial = family_box_->currentIndex() == 1;
+    for (QWidget* box : std::initializer_list<QWidget*>{k_box_, t_box_, terms_box_->parentWidget()})
+        box->setEnabled(!beta_binomial);
+    for (QWidget* box : {items_box_, alpha_box_, beta_box_})
+        box->setEnabled(beta_binomial);
 }
 
 }  // namespace ui

@@ -17,6 +17,7 @@
 
 #include "norms/run/continuous_choices.hpp"
 #include "norms/run/norms_study.hpp"
+#include "norms/tables/beta_binomial_tables.hpp"
 #include "norms/tables/continuous_tables.hpp"
 #include "stats/interruption.hpp"
 #include "ui/delayed_progress.hpp"
@@ -57,8 +58,9 @@ public:
     {
         return cases_key_ ? std::optional(cases_key_->choices.layout) : std::nullopt;
     }
-    // The latest tables made.
+    // The latest tables made: the Taylor model's, or the beta-binomial model's.
     const std::optional<norms::ContinuousTables>& tables() const { return tables_; }
+    const std::optional<norms::BetaBinomialTables>& beta_binomial_tables() const { return beta_binomial_tables_; }
 
 signals:
     void tablesReady();
@@ -84,6 +86,7 @@ private:
         std::shared_ptr<const stats::ContinuousFit> fit;
         std::shared_ptr<const stats::Resamples> resamples;
         std::optional<norms::ContinuousTables> tables;
+        std::optional<norms::BetaBinomialTables> beta_binomial_tables;
         std::string error;
         bool interrupted = false;
     };
@@ -111,6 +114,7 @@ private:
     std::shared_ptr<const stats::ContinuousFit> fit_;
     std::shared_ptr<const stats::Resamples> resamples_;
     std::optional<norms::ContinuousTables> tables_;
+    std::optional<norms::BetaBinomialTables> beta_binomial_tables_;
     std::optional<Key> cases_key_;
     std::optional<Key> fit_key_;
     std::optional<Key> resamples_key_;

@@ -23,12 +23,6 @@
 namespace norms {
 namespace {
 
-stats::BetaBinomialChoice model_choice(const ContinuousBatchOptions& options)
-{
-    return {options.beta_binomial.items, options.beta_binomial.alpha_degree, options.beta_binomial.beta_degree,
-            options.model.scale};
-}
-
 struct BetaBinomialRun {
     BetaBinomialTables tables;
     ContinuousSource source;
@@ -64,7 +58,7 @@ BetaBinomialRun fitted_run(const ContinuousBatchOptions& options, const std::str
     BetaBinomialRun run;
     run.source = {full_name, "", variables.score_variable, variables.age_variable, variables.group_variable, 0,
                   cases.skipped + read_cases.missing_weights};
-    run.tables = fit_beta_binomial_tables(cases.sample, read_cases.weights, model_choice(options), options.ages,
+    run.tables = fit_beta_binomial_tables(cases.sample, read_cases.weights, beta_binomial_choice(options), options.ages,
                                           options.bootstrap);
     return run;
 }

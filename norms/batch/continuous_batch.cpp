@@ -257,6 +257,9 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
     const CLI::Option* file = AddPersonFileOperand(form, options.file);
     form.final_callback([&options, &form, data, ages, model, file] {
         check_family_choice(form, options.beta_binomial);
+        if (options.beta_binomial.family)
+            options.family = BetaBinomialFamily{options.beta_binomial.items, options.beta_binomial.alpha_degree,
+                                                options.beta_binomial.beta_degree};
         if (model->count() > 0)
             check_model_choice(data, ages, file);
         else if (!options.beta_binomial.family)
