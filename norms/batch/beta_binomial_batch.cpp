@@ -114,9 +114,8 @@ int RunBetaBinomialBatch(const ContinuousBatchOptions& options, std::ostream& ou
                 output << line << '\n';
         if (!options.save_model_path.empty())
             files.add_text(options.save_model_path, beta_binomial_model_json(run.tables.model));
-    } catch (const std::exception& failure) {
-        desktop.failure(failure.what());
-        return 1;
+    } catch (...) {
+        return ShowFailure(desktop, std::current_exception());
     }
     const int status = WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.view(); });
     return status != 0 ? status : CommitOutputFiles(files, desktop, err);

@@ -23,8 +23,6 @@
 namespace norms {
 namespace {
 
-// The shell's status for a program ended by SIGINT.
-constexpr int interrupted_status = 130;
 
 // A whole number from `low` to `high` as typed, if it is one.
 std::optional<Extended> whole_number(const std::string& text, Extended low, Extended high)
@@ -332,12 +330,8 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
             if (!options.manual.path.empty())
                 files.add_manual(options.manual.path, manual, paint_manual);
         }
-    } catch (const stats::Interrupted&) {
-        desktop.failure("Stopped by Ctrl-C before the tables were made; nothing was written.");
-        return interrupted_status;
-    } catch (const std::exception& failure) {
-        desktop.failure(failure.what());
-        return 1;
+    } catch (...) {
+        return ShowFailure(desktop, std::current_exception());
     }
     const int status = WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.view(); });
     return status != 0 ? status : CommitOutputFiles(files, desktop, err);
