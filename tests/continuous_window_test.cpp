@@ -306,6 +306,21 @@ TEST_F(ContinuousMode, TheBetaBinomialFamilyGivesTheBatchsCellsAndFiles)
     ASSERT_EQ(continuous(choices, {"--save-model", batch_model}).status, 0);
     EXPECT_EQ(file_content(model.toStdString()), file_content(batch_model));
 
+    // An age beyond the sample's is extrapolated and said so beside the box; fewer items than the
+    // scores are refused with the batch's message, naming the first score above them.
+    type("txtAges", "20");
+    EXPECT_EQ(find<QLabel>("lblAgeProblem").text(),
+              "Age 20 lies outside the norm sample's ages, 4.01 to 16.99; its norms are extrapolated.");
+    EXPECT_EQ(table().index(0, 0).data().toString(), "20");
+    find<QSpinBox>("spnItems").setValue(40);
+    settle();
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text, "vocabulary_by_age.csv: line 293, column \"raw\": \"42\" is not a whole "
+                                        "number from 0 to 40");
+    desktop.messages.clear();
+    find<QSpinBox>("spnItems").setValue(50);
+    type("txtAges", "8,12");
+
     // Back to the Taylor polynomial: its tables again, with the same bootstrap.
     find<QComboBox>("cboFamily").setCurrentIndex(0);
     settle();

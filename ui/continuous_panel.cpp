@@ -319,6 +319,12 @@ void ContinuousPanel::showBetaBinomialTables()
         norms::beta_binomial_chart(tables, runner_.cases() ? &runner_.cases()->sample : nullptr, baseName()));
     showCases();
     showAges(tables.model.age, tables.ages);
+    // Ages beyond the sample's are extrapolated, and said so beside them.
+    QStringList warnings;
+    for (const std::string& warning : tables.warnings)
+        warnings << text(warning);
+    age_problem_label_->setText(warnings.join('\n'));
+    age_problem_label_->setVisible(!warnings.isEmpty());
     const stats::NormScale& scale = tables.model.scale;
     table_->set_table(norms::continuous_shown_table(tables.cells, tables.resamples > 0,
                                                     norms::norm_column_title(scale.name),
@@ -363,7 +369,7 @@ void ContinuousPanel::stepCancelled(ContinuousRunner::Step step)
 void ContinuousPanel::stepFailed(const QString& message, ContinuousRunner::Step step)
 {
     const bool tables = has_tables();
-    if (step == ContinuousRunner::Step::tables) {
+    if (step == ContinuousRunner::Step::tables && !runner_.wants_beta_binomial()) {
         // Ages typed outside the model's: said beside them, as the typing goes on.
         age_problem_label_->setText(message);
         age_problem_label_->show();

@@ -290,6 +290,8 @@ std::optional<ContinuousChoices> ContinuousPanel::chosen()
             return box->value() < 0 ? std::nullopt : std::optional(box->value());
         };
         chosen.family = norms::BetaBinomialFamily{items_box_->value(), degree(alpha_box_), degree(beta_box_)};
+        // A score above the items is refused with its place, as vornak-batch refuses it.
+        layout.max_score = std::min<std::int64_t>(layout.max_score, items_box_->value());
     }
     chosen.bootstrap.resamples = bootstrap_box_->value();
     chosen.bootstrap.seed = static_cast<std::uint64_t>(seed_box_->value());

@@ -51,6 +51,8 @@ public:
     // No step running, and none waiting unless held.
     bool idle() const;
     bool has_source() const { return file_ || model_; }
+    // The choices asked for fit the beta-binomial family, whose tables step fits its model too.
+    bool wants_beta_binomial() const { return wanted_.family.has_value() && !model_; }
     // The cases the latest model was fitted to, if any.
     const std::shared_ptr<const norms::NormingCases>& cases() const { return cases_; }
     // What they were taken for.
