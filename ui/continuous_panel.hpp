@@ -1,7 +1,9 @@
 // The study window's continuous norms: one model of the raw score over the location within the
-// ranking group and age, fitted to the study's file and score variable or read from a model
-// file, with its search, its percentile curves over the cases and its norm table at any age.
-// The choices are those of vornak-batch continuous, and every number is the one it prints.
+// ranking group and age (the Taylor polynomial), or a beta-binomial distribution of the item
+// count over age, fitted to the study's file and score variable or read from a model file, with
+// its search, its percentile curves over the cases and its norm table at any age. The widgets
+// make a norms::ContinuousChoices as vornak-batch continuous does, and every number is the one
+// it prints. The choice widgets are in continuous_panel_choices.cpp.
 #pragma once
 
 #include <memory>

@@ -1,6 +1,7 @@
 // The study window's norms tables: one data file, frequency or per-person, turned into a norms
 // table per group and a chart, with the choices beside them. The work runs on a StudyRunner, off
-// this thread; the panel shows the choices, the tables and the runner's progress.
+// this thread; the panel shows the choices, the tables and the runner's progress. The tables
+// shown and their exports are in norms_tables_panel_results.cpp.
 #pragma once
 
 #include <optional>
