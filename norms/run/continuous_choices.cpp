@@ -14,6 +14,8 @@ std::vector<std::string> continuous_choice_problems(const ContinuousChoices& cho
     if (!choices.family && choices.model.terms == 0 && choices.model.rule == stats::ModelRule::adjusted_r2 &&
         !stats::is_r2_target(choices.model.r2))
         problems.push_back("The adjusted R² to reach is a number above 0 and at most 1, such as 0.99.");
+    if (choices.family && choices.family->alpha_degree.has_value() != choices.family->beta_degree.has_value())
+        problems.push_back("The degrees of log α and log β go together: fix both, or leave both to BIC.");
     if (choices.bootstrap.resamples == 1)
         problems.push_back("A bootstrap needs at least 2 resamples.");
     return problems;

@@ -44,7 +44,8 @@ struct ContinuousChoices {
 
 // What keeps the choices of a fit from the data from being fitted, one sentence each, in the
 // study window's words: age windows of no width above 0 or without an age variable, an
-// adjusted R² to reach outside (0, 1], a bootstrap of a single resample. Empty when none does.
+// adjusted R² to reach outside (0, 1], one of the beta-binomial's degrees fixed without the
+// other, a bootstrap of a single resample. Empty when none does.
 std::vector<std::string> continuous_choice_problems(const ContinuousChoices& choices);
 
 // The beta-binomial model's choice. Requires choices.family.
