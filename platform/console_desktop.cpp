@@ -1,9 +1,9 @@
 #include "platform/console_desktop.hpp"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "platform/failure.hpp"
+#include "platform/file_identity.hpp"
 
 namespace platform {
 
@@ -44,9 +44,7 @@ bool ConsoleDesktop::confirm(const std::string&)
 
 bool ConsoleDesktop::open_file(FileDialog& dialog)
 {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(chosen_file_, error);
-    dialog.file_name = error ? chosen_file_ : absolute.lexically_normal().string();
+    dialog.file_name = full_file_name(chosen_file_);
     return true;
 }
 

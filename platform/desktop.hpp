@@ -39,10 +39,13 @@ public:
 };
 
 // The save dialog for an export: the chosen file, which the next export proposes, or nothing
-// when the user cancels.
-inline std::optional<std::string> ChooseSaveFile(Desktop& desktop, FileDialog& proposed)
+// when the user cancels. Until a file has been chosen it proposes `first_name`, if any.
+inline std::optional<std::string> ChooseSaveFile(Desktop& desktop, FileDialog& proposed,
+                                                 const std::string& first_name = {})
 {
     FileDialog dialog = proposed;
+    if (dialog.file_name.empty())
+        dialog.file_name = first_name;
     if (!desktop.save_file(dialog))
         return std::nullopt;
     proposed.file_name = dialog.file_name;

@@ -1,6 +1,7 @@
 #include "platform/file_identity.hpp"
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -61,6 +62,13 @@ bool on_kernel_file_system(const std::string& path)
 }
 
 }  // namespace
+
+std::string full_file_name(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+}
 
 bool same_file(const std::string& first, const std::string& second)
 {

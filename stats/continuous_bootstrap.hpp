@@ -14,6 +14,9 @@
 
 namespace stats {
 
+// The most resamples a bootstrap takes.
+inline constexpr int max_bootstrap_resamples = 100000;
+
 struct BootstrapChoice {
     int resamples = 0;
     std::uint64_t seed = 1;

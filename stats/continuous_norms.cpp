@@ -32,14 +32,14 @@ void check_options(const ContinuousOptions& options)
         throw std::invalid_argument("The largest powers of L and A must lie between 0 and 6, and not both be 0.");
     if (options.k == 0)
         throw std::invalid_argument("A model without L cannot give norm scores: the power of L must be at least 1.");
-    if (!(options.r2 > 0 && options.r2 <= 1))
+    if (!is_r2_target(options.r2))
         throw std::invalid_argument("The R² to reach must lie above 0 and at most 1.");
     if (options.scale.rule != ScaleRule::Linear)
         throw std::invalid_argument("Continuous norms need a scale of mean and standard deviation, not " +
                                     options.scale.name + ".");
     if (options.kept_per_size < 1)
         throw std::invalid_argument("The search must keep at least one model of each size.");
-    const int candidates = (options.k + 1) * (options.t + 1) - 1;
+    const int candidates = candidate_term_count(options.k, options.t);
     if (options.terms < 0 || options.terms > candidates)
         throw std::invalid_argument("A model of " + std::to_string(options.terms) + " terms cannot be made from " +
                                     std::to_string(candidates) + " candidates.");

@@ -48,6 +48,12 @@ struct ContinuousOptions {
     friend bool operator==(const ContinuousOptions&, const ContinuousOptions&) = default;
 };
 
+// Whether `r2` is an adjusted R² a model can be asked to reach: above 0 and at most 1.
+constexpr bool is_r2_target(Extended r2)
+{
+    return r2 > 0 && r2 <= 1;
+}
+
 // One size of model in the search.
 struct SizeOfModel {
     int terms = 0;

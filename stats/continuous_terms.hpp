@@ -32,4 +32,10 @@ std::optional<PowerTerm> parse_term_name(std::string_view name);
 // Requires 0 <= k, t <= max_term_power.
 std::vector<PowerTerm> candidate_terms(int k, int t);
 
+// How many terms candidate_terms(k, t) gives: every L^i A^j but L^0 A^0.
+constexpr int candidate_term_count(int k, int t)
+{
+    return (k + 1) * (t + 1) - 1;
+}
+
 }  // namespace stats

@@ -1,5 +1,9 @@
 // A long computation watched from another thread: how far it has come, and a request to stop
 // it, which it answers at its next check by throwing Interrupted.
+//
+// Interrupted is the one cancel state of the Qt-free layers, and no failure: it carries no
+// message, derives from no exception type, so that a handler of failures (std::exception) never
+// takes it for one, and the one who asked for the stop says what stopped.
 #pragma once
 
 #include <atomic>

@@ -263,6 +263,72 @@ TEST_F(ContinuousMode, AModelFileGivesItsTablesAndCurvesWithoutData)
     EXPECT_TRUE(desktop.messages.empty());
 }
 
+// The beta-binomial family beside the Taylor polynomial: the number of items proposed from the
+// test's highest raw score, and every cell, with the degrees by BIC or fixed and with the
+// bootstrap's limits, what vornak-batch continuous --family betabinomial prints; its CSV and its
+// model file are the batch's.
+TEST_F(ContinuousMode, TheBetaBinomialFamilyGivesTheBatchsCellsAndFiles)
+{
+    find<QComboBox>("cboFamily").setCurrentIndex(1);
+    settle();
+    EXPECT_EQ(find<QSpinBox>("spnItems").value(), 50);
+    EXPECT_FALSE(find<QSpinBox>("spnK").isEnabled());
+    EXPECT_EQ(find<QLineEdit>("txtAges").text(), "11");
+    type("txtAges", "8, 12");
+    ASSERT_EQ(table().rowCount(), 2 * 51);
+    std::vector<std::string> choices = {"--family", "betabinomial", "--items", "50", "--age", "age", "--ages", "8,12"};
+    EXPECT_EQ(shown_as_csv(), csv_rows(continuous(choices)));
+
+    find<QSpinBox>("spnAlphaDegree").setValue(2);
+    find<QSpinBox>("spnBetaDegree").setValue(1);
+    find<QSpinBox>("spnBootstrap").setValue(20);
+    find<QSpinBox>("spnSeed").setValue(3);
+    settle();
+    choices.insert(choices.end(), {"--alpha-degree", "2", "--beta-degree", "1", "--bootstrap", "20", "--seed", "3"});
+    ASSERT_EQ(table().columnCount(), 12);
+    EXPECT_EQ(shown_as_csv(), csv_rows(continuous(choices)));
+    EXPECT_EQ(find<ui::ChartCanvas>("chtCurves").chart().lines.size(), 7u);
+
+    const QString csv = dir.filePath("norms.csv");
+    const QString model = dir.filePath("model.json");
+    const QString workbook = dir.filePath("norms.xlsx");
+    desktop.save_answers = {csv.toStdString(), model.toStdString(), workbook.toStdString()};
+    for (const char* command : {"mnuExportCsv", "mnuSaveModel", "mnuExportExcel"})
+        find<QAction>(command).trigger();
+    ASSERT_TRUE(desktop.messages.empty()) << desktop.messages.front().text;
+    QProcess unzip;
+    unzip.start("unzip", {"-p", workbook, "xl/*"});
+    ASSERT_TRUE(unzip.waitForFinished());
+    const QByteArray sheets = unzip.readAllStandardOutput();
+    EXPECT_TRUE(sheets.contains("Age 8") && sheets.contains("Age 12") && sheets.contains("log alpha, x^2"));
+    EXPECT_EQ(file_content(csv.toStdString()), continuous(choices).out);
+    const std::string batch_model = dir.filePath("batch_model.json").toStdString();
+    ASSERT_EQ(continuous(choices, {"--save-model", batch_model}).status, 0);
+    EXPECT_EQ(file_content(model.toStdString()), file_content(batch_model));
+
+    // An age beyond the sample's is extrapolated and said so beside the box; fewer items than the
+    // scores are refused with the batch's message, naming the first score above them.
+    type("txtAges", "20");
+    EXPECT_EQ(find<QLabel>("lblAgeProblem").text(),
+              "Age 20 lies outside the norm sample's ages, 4.01 to 16.99; its norms are extrapolated.");
+    EXPECT_EQ(table().index(0, 0).data().toString(), "20");
+    find<QSpinBox>("spnItems").setValue(40);
+    settle();
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text, "vocabulary_by_age.csv: line 293, column \"raw\": \"42\" is not a whole "
+                                        "number from 0 to 40");
+    desktop.messages.clear();
+    find<QSpinBox>("spnItems").setValue(50);
+    type("txtAges", "8,12");
+
+    // Back to the Taylor polynomial: its tables again, with the same bootstrap.
+    find<QComboBox>("cboFamily").setCurrentIndex(0);
+    settle();
+    EXPECT_EQ(shown_as_csv().join('\n'), csv_rows(continuous({"--age", "age", "--width", "1", "--ages", "8,12",
+                                                               "--bootstrap", "20", "--seed", "3"}))
+                                              .join('\n'));
+}
+
 namespace {
 
 // The runner on its own, with the steps each request starts.

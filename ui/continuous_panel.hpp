@@ -1,7 +1,9 @@
 // The study window's continuous norms: one model of the raw score over the location within the
-// ranking group and age, fitted to the study's file and score variable or read from a model
-// file, with its search, its percentile curves over the cases and its norm table at any age.
-// The choices are those of vornak-batch continuous, and every number is the one it prints.
+// ranking group and age (the Taylor polynomial), or a beta-binomial distribution of the item
+// count over age, fitted to the study's file and score variable or read from a model file, with
+// its search, its percentile curves over the cases and its norm table at any age. The widgets
+// make a norms::ContinuousChoices as vornak-batch continuous does, and every number is the one
+// it prints. The choice widgets are in continuous_panel_choices.cpp.
 #pragma once
 
 #include <memory>
@@ -13,6 +15,7 @@
 #include "norms/run/norms_study.hpp"
 #include "platform/desktop.hpp"
 #include "ui/continuous_runner.hpp"
+#include "ui/table_exports.hpp"
 
 class QComboBox;
 class QLabel;
@@ -44,8 +47,9 @@ public:
 
     // No step running or waiting.
     bool idle() const;
-    // The tables shown, if any.
+    // The tables shown, if any: the Taylor model's, else the beta-binomial model's.
     const std::optional<norms::ContinuousTables>& tables() const { return runner_.tables(); }
+    bool has_tables() const { return tables() || runner_.beta_binomial_tables(); }
 
     void copy();
     void exportCsv();
@@ -71,7 +75,13 @@ private:
     std::optional<std::vector<stats::Extended>> chosenAges();
     void tablesReady();
     void stepFailed(const QString& message, ContinuousRunner::Step step);
-    void showAges();
+    void stepCancelled(ContinuousRunner::Step step);
+    void showAges(stats::ValueRange model_ages, const std::vector<stats::Extended>& ages);
+    void showCases();
+    // A first table: at the round age nearest the middle of the model's. True when asked for.
+    bool proposeAge(stats::ValueRange model_ages);
+    void showFamily();
+    void showBetaBinomialTables();
     void takeSliderAge(int position);
     void takeSearchPoint(std::size_t point);
     norms::ContinuousSource source() const;
@@ -88,11 +98,9 @@ private:
     bool filling_ = false;
     QTimer typing_pause_;  // typed ages and numbers count once the typing pauses
 
+    TableExports exports_;
     platform::FileDialog open_model_dialog_;
-    platform::FileDialog csv_dialog_;
-    platform::FileDialog xlsx_dialog_;
     platform::FileDialog model_dialog_;
-    platform::FileDialog chart_dialog_;
 
     QWidget* choices_ = nullptr;
     QLabel* source_label_ = nullptr;
@@ -112,6 +120,10 @@ private:
     QLineEdit* r2_box_ = nullptr;
     QRadioButton* by_terms_ = nullptr;
     QSpinBox* terms_box_ = nullptr;
+    QComboBox* family_box_ = nullptr;
+    QSpinBox* items_box_ = nullptr;
+    QSpinBox* alpha_box_ = nullptr;  // -1: the degrees chosen by BIC
+    QSpinBox* beta_box_ = nullptr;
     QSpinBox* bootstrap_box_ = nullptr;
     QSpinBox* seed_box_ = nullptr;
     QLabel* cases_label_ = nullptr;

@@ -93,6 +93,15 @@ ContinuousRunner::Key ContinuousRunner::key_of(Step step) const
     choices.layout = wanted_.layout;
     if (step == Step::cases)
         return key;
+    if (wanted_.family) {
+        // One step fits the beta-binomial model, draws its resamples and makes its tables.
+        choices.family = wanted_.family;
+        choices.model.scale = wanted_.model.scale;
+        if (wanted_.bootstrap.resamples > 0)
+            choices.bootstrap = wanted_.bootstrap;
+        choices.ages = wanted_.ages;
+        return key;
+    }
     choices.model = wanted_.model;
     if (step == Step::fit)
         return key;
@@ -110,7 +119,10 @@ std::optional<ContinuousRunner::Step> ContinuousRunner::next_step() const
         return std::nullopt;
     std::optional<Step> step;
     if (model_ || cases_key_ == key_of(Step::cases)) {
-        if (!model_ && fit_key_ != key_of(Step::fit))
+        if (!model_ && wanted_.family) {
+            if (tables_key_ != key_of(Step::tables))
+                step = Step::tables;
+        } else if (!model_ && fit_key_ != key_of(Step::fit))
             step = Step::fit;
         else if (!model_ && wanted_.bootstrap.resamples > 0 && resamples_key_ != key_of(Step::resamples))
             step = Step::resamples;
@@ -176,6 +188,23 @@ void ContinuousRunner::start_next()
         break;
     }
     case Step::tables: {
+        if (!model_ && choices.family) {
+            const std::shared_ptr<const norms::NormingCases> cases = cases_;
+            const auto total = static_cast<std::size_t>(choices.bootstrap.resamples);
+            start(
+                *step, "Fitting the beta-binomial model...",
+                [total](const Watch& watch) {
+                    return total > 0 ? static_cast<int>(watch.computing.done * 100 / total) : -1;
+                },
+                [cases, choices](Watch& watch) {
+                    Outcome outcome;
+                    outcome.beta_binomial_tables = norms::fit_beta_binomial_tables(
+                        cases->sample, {}, norms::beta_binomial_choice(choices), choices.ages, choices.bootstrap,
+                        &watch.computing);
+                    return outcome;
+                });
+            break;
+        }
         const std::optional<stats::ContinuousModel> model = model_;
         const std::shared_ptr<const stats::ContinuousFit> fit = fit_;
         const std::shared_ptr<const stats::Resamples> resamples =
@@ -204,8 +233,6 @@ void ContinuousRunner::start(Step step, const QString& status, std::function<int
         Outcome outcome;
         try {
             outcome = work(*watch);
-        } catch (const norms::StudyCancelled&) {
-            outcome.interrupted = true;
         } catch (const stats::Interrupted&) {
             outcome.interrupted = true;
         } catch (const std::exception& failure) {
@@ -252,6 +279,7 @@ void ContinuousRunner::finished()
             break;
         case Step::tables:
             tables_ = std::move(outcome.tables);
+            beta_binomial_tables_ = std::move(outcome.beta_binomial_tables);
             tables_key_ = ran.second;
             emit tablesReady();
             break;

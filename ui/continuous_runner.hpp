@@ -15,22 +15,16 @@
 #include <QFutureWatcher>
 #include <QObject>
 
+#include "norms/run/continuous_choices.hpp"
 #include "norms/run/norms_study.hpp"
+#include "norms/tables/beta_binomial_tables.hpp"
 #include "norms/tables/continuous_tables.hpp"
 #include "stats/interruption.hpp"
 #include "ui/delayed_progress.hpp"
 
 namespace ui {
 
-struct ContinuousChoices {
-    // The cases; the range of raw scores is also the tables'.
-    norms::NormingLayout layout;
-    stats::ContinuousOptions model;
-    stats::BootstrapChoice bootstrap;  // no resamples: no limits
-    std::vector<stats::Extended> ages;
-
-    friend bool operator==(const ContinuousChoices&, const ContinuousChoices&) = default;
-};
+using norms::ContinuousChoices;
 
 class ContinuousRunner : public QObject {
     Q_OBJECT
@@ -57,6 +51,8 @@ public:
     // No step running, and none waiting unless held.
     bool idle() const;
     bool has_source() const { return file_ || model_; }
+    // The choices asked for fit the beta-binomial family, whose tables step fits its model too.
+    bool wants_beta_binomial() const { return wanted_.family.has_value() && !model_; }
     // The cases the latest model was fitted to, if any.
     const std::shared_ptr<const norms::NormingCases>& cases() const { return cases_; }
     // What they were taken for.
@@ -64,8 +60,9 @@ public:
     {
         return cases_key_ ? std::optional(cases_key_->choices.layout) : std::nullopt;
     }
-    // The latest tables made.
+    // The latest tables made: the Taylor model's, or the beta-binomial model's.
     const std::optional<norms::ContinuousTables>& tables() const { return tables_; }
+    const std::optional<norms::BetaBinomialTables>& beta_binomial_tables() const { return beta_binomial_tables_; }
 
 signals:
     void tablesReady();
@@ -91,6 +88,7 @@ private:
         std::shared_ptr<const stats::ContinuousFit> fit;
         std::shared_ptr<const stats::Resamples> resamples;
         std::optional<norms::ContinuousTables> tables;
+        std::optional<norms::BetaBinomialTables> beta_binomial_tables;
         std::string error;
         bool interrupted = false;
     };
@@ -118,6 +116,7 @@ private:
     std::shared_ptr<const stats::ContinuousFit> fit_;
     std::shared_ptr<const stats::Resamples> resamples_;
     std::optional<norms::ContinuousTables> tables_;
+    std::optional<norms::BetaBinomialTables> beta_binomial_tables_;
     std::optional<Key> cases_key_;
     std::optional<Key> fit_key_;
     std::optional<Key> resamples_key_;

@@ -1,7 +1,5 @@
 #include "ui/norms_tables_panel.hpp"
 
-#include <filesystem>
-#include <sstream>
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -19,18 +17,18 @@
 #include <QTabWidget>
 
 #include "norms/count/group_checks.hpp"
+#include "norms/count/variable_guesses.hpp"
 #include "norms/read/byte_source.hpp"
 #include "norms/read/margins_file.hpp"
 #include "norms/write/chart_model.hpp"
 #include "norms/write/group_outputs.hpp"
 #include "norms/write/weighting_notes.hpp"
-#include "platform/whole_file.hpp"
+#include "platform/file_identity.hpp"
 #include "stats/interval_method.hpp"
 #include "stats/number_format.hpp"
 #include "ui/Application.hpp"
 #include "ui/chart_canvas.hpp"
 #include "ui/chart_picture.hpp"
-#include "ui/chart_window.hpp"
 #include "ui/manual_table_dialog.hpp"
 #include "ui/norms_table_view.hpp"
 #include "ui/scale_choice.hpp"
@@ -56,20 +54,6 @@ stats::IntervalMethod chosen_method(const QComboBox& box)
         .value_or(stats::IntervalMethod::bayesian);
 }
 
-// The group box's entry to propose: the remembered variable when the file has it, else the first
-// other column with a few different values, such as an age band; else "(none)" (entry 0).
-int likely_group(const norms::PersonFileSurvey& survey, int score, const QString& remembered)
-{
-    for (std::size_t column = 0; column < survey.variables.size(); ++column)
-        if (text(survey.variables[column]) == remembered)
-            return static_cast<int>(column) + 1;
-    for (std::size_t column = 0; column < survey.variables.size(); ++column)
-        if (static_cast<int>(column) != score && survey.distinct[column] >= 2 &&
-            survey.distinct[column] <= 12)
-            return static_cast<int>(column) + 1;
-    return 0;
-}
-
 // A file's name without its folder.
 QString dataName(const std::string& path)
 {
@@ -79,14 +63,9 @@ QString dataName(const std::string& path)
 }  // namespace
 
 NormsTablesPanel::NormsTablesPanel(platform::Desktop& desktop, QSettings& settings, QWidget* parent)
-    : QWidget(parent), desktop_(desktop), settings_(settings)
+    : QWidget(parent), desktop_(desktop), settings_(settings), exports_(desktop, "_norms", "chart.png")
 {
     setObjectName("wgtNormsTables");
-    csv_dialog_.filter = "CSV files|*.csv";
-    csv_dialog_.prompt_overwrite = true;
-    xlsx_dialog_.filter = "Excel workbooks|*.xlsx";
-    xlsx_dialog_.prompt_overwrite = true;
-    chart_dialog_ = ChartPictureDialog("chart.png");
     margins_dialog_.filter = "Margins (CSV)|*.csv|All files|*";
     margins_dialog_.file_must_exist = true;
 
@@ -104,6 +83,7 @@ NormsTablesPanel::NormsTablesPanel(platform::Desktop& desktop, QSettings& settin
     connect(&runner_, &StudyRunner::fileLoaded, this, &NormsTablesPanel::fileLoaded);
     connect(&runner_, &StudyRunner::tablesReady, this, &NormsTablesPanel::tablesReady);
     connect(&runner_, &StudyRunner::stepFailed, this, &NormsTablesPanel::stepFailed);
+    connect(&runner_, &StudyRunner::stepCancelled, this, &NormsTablesPanel::stepCancelled);
 
     restoreSettings();
 }
@@ -363,9 +343,10 @@ void NormsTablesPanel::fileLoaded()
             if (survey.ranges[column])
                 score = column;
         score_box_->setCurrentIndex(std::max(score, 0));
-        group_box_->setCurrentIndex(std::max(likely_group(survey, score_box_->currentIndex(),
-                                                          settings_.value("group").toString()),
-                                             0));
+        // The remembered group variable when the file has it, else a likely one, else "(none)".
+        const std::optional<std::size_t> group = norms::likely_group_variable(
+            survey, {score_box_->currentIndex()}, settings_.value("group").toString().toStdString());
+        group_box_->setCurrentIndex(group ? static_cast<int>(*group) + 1 : 0);
         weight_box_->setCurrentIndex(std::max(weight_box_->findText(settings_.value("weight").toString()), 0));
         setRange(score_box_->currentIndex());
     } else {
@@ -446,57 +427,21 @@ void NormsTablesPanel::tablesReady()
     showTables();
 }
 
+void NormsTablesPanel::stepCancelled(const std::string& data_file, bool while_loading)
+{
+    status_bar_->showMessage("Cancelled", 5000);
+    if (tables())
+        showOutdated(while_loading ? "reading " + dataName(data_file) + " was cancelled"
+                                   : "the computation for the current choices was cancelled");
+}
+
 void NormsTablesPanel::stepFailed(const QString& message, const std::string& data_file,
                              bool while_loading)
 {
-    if (message.isEmpty()) {
-        status_bar_->showMessage("Cancelled", 5000);
-        if (tables())
-            showOutdated(while_loading ? "reading " + dataName(data_file) + " was cancelled"
-                                       : "the computation for the current choices was cancelled");
-        return;
-    }
     if (tables())
         showOutdated(while_loading ? dataName(data_file) + " could not be read"
                                    : "the current choices gave none");
     desktop_.failure((data_file.empty() ? message : dataName(data_file) + ": " + message).toStdString());
-}
-
-void NormsTablesPanel::showTables()
-{
-    const norms::GroupTables& shown = *tables();
-    const int current = tabs_->currentIndex();
-    while (tabs_->count() > 1) {
-        QWidget* page = tabs_->widget(0);
-        tabs_->removeTab(0);
-        delete page;
-    }
-    QStringList missing;
-    chart_group_box_->blockSignals(true);
-    chart_group_box_->clear();
-    for (std::size_t i = 0; i < shown.groups.size(); ++i) {
-        const norms::NormGroup& group = shown.groups[i];
-        auto* view = new NormsTableView(tabs_);
-        view->setObjectName("tblGroup");
-        view->set_table(norms::build_shown_table(group.run, shown.choices));
-        const QString name = shown.grouped ? text(group.counts.name) : "All cases";
-        tabs_->insertTab(static_cast<int>(i), view, name);
-        chart_group_box_->addItem(name);
-        if (const auto notice = norms::MissingScoresNotice(group.counts))
-            missing << text(*notice);
-        if (const auto notice = norms::MissingWeightsNotice(group.counts))
-            missing << text(*notice);
-    }
-    chart_choice_->setVisible(shown.groups.size() > 1);
-    chart_->show();
-    chart_group_box_->blockSignals(false);
-    if (shown.without_group > 0)
-        missing << text(norms::WithoutGroupNotice(shown.without_group, shown.group_variable));
-    missing_label_->setText(missing.isEmpty() ? "none" : missing.join('\n'));
-    showWeighting();
-    tabs_->setCurrentIndex(std::clamp(current, 0, tabs_->count() - 1));
-    showChart();
-    emit resultsChanged();
 }
 
 void NormsTablesPanel::chooseMargins()
@@ -517,107 +462,11 @@ void NormsTablesPanel::showMargins()
     no_rake_button_->setVisible(margins_.has_value());
 }
 
-// Each weighted group's effective sample, and the warnings of vornak-batch.
-void NormsTablesPanel::showWeighting()
-{
-    QStringList lines;
-    for (const norms::NormGroup& group : tables()->groups) {
-        if (!group.run.weighting)
-            continue;
-        const norms::RunWeighting& weighting = *group.run.weighting;
-        lines << (tables()->grouped ? text(group.counts.name) + ": " : QString()) + "n_eff " +
-                     text(stats::format_fixed(weighting.effective_size, 0, 1)) + ", design effect " +
-                     text(stats::format_fixed(weighting.design_effect, 0, 2));
-    }
-    for (const std::string& notice : norms::weighting_notices(*tables()))
-        lines << text(notice);
-    weighting_label_->setText(lines.join('\n'));
-    static_cast<QFormLayout*>(choices_->layout())->setRowVisible(weighting_label_, !lines.isEmpty());
-}
-
 void NormsTablesPanel::showOutdated(const QString& reason)
 {
     outdated_label_->setText("These tables are from before (" + dataName(tablesFile()) +
                              "): " + reason + ".");
     outdated_label_->show();
-}
-
-void NormsTablesPanel::showChart()
-{
-    const int index = chart_group_box_->currentIndex();
-    if (!tables() || index < 0 || index >= std::ssize(tables()->groups))
-        return;
-    const norms::NormGroup& group = tables()->groups[index];
-    norms::ChartModel chart = norms::BuildChartModel(group.run);
-    if (tables()->grouped)
-        chart.title += ", group " + group.counts.name;
-    chart_->set_chart(std::move(chart));
-}
-
-NormsTableView* NormsTablesPanel::currentTable() const
-{
-    return qobject_cast<NormsTableView*>(tabs_->currentWidget());
-}
-
-std::string NormsTablesPanel::tablesFile() const
-{
-    return tables() && !tables()->groups.empty() ? tables()->groups.front().run.data_file_path : "";
-}
-
-void NormsTablesPanel::copy()
-{
-    if (NormsTableView* view = currentTable())
-        view->copy_rows();
-}
-
-void NormsTablesPanel::exportCsv()
-{
-    if (!tables())
-        return;
-    platform::FileDialog dialog = csv_dialog_;
-    if (dialog.file_name.empty())
-        dialog.file_name = QFileInfo(text(tablesFile())).completeBaseName().toStdString() + "_norms.csv";
-    if (!desktop_.save_file(dialog))
-        return;
-    csv_dialog_.file_name = dialog.file_name;
-    std::ostringstream csv;
-    norms::write_group_tables_csv(csv, *tables());
-    platform::SaveWholeFile(dialog.file_name, csv.str());
-}
-
-void NormsTablesPanel::exportExcel()
-{
-    if (!tables())
-        return;
-    if (xlsx_dialog_.file_name.empty())
-        xlsx_dialog_.file_name =
-            QFileInfo(text(tablesFile())).completeBaseName().toStdString() + "_norms.xlsx";
-    const std::optional<std::string> file = platform::ChooseSaveFile(desktop_, xlsx_dialog_);
-    if (!file)
-        return;
-    std::error_code error;  // the data file's full name, as vornak-batch gives it
-    const auto full = std::filesystem::absolute(tablesFile(), error);
-    norms::SaveNormsWorkbook(*file, norms::group_tables_workbook(
-                                        *tables(), error ? tablesFile() : full.lexically_normal().string(), {}));
-}
-
-void NormsTablesPanel::exportManualTable()
-{
-    if (!tables())
-        return;
-    ManualTableDialog choices(settings_, window());
-    if (choices.exec() != QDialog::Accepted)
-        return;
-    if (manual_dialog_.file_name.empty())
-        manual_dialog_ = ManualTableFileDialog(
-            QFileInfo(text(tablesFile())).completeBaseName().toStdString() + "_manual.pdf");
-    ExportManualTable(desktop_, manual_dialog_, *tables(), choices.choices(), choices.title());
-}
-
-void NormsTablesPanel::saveChart()
-{
-    if (tables())
-        SaveChartThroughDialog(desktop_, chart_dialog_, chart_->chart());
 }
 
 }  // namespace ui

@@ -1,6 +1,7 @@
 // The study window's norms tables: one data file, frequency or per-person, turned into a norms
 // table per group and a chart, with the choices beside them. The work runs on a StudyRunner, off
-// this thread; the panel shows the choices, the tables and the runner's progress.
+// this thread; the panel shows the choices, the tables and the runner's progress. The tables
+// shown and their exports are in norms_tables_panel_results.cpp.
 #pragma once
 
 #include <optional>
@@ -11,6 +12,7 @@
 #include "norms/run/norms_study.hpp"
 #include "platform/desktop.hpp"
 #include "ui/study_runner.hpp"
+#include "ui/table_exports.hpp"
 
 class QComboBox;
 class QLabel;
@@ -77,6 +79,7 @@ private:
     void tableChoicesChanged();
     void tablesReady();
     void stepFailed(const QString& message, const std::string& data_file, bool while_loading);
+    void stepCancelled(const std::string& data_file, bool while_loading);
     void showTables();
     void showOutdated(const QString& reason);
     void showChart();
@@ -93,10 +96,8 @@ private:
     platform::Desktop& desktop_;
     QSettings& settings_;
     StudyRunner runner_;
-    platform::FileDialog csv_dialog_;
-    platform::FileDialog xlsx_dialog_;
+    TableExports exports_;
     platform::FileDialog manual_dialog_;
-    platform::FileDialog chart_dialog_;
     platform::FileDialog margins_dialog_;
 
     // The population's shares the cases are raked to, and the file they came from.

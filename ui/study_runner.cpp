@@ -109,7 +109,7 @@ void StudyRunner::start(Step step, const std::string& path, std::uint64_t bytes,
     watcher_.setFuture(QtConcurrent::run([step, path, work = std::move(work), progress = progress_] {
         try {
             return work(*progress);
-        } catch (const norms::StudyCancelled&) {
+        } catch (const stats::Interrupted&) {
             return Outcome{step, path, {}, {}, {}, {}, true};
         } catch (const std::exception& failure) {
             return Outcome{step, path, {}, {}, {}, failure.what(), false};
@@ -135,9 +135,10 @@ void StudyRunner::finished()
     if (outcome.cancelled || !outcome.error.empty()) {
         if (outcome.step == Step::count)
             counts_.reset();  // they belong to choices that gave none
-        if (!superseded)
-            emit stepFailed(QString::fromStdString(outcome.error), outcome.path,
-                            outcome.step == Step::load);
+        if (!superseded && outcome.cancelled)
+            emit stepCancelled(outcome.path, outcome.step == Step::load);
+        else if (!superseded)
+            emit stepFailed(QString::fromStdString(outcome.error), outcome.path, outcome.step == Step::load);
     } else if (!superseded) {
         if (outcome.file) {
             file_ = std::move(outcome.file);

@@ -45,10 +45,10 @@ public:
 signals:
     void fileLoaded();   // file() is new; the window offers its choices and calls count()
     void tablesReady();  // tables() are new, or show other columns
-    // A step stopped: with the message to show when it was refused, with none when cancelled.
-    // `data_file`: the file it read, if any; `while_loading`: a new file, which then is not
-    // loaded.
+    // A step was refused, with the message to show, or cancelled. `data_file`: the file it
+    // read, if any; `while_loading`: a new file, which then is not loaded.
     void stepFailed(const QString& message, const std::string& data_file, bool while_loading);
+    void stepCancelled(const std::string& data_file, bool while_loading);
     void statusChanged(const QString& status);  // empty once nothing runs
     // A step has run for a moment: show its progress, from 0 to 100, until progressHidden().
     void progressChanged(int percent);

@@ -150,7 +150,7 @@ bool StudyWindow::continuousShown() const
 void StudyWindow::enableCommands()
 {
     const bool continuous = continuousShown();
-    const bool results = continuous ? continuous_->tables().has_value() : tables().has_value();
+    const bool results = continuous ? continuous_->has_tables() : tables().has_value();
     for (QAction* action : {export_csv_, export_excel_, save_chart_})
         action->setEnabled(results);
     save_model_->setEnabled(continuous && results);

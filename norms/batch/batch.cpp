@@ -71,9 +71,8 @@ int run_frequency_form(const FrequencyOptions& options, const ChartPainter& pain
         if (!options.shared.xlsx_path.empty())
             files.add_workbook(options.shared.xlsx_path,
                                RunWorkbook(run, AddedColumns(options.shared, run.sample_size)));
-    } catch (const std::exception& failure) {
-        desktop.failure(failure.what());
-        return 1;
+    } catch (...) {
+        return ShowFailure(desktop, std::current_exception());
     }
 
     const int status = WriteOutput(out, desktop, [&](std::ostream& stream) {

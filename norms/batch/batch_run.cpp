@@ -9,6 +9,7 @@
 #include "norms/read/text_source.hpp"
 #include "norms/program_strings.hpp"
 #include "platform/failure.hpp"
+#include "stats/interruption.hpp"
 
 namespace norms {
 
@@ -31,6 +32,23 @@ bool ReadScoreRange(platform::Desktop& desktop, const std::string& min_text,
     return true;
 }
 
+int ShowFailure(platform::Desktop& desktop, std::exception_ptr failure)
+{
+    // The shell's status for a program ended by SIGINT.
+    constexpr int interrupted_status = 130;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const stats::Interrupted&) {
+        desktop.failure("Stopped by Ctrl-C before the tables were made; nothing was written.");
+        return interrupted_status;
+    } catch (const std::exception& shown) {
+        desktop.failure(shown.what());
+    } catch (...) {
+        desktop.failure("Unexpected failure");
+    }
+    return 1;
+}
+
 void read_suggesting_encoding(const std::string& encoding, const std::function<void()>& read)
 {
     try {
@@ -49,10 +67,8 @@ int WriteOutput(std::ostream& out, platform::Desktop& desktop,
 {
     errno = 0;
     write(out);
-    if (!out.flush()) {
-        desktop.failure(platform::output_failure("standard output", errno).what());
-        return 1;
-    }
+    if (!out.flush())
+        return ShowFailure(desktop, std::make_exception_ptr(platform::output_failure("standard output", errno)));
     return 0;
 }
 
@@ -74,9 +90,8 @@ int CommitOutputFiles(OutputFiles& files, platform::Desktop& desktop, std::ostre
         return 1;
     try {
         files.commit();
-    } catch (const std::exception& failure) {
-        desktop.failure(failure.what());
-        return 1;
+    } catch (...) {
+        return ShowFailure(desktop, std::current_exception());
     }
     return 0;
 }

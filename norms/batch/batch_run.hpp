@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -18,6 +19,11 @@ namespace norms {
 bool ReadScoreRange(platform::Desktop& desktop, const std::string& min_text,
                     const std::string& max_text, std::int64_t& min_score, std::int64_t& max_score,
                     bool limit_rows = true);
+
+// The one place where a form's failure meets standard error, called from its handler of every
+// exception (catch (...)): a failure's own message and status 1; a stop asked for with Ctrl-C
+// (stats::Interrupted) said as such, with the shell's status for SIGINT, 130.
+int ShowFailure(platform::Desktop& desktop, std::exception_ptr failure);
 
 // Runs `read`. Text that is not UTF-8 may be in another encoding: when none was named, the
 // message of the InvalidText it throws then suggests naming one with --encoding.

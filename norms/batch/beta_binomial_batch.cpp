@@ -22,12 +22,6 @@
 namespace norms {
 namespace {
 
-stats::BetaBinomialChoice model_choice(const ContinuousBatchOptions& options)
-{
-    return {options.beta_binomial.items, options.beta_binomial.alpha_degree, options.beta_binomial.beta_degree,
-            options.model.scale};
-}
-
 struct BetaBinomialRun {
     BetaBinomialTables tables;
     ContinuousSource source;
@@ -36,7 +30,7 @@ struct BetaBinomialRun {
 BetaBinomialRun fitted_run(const ContinuousBatchOptions& options, const std::string& full_name,
                            std::int64_t min_score, std::int64_t max_score, platform::Desktop& desktop)
 {
-    NormingLayout variables = options.variables;
+    NormingLayout variables = options.layout;
     // The scores a test of N items can give: a score above N is refused with its place.
     variables.min_score = min_score;
     variables.max_score = std::min<std::int64_t>(max_score, options.beta_binomial.items);
@@ -63,7 +57,7 @@ BetaBinomialRun fitted_run(const ContinuousBatchOptions& options, const std::str
     BetaBinomialRun run;
     run.source = {full_name, "", variables.score_variable, variables.age_variable, variables.group_variable, 0,
                   cases.skipped + read_cases.missing_weights};
-    run.tables = fit_beta_binomial_tables(cases.sample, read_cases.weights, model_choice(options), options.ages,
+    run.tables = fit_beta_binomial_tables(cases.sample, read_cases.weights, beta_binomial_choice(options), options.ages,
                                           options.bootstrap);
     return run;
 }
@@ -112,9 +106,8 @@ int RunBetaBinomialBatch(const ContinuousBatchOptions& options, std::ostream& ou
         write_beta_binomial_output(output, options.csv, run.tables, run.source, desktop);
         if (!options.save_model_path.empty())
             files.add_text(options.save_model_path, beta_binomial_model_json(run.tables.model));
-    } catch (const std::exception& failure) {
-        desktop.failure(failure.what());
-        return 1;
+    } catch (...) {
+        return ShowFailure(desktop, std::current_exception());
     }
     const int status = WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.view(); });
     return status != 0 ? status : CommitOutputFiles(files, desktop, err);

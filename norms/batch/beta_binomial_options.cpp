@@ -3,12 +3,12 @@
 #include <CLI/CLI.hpp>
 
 #include "norms/batch/batch_command_line.hpp"
+#include "norms/run/continuous_choices.hpp"
 #include "stats/beta_binomial.hpp"
 
 namespace norms {
 namespace {
 
-constexpr int most_items = 100000;
 
 std::optional<int> whole_in(const std::string& text, int low, int high)
 {
@@ -63,10 +63,10 @@ std::vector<CLI::Option*> add_family_options(CLI::App& form, BetaBinomialOptions
     added.push_back(AddTakenOption(
                         form, "--items",
                         [&options](const std::string& text) {
-                            options.items = whole_in(text, 1, most_items).value_or(0);
+                            options.items = whole_in(text, 1, most_beta_binomial_items).value_or(0);
                             return options.items > 0;
                         },
-                        "a whole number from 1 to " + std::to_string(most_items),
+                        "a whole number from 1 to " + std::to_string(most_beta_binomial_items),
                         "the number of items N, the highest raw score, for --family betabinomial")
                         ->type_name("N"));
     added.push_back(add_degree(form, "--alpha-degree", options.alpha_degree, "α"));

@@ -27,9 +27,6 @@
 namespace norms {
 namespace {
 
-constexpr int most_resamples = 100000;
-// The shell's status for a program ended by SIGINT.
-constexpr int interrupted_status = 130;
 
 // A whole number from `low` to `high` as typed, if it is one.
 std::optional<Extended> whole_number(const std::string& text, Extended low, Extended high)
@@ -105,7 +102,7 @@ void check_data_choice(const ContinuousBatchOptions& options, const DataOptions&
         throw CLI::ValidationError("--width needs --age: the windows slide along the cases' ages");
     if (data.terms->count() > 0 && data.r2->count() > 0)
         throw CLI::ValidationError("--terms and --r2 exclude each other: a fixed number of terms has no R² to reach");
-    const int candidates = (options.model.k + 1) * (options.model.t + 1) - 1;
+    const int candidates = stats::candidate_term_count(options.model.k, options.model.t);
     if (options.model.terms > candidates)
         throw CLI::ValidationError("--terms " + std::to_string(options.model.terms) + " is more than the " +
                                    std::to_string(candidates) + " candidate terms of --k " +
@@ -128,7 +125,7 @@ ContinuousRun fitted_run(const ContinuousBatchOptions& options, const std::strin
                          std::int64_t max_score, platform::Desktop& desktop, std::ostream& err)
 {
     ContinuousRun run;
-    NormingLayout variables = options.variables;
+    NormingLayout variables = options.layout;
     variables.min_score = min_score;
     variables.max_score = max_score;
     const CaseReading read = file_reading(person_data_file(options.file, options.text_file));
@@ -182,13 +179,13 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
         data.all.push_back(option);
         return option;
     };
-    data.score = data_option(AddNameOption(form, "--score", options.variables.score_variable, "a variable name",
+    data.score = data_option(AddNameOption(form, "--score", options.layout.score_variable, "a variable name",
                                            "the variable that holds the raw scores")
                                  ->type_name("VARIABLE"));
-    data.group = data_option(AddNameOption(form, "--group", options.variables.group_variable, "a variable name",
+    data.group = data_option(AddNameOption(form, "--group", options.layout.group_variable, "a variable name",
                                            "rank each case within the cases of its value of this variable")
                                  ->type_name("VARIABLE"));
-    data.age = data_option(AddNameOption(form, "--age", options.variables.age_variable, "a variable name",
+    data.age = data_option(AddNameOption(form, "--age", options.layout.age_variable, "a variable name",
                                          "each case's age; without it the group's value is the model's age")
                                ->type_name("VARIABLE"));
     data.width = data_option(AddTakenOption(
@@ -208,7 +205,7 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
                                         "the largest power of age among the candidate terms (default 3)")
                            ->type_name("T"));
     data.terms = data_option(add_whole_option(form, "--terms", options.model.terms, 1,
-                                              (stats::max_term_power + 1) * (stats::max_term_power + 1) - 1,
+                                              stats::candidate_term_count(stats::max_term_power, stats::max_term_power),
                                               "take the best model of exactly P terms")
                                  ->type_name("P"));
     data.r2 = data_option(AddTakenOption(
@@ -217,7 +214,7 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
                                   const std::optional<Extended> r2 = parse_plain_number(text);
                                   options.model.r2 = r2.value_or(0);
                                   options.model.rule = stats::ModelRule::adjusted_r2;
-                                  return r2 && *r2 > 0 && *r2 <= 1;
+                                  return r2 && stats::is_r2_target(*r2);
                               },
                               "a number above 0 and at most 1, such as 0.99",
                               "take the fewest terms whose adjusted R² exceeds R (default 0.99)")
@@ -243,7 +240,7 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
                                   "over the sample's)")
                                   ->type_name("A,A...");
     data.bootstrap = data_option(add_whole_option(form, "--bootstrap", options.bootstrap.resamples, 2,
-                                                  most_resamples,
+                                                  stats::max_bootstrap_resamples,
                                                   "add 95% and 90% intervals from B bootstrap resamples")
                                      ->type_name("B"));
     data.seed = data_option(add_whole_option(form, "--seed", options.bootstrap.seed, 0, 18446744073709551615.0L,
@@ -274,6 +271,9 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
     const CLI::Option* file = AddPersonFileOperand(form, options.file);
     form.final_callback([&options, &form, data, ages, model, file] {
         check_family_choice(form, options.beta_binomial);
+        if (options.beta_binomial.family)
+            options.family = BetaBinomialFamily{options.beta_binomial.items, options.beta_binomial.alpha_degree,
+                                                options.beta_binomial.beta_degree};
         if (model->count() > 0)
             check_model_choice(data, ages, file);
         else if (!options.beta_binomial.family)
@@ -356,12 +356,8 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
             if (!options.manual.path.empty())
                 files.add_manual(options.manual.path, manual, paint_manual);
         }
-    } catch (const stats::Interrupted&) {
-        desktop.failure("Stopped by Ctrl-C before the tables were made; nothing was written.");
-        return interrupted_status;
-    } catch (const std::exception& failure) {
-        desktop.failure(failure.what());
-        return 1;
+    } catch (...) {
+        return ShowFailure(desktop, std::current_exception());
     }
     const int status = WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.view(); });
     return status != 0 ? status : CommitOutputFiles(files, desktop, err);

@@ -11,9 +11,8 @@
 #include "norms/count/group_counter.hpp"
 #include "norms/batch/manual_options.hpp"
 #include "norms/count/norming_cases.hpp"
+#include "norms/run/continuous_choices.hpp"
 #include "norms/write/chart_model.hpp"
-#include "stats/continuous_bootstrap.hpp"
-#include "stats/continuous_norms.hpp"
 
 namespace CLI {
 class App;
@@ -39,13 +38,10 @@ inline const std::string ContinuousUsage =
     " [--bootstrap B [--seed S]] [--csv] [--save-model MODEL] [--delimiter C] [--encoding NAME] --score VARIABLE"
     " (--group VARIABLE [--age VARIABLE] | --age VARIABLE --width W) MIN MAX FILE";
 
-struct ContinuousBatchOptions {
-    NormingLayout variables;
+// The run's choices as the options fill them, and what the command line adds to them.
+struct ContinuousBatchOptions : ContinuousChoices {
     PersonScoreLayout text_file;  // the delimiter and encoding of delimited text
-    stats::ContinuousOptions model;
     BetaBinomialOptions beta_binomial;  // --family betabinomial and its choices
-    std::vector<Extended> ages;  // empty: the default ages
-    stats::BootstrapChoice bootstrap;
     bool csv = false;
     std::string xlsx_path;
     std::string plot_path;

@@ -213,9 +213,8 @@ int RunPlanBatch(const PlanOptions& options, const ChartPainter& paint_chart, st
         plan = PlanSampleSize(request);
         if (!options.plot_path.empty())
             files.add_picture(options.plot_path, BuildSamplePlanChart(inputs, plan), paint_chart);
-    } catch (const std::exception& failure) {
-        desktop.failure(failure.what());
-        return 1;
+    } catch (...) {
+        return ShowFailure(desktop, std::current_exception());
     }
 
     const int status = WriteOutput(out, desktop, [&](std::ostream& stream) {

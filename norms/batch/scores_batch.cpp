@@ -229,9 +229,8 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
             return 1;
         if (files)
             files->commit();
-    } catch (const std::exception& failure) {
-        desktop.failure(failure.what());
-        return 1;
+    } catch (...) {
+        return ShowFailure(desktop, std::current_exception());
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "norms/count/group_checks.hpp"
 
 #include "norms/read/frequency_file.hpp"
+#include "platform/failure.hpp"
 #include "platform/printable_text.hpp"
 
 namespace norms {
@@ -40,6 +41,12 @@ std::optional<std::string> MissingWeightsNotice(const ScoreGroup& group)
         return std::nullopt;
     return group_prefix(group) + std::to_string(group.missing_weights) + " missing " +
            (group.missing_weights == 1 ? "weight" : "weights") + " skipped";
+}
+
+void check_score_range(Extended min, Extended max)
+{
+    if (const std::optional<std::string> problem = ScoreRangeProblem(min, max))
+        throw platform::Failure(*problem);
 }
 
 std::optional<std::string> TooSmallGroupProblem(const ScoreGroup& group)

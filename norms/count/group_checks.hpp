@@ -21,6 +21,8 @@ inline constexpr const char* NoDataRowsMessage = "The file holds no rows below i
 // Why MIN and MAX make no score range ("The maximum raw score is below ..."), if they do not;
 // more than MaxNormsRows scores only when `limit_rows`.
 std::optional<std::string> ScoreRangeProblem(Extended min, Extended max, bool limit_rows = true);
+// The same refusal as a platform::Failure, thrown when MIN and MAX make no score range.
+void check_score_range(Extended min, Extended max);
 
 // "group 9: 1 missing score skipped", or nothing for a group without missing scores.
 std::optional<std::string> MissingScoresNotice(const ScoreGroup& group);

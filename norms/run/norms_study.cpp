@@ -68,8 +68,7 @@ GroupTables frequency_counts(const StudyFile& file, StudyProgress& progress)
     const FrequencyFileSurvey& survey = file.frequencies;
     if (survey.lines != survey.last_score - survey.first_score + 1)
         refuse(FileCheckMessage({5}));  // the scores are not sequential
-    if (const auto problem = ScoreRangeProblem(survey.first_score, survey.last_score))
-        refuse(*problem);
+    check_score_range(survey.first_score, survey.last_score);
     NormGroup group;
     NormsRun& run = group.run;
     run.row_count = static_cast<int>(survey.last_score - survey.first_score + 1);
@@ -91,8 +90,7 @@ GroupTables frequency_counts(const StudyFile& file, StudyProgress& progress)
 GroupTables person_counts(const StudyFile& file, const StudyChoices& choices,
                           StudyProgress& progress)
 {
-    if (const auto problem = ScoreRangeProblem(choices.min_score, choices.max_score))
-        refuse(*problem);
+    check_score_range(choices.min_score, choices.max_score);
     PersonScoreLayout layout{file.data.delimiter, choices.score_variable, choices.group_variable,
                              choices.min_score, choices.max_score, file.data.encoding,
                              choices.weight_variable};
@@ -119,7 +117,7 @@ GroupTables person_counts(const StudyFile& file, const StudyChoices& choices,
 void StudyProgress::check() const
 {
     if (cancel)
-        throw StudyCancelled();
+        throw stats::Interrupted();
 }
 
 CaseReading study_case_reading(const StudyFile& file, const VariableNames& needed, StudyProgress& progress)
@@ -139,8 +137,7 @@ NormingCases study_norming_cases(const StudyFile& file, const NormingLayout& lay
 {
     if (file.data.kind == DataFileKind::frequencies)
         refuse("Continuous norms need one row per person with each person's score, not a frequency file");
-    if (const auto problem = ScoreRangeProblem(layout.min_score, layout.max_score))
-        refuse(*problem);
+    check_score_range(layout.min_score, layout.max_score);
     NormingCaseSink sink(layout);
     study_case_reading(file, sink.asked(), progress)(sink.asked(), sink);
     return sink.take_cases();

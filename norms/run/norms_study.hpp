@@ -16,18 +16,16 @@
 #include "norms/count/norming_cases.hpp"
 #include "norms/read/margins_file.hpp"
 #include "norms/tables/group_tables.hpp"
+#include "stats/interruption.hpp"
 
 namespace norms {
-
-// Thrown out of a study step when its progress was asked to stop.
-struct StudyCancelled {};
 
 // Shared by a step and whoever watches it: the bytes read so far and a request to stop.
 struct StudyProgress {
     std::atomic<std::uint64_t> bytes_read{0};
     std::atomic<bool> cancel{false};
 
-    // Throws StudyCancelled once a stop has been asked for.
+    // Throws stats::Interrupted once a stop has been asked for.
     void check() const;
 };
 
@@ -42,7 +40,7 @@ struct StudyFile {
 
 // Reads the file once through: its kind (as guess_data_file takes it), and what the choices
 // need. Per-person data is kept column by column, as far as it fits. Throws platform::Failure
-// when the file cannot be read, or is of a kind no reader here takes, and StudyCancelled.
+// when the file cannot be read, or is of a kind no reader here takes, and stats::Interrupted.
 StudyFile SurveyStudyFile(const std::string& path, StudyProgress& progress);
 
 struct StudyChoices {
@@ -58,7 +56,7 @@ struct StudyChoices {
 // Each group's frequencies, from the cases kept when they hold the chosen variables, else by
 // reading the file again. Throws platform::Failure with the message vornak-batch gives for the
 // same refusal (a bad score names its line, column and value; groups that are too small are
-// named, one line each), and StudyCancelled.
+// named, one line each), and stats::Interrupted.
 GroupTables count_study(const StudyFile& file, const StudyChoices& choices, StudyProgress& progress);
 
 // Hands the asked variables of every case to a sink: from the cases held when they hold every
@@ -67,7 +65,7 @@ CaseReading study_case_reading(const StudyFile& file, const VariableNames& neede
 
 // The complete cases of a continuous norming run, as vornak-batch continuous takes them from
 // the same file. Throws platform::Failure for a frequency file, a range of raw scores that is no
-// range, and as read_norming_cases throws; and StudyCancelled.
+// range, and as read_norming_cases throws; and stats::Interrupted.
 NormingCases study_norming_cases(const StudyFile& file, const NormingLayout& layout, StudyProgress& progress);
 
 // The counts' tables by the method, and the columns they show beside them.

@@ -9,9 +9,6 @@
 namespace norms {
 namespace {
 
-// The percentile curves, highest first as the legend lists them.
-constexpr Extended curve_ranks[] = {97.5L, 90, 75, 50, 25, 10, 2.5L};
-constexpr int curve_points = 121;
 const std::string crossing_legend = "Curves cross";
 
 std::vector<stats::Crossing> crossings_of(const ContinuousTables& tables)
@@ -53,14 +50,18 @@ ChartModel continuous_chart(const ContinuousTables& tables, const stats::Norming
                                 static_cast<double>(stats::ModelAtAge(model, crossing.age).raw(crossing.L))});
     chart.alerts_legend = crossing_legend;
 
-    if (sample) {
-        const std::vector<Extended>& ages = stats::explanatory_values(*sample);
-        const std::size_t step = (ages.size() + most_chart_cases - 1) / most_chart_cases;
-        for (std::size_t i = 0; i < ages.size(); i += std::max<std::size_t>(step, 1))
-            chart.scatter.push_back({static_cast<double>(ages[i]), static_cast<double>(sample->scores[i])});
-        chart.scatter_legend = step > 1 ? "Cases (one in " + std::to_string(step) + ")" : "Cases";
-    }
+    if (sample)
+        add_chart_cases(chart, *sample);
     return chart;
+}
+
+void add_chart_cases(ChartModel& chart, const stats::NormingSample& sample)
+{
+    const std::vector<Extended>& ages = stats::explanatory_values(sample);
+    const std::size_t step = (ages.size() + most_chart_cases - 1) / most_chart_cases;
+    for (std::size_t i = 0; i < ages.size(); i += std::max<std::size_t>(step, 1))
+        chart.scatter.push_back({static_cast<double>(ages[i]), static_cast<double>(sample.scores[i])});
+    chart.scatter_legend = step > 1 ? "Cases (one in " + std::to_string(step) + ")" : "Cases";
 }
 
 // The cross-validated error of each number of terms, one point a size as the adjusted R²'s chart

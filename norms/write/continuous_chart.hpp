@@ -14,6 +14,13 @@ namespace norms {
 // the spread without a picture file of millions of shapes.
 inline constexpr std::size_t most_chart_cases = 20000;
 
+// The PRs of a model's percentile curves, highest first as the legend lists them.
+inline constexpr Extended curve_ranks[] = {97.5L, 90, 75, 50, 25, 10, 2.5L};
+inline constexpr int curve_points = 121;
+
+// The sample's cases, raw score against age, at most most_chart_cases of them.
+void add_chart_cases(ChartModel& chart, const stats::NormingSample& sample);
+
 // `sample` may be null (a model read from its file): the curves alone. `title` names the data.
 // Where the model's raw score falls as L rises, at an age of its consistency check, the
 // model's raw score at the first such L is marked as "Curves cross".

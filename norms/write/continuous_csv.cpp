@@ -18,6 +18,45 @@ std::string age_text(Extended age)
     return stats::data_number_text(static_cast<double>(age));
 }
 
+// The About sheet's adders of a text and of a number under a key, once they have added the
+// model's kind, its data or model file, the program and the cases.
+auto about_rows(SheetsWorkbook& workbook, const std::string& kind, const ContinuousSource& source, long long cases)
+{
+    const auto text = [&workbook](std::string key, std::string value) {
+        workbook.about.push_back({std::move(key), std::move(value), std::nullopt});
+    };
+    const auto number = [&workbook](std::string key, Extended value) {
+        workbook.about.push_back({std::move(key), "", value});
+    };
+    text("Model", kind);
+    if (!source.data_file.empty())
+        text("Data file", source.data_file);
+    if (!source.model_file.empty())
+        text("Model file", source.model_file);
+    text("Program", VersionLine);
+    number("Cases", static_cast<Extended>(cases));
+    return std::pair(text, number);
+}
+
+// One sheet per age with the CSV's columns.
+void add_age_sheets(SheetsWorkbook& workbook, const std::vector<stats::NormCell>& cells, bool limits,
+                    int norm_decimals)
+{
+    std::vector<SheetsWorkbook::ColumnFormat> formats = {{}, {false, 0}, {false, norm_decimals}, {true, {}}};
+    if (limits) {
+        for (int c = 0; c < 4; ++c)
+            formats.push_back({false, norm_decimals});
+        for (int c = 0; c < 4; ++c)
+            formats.push_back({true, {}});
+    }
+    for (std::size_t c = 0; c < cells.size();) {
+        SheetsWorkbook::Sheet sheet{"Age " + age_text(cells[c].age), continuous_column_names(limits), formats, {}};
+        for (const Extended age = cells[c].age; c < cells.size() && cells[c].age == age; ++c)
+            sheet.rows.push_back(continuous_row(cells[c]));
+        workbook.sheets.push_back(std::move(sheet));
+    }
+}
+
 }  // namespace
 
 std::vector<std::string> continuous_column_names(bool limits)
@@ -77,20 +116,8 @@ void write_continuous_csv(std::ostream& out, const std::vector<stats::NormCell>&
 SheetsWorkbook continuous_workbook(const ContinuousTables& tables, const ContinuousSource& source)
 {
     SheetsWorkbook workbook;
-    const auto text = [&](std::string key, std::string value) {
-        workbook.about.push_back({std::move(key), std::move(value), std::nullopt});
-    };
-    const auto number = [&](std::string key, Extended value) {
-        workbook.about.push_back({std::move(key), "", value});
-    };
     const stats::ContinuousModel& model = tables.model;
-    text("Model", "Continuous norms");
-    if (!source.data_file.empty())
-        text("Data file", source.data_file);
-    if (!source.model_file.empty())
-        text("Model file", source.model_file);
-    text("Program", VersionLine);
-    number("Cases", static_cast<Extended>(model.cases));
+    const auto [text, number] = about_rows(workbook, "Continuous norms", source, model.cases);
     if (!source.data_file.empty())
         text("Ranking", ranking_description(source));
     text("Scale", scale_description(model));
@@ -110,22 +137,32 @@ SheetsWorkbook continuous_workbook(const ContinuousTables& tables, const Continu
     if (tables.resamples > 0)
         text("Intervals", interval_note(tables));
 
-    const bool limits = tables.resamples > 0;
-    const int norm_decimals = norm_score_decimals(model);
-    std::vector<SheetsWorkbook::ColumnFormat> formats = {{}, {false, 0}, {false, norm_decimals}, {true, {}}};
-    if (limits) {
-        for (int c = 0; c < 4; ++c)
-            formats.push_back({false, norm_decimals});
-        for (int c = 0; c < 4; ++c)
-            formats.push_back({true, {}});
+    add_age_sheets(workbook, tables.cells, tables.resamples > 0, norm_score_decimals(model));
+    return workbook;
+}
+
+SheetsWorkbook beta_binomial_workbook(const BetaBinomialTables& tables, const ContinuousSource& source)
+{
+    SheetsWorkbook workbook;
+    const stats::BetaBinomialModel& model = tables.model;
+    const auto [text, number] = about_rows(workbook, "Continuous norms, beta-binomial", source, model.cases);
+    number("Items", model.items);
+    text("Scale", model.scale.name);
+    number("Age mean", model.age_mean);
+    number("Age SD", model.age_sd);
+    // x is the age standardised by the sample's mean and SD.
+    for (std::size_t i = 0; i < model.alpha.size(); ++i)
+        number("log alpha, x^" + std::to_string(i), model.alpha[i]);
+    for (std::size_t i = 0; i < model.beta.size(); ++i)
+        number("log beta, x^" + std::to_string(i), model.beta[i]);
+    if (tables.fit) {
+        number("Log-likelihood", tables.fit->fit.log_likelihood);
+        number("AIC", tables.fit->fit.aic);
+        number("BIC", tables.fit->fit.bic);
     }
-    for (std::size_t c = 0; c < tables.cells.size();) {
-        SheetsWorkbook::Sheet sheet{"Age " + age_text(tables.cells[c].age), continuous_column_names(limits),
-                                    formats, {}};
-        for (const Extended age = tables.cells[c].age; c < tables.cells.size() && tables.cells[c].age == age; ++c)
-            sheet.rows.push_back(continuous_row(tables.cells[c]));
-        workbook.sheets.push_back(std::move(sheet));
-    }
+    if (tables.resamples > 0)
+        text("Bootstrap", std::to_string(tables.resamples) + " resamples, seed " + std::to_string(tables.seed));
+    add_age_sheets(workbook, tables.cells, tables.resamples > 0, norm_score_decimals(model.scale.sd));
     return workbook;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "norms/tables/beta_binomial_tables.hpp"
 #include "norms/tables/continuous_tables.hpp"
 #include "norms/write/norms_workbook.hpp"
 
@@ -33,5 +34,9 @@ void write_continuous_csv(std::ostream& out, const std::vector<stats::NormCell>&
 // An About sheet with the model (its terms and coefficients, R², adjusted R², RMSE, cases,
 // ranking and scale), then one sheet per age with the CSV's columns.
 SheetsWorkbook continuous_workbook(const ContinuousTables& tables, const ContinuousSource& source);
+
+// The same for a beta-binomial model: an About sheet with its coefficients and fit, then one
+// sheet per age.
+SheetsWorkbook beta_binomial_workbook(const BetaBinomialTables& tables, const ContinuousSource& source);
 
 }  // namespace norms

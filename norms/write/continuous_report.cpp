@@ -278,7 +278,8 @@ std::vector<std::string> continuous_report(const ContinuousTables& tables, const
     lines.push_back(" Ages of the model: " + stats::format_number(model.age.low) + " to " +
                     stats::format_number(model.age.high));
     lines.push_back(" Candidate terms: L^i A^j for i up to " + std::to_string(model.k) + " and j up to " +
-                    std::to_string(model.t) + ", " + std::to_string((model.k + 1) * (model.t + 1) - 1) + " in all");
+                    std::to_string(model.t) + ", " + std::to_string(stats::candidate_term_count(model.k, model.t)) +
+                    " in all");
     if (tables.fit)
         append_search(lines, *tables.fit);
     const std::vector<std::string> model_lines = continuous_model_lines(tables);

@@ -15,8 +15,13 @@ constexpr std::size_t csv_field_without_limits[] = {1, 2, 3};
 
 ShownTable continuous_shown_table(const ContinuousTables& tables)
 {
-    const bool limits = tables.resamples > 0;
-    const std::string norm = norm_column_title(tables.model);
+    return continuous_shown_table(tables.cells, tables.resamples > 0, norm_column_title(tables.model),
+                                  norm_score_decimals(tables.model));
+}
+
+ShownTable continuous_shown_table(const std::vector<stats::NormCell>& cells, bool limits, const std::string& norm,
+                                  int decimals)
+{
     ShownTable table;
     const auto add_with_limits = [&](const std::string& quantity) {
         table.header.push_back(quantity);
@@ -27,8 +32,7 @@ ShownTable continuous_shown_table(const ContinuousTables& tables)
     table.header = {"Age", "Raw score"};
     add_with_limits(norm);
     add_with_limits("PR");
-    const int decimals = norm_score_decimals(tables.model);
-    for (const stats::NormCell& cell : tables.cells) {
+    for (const stats::NormCell& cell : cells) {
         const std::vector<std::string> shown = continuous_cell_texts(cell, decimals);
         const std::vector<std::string> csv = continuous_csv_fields(cell);
         std::vector<ShownCell> row = {{stats::format_number(cell.age), csv[0]}};
