@@ -7,17 +7,18 @@
 #include <ostream>
 #include <string>
 
+#include "norms/count/group_checks.hpp"
 #include "norms/write/output_files.hpp"
 #include "platform/desktop.hpp"
 
 namespace norms {
 
 // MIN and MAX as the worksheet takes its boxes (truncated toward zero), then the limits of a
-// frequency file: from 0 to 999999, the maximum not below the minimum, at most 200 scores when
-// `limit_rows`. False once the refusal has been shown.
+// frequency file: from 0 to 999999, the maximum not below the minimum, and no more scores than
+// `limit` allows. False once the refusal has been shown.
 bool ReadScoreRange(platform::Desktop& desktop, const std::string& min_text,
                     const std::string& max_text, std::int64_t& min_score, std::int64_t& max_score,
-                    bool limit_rows = true);
+                    RowLimit limit = RowLimit::worksheet);
 
 // Runs `read`. Text that is not UTF-8 may be in another encoding: when none was named, the
 // message of the InvalidText it throws then suggests naming one with --encoding.

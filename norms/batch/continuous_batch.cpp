@@ -290,7 +290,8 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
                               {"--manual", options.manual.path}});
         std::int64_t min_score = 0;
         std::int64_t max_score = 0;
-        if (!ReadScoreRange(desktop, options.min_text, options.max_text, min_score, max_score))
+        if (!ReadScoreRange(desktop, options.min_text, options.max_text, min_score, max_score,
+                            RowLimit::per_person))
             return 1;
         platform::FileDialog dialog;  // gives the file's full name, as the report shows it
         desktop.open_file(dialog);

@@ -91,11 +91,14 @@ GroupTables frequency_counts(const StudyFile& file, StudyProgress& progress)
 GroupTables person_counts(const StudyFile& file, const StudyChoices& choices,
                           StudyProgress& progress)
 {
-    if (const auto problem = ScoreRangeProblem(choices.min_score, choices.max_score))
+    if (!choices.grid_refusal.empty())
+        refuse(choices.grid_refusal);
+    if (const auto problem = ScoreRangeProblem(choices.min_score, choices.max_score, RowLimit::per_person);
+        problem && !choices.grid)
         refuse(*problem);
     PersonScoreLayout layout{file.data.delimiter, choices.score_variable, choices.group_variable,
                              choices.min_score, choices.max_score, file.data.encoding,
-                             choices.weight_variable};
+                             choices.weight_variable, choices.grid};
     VariableNames needed = {choices.score_variable, choices.group_variable, choices.weight_variable};
     for (const MarginsVariable& variable : choices.margins)
         needed.push_back(variable.name);
@@ -111,7 +114,7 @@ GroupTables person_counts(const StudyFile& file, const StudyChoices& choices,
         refusals += (refusals.empty() ? "" : "\n") + refusal;
     if (!refusals.empty())
         refuse(refusals);
-    return counted_tables(std::move(counted), choices.min_score, choices.group_variable);
+    return counted_tables(std::move(counted), layout_grid(layout), choices.group_variable);
 }
 
 }  // namespace
@@ -139,7 +142,7 @@ NormingCases study_norming_cases(const StudyFile& file, const NormingLayout& lay
 {
     if (file.data.kind == DataFileKind::frequencies)
         refuse("Continuous norms need one row per person with each person's score, not a frequency file");
-    if (const auto problem = ScoreRangeProblem(layout.min_score, layout.max_score))
+    if (const auto problem = ScoreRangeProblem(layout.min_score, layout.max_score, RowLimit::per_person))
         refuse(*problem);
     NormingCaseSink sink(layout);
     study_case_reading(file, sink.asked(), progress)(sink.asked(), sink);
