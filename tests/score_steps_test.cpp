@@ -1,5 +1,6 @@
 #include "norms/count/score_grid.hpp"
 
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -7,8 +8,11 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
+#include "stats/number_format.hpp"
 #include "tests/support/batch_outcome.hpp"
+#include "tests/support/continuous_samples.hpp"
 #include "tests/support/temp_files.hpp"
 
 using namespace norms;
@@ -169,4 +173,35 @@ TEST(ScoreSteps, PerPersonFormsTakeUpTo100000ScoresAndTheFrequencyFormStill200)
     EXPECT_EQ(frequency_form.status, 1);
     EXPECT_EQ(frequency_form.err, " Based on the minimum and maximum scores you provided, there are over 200 "
                                   "different raw score values: The maximum allowed is 200. \n");
+}
+
+TEST(ScoreSteps, ContinuousNormsFitScoresWithDecimalsAsTheyAre)
+{
+    // Quarter points: the regression of the raw score on L and age scales by 1/4 with them, and
+    // so does every coefficient; rounding or truncating the scores would break that.
+    const stats::NormingSample sample = continuous_samples::age_trend(5, 60, 7);
+    std::string whole = "band,raw\n";
+    std::string quarters = "band,raw\n";
+    for (std::size_t i = 0; i < sample.scores.size(); ++i) {
+        const std::string band = stats::data_number_text(static_cast<double>(sample.groups[i]));
+        whole += band + "," + stats::data_number_text(static_cast<double>(sample.scores[i])) + "\n";
+        quarters += band + "," + stats::data_number_text(static_cast<double>(sample.scores[i]) / 4) + "\n";
+    }
+    const auto model_of = [](const std::string& data, const std::string& name, const std::string& max) {
+        const std::string model = testing::TempDir() + name + ".json";
+        const Outcome run = batch({"continuous", "--score", "raw", "--group", "band", "--terms", "3", "--save-model",
+                                   model, "--csv", "0", max, write_temp_file(name + ".csv", data)});
+        EXPECT_EQ(run.status, 0) << run.err;
+        return nlohmann::json::parse(file_content(model));
+    };
+    const nlohmann::json by_points = model_of(whole, "whole_points", "60");
+    const nlohmann::json by_quarters = model_of(quarters, "quarter_points", "15");
+    EXPECT_EQ(by_quarters["ranges"]["raw"]["min"].get<double>(), by_points["ranges"]["raw"]["min"].get<double>() / 4);
+    EXPECT_EQ(by_quarters["ranges"]["raw"]["max"].get<double>(), by_points["ranges"]["raw"]["max"].get<double>() / 4);
+    EXPECT_NEAR(by_quarters["intercept"].get<double>(), by_points["intercept"].get<double>() / 4, 1e-9);
+    ASSERT_EQ(by_quarters["terms"].size(), by_points["terms"].size());
+    for (const auto& [term, coefficient] : by_points["terms"].items())
+        EXPECT_NEAR(by_quarters["terms"][term].get<double>(), coefficient.get<double>() / 4,
+                    1e-9 * std::fabs(coefficient.get<double>()))
+            << term;
 }

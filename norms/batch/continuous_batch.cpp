@@ -124,6 +124,7 @@ ContinuousRun fitted_run(const ContinuousBatchOptions& options, const std::strin
     NormingLayout variables = options.variables;
     variables.min_score = min_score;
     variables.max_score = max_score;
+    variables.whole_scores = false;  // the Taylor model fits scores with decimals as they are
     const CaseReading read = file_reading(person_data_file(options.file, options.text_file));
     read_suggesting_encoding(options.text_file.encoding,
                              [&] { run.cases = read_norming_cases(read, variables); });
