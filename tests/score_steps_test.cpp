@@ -89,6 +89,11 @@ TEST(ScoreGrid, RefusesRangesThatMakeNoGrid)
     EXPECT_EQ(problem_of("0", "99.999", "0.001"), "");
     EXPECT_EQ(problem_of("0", "1", "0"),
               "\"0\" is not a step: a decimal number above 0 with at most 6 decimals, such as 0.1");
+    // Far beyond the range, before any sum of units could overflow.
+    EXPECT_EQ(problem_of("999999999999998", "999999999999999", "0.000001"),
+              "The minimum and maximum raw scores must lie from 0 to 999999.");
+    EXPECT_EQ(problem_of("0", "1", "999999999999999"),
+              "\"999999999999999\" is not a step: a decimal number above 0 with at most 6 decimals, such as 0.1");
     EXPECT_EQ(FittingDecimalStep(15.9), "0.1");
     EXPECT_EQ(FittingDecimalStep(15.25), "0.01");
     EXPECT_EQ(FittingDecimalStep(16), std::nullopt);

@@ -191,7 +191,7 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
             layout.max_score = grid->units(grid->rows - 1);
         } else if (!options.frequencies_folder.empty()) {
             desktop.error("--write-frequencies writes whole raw scores, which the step " + options.step_text +
-                          " does not give");
+                          " does not give.");
             return 1;
         } else {
             layout.grid = grid;

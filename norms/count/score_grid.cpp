@@ -47,6 +47,20 @@ std::optional<TypedDecimal> typed_decimal(std::string_view text)
     return typed;
 }
 
+Extended value_of(const TypedDecimal& typed)
+{
+    return static_cast<Extended>(typed.units) / static_cast<Extended>(power_of_ten(typed.decimals));
+}
+
+// A step: above 0 and no larger than the largest raw score.
+std::optional<TypedDecimal> typed_step(std::string_view text)
+{
+    const std::optional<TypedDecimal> step = typed_decimal(text);
+    if (!step || step->units == 0 || value_of(*step) > largest_raw_score)
+        return std::nullopt;
+    return step;
+}
+
 std::int64_t in_units(const TypedDecimal& typed, int decimals)
 {
     return typed.units * power_of_ten(decimals - typed.decimals);
@@ -125,8 +139,7 @@ std::optional<std::int64_t> ScoreGrid::row_of(Extended value) const
 
 bool IsScoreStep(std::string_view text)
 {
-    const std::optional<TypedDecimal> step = typed_decimal(text);
-    return step && step->units > 0;
+    return typed_step(text).has_value();
 }
 
 std::variant<ScoreGrid, std::string> ParseScoreGrid(std::string_view min_text, std::string_view max_text,
@@ -134,7 +147,7 @@ std::variant<ScoreGrid, std::string> ParseScoreGrid(std::string_view min_text, s
 {
     const std::optional<TypedDecimal> min = typed_decimal(min_text);
     const std::optional<TypedDecimal> max = typed_decimal(max_text);
-    const std::optional<TypedDecimal> step = typed_decimal(step_text);
+    const std::optional<TypedDecimal> step = typed_step(step_text);
     const std::string shape = " is not a raw score: with a step, MIN and MAX are decimal numbers from 0 to " +
                               std::to_string(largest_raw_score) + " with at most " +
                               std::to_string(MaxScoreDecimals) + " decimals, such as 7.5";
@@ -142,18 +155,17 @@ std::variant<ScoreGrid, std::string> ParseScoreGrid(std::string_view min_text, s
         return platform::in_quotes(min_text) + shape;
     if (!max)
         return platform::in_quotes(max_text) + shape;
-    if (!step || step->units == 0)
+    if (!step)
         return platform::in_quotes(step_text) + " is not a step: a decimal number above 0 with at most " +
                std::to_string(MaxScoreDecimals) + " decimals, such as 0.1";
+    // Within the range, every score and the step fit in units of 10^-MaxScoreDecimals.
+    if (const auto problem = ScoreRangeProblem(value_of(*min), value_of(*max), RowLimit::none))
+        return *problem;
     ScoreGrid grid;
     grid.decimals = std::max({min->decimals, max->decimals, step->decimals});
     grid.first = in_units(*min, grid.decimals);
     grid.step = in_units(*step, grid.decimals);
     const std::int64_t last = in_units(*max, grid.decimals);
-    const std::int64_t unit = power_of_ten(grid.decimals);
-    if (const auto problem = ScoreRangeProblem(static_cast<Extended>(grid.first) / unit,
-                                               static_cast<Extended>(last) / unit, RowLimit::none))
-        return *problem;
     if ((last - grid.first) % grid.step != 0)
         return "The maximum raw score " + ScoreUnitsText(last, grid.decimals) + " is not on the grid from " +
                ScoreUnitsText(grid.first, grid.decimals) + " by " + ScoreUnitsText(grid.step, grid.decimals) + ".";
