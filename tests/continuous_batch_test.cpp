@@ -226,7 +226,7 @@ TEST(ContinuousBatch, RefusalsNameWhatIsWrong)
         {{"--score", "raw", "--group", "band", "--age", "age", "0", "10", bad_values},
          "line 3, column \"age\": \"seven\" is not a number.\n"},
         {{"--score", "raw", "--group", "band", "0", "10", bad_values},
-         "line 4, column \"raw\": \"12.5\" is not a whole number from 0 to 10.\n"},
+         "line 4, column \"raw\": \"12.5\" is not a number from 0 to 10.\n"},
         {{"--score", "raw", "--group", "band", "0", "10", empty},
          "No case in the file has all of its values: 2 cases skipped for a missing score or group.\n"},
         {{"--score", "points", "--group", "band", "0", "10", empty},

@@ -112,7 +112,9 @@ TEST(ScoresBatch, RefusalsAndFailuresLeaveStandardOutputEmpty)
         {{"--group", "band", "--score", "raw", "--write-frequencies", clash_folder, "1", "6", accents},
          "Groups \"\u00C9\" and \"\u00E9\" would both be written to \"\u00E9.txt\"\n"},
         {{"--score", "raw", "6", "1", small}, "The maximum raw score is below the minimum raw score.\n"},
-        {{"--score", "raw", "0", "200", small}, std::string(TooManyRowsMessage) + "\n"},
+        {{"--score", "raw", "0", "100000", small},
+         "From the minimum raw score to the maximum there are 100001 raw score values: a table from per-person "
+         "data takes at most 100000.\n"},
         {{"--score", "raw", "1", "6", small + "x"}, "File not found.\n"},
     };
     for (const auto& c : cases) {

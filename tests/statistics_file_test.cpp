@@ -129,8 +129,10 @@ TEST(StatisticsFile, BadFilesAndScoresStopTheRunWithTheirCaseOrFile)
             count_person_file(source, person_data_file("x.sav", l), l);
         });
     };
-    EXPECT_EQ(failure(sav, layout), "case 2, variable \"raw\": 4.5 is not a whole number from 0 to 5");
-    EXPECT_EQ(failure(sav, {',', "raw", "", 3, 5, ""}), "case 2, variable \"raw\": 4.5 is not a whole number from 3 to 5");
+    EXPECT_EQ(failure(sav, layout), "case 2, variable \"raw\": 4.5 is not a whole number from 0 to 5; "
+              "for scores with decimals choose a step, such as 0.1");
+    EXPECT_EQ(failure(sav, {',', "raw", "", 3, 5, ""}), "case 2, variable \"raw\": 4.5 is not a whole number from 3 to 5; "
+              "for scores with decimals choose a step, such as 0.1");
     EXPECT_EQ(failure(sav, {',', "score", "", 0, 5, ""}),
               "The file has no variable named \"score\"; its variables are: id, raw");
     EXPECT_EQ(failure(sav, {',', "raw", "band", 0, 5, ""}),

@@ -473,3 +473,29 @@ TEST_F(Study, AChoiceThatWasRefusedIsNotRemembered)
     EXPECT_EQ(reopened.findChild<QComboBox*>("cboGroup")->currentText(), "band");
     EXPECT_EQ(desktop.messages.size(), 1u);
 }
+
+TEST_F(Study, ScoresWithDecimalsKeepThemInTheBoxesAndTheTables)
+{
+    std::string data = "age,bmi\n";
+    for (int i = 0; i < 60; ++i)
+        data += std::to_string(2 + i % 3) + "," + std::to_string(12 + i % 7) + "." + std::to_string(i % 10) + "\n";
+    const std::string path = write_temp_file("bmi_like.csv", data);
+    load(path);
+    EXPECT_EQ(find<QComboBox>("cboScore").currentText().toStdString(), "bmi");
+    EXPECT_EQ(find<QSpinBox>("spnMin").text().toStdString(), "12.0");
+    EXPECT_EQ(find<QSpinBox>("spnMax").text().toStdString(), "18.8");
+    EXPECT_EQ(find<QSpinBox>("spnStep").text().toStdString(), "0.1");
+    ASSERT_EQ(tabs().count(), 4);
+    const Outcome batch_tables =
+        batch({"scores", "--group", "age", "--score", "bmi", "--csv", "--step", "0.1", "12.0", "18.8", path});
+    ASSERT_EQ(batch_tables.status, 0) << batch_tables.err;
+    EXPECT_EQ(shown_as_csv(true).join('\n').toStdString(), without_below(batch_tables.out, 3).join('\n').toStdString());
+
+    // A coarser step the scores do not lie on is refused with the case that is off it.
+    find<QSpinBox>("spnMax").setValue(190);
+    find<QSpinBox>("spnStep").setValue(5);
+    settle();
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text,
+              "bmi_like.csv: line 3, column \"bmi\": \"13.1\" is not a raw score on the grid 12.0 to 19.0 by 0.5");
+}

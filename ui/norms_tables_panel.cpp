@@ -1,5 +1,7 @@
 #include "ui/norms_tables_panel.hpp"
 
+#include <cmath>
+#include <variant>
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -29,6 +31,7 @@
 #include "ui/Application.hpp"
 #include "ui/chart_canvas.hpp"
 #include "ui/chart_picture.hpp"
+#include "ui/decimal_spin_box.hpp"
 #include "ui/manual_table_dialog.hpp"
 #include "ui/norms_table_view.hpp"
 #include "ui/scale_choice.hpp"
@@ -105,14 +108,20 @@ QWidget* NormsTablesPanel::createChoices()
     add("&Score variable:", score_box_, "cboScore");
     group_box_ = new QComboBox(choices_);
     add("&Group variable:", group_box_, "cboGroup");
-    min_box_ = new QSpinBox(choices_);
+    min_box_ = new DecimalSpinBox(choices_);
     add("M&inimum raw score:", min_box_, "spnMin");
-    max_box_ = new QSpinBox(choices_);
+    max_box_ = new DecimalSpinBox(choices_);
     add("Ma&ximum raw score:", max_box_, "spnMax");
+    step_box_ = new DecimalSpinBox(choices_);
+    add("Ste&p:", step_box_, "spnStep");
     for (QSpinBox* box : {min_box_, max_box_}) {
         box->setRange(0, static_cast<int>(norms::largest_raw_score));
         box->setAlignment(Qt::AlignRight);
     }
+    step_box_->setRange(1, static_cast<int>(norms::largest_raw_score));
+    step_box_->setAlignment(Qt::AlignRight);
+    step_box_->setToolTip("The table has a row for the minimum and for every step up to the maximum; "
+                          "each score must lie on one");
     n_label_ = new QLabel(choices_);
     add("Sample size (n):", n_label_, "lblSampleSize");
     method_box_ = new QComboBox(choices_);
@@ -176,7 +185,8 @@ QWidget* NormsTablesPanel::createChoices()
         showMargins();
         countChoicesChanged();
     });
-    for (QSpinBox* box : {min_box_, max_box_}) {
+    for (QSpinBox* box : {static_cast<QSpinBox*>(min_box_), static_cast<QSpinBox*>(max_box_),
+                          static_cast<QSpinBox*>(step_box_)}) {
         box->setKeyboardTracking(true);
         connect(box, &QSpinBox::valueChanged, this, [this] {
             if (!filling_)
@@ -300,15 +310,6 @@ bool NormsTablesPanel::results_outdated() const
     return !outdated_label_->isHidden();
 }
 
-void NormsTablesPanel::setRange(int column)
-{
-    const auto& ranges = runner_.file()->persons.ranges;
-    const auto& range = column >= 0 && column < std::ssize(ranges) ? ranges[column] : std::nullopt;
-    min_box_->setValue(range ? static_cast<int>(std::max<std::int64_t>(range->min, 0)) : 0);
-    max_box_->setValue(
-        range ? static_cast<int>(std::min<std::int64_t>(range->max, norms::largest_raw_score)) : 0);
-}
-
 void NormsTablesPanel::fileLoaded()
 {
     const norms::StudyFile& file = *runner_.file();
@@ -324,6 +325,7 @@ void NormsTablesPanel::fileLoaded()
     form->setRowVisible(n_label_, !persons);
     min_box_->setReadOnly(!persons);
     max_box_->setReadOnly(!persons);
+    form->setRowVisible(step_box_, persons);
     if (persons) {
         const norms::PersonFileSurvey& survey = file.persons;
         size_label_->setText(QString("%1 cases").arg(survey.cases));
@@ -340,7 +342,7 @@ void NormsTablesPanel::fileLoaded()
         // The remembered variables when the file has them, else the last numeric column.
         int score = score_box_->findText(settings_.value("score").toString());
         for (int column = std::ssize(survey.ranges) - 1; score < 0 && column >= 0; --column)
-            if (survey.ranges[column])
+            if (survey.ranges[column] || survey.decimal_ranges[column])
                 score = column;
         score_box_->setCurrentIndex(std::max(score, 0));
         // The remembered group variable when the file has it, else a likely one, else "(none)".
@@ -351,6 +353,7 @@ void NormsTablesPanel::fileLoaded()
         setRange(score_box_->currentIndex());
     } else {
         const norms::FrequencyFileSurvey& survey = file.frequencies;
+        setDecimals(0);
         size_label_->setText(QString("%1 raw scores").arg(survey.lines));
         min_box_->setValue(static_cast<int>(survey.first_score));
         max_box_->setValue(static_cast<int>(survey.last_score));
@@ -386,6 +389,15 @@ norms::StudyChoices NormsTablesPanel::countChoices() const
         chosen.group_variable = group_box_->currentText().toStdString();
     chosen.min_score = min_box_->value();
     chosen.max_score = max_box_->value();
+    if (decimals_ > 0 || step_box_->value() != 1) {
+        const auto grid = norms::ParseScoreGrid(norms::ScoreUnitsText(min_box_->value(), decimals_),
+                                                norms::ScoreUnitsText(max_box_->value(), decimals_),
+                                                norms::ScoreUnitsText(step_box_->value(), decimals_));
+        if (const auto* made = std::get_if<norms::ScoreGrid>(&grid))
+            chosen.grid = *made;
+        else
+            chosen.grid_refusal = std::get<std::string>(grid);
+    }
     if (weight_box_->currentIndex() > 0)
         chosen.weight_variable = weight_box_->currentText().toStdString();
     if (margins_) {

@@ -27,6 +27,7 @@ class QTabWidget;
 namespace ui {
 
 class ChartCanvas;
+class DecimalSpinBox;
 class NormsTableView;
 class ScaleChoice;
 
@@ -84,6 +85,8 @@ private:
     void showOutdated(const QString& reason);
     void showChart();
     void setRange(int column);
+    // Shows MIN, MAX and the step with `decimals` decimals, the step at its finest.
+    void setDecimals(int decimals);
     void chooseMargins();
     void showMargins();
     void showWeighting();
@@ -111,8 +114,9 @@ private:
     QLabel* size_label_ = nullptr;
     QComboBox* score_box_ = nullptr;
     QComboBox* group_box_ = nullptr;
-    QSpinBox* min_box_ = nullptr;
-    QSpinBox* max_box_ = nullptr;
+    DecimalSpinBox* min_box_ = nullptr;
+    DecimalSpinBox* max_box_ = nullptr;
+    DecimalSpinBox* step_box_ = nullptr;  // the raw scores' step, in the same decimals
     QLabel* n_label_ = nullptr;
     QComboBox* method_box_ = nullptr;
     ScaleChoice* scale_choice_ = nullptr;
@@ -136,6 +140,9 @@ private:
 
     QTimer typing_pause_;   // a raw-score range counts once the typing in its boxes pauses
     bool filling_ = false;  // choices are being set from a file, not by the user
+    // The decimals of the raw-score boxes: the score variable's, up to most_box_decimals.
+    static constexpr int most_box_decimals = 3;
+    int decimals_ = 0;
 };
 
 }  // namespace ui

@@ -15,7 +15,7 @@ namespace norms {
 
 bool ReadScoreRange(platform::Desktop& desktop, const std::string& min_text,
                     const std::string& max_text, std::int64_t& min_score, std::int64_t& max_score,
-                    bool limit_rows)
+                    RowLimit limit)
 {
     const Extended min = std::trunc(ParseFieldValue(desktop, min_text, InputCaptions[0]));
     if (InputError)
@@ -23,7 +23,7 @@ bool ReadScoreRange(platform::Desktop& desktop, const std::string& min_text,
     const Extended max = std::trunc(ParseFieldValue(desktop, max_text, InputCaptions[1]));
     if (InputError)
         return false;
-    if (const std::optional<std::string> problem = ScoreRangeProblem(min, max, limit_rows)) {
+    if (const std::optional<std::string> problem = ScoreRangeProblem(min, max, limit)) {
         desktop.error(*problem);
         return false;
     }

@@ -8,17 +8,18 @@
 #include <ostream>
 #include <string>
 
+#include "norms/count/group_checks.hpp"
 #include "norms/write/output_files.hpp"
 #include "platform/desktop.hpp"
 
 namespace norms {
 
 // MIN and MAX as the worksheet takes its boxes (truncated toward zero), then the limits of a
-// frequency file: from 0 to 999999, the maximum not below the minimum, at most 200 scores when
-// `limit_rows`. False once the refusal has been shown.
+// frequency file: from 0 to 999999, the maximum not below the minimum, and no more scores than
+// `limit` allows. False once the refusal has been shown.
 bool ReadScoreRange(platform::Desktop& desktop, const std::string& min_text,
                     const std::string& max_text, std::int64_t& min_score, std::int64_t& max_score,
-                    bool limit_rows = true);
+                    RowLimit limit = RowLimit::worksheet);
 
 // The one place where a form's failure meets standard error, called from its handler of every
 // exception (catch (...)): a failure's own message and status 1; a stop asked for with Ctrl-C

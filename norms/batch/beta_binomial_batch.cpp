@@ -91,7 +91,7 @@ int RunBetaBinomialBatch(const ContinuousBatchOptions& options, std::ostream& ou
                              {{"--save-model", options.save_model_path}});
         std::int64_t min_score = 0;
         std::int64_t max_score = 0;
-        if (!ReadScoreRange(desktop, options.min_text, options.max_text, min_score, max_score, false))
+        if (!ReadScoreRange(desktop, options.min_text, options.max_text, min_score, max_score, RowLimit::none))
             return 1;
         platform::FileDialog dialog;  // gives the file's full name, as the report shows it
         desktop.open_file(dialog);

@@ -128,6 +128,7 @@ ContinuousRun fitted_run(const ContinuousBatchOptions& options, const std::strin
     NormingLayout variables = options.layout;
     variables.min_score = min_score;
     variables.max_score = max_score;
+    variables.whole_scores = false;  // the Taylor model fits scores with decimals as they are
     const CaseReading read = file_reading(person_data_file(options.file, options.text_file));
     read_suggesting_encoding(options.text_file.encoding,
                              [&] { run.cases = read_norming_cases(read, variables); });
@@ -306,7 +307,8 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
                               {"--manual", options.manual.path}});
         std::int64_t min_score = 0;
         std::int64_t max_score = 0;
-        if (!ReadScoreRange(desktop, options.min_text, options.max_text, min_score, max_score))
+        if (!ReadScoreRange(desktop, options.min_text, options.max_text, min_score, max_score,
+                            RowLimit::per_person))
             return 1;
         platform::FileDialog dialog;  // gives the file's full name, as the report shows it
         desktop.open_file(dialog);

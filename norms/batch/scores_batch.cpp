@@ -9,6 +9,7 @@
 #include "norms/batch/batch_run.hpp"
 #include "norms/batch/batch_views.hpp"
 #include "norms/batch/manual_options.hpp"
+#include "norms/batch/score_steps.hpp"
 #include "norms/count/case_weights.hpp"
 #include "norms/count/data_file.hpp"
 #include "norms/read/frequency_file.hpp"
@@ -116,7 +117,8 @@ void write_reports(std::ostream& output, const ScoresOptions& options, const Gro
             worksheet.notes.insert(worksheet.notes.begin(),
                                    "Group: " + platform::PrintableText(tables.group_variable, 0) +
                                        " = " + platform::PrintableText(group.counts.name, 0));
-        AppendReport(group.run.table, group.run.row_count, data_file, worksheet, results);
+        AppendReport(group.run.table, group.run.row_count, data_file, worksheet, results,
+                     group.run.score_decimals);
     }
 }
 
@@ -154,6 +156,7 @@ CLI::App& AddScoresForm(BatchCommandLine& command_line, ScoresOptions& options, 
              "the column that holds the raw scores")
         ->type_name("COLUMN")
         ->required();
+    AddStepOption(form, options.step_text);
     form.add_option("MIN", options.min_text, "the minimum legitimate raw score")->required();
     form.add_option("MAX", options.max_text, "the maximum legitimate raw score")->required();
     AddPersonFileOperand(form, options.file)->required();
@@ -179,9 +182,20 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
                                        {"--manual", options.manual.path}};
         check_output_targets(inputs, targets);
         PersonScoreLayout layout = options.layout;
-        if (!ReadScoreRange(desktop, options.min_text, options.max_text, layout.min_score,
-                            layout.max_score))
+        const std::optional<ScoreGrid> grid =
+            ReadPersonScores(desktop, options.min_text, options.max_text, options.step_text);
+        if (!grid)
             return 1;
+        if (grid->whole_steps()) {
+            layout.min_score = grid->first;
+            layout.max_score = grid->units(grid->rows - 1);
+        } else if (!options.frequencies_folder.empty()) {
+            desktop.error("--write-frequencies writes whole raw scores, which the step " + options.step_text +
+                          " does not give.");
+            return 1;
+        } else {
+            layout.grid = grid;
+        }
         platform::FileDialog dialog;  // gives the data file's full name, as the report shows it
         desktop.open_file(dialog);
         const FileCounts counts = count_file(options, layout);
@@ -200,7 +214,7 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
             check_output_targets(inputs, targets);
             AddFrequencyFiles(*files, counts.counted.groups, names, layout.min_score, options.file);
         }
-        GroupTables tables = counted_tables(counts.counted, layout.min_score, layout.group_column);
+        GroupTables tables = counted_tables(counts.counted, *grid, layout.group_column);
         tables.choices = options.shared;
         compute_group_tables(tables, options.shared.method);
         for (const std::string& notice : weighting_notices(tables))

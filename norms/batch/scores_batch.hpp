@@ -22,7 +22,7 @@ inline const std::string ScoresUsage =
     " [--delimiter C] [--encoding NAME] [--group COLUMN] [--write-frequencies DIR]"
     " [--weight VARIABLE] [--rake MARGINS] [--write-weights FILE] [--manual FILE]"
     " [--manual-scale NAME] [--manual-interval none|95|90] [--reversals increasing|decreasing]"
-    " --score COLUMN MIN MAX FILE";
+    " [--step S] --score COLUMN MIN MAX FILE";
 
 struct ScoresOptions {
     SharedOptions shared;
@@ -34,6 +34,7 @@ struct ScoresOptions {
     std::string min_text;
     std::string max_text;
     std::string file;
+    std::string step_text = {};  // empty: whole scores
 };
 
 // Adds the scores form to the command line, which fills `options` as it parses. Without

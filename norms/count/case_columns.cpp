@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "norms/count/score_grid.hpp"
 #include "norms/read/frequency_file.hpp"
 
 namespace norms {
@@ -45,6 +46,49 @@ void widen(std::optional<ScoreRange>& range, std::int64_t number)
     range->max = std::max(range->max, number);
 }
 
+// Takes a number that is not whole into the column's range of numbers with decimals.
+void widen_decimals(std::optional<DecimalRange>& range, bool& too_many, const DataValue& value)
+{
+    double number = value.number;
+    if (value.kind == DataValue::Kind::text) {
+        const std::optional<double> parsed = parse_decimal_double(value.text);
+        if (!parsed)
+            return;
+        number = *parsed;
+    }
+    const std::optional<int> decimals = ShortestDecimals(number);
+    if (!decimals) {
+        too_many = too_many || std::isfinite(number);
+        return;
+    }
+    if (!range)
+        range = DecimalRange{number, number, *decimals};
+    range->min = std::min(range->min, number);
+    range->max = std::max(range->max, number);
+    range->decimals = std::max(range->decimals, *decimals);
+}
+
+// Takes a value into the column's ranges: its whole numbers', and its numbers' with decimals.
+void widen_ranges(std::optional<ScoreRange>& range, std::optional<DecimalRange>& decimal_range,
+                  bool& too_many_decimals, const DataValue& value)
+{
+    if (const auto number = whole_number(value)) {
+        widen(range, *number);
+        if (decimal_range) {
+            decimal_range->min = std::min(decimal_range->min, static_cast<double>(*number));
+            decimal_range->max = std::max(decimal_range->max, static_cast<double>(*number));
+        }
+    } else if (value.kind != DataValue::Kind::missing) {
+        const bool first = !decimal_range;
+        widen_decimals(decimal_range, too_many_decimals, value);
+        // The whole numbers before the first with decimals belong to its range too.
+        if (first && decimal_range && range) {
+            decimal_range->min = std::min(decimal_range->min, static_cast<double>(range->min));
+            decimal_range->max = std::max(decimal_range->max, static_cast<double>(range->max));
+        }
+    }
+}
+
 }  // namespace
 
 CaseColumns::CaseColumns(std::size_t held_values_limit) : held_values_limit_(held_values_limit) {}
@@ -79,8 +123,7 @@ void CaseColumns::take_case(std::span<const DataValue> values, const CasePlace& 
 void CaseColumns::take_value(Column& column, const DataValue& value)
 {
     if (!column.held) {
-        if (const auto number = whole_number(value))
-            widen(column.range, *number);
+        widen_ranges(column.range, column.decimal_range, column.too_many_decimals, value);
         return;
     }
     key_of(value, key_);
@@ -88,8 +131,7 @@ void CaseColumns::take_value(Column& column, const DataValue& value)
         column.code_of_key.try_emplace(key_, static_cast<std::uint32_t>(column.entries.size()));
     if (added) {
         column.entries.push_back({value.kind, value.number, std::string(value.text), value.missing_by_convention});
-        if (const auto number = whole_number(value))
-            widen(column.range, *number);
+        widen_ranges(column.range, column.decimal_range, column.too_many_decimals, value);
         if (value.kind != DataValue::Kind::missing)
             ++column.distinct;
         if (column.entries.size() > HeldDistinctLimit) {
@@ -122,6 +164,7 @@ PersonFileSurvey CaseColumns::survey() const
     survey.cases = cases_;
     for (const Column& column : columns_) {
         survey.ranges.push_back(column.range);
+        survey.decimal_ranges.push_back(column.too_many_decimals ? std::nullopt : column.decimal_range);
         survey.distinct.push_back(std::min(column.distinct, DistinctCountLimit + 1));
     }
     return survey;

@@ -20,12 +20,22 @@ struct ScoreRange {
     std::int64_t max;
 };
 
+// A variable's numbers when some have decimals: the lowest and the highest, and the most
+// decimals one of them has as its shortest text gives it (1 for 15.9 and 15.90).
+struct DecimalRange {
+    double min;
+    double max;
+    int decimals;
+};
+
 inline constexpr std::size_t DistinctCountLimit = 50;
 
 // What a per-person file holds before any variable is chosen.
 struct PersonFileSurvey {
     std::vector<std::string> variables;             // in the file's order
     std::vector<std::optional<ScoreRange>> ranges;  // per variable: its whole numbers, if any
+    // Per variable: its numbers, when some have decimals and none more than MaxScoreDecimals.
+    std::vector<std::optional<DecimalRange>> decimal_ranges = {};
     // Per variable: how many different values it holds, missing values left out, counted up
     // to DistinctCountLimit + 1.
     std::vector<std::size_t> distinct;
@@ -68,6 +78,8 @@ private:
         std::unordered_map<std::string, std::uint32_t> code_of_key;
         bool held = true;
         std::optional<ScoreRange> range;
+        std::optional<DecimalRange> decimal_range;
+        bool too_many_decimals = false;
         std::size_t distinct = 0;
         std::map<double, std::string> labels;
     };

@@ -1,7 +1,5 @@
 #include "norms/count/group_checks.hpp"
 
-#include "norms/read/frequency_file.hpp"
-#include "platform/failure.hpp"
 #include "platform/printable_text.hpp"
 
 namespace norms {
@@ -14,18 +12,6 @@ std::string group_prefix(const ScoreGroup& group)
 }
 
 }  // namespace
-
-std::optional<std::string> ScoreRangeProblem(Extended min, Extended max, bool limit_rows)
-{
-    if (min < 0 || max > largest_raw_score)
-        return "The minimum and maximum raw scores must lie from 0 to " +
-               std::to_string(largest_raw_score) + ".";
-    if (max < min)
-        return "The maximum raw score is below the minimum raw score.";
-    if (limit_rows && max - min + 1 > MaxNormsRows)
-        return TooManyRowsMessage;
-    return std::nullopt;
-}
 
 std::optional<std::string> MissingScoresNotice(const ScoreGroup& group)
 {
@@ -41,12 +27,6 @@ std::optional<std::string> MissingWeightsNotice(const ScoreGroup& group)
         return std::nullopt;
     return group_prefix(group) + std::to_string(group.missing_weights) + " missing " +
            (group.missing_weights == 1 ? "weight" : "weights") + " skipped";
-}
-
-void check_score_range(Extended min, Extended max)
-{
-    if (const std::optional<std::string> problem = ScoreRangeProblem(min, max))
-        throw platform::Failure(*problem);
 }
 
 std::optional<std::string> TooSmallGroupProblem(const ScoreGroup& group)

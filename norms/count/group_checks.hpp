@@ -13,16 +13,7 @@ namespace norms {
 
 using stats::Extended;
 
-// The largest raw score: the worksheet's six-character boxes hold no larger number.
-inline constexpr std::int64_t largest_raw_score = 999999;
-
 inline constexpr const char* NoDataRowsMessage = "The file holds no rows below its header line";
-
-// Why MIN and MAX make no score range ("The maximum raw score is below ..."), if they do not;
-// more than MaxNormsRows scores only when `limit_rows`.
-std::optional<std::string> ScoreRangeProblem(Extended min, Extended max, bool limit_rows = true);
-// The same refusal as a platform::Failure, thrown when MIN and MAX make no score range.
-void check_score_range(Extended min, Extended max);
 
 // "group 9: 1 missing score skipped", or nothing for a group without missing scores.
 std::optional<std::string> MissingScoresNotice(const ScoreGroup& group);

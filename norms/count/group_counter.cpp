@@ -23,6 +23,12 @@ std::optional<Extended> decimal_value(std::string_view text)
     return value;
 }
 
+// A number or a text in the data file's grammar as the number it is.
+std::optional<Extended> number_of(const DataValue& value)
+{
+    return value.kind == DataValue::Kind::number ? std::optional<Extended>(value.number) : decimal_value(value.text);
+}
+
 // A value as a message shows it: a text in quotes, a number as data shows it.
 std::string shown(const DataValue& value)
 {
@@ -59,7 +65,7 @@ GroupCounter::GroupCounter(const PersonScoreLayout& layout, MissingGroupValue mi
     : layout_(layout),
       missing_group_(missing_group),
       case_weights_(std::move(case_weights)),
-      row_count_(static_cast<std::size_t>(layout.max_score - layout.min_score + 1))
+      row_count_(static_cast<std::size_t>(layout_grid(layout).rows))
 {
     asked_.push_back(layout.score_column);
     if (!layout.group_column.empty())
@@ -152,15 +158,46 @@ void GroupCounter::take_case(std::span<const DataValue> values, const CasePlace&
             ++(score.kind == DataValue::Kind::missing ? group->counts.missing : group->counts.missing_weights);
         return;
     }
-    const std::int64_t valid =
-        checked_score(score, place, layout_.score_column, layout_.min_score, layout_.max_score);
+    const std::size_t index = score_row(score, place);
     if (!group)
         return;
-    const auto index = static_cast<std::size_t>(valid - layout_.min_score);
     ++group->counts.frequencies[index];
     ++group->counts.size;
     if (group->weights)
         group->weights->add(index, *weight);
+}
+
+std::size_t GroupCounter::score_row(const DataValue& score, const CasePlace& place) const
+{
+    if (layout_.grid) {
+        const std::optional<Extended> number = number_of(score);
+        const std::optional<std::int64_t> row = number ? layout_.grid->row_of(*number) : std::nullopt;
+        if (!row)
+            throw platform::Failure(value_place(place, layout_.score_column) + shown(score) +
+                                    " is not a raw score on the grid " + layout_.grid->description());
+        return static_cast<std::size_t>(*row);
+    }
+    try {
+        return static_cast<std::size_t>(
+            checked_score(score, place, layout_.score_column, layout_.min_score, layout_.max_score) -
+            layout_.min_score);
+    } catch (const platform::Failure& failure) {
+        // A score with decimals within the range wants a step, not another range.
+        const std::optional<Extended> number = number_of(score);
+        const std::optional<std::string> step =
+            number && *number >= layout_.min_score && *number <= layout_.max_score
+                ? FittingDecimalStep(static_cast<double>(*number))
+                : std::nullopt;
+        if (!step)
+            throw;
+        throw platform::Failure(std::string(failure.what()) + "; for scores with decimals choose a step, such as " +
+                                *step);
+    }
+}
+
+ScoreGrid layout_grid(const PersonScoreLayout& layout)
+{
+    return layout.grid ? *layout.grid : ScoreGrid::whole(layout.min_score, layout.max_score);
 }
 
 void GroupCounter::take_label(std::size_t variable, double code, std::string_view label)

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "norms/count/score_grid.hpp"
 #include "norms/read/case_sink.hpp"
 #include "platform/text_map.hpp"
 #include "stats/distrib.hpp"
@@ -32,7 +33,12 @@ struct PersonScoreLayout {
     std::int64_t max_score = 0;
     std::string encoding;  // a name iconv knows, such as "windows-1252"; empty for UTF-8
     std::string weight_column = {};  // each case's sampling weight; empty: every case weighs 1
+    // The scores by a step (MIN, MIN + S, … MAX); none: the whole scores min_score to max_score.
+    std::optional<ScoreGrid> grid = {};
 };
+
+// The layout's grid: its step's, or the whole scores from min_score to max_score.
+ScoreGrid layout_grid(const PersonScoreLayout& layout);
 
 struct ScoreGroup {
     std::string name;  // the group's value or label; empty without a group variable
@@ -84,7 +90,8 @@ public:
 
     // A case whose score is missing is counted as a missing score; one with a score but
     // without a weight, as a missing weight. Throws platform::Failure for a score that is not a
-    // whole number from min_score to max_score, a weight that is not a finite number above 0 or
+    // whole number from min_score to max_score (suggesting a step for one with decimals), or
+    // not on the layout's grid when it has one, a weight that is not a finite number above 0 or
     // that takes the weights' total beyond a double's range, and a refused missing group value,
     // naming the case's place.
     void take_case(std::span<const DataValue> values, const CasePlace& place) override;
@@ -104,6 +111,8 @@ private:
     };
 
     Group* group_of(const DataValue& value);
+    // The row of the case's score in its group's frequencies; throws as take_case says.
+    std::size_t score_row(const DataValue& score, const CasePlace& place) const;
     // The case's weight; none when it is missing; 1 for unweighted cases.
     std::optional<Extended> weight_of(std::span<const DataValue> values, const CasePlace& place);
     void name_coded_groups();

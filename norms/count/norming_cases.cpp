@@ -61,9 +61,17 @@ std::uint32_t NormingCaseSink::group_code(const DataValue& value)
 void NormingCaseSink::take_case(std::span<const DataValue> values, const CasePlace& place)
 {
     const DataValue& score = values[0];
-    std::optional<std::int64_t> raw;
-    if (score.kind != DataValue::Kind::missing)
-        raw = checked_score(score, place, layout_.score_variable, layout_.min_score, layout_.max_score);
+    std::optional<Extended> raw;
+    if (score.kind != DataValue::Kind::missing && layout_.whole_scores) {
+        raw = static_cast<Extended>(
+            checked_score(score, place, layout_.score_variable, layout_.min_score, layout_.max_score));
+    } else if (score.kind != DataValue::Kind::missing) {
+        raw = number_of(score);
+        if (!raw || *raw < layout_.min_score || *raw > layout_.max_score)
+            throw platform::Failure(value_place(place, layout_.score_variable) + shown(score) +
+                                    " is not a number from " + std::to_string(layout_.min_score) + " to " +
+                                    std::to_string(layout_.max_score));
+    }
     std::optional<double> age;
     if (age_slot_ >= 0) {
         const DataValue& value = values[static_cast<std::size_t>(age_slot_)];
@@ -80,7 +88,7 @@ void NormingCaseSink::take_case(std::span<const DataValue> values, const CasePla
         ++cases_.skipped;
         return;
     }
-    cases_.sample.scores.push_back(static_cast<Extended>(*raw));
+    cases_.sample.scores.push_back(*raw);
     if (age)
         cases_.sample.ages.push_back(*age);
     if (grouped)

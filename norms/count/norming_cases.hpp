@@ -19,6 +19,9 @@ struct NormingLayout {
     std::string group_variable;  // empty: the cases are ranked within age windows
     std::int64_t min_score = 0;
     std::int64_t max_score = 0;
+    // Whether a score must be a whole number (a count of items); else any number from
+    // min_score to max_score is fitted as it is.
+    bool whole_scores = true;
 
     friend bool operator==(const NormingLayout&, const NormingLayout&) = default;
 };
@@ -44,8 +47,9 @@ public:
     std::size_t taken() const { return cases_.sample.scores.size(); }
 
     // A case missing any of its values is skipped and counted. Throws platform::Failure,
-    // naming the case's place, for a score that is not a whole number from min_score to
-    // max_score and for an age that is not a number.
+    // naming the case's place, for a score that is not a number from min_score to max_score
+    // (a whole number when the layout asks for whole scores) and for an age that is not a
+    // number.
     void take_case(std::span<const DataValue> values, const CasePlace& place) override;
 
     // Throws platform::Failure for a file without a complete case, and for groups that are not

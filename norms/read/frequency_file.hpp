@@ -2,13 +2,13 @@
 // and how many members of the normative sample obtained it.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "norms/read/byte_source.hpp"
 #include "platform/desktop.hpp"
@@ -36,8 +36,29 @@ struct NormsRow {
     Extended Upper90 = 0;
 };
 
-// Row j (from 0) holds the raw score MinRawScore + j.
-using NormsTable = std::array<NormsRow, MaxNormsRows>;
+// Row j (from 0) holds the raw score MinRawScore + j (or a grid's row j). The worksheet's table
+// has MaxNormsRows rows; a table from per-person data is made as long as its scores need.
+class NormsTable {
+public:
+    NormsTable() : rows_(MaxNormsRows) {}
+    explicit NormsTable(std::size_t rows) : rows_(rows) {}
+
+    NormsRow& operator[](std::size_t j) { return rows_[j]; }
+    const NormsRow& operator[](std::size_t j) const { return rows_[j]; }
+    NormsRow& at(std::size_t j) { return rows_.at(j); }
+    const NormsRow& at(std::size_t j) const { return rows_.at(j); }
+    const NormsRow* data() const { return rows_.data(); }
+    std::size_t size() const { return rows_.size(); }
+    // Room for at least `rows` rows.
+    void reserve_rows(std::size_t rows)
+    {
+        if (rows > rows_.size())
+            rows_.resize(rows);
+    }
+
+private:
+    std::vector<NormsRow> rows_;
+};
 
 // Numbers and lines of a frequency file. Codes 0 to 32 are white space. A line ends at CR,
 // CR LF or LF.

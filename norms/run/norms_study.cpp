@@ -90,10 +90,13 @@ GroupTables frequency_counts(const StudyFile& file, StudyProgress& progress)
 GroupTables person_counts(const StudyFile& file, const StudyChoices& choices,
                           StudyProgress& progress)
 {
-    check_score_range(choices.min_score, choices.max_score);
+    if (!choices.grid_refusal.empty())
+        refuse(choices.grid_refusal);
+    if (!choices.grid)
+        check_score_range(choices.min_score, choices.max_score, RowLimit::per_person);
     PersonScoreLayout layout{file.data.delimiter, choices.score_variable, choices.group_variable,
                              choices.min_score, choices.max_score, file.data.encoding,
-                             choices.weight_variable};
+                             choices.weight_variable, choices.grid};
     VariableNames needed = {choices.score_variable, choices.group_variable, choices.weight_variable};
     for (const MarginsVariable& variable : choices.margins)
         needed.push_back(variable.name);
@@ -109,7 +112,7 @@ GroupTables person_counts(const StudyFile& file, const StudyChoices& choices,
         refusals += (refusals.empty() ? "" : "\n") + refusal;
     if (!refusals.empty())
         refuse(refusals);
-    return counted_tables(std::move(counted), choices.min_score, choices.group_variable);
+    return counted_tables(std::move(counted), layout_grid(layout), choices.group_variable);
 }
 
 }  // namespace
@@ -137,7 +140,7 @@ NormingCases study_norming_cases(const StudyFile& file, const NormingLayout& lay
 {
     if (file.data.kind == DataFileKind::frequencies)
         refuse("Continuous norms need one row per person with each person's score, not a frequency file");
-    check_score_range(layout.min_score, layout.max_score);
+    check_score_range(layout.min_score, layout.max_score, RowLimit::per_person);
     NormingCaseSink sink(layout);
     study_case_reading(file, sink.asked(), progress)(sink.asked(), sink);
     return sink.take_cases();

@@ -8,12 +8,14 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "norms/count/case_columns.hpp"
 #include "norms/count/data_file.hpp"
 #include "norms/count/norming_cases.hpp"
+#include "norms/count/score_grid.hpp"
 #include "norms/read/margins_file.hpp"
 #include "norms/tables/group_tables.hpp"
 #include "stats/interruption.hpp"
@@ -51,6 +53,9 @@ struct StudyChoices {
     std::string weight_variable = {};           // per-person data; empty: unweighted
     std::vector<MarginsVariable> margins = {};  // per-person data: rake to these
     std::string margins_file = {};              // the margins' file, as messages name it
+    // Per-person data: scores by a step with decimals, in place of min_score and max_score.
+    std::optional<ScoreGrid> grid = {};
+    std::string grid_refusal = {};  // why MIN, MAX and the step make no grid, if they do not
 };
 
 // Each group's frequencies, from the cases kept when they hold the chosen variables, else by

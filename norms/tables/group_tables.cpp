@@ -9,12 +9,14 @@ namespace norms {
 namespace {
 
 // The group's raw scores and frequencies, n being its valid scores.
-NormsRun frequency_run(const ScoreGroup& group, std::int64_t min_score)
+NormsRun frequency_run(const ScoreGroup& group, const ScoreGrid& grid)
 {
     NormsRun run;
     run.row_count = static_cast<int>(group.frequencies.size());
+    run.table.reserve_rows(group.frequencies.size());
+    run.score_decimals = grid.decimals;
     for (int j = 0; j < run.row_count; ++j) {
-        run.table[j].RawScore = static_cast<Extended>(min_score + j);
+        run.table[j].RawScore = grid.score(j);
         run.table[j].Frequency = static_cast<Extended>(group.frequencies[j]);
     }
     run.sample_size = static_cast<Extended>(group.size);
@@ -32,7 +34,10 @@ RunWeighting weighting_of(const stats::ScoreWeights& weights, const NormsRun& ru
     weighting.design_effect = sample.design_effect;
     weighting.design_effect_large = sample.design_effect_large;
     weighting.weights_wide_apart = sample.weights_wide_apart;
+    Extended below = 0;
     for (int j = 0; j < run.row_count; ++j) {
+        weighting.cases_below.push_back(below);
+        below += run.table[j].Frequency;
         weighting.cases.push_back(run.table[j].Frequency);
         weighting.weighted.push_back(weights.sums[static_cast<std::size_t>(j)] * run.sample_size /
                                      sample.total_weight);
@@ -54,12 +59,19 @@ void compute_weighted_run(NormsRun& run, const stats::ScoreWeights& weights,
 GroupTables counted_tables(CountedGroups counted, std::int64_t min_score,
                            const std::string& group_variable)
 {
+    const std::int64_t rows =
+        counted.groups.empty() ? 1 : static_cast<std::int64_t>(counted.groups.front().frequencies.size());
+    return counted_tables(std::move(counted), ScoreGrid::whole(min_score, min_score + rows - 1), group_variable);
+}
+
+GroupTables counted_tables(CountedGroups counted, const ScoreGrid& grid, const std::string& group_variable)
+{
     GroupTables tables;
     tables.grouped = !group_variable.empty();
     tables.group_variable = group_variable;
     tables.without_group = counted.without_group;
     for (ScoreGroup& counts : counted.groups) {
-        NormsRun run = frequency_run(counts, min_score);
+        NormsRun run = frequency_run(counts, grid);
         counts.frequencies = {};
         if (counts.weights)
             run.weighting = weighting_of(*counts.weights, run);
@@ -99,7 +111,7 @@ std::vector<TableColumn> group_added_columns(const GroupTables& tables, const No
 NormsRun GroupNormsRun(const ScoreGroup& group, std::int64_t min_score,
                        stats::IntervalMethod method)
 {
-    NormsRun run = frequency_run(group, min_score);
+    NormsRun run = frequency_run(group, ScoreGrid::whole(min_score, min_score + static_cast<std::int64_t>(group.frequencies.size()) - 1));
     run.method = method;
     ComputeNormsTable(run.table, run.row_count, run.sample_size, method);
     return run;

@@ -33,6 +33,8 @@ struct GroupTables {
 // group's valid scores; nothing computed yet.
 GroupTables counted_tables(CountedGroups counted, std::int64_t min_score,
                            const std::string& group_variable);
+// The same with the raw scores of a grid, which the counts were counted on.
+GroupTables counted_tables(CountedGroups counted, const ScoreGrid& grid, const std::string& group_variable);
 
 // Fills every group's table by the method, the groups in parallel. Each table is the one
 // ComputeNormsTable gives for its frequencies; only the time differs.

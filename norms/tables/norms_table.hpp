@@ -15,6 +15,7 @@ namespace norms {
 // sample, from which the intervals come, and its PR the weighted rank; this holds the rest.
 struct RunWeighting {
     std::vector<Extended> cases;     // per row: the cases at the score, unweighted
+    std::vector<Extended> cases_below;  // per row: the cases below the score, unweighted
     std::vector<Extended> weighted;  // per row: their weights, scaled to add up to the cases
     Extended cases_total = 0;
     Extended total_weight = 0;    // Σw
@@ -28,6 +29,7 @@ struct RunWeighting {
 struct NormsRun {
     NormsTable table{};
     int row_count = 0;
+    int score_decimals = 0;  // the raw scores' decimals, as the outputs show them
     std::string data_file_path;
     Extended sample_size = 0;
     stats::IntervalMethod method = stats::IntervalMethod::bayesian;

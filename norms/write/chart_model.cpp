@@ -59,7 +59,13 @@ ChartModel BuildChartModel(const NormsRun& run)
 
     const double first = run.row_count > 0 ? double(run.table[0].RawScore) : 0;
     const double last = run.row_count > 0 ? double(run.table[run.row_count - 1].RawScore) : 0;
-    model.x = {"Raw score", first - 0.5, last + 0.5, ticks(first, last, tick_step(last - first, 10))};
+    if (run.score_decimals == 0) {
+        model.x = {"Raw score", first - 0.5, last + 0.5, ticks(first, last, tick_step(last - first, 10))};
+    } else {
+        // Scores by a step of decimals: half a step of room at each end, and ticks with decimals.
+        const double half_step = run.row_count > 1 ? double(run.table[1].RawScore - run.table[0].RawScore) / 2 : 0.5;
+        model.x = {"Raw score", first - half_step, last + half_step, decimal_ticks(first, last, 10)};
+    }
     model.y = {"Percentile rank", 0, 100, ticks(0, 100, 10)};
     return model;
 }

@@ -16,6 +16,15 @@ std::string CsvNumber(Extended x)
     return std::string(buffer, end);
 }
 
+std::string CsvScore(Extended score, int decimals)
+{
+    if (decimals == 0)
+        return CsvNumber(score);
+    char buffer[64];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, score, std::chars_format::fixed, decimals).ptr;
+    return std::string(buffer, end);
+}
+
 std::vector<std::string> own_column_names(bool weighted)
 {
     std::vector<std::string> names;
@@ -37,12 +46,9 @@ std::vector<Extended> own_column_values(const NormsRun& run, int j)
         return {row.RawScore, row.Frequency, row.Below, row.PR,
                 row.Lower95, row.Upper95, row.Lower90, row.Upper90};
     const RunWeighting& weighting = *run.weighting;
-    Extended cases_below = 0;
-    for (int i = 0; i < j; ++i)
-        cases_below += weighting.cases[static_cast<std::size_t>(i)];
     const auto at = static_cast<std::size_t>(j);
     return {row.RawScore,          weighting.cases[at],       weighting.weighted[at],
-            row.Frequency,         cases_below,               row.PR,
+            row.Frequency,         weighting.cases_below[at], row.PR,
             row.Lower95,           row.Upper95,               row.Lower90,
             row.Upper90,           weighting.cases_total,     weighting.total_weight,
             weighting.effective_size, weighting.design_effect};
@@ -66,8 +72,9 @@ void WriteCsvRows(std::ostream& out, const NormsRun& run, const std::vector<Tabl
     for (int j = 0; j < run.row_count; ++j) {
         out << line_start;
         const std::vector<Extended> values = own_column_values(run, j);
-        for (std::size_t i = 0; i < values.size(); ++i)
-            out << (i ? "," : "") << CsvNumber(values[i]);
+        out << CsvScore(values[0], run.score_decimals);
+        for (std::size_t i = 1; i < values.size(); ++i)
+            out << ',' << CsvNumber(values[i]);
         for (const TableColumn& column : added)
             out << ',' << CsvNumber(column.value(run.table[j]));
         out << '\n';

@@ -20,6 +20,10 @@ inline constexpr const char* CsvTableHeader =
 // A number as the table prints it: printf's "%.17Lg" in the C locale.
 std::string CsvNumber(Extended x);
 
+// A raw score as the CSV gives it: as CsvNumber does for whole scores, with exactly `decimals`
+// decimals and "." as the point for scores by a step with decimals ("7.0", "61.1").
+std::string CsvScore(Extended score, int decimals);
+
 // The table's own columns: those of CsvTableHeader, and for a weighted table
 // "weighted_frequency" and "effective_frequency" after "frequency", and last the group's
 // "cases", "sum_of_weights", "effective_size" and "design_effect".

@@ -1,5 +1,7 @@
 #include "norms/write/group_outputs.hpp"
 
+#include <cmath>
+
 #include "norms/write/csv_table.hpp"
 #include "stats/number_format.hpp"
 
@@ -60,8 +62,15 @@ ManualTable group_tables_manual(const GroupTables& tables, const ManualChoices& 
             column.values.push_back(manual_value(run.table[j], choices.scale));
         source.columns.push_back(std::move(column));
     }
-    if (!tables.groups.empty())
-        source.min_score = static_cast<std::int64_t>(tables.groups.front().run.table[0].RawScore);
+    if (!tables.groups.empty()) {
+        // The scores in units of their last decimal, every row a whole number of steps from the first.
+        const NormsRun& run = tables.groups.front().run;
+        const Extended unit = std::pow(10.0L, run.score_decimals);
+        source.score_decimals = run.score_decimals;
+        source.min_score = std::llround(run.table[0].RawScore * unit);
+        if (run.row_count > 1)
+            source.score_step = std::llround(run.table[1].RawScore * unit) - source.min_score;
+    }
     if (weighted)
         source.footnotes.push_back(
             "n_eff: the effective sample size of a weighted group, from which its intervals come.");

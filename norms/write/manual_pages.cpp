@@ -208,7 +208,7 @@ void add_reversal_pages(std::vector<ManualPage>& pages, const ManualTable& table
         grid.header = {{"Raw score", "From", "PR", "95% interval", "To", "PR", "95% interval",
                         "95% intervals"}};
         for (const Reversal& reversal : table.reversals)
-            grid.body.push_back({std::to_string(reversal.raw_score), table.column_labels[reversal.column],
+            grid.body.push_back({reversal_score_text(table, reversal), table.column_labels[reversal.column],
                                  reversal_rank_text(reversal.earlier.pr),
                                  reversal_interval_text(reversal.earlier.pr_lower95, reversal.earlier.pr_upper95),
                                  table.column_labels[reversal.column + 1], reversal_rank_text(reversal.later.pr),

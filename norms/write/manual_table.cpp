@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "norms/count/score_grid.hpp"
 #include "norms/write/report.hpp"
 #include "norms/write/table_cells.hpp"
 #include "norms/write/xlsx_book.hpp"
@@ -152,7 +153,7 @@ bool intervals_overlap(Extended lower_a, Extended upper_a, Extended lower_b, Ext
 }
 
 std::vector<Reversal> find_reversals(const std::vector<ManualColumn>& columns,
-                                     std::int64_t min_score, AbilityTrend trend)
+                                     std::int64_t min_score, AbilityTrend trend, std::int64_t score_step)
 {
     std::vector<Reversal> reversals;
     const std::size_t scores = columns.empty() ? 0 : columns.front().values.size();
@@ -163,16 +164,21 @@ std::vector<Reversal> find_reversals(const std::vector<ManualColumn>& columns,
             const bool against = trend == AbilityTrend::increasing ? later.pr > earlier.pr
                                                                    : later.pr < earlier.pr;
             if (against)
-                reversals.push_back({min_score + static_cast<std::int64_t>(j), c, earlier, later,
+                reversals.push_back({min_score + static_cast<std::int64_t>(j) * score_step, c, earlier, later,
                                      intervals_overlap(earlier.pr_lower95, earlier.pr_upper95,
                                                        later.pr_lower95, later.pr_upper95)});
         }
     return reversals;
 }
 
+std::string reversal_score_text(const ManualTable& table, const Reversal& reversal)
+{
+    return ScoreUnitsText(reversal.raw_score, table.score_decimals);
+}
+
 std::string reversal_text(const ManualTable& table, const Reversal& reversal)
 {
-    return "reversal at raw score " + std::to_string(reversal.raw_score) + ": PR " +
+    return "reversal at raw score " + reversal_score_text(table, reversal) + ": PR " +
            reversal_rank_text(reversal.earlier.pr) + " for " + table.column_labels[reversal.column] +
            ", " + reversal_rank_text(reversal.later.pr) + " for " + table.column_labels[reversal.column + 1] +
            "; the 95% intervals " + (reversal.intervals_overlap ? "overlap" : "do not overlap");
@@ -181,6 +187,7 @@ std::string reversal_text(const ManualTable& table, const Reversal& reversal)
 ManualTable build_manual_table(const ManualSource& source, const ManualChoices& choices)
 {
     ManualTable table;
+    table.score_decimals = source.score_decimals;
     table.title = source.title.empty() ? "Norms table" : platform::PrintableText(source.title, 0);
     const std::string caption = platform::PrintableText(source.columns_caption, 0);
     std::string method = source.method;  // "continuous norm model" begins a sentence here
@@ -203,15 +210,16 @@ ManualTable build_manual_table(const ManualSource& source, const ManualChoices& 
         std::vector<ManualCell> cells;
         for (const ManualColumn& column : source.columns)
             cells.push_back(cell_of(column.values[j], choices));
-        const std::int64_t score = source.min_score + static_cast<std::int64_t>(j);
+        const std::int64_t score = source.min_score + static_cast<std::int64_t>(j) * source.score_step;
         if (!table.rows.empty() && table.rows.back().cells == cells)
             table.rows.back().last_score = score;
         else
             table.rows.push_back({score, score, "", std::move(cells)});
     }
     for (ManualRow& row : table.rows)
-        row.raw = std::to_string(row.first_score) +
-                  (row.last_score > row.first_score ? en_dash + std::to_string(row.last_score) : "");
+        row.raw = ScoreUnitsText(row.first_score, source.score_decimals) +
+                  (row.last_score > row.first_score ? en_dash + ScoreUnitsText(row.last_score, source.score_decimals)
+                                                    : "");
 
     if (choices.interval != ManualInterval::none)
         table.footnotes.push_back(
@@ -221,7 +229,7 @@ ManualTable build_manual_table(const ManualSource& source, const ManualChoices& 
     table.footnotes.insert(table.footnotes.end(), source.footnotes.begin(), source.footnotes.end());
     if (choices.reversals) {
         table.trend = choices.reversals;
-        table.reversals = find_reversals(source.columns, source.min_score, *choices.reversals);
+        table.reversals = find_reversals(source.columns, source.min_score, *choices.reversals, source.score_step);
     }
     return table;
 }

@@ -73,6 +73,9 @@ struct ManualSource {
     std::int64_t min_score = 0;
     std::vector<ManualColumn> columns;  // all with the same number of values
     std::vector<std::string> footnotes;  // further notes under the table
+    // Scores by a step with decimals: min_score and the step count in units of 10^-score_decimals.
+    std::int64_t score_step = 1;
+    int score_decimals = 0;
 };
 
 // A cell: the score as the norm-scales window rounds it, and its interval as "(47–57)", or
@@ -119,7 +122,11 @@ struct ManualTable {
     std::optional<AbilityTrend> trend;  // set when reversals were looked for
     std::vector<Reversal> reversals;
     std::vector<std::string> column_labels;  // "age_band 9": a column as a reversal names it
+    int score_decimals = 0;  // the scores' (first_score, last_score, raw_score) units are 10^-score_decimals
 };
+
+// A reversal's raw score as the table shows its scores.
+std::string reversal_score_text(const ManualTable& table, const Reversal& reversal);
 
 // The table of the source's columns as the choices show them, with its reversals when they
 // are looked for. Titles and names show their control characters escaped; a column title
@@ -129,7 +136,7 @@ ManualTable build_manual_table(const ManualSource& source, const ManualChoices& 
 // Every raw score whose exact rank rises (for an increasing ability) or falls (decreasing)
 // from one column to the next, by raw score and then by column.
 std::vector<Reversal> find_reversals(const std::vector<ManualColumn>& columns,
-                                     std::int64_t min_score, AbilityTrend trend);
+                                     std::int64_t min_score, AbilityTrend trend, std::int64_t score_step = 1);
 
 // The reversal in words: "reversal at raw score 14: PR 30.58 for age_band 9, 31.20 for
 // age_band 10; the 95% intervals overlap".

@@ -1,6 +1,7 @@
 #include "norms/write/manual_workbook.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 #include "norms/write/manual_pages.hpp"
 #include "norms/write/xlsx_book.hpp"
@@ -99,7 +100,8 @@ public:
         lxw_format* limit = book_.decimals_format(1);
         lxw_row_t row = 1;
         for (const Reversal& reversal : table.reversals) {
-            book_.write_number(sheet, row, 0, static_cast<Extended>(reversal.raw_score));
+            book_.write_number(sheet, row, 0,
+                               static_cast<Extended>(reversal.raw_score) / std::pow(10.0L, table.score_decimals));
             lxw_col_t column = 1;
             for (std::size_t side = 0; side < 2; ++side) {
                 const ManualValue& value = side == 0 ? reversal.earlier : reversal.later;

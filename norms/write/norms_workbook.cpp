@@ -158,7 +158,9 @@ private:
             const auto cell = static_cast<lxw_row_t>(j + 1);
             const std::vector<Extended> own = own_column_values(table.run, j);
             for (lxw_col_t c = 0; c < own_count; ++c)
-                book_.write_number(sheet, cell, c, own[c], own_format(header[c]));
+                book_.write_number(sheet, cell, c, own[c],
+                                   c == 0 && table.run.score_decimals > 0 ? book_.decimals_format(table.run.score_decimals)
+                                                                          : own_format(header[c]));
             for (std::size_t a = 0; a < table.added.size(); ++a)
                 book_.write_number(sheet, cell, static_cast<lxw_col_t>(own_count + a),
                                    table.added[a].value(table.run.table[j]),

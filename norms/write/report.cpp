@@ -29,17 +29,20 @@ std::string EchoInputLine(const std::string& caption, const std::string& text)
     return " " + stripped.substr(0, stripped.rfind(':')) + "= " + text;
 }
 
-std::string TableRowLine(const NormsRow& row)
+std::string TableRowLine(const NormsRow& row, int score_decimals)
 {
     using stats::format_fixed;
-    std::string line = format_fixed(row.RawScore, 3, 0) + " ";
+    // A score's decimals widen its column by as much as they narrow the rank's, so the rank
+    // and the limits stay under their headings.
+    const int widened = score_decimals > 0 ? score_decimals + 1 : 0;
+    std::string line = format_fixed(row.RawScore, 3 + widened, score_decimals) + " ";
     const Extended lower95 = row.Lower95 * 100;
     if (row.PR < 5)
-        line += format_fixed(row.PR, 20, 1) + "   " + format_fixed(lower95, 14, 1);
+        line += format_fixed(row.PR, 20 - widened, 1) + "   " + format_fixed(lower95, 14, 1);
     else if (row.PR > 95)
-        line += format_fixed(row.PR, 20, 1) + "    " + format_fixed(lower95, 13, 1);
+        line += format_fixed(row.PR, 20 - widened, 1) + "    " + format_fixed(lower95, 13, 1);
     else
-        line += format_fixed(row.PR, 18, 0) + "    " + format_fixed(lower95, 15, 1);
+        line += format_fixed(row.PR, 18 - widened, 0) + "    " + format_fixed(lower95, 15, 1);
     return line + " " + format_fixed(row.Upper95 * 100, 13, 1) + "            (" +
            format_fixed(row.Lower90 * 100, 6, 1) + "    " +
            format_fixed(row.Upper90 * 100, 6, 1) + "   )";
@@ -56,7 +59,7 @@ std::string LimitText(Extended proportion)
 }
 
 void AppendReport(const NormsTable& table, int row_count, const std::string& data_file_path,
-                  const WorksheetView& worksheet, ResultsView& results)
+                  const WorksheetView& worksheet, ResultsView& results, int score_decimals)
 {
     // The separator goes in on its own, so that the viewer shows the report from its first line.
     if (results.has_lines())
@@ -91,7 +94,7 @@ void AppendReport(const NormsTable& table, int row_count, const std::string& dat
                   "    Upper  )",
                   rule});
     for (int j = 0; j < row_count; ++j)
-        lines.push_back(TableRowLine(table[j]));
+        lines.push_back(TableRowLine(table[j], score_decimals));
     lines.insert(lines.end(), {rule, ""});
     results.append_lines(lines);
 }

@@ -14,7 +14,7 @@ std::string EchoInputLine(const std::string& caption, const std::string& text);
 
 // One table row. The unrounded PR picks the layout: below 5 and above 95 it has one decimal,
 // from 5 to 95 none; the limits are printed as percentages with one decimal.
-std::string TableRowLine(const NormsRow& row);
+std::string TableRowLine(const NormsRow& row, int score_decimals = 0);
 
 // A rank and a limit (a proportion) in percent, rounded as a table row prints them, for the
 // tables that windows show beside the report.
@@ -25,6 +25,6 @@ std::string LimitText(Extended proportion);
 // already holds text. The notes and the data file's path show as platform::PrintableText shows
 // them, whole: their control characters and stray bytes escaped.
 void AppendReport(const NormsTable& table, int row_count, const std::string& data_file_path,
-                  const WorksheetView& worksheet, ResultsView& results);
+                  const WorksheetView& worksheet, ResultsView& results, int score_decimals = 0);
 
 }  // namespace norms

@@ -51,7 +51,8 @@ ShownTable build_shown_table(const NormsRun& run, const TableChoices& choices)
     const auto limit = [](Extended value) { return ShownCell{LimitText(value), CsvNumber(value)}; };
     for (int j = 0; j < run.row_count; ++j) {
         const NormsRow& row = run.table[j];
-        std::vector<ShownCell> cells = {whole(row.RawScore)};
+        std::vector<ShownCell> cells = {
+            {stats::format_fixed(row.RawScore, 0, run.score_decimals), CsvScore(row.RawScore, run.score_decimals)}};
         if (run.weighting) {
             const auto at = static_cast<std::size_t>(j);
             const Extended weighted = run.weighting->weighted[at];
