@@ -546,7 +546,7 @@ std::vector<NormCell> beta_binomial_norm_table(const BetaBinomialModel& model, c
         for (int x = 0; x <= model.items; ++x) {
             const MidRank& rank = mid[static_cast<std::size_t>(x)];
             cells.push_back(
-                {age, x, model.scale.of_z(rank.z()), 100 * rank.proportion(), RangeSide::within, std::nullopt});
+                {age, static_cast<Extended>(x), model.scale.of_z(rank.z()), 100 * rank.proportion(), RangeSide::within, std::nullopt});
         }
     }
     return cells;

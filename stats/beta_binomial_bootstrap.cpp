@@ -65,7 +65,7 @@ void add_beta_binomial_limits(std::vector<NormCell>& cells, const std::vector<Be
     std::vector<std::vector<NormCell>> tables(count);
     for_each_index(count, threads, [&](std::size_t r) { tables[r] = beta_binomial_norm_table(models[r], ages); });
     // The resamples' tables hold every raw score 0 … N at each age, the cells any of them.
-    std::map<std::pair<Extended, long long>, std::size_t> place;
+    std::map<std::pair<Extended, Extended>, std::size_t> place;
     for (std::size_t c = 0; c < tables.front().size(); ++c)
         place[{tables.front()[c].age, tables.front()[c].raw}] = c;
     std::vector<Extended> norms(count), ranks(count);

@@ -109,7 +109,7 @@ void add_bootstrap_limits(std::vector<NormCell>& cells, const Resamples& resampl
             const Extended age = cells[c].age;
             const ModelAtAge at_age(model, age);
             for (; c < width && cells[c].age == age; ++c) {
-                const NormScore score = norm_of_raw(model, at_age, static_cast<Extended>(cells[c].raw));
+                const NormScore score = norm_of_raw(model, at_age, cells[c].raw);
                 norms[r * width + c] = score.L;
                 ranks[r * width + c] = score.PR;
                 sides[r * width + c] = score.side;

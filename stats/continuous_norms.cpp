@@ -335,17 +335,27 @@ std::vector<NormCell> continuous_norm_table(const ContinuousModel& model, const 
 {
     if (raw_min > raw_max)
         throw std::invalid_argument("The lowest raw score of a table must not lie above the highest.");
+    std::vector<Extended> raw_scores;
+    raw_scores.reserve(static_cast<std::size_t>(raw_max - raw_min + 1));
+    for (long long raw = raw_min; raw <= raw_max; ++raw)
+        raw_scores.push_back(static_cast<Extended>(raw));
+    return continuous_norm_table(model, ages, raw_scores);
+}
+
+std::vector<NormCell> continuous_norm_table(const ContinuousModel& model, const std::vector<Extended>& ages,
+                                          const std::vector<Extended>& raw_scores)
+{
     for (const Extended age : ages)
         if (!(age >= model.age.low && age <= model.age.high))
             throw std::invalid_argument("Age " + data_number_text(static_cast<double>(age)) +
                                         " lies outside the norm sample's ages, " + data_number_text(model.age.low) +
                                         " to " + data_number_text(model.age.high) + "; the model does not extrapolate.");
     std::vector<NormCell> cells;
-    cells.reserve(ages.size() * static_cast<std::size_t>(raw_max - raw_min + 1));
+    cells.reserve(ages.size() * raw_scores.size());
     for (const Extended age : ages) {
         const ModelAtAge at_age(model, age);
-        for (long long raw = raw_min; raw <= raw_max; ++raw) {
-            const NormScore score = norm_of_raw(model, at_age, static_cast<Extended>(raw));
+        for (const Extended raw : raw_scores) {
+            const NormScore score = norm_of_raw(model, at_age, raw);
             cells.push_back({age, raw, score.L, score.PR, score.side, std::nullopt});
         }
     }

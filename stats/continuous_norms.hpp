@@ -137,7 +137,7 @@ struct BootstrapLimits {
 
 struct NormCell {
     Extended age = 0;
-    long long raw = 0;
+    Extended raw = 0;  // a whole score, or a point of a grid of decimal steps
     Extended norm = 0;  // on the model's scale
     Extended PR = 0;    // in percent
     RangeSide side = RangeSide::within;
@@ -148,5 +148,9 @@ struct NormCell {
 // the sample's: the model does not extrapolate.
 std::vector<NormCell> continuous_norm_table(const ContinuousModel& model, const std::vector<Extended>& ages,
                                           long long raw_min, long long raw_max);
+
+// The same for the raw scores listed, in their order, at each age.
+std::vector<NormCell> continuous_norm_table(const ContinuousModel& model, const std::vector<Extended>& ages,
+                                          const std::vector<Extended>& raw_scores);
 
 }  // namespace stats

@@ -83,7 +83,7 @@ std::string csv_of(const std::vector<stats::NormCell>& cells, bool limits)
     for (const stats::NormCell& cell : cells) {
         const bool below = cell.side == stats::RangeSide::below;
         const bool above = cell.side == stats::RangeSide::above;
-        text += exact(cell.age) + "," + std::to_string(cell.raw) + "," +
+        text += exact(cell.age) + "," + exact(cell.raw) + "," +
                 (below ? "-inf" : above ? "inf" : CsvNumber(cell.norm)) + "," +
                 (below ? "0" : above ? "100" : CsvNumber(cell.PR));
         if (limits)

@@ -210,3 +210,53 @@ TEST(ScoreSteps, ContinuousNormsFitScoresWithDecimalsAsTheyAre)
                     1e-9 * std::fabs(coefficient.get<double>()))
             << term;
 }
+
+TEST(ScoreSteps, ContinuousTablesHaveARowForEveryStepAndAQuarterPointIsItsWholePoint)
+{
+    const stats::NormingSample sample = continuous_samples::age_trend(5, 60, 7);
+    std::string whole = "band,raw\n";
+    std::string quarters = "band,raw\n";
+    for (std::size_t i = 0; i < sample.scores.size(); ++i) {
+        const std::string band = stats::data_number_text(static_cast<double>(sample.groups[i]));
+        whole += band + "," + stats::data_number_text(static_cast<double>(sample.scores[i])) + "\n";
+        quarters += band + "," + stats::data_number_text(static_cast<double>(sample.scores[i]) / 4) + "\n";
+    }
+    const Outcome by_points = batch({"continuous", "--score", "raw", "--group", "band", "--terms", "3", "--csv", "0",
+                                     "60", write_temp_file("step_whole.csv", whole)});
+    const Outcome by_quarters =
+        batch({"continuous", "--score", "raw", "--group", "band", "--terms", "3", "--step", "0.25", "--csv", "0", "15",
+               write_temp_file("step_quarters.csv", quarters)});
+    ASSERT_EQ(by_points.status, 0) << by_points.err;
+    ASSERT_EQ(by_quarters.status, 0) << by_quarters.err;
+    const auto rows = [](const std::string& text) {
+        std::vector<std::vector<std::string>> cells;
+        std::istringstream lines(text);
+        std::string line;
+        std::getline(lines, line);
+        while (std::getline(lines, line)) {
+            std::vector<std::string> fields;
+            std::istringstream split(line);
+            for (std::string field; std::getline(split, field, ',');)
+                fields.push_back(field);
+            cells.push_back(fields);
+        }
+        return cells;
+    };
+    const auto points = rows(by_points.out);
+    const auto quarter_rows = rows(by_quarters.out);
+    ASSERT_EQ(quarter_rows.size(), points.size());  // 61 rows an age either way
+    EXPECT_EQ(quarter_rows[59][1], "14.75");
+    for (std::size_t r = 0; r < points.size(); ++r) {
+        EXPECT_EQ(std::stod(quarter_rows[r][1]), std::stod(points[r][1]) / 4) << r;
+        const double point = std::stod(points[r][2]);
+        if (std::isinf(point))
+            EXPECT_EQ(std::stod(quarter_rows[r][2]), point) << r;  // beyond the model's range alike
+        else
+            EXPECT_NEAR(std::stod(quarter_rows[r][2]), point, 1e-6) << r;
+    }
+    const Outcome refused = batch({"continuous", "--family", "best", "--score", "raw", "--group", "band", "--step",
+                                   "0.25", "0", "15", write_temp_file("step_best.csv", quarters)});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("--step has no use with --family betabinomial or best"), std::string::npos)
+        << refused.err;
+}

@@ -7,6 +7,7 @@
 #include "norms/batch/batch_command_line.hpp"
 #include "norms/batch/batch_run.hpp"
 #include "norms/batch/console_watch.hpp"
+#include "norms/batch/score_steps.hpp"
 #include "norms/count/data_file.hpp"
 #include "norms/read/input_checks.hpp"
 #include "norms/tables/beta_binomial_model_file.hpp"
@@ -121,8 +122,19 @@ struct ContinuousRun {
     ContinuousSource source;
 };
 
+// The rows' raw scores of a --step grid; none for whole scores.
+std::vector<Extended> grid_scores(const std::optional<ScoreGrid>& grid)
+{
+    std::vector<Extended> scores;
+    if (grid && !grid->whole_steps())
+        for (std::int64_t row = 0; row < grid->rows; ++row)
+            scores.push_back(grid->score(row));
+    return scores;
+}
+
 ContinuousRun fitted_run(const ContinuousBatchOptions& options, const std::string& full_name, std::int64_t min_score,
-                         std::int64_t max_score, platform::Desktop& desktop, std::ostream& err)
+                         std::int64_t max_score, const std::vector<Extended>& raw_scores, platform::Desktop& desktop,
+                         std::ostream& err)
 {
     ContinuousRun run;
     NormingLayout variables = options.layout;
@@ -146,7 +158,7 @@ ContinuousRun fitted_run(const ContinuousBatchOptions& options, const std::strin
     });
     if (!options.beta_binomial.best) {
         run.tables = fit_continuous_tables(run.cases.sample, options.model, options.ages, min_score, max_score,
-                                           options.bootstrap, &watch.interruption());
+                                           options.bootstrap, &watch.interruption(), raw_scores);
         return run;
     }
     DefaultContinuousTables best = fit_default_continuous_tables(run.cases.sample, options.model, options.ages,
@@ -257,6 +269,7 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
                                      "also write the fitted model to MODEL, a JSON file")
                            ->type_name("MODEL"));
     add_manual_options(form, options.manual, draws_pdf, "the ages");
+    AddStepOption(form, options.step_text);
     for (CLI::Option* option : add_family_options(form, options.beta_binomial))
         data.all.push_back(option);
     const CLI::Option* model = AddNameOption(form, "--model", options.model_path, "a file name",
@@ -272,6 +285,14 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
     const CLI::Option* file = AddPersonFileOperand(form, options.file);
     form.final_callback([&options, &form, data, ages, model, file] {
         check_family_choice(form, options.beta_binomial);
+        if (!options.step_text.empty()) {
+            if (options.beta_binomial.family || options.beta_binomial.best)
+                throw CLI::ValidationError("--step has no use with --family betabinomial or best, whose raw scores "
+                                           "are whole counts");
+            for (const char* name : {"--xlsx", "--plot", "--manual"})
+                if (const CLI::Option* output = form.get_option_no_throw(name); output && output->count() > 0)
+                    throw CLI::ValidationError(std::string(name) + " is not yet offered with --step");
+        }
         if (options.beta_binomial.family)
             options.family = BetaBinomialFamily{options.beta_binomial.items, options.beta_binomial.alpha_degree,
                                                 options.beta_binomial.beta_degree};
@@ -307,9 +328,19 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
                               {"--manual", options.manual.path}});
         std::int64_t min_score = 0;
         std::int64_t max_score = 0;
-        if (!ReadScoreRange(desktop, options.min_text, options.max_text, min_score, max_score,
-                            RowLimit::per_person))
+        std::optional<ScoreGrid> grid;
+        if (!options.step_text.empty()) {
+            grid = ReadPersonScores(desktop, options.min_text, options.max_text, options.step_text);
+            if (!grid)
+                return 1;
+            // The cases' scores may lie anywhere from MIN to MAX.
+            min_score = static_cast<std::int64_t>(std::floor(grid->score(0)));
+            max_score = static_cast<std::int64_t>(std::ceil(grid->score(grid->rows - 1)));
+        } else if (!ReadScoreRange(desktop, options.min_text, options.max_text, min_score, max_score,
+                                   RowLimit::per_person)) {
             return 1;
+        }
+        const std::vector<Extended> raw_scores = grid_scores(grid);
         platform::FileDialog dialog;  // gives the file's full name, as the report shows it
         desktop.open_file(dialog);
         ContinuousRun run;
@@ -317,10 +348,10 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
             const stats::ContinuousModel model = read_continuous_model(options.model_path);
             for (const std::string& warning : model_file_warnings(model))
                 desktop.warning(warning);
-            run.tables = model_tables(model, options.ages, min_score, max_score);
+            run.tables = model_tables(model, options.ages, min_score, max_score, raw_scores);
             run.source.model_file = dialog.file_name;
         } else {
-            run = fitted_run(options, dialog.file_name, min_score, max_score, desktop, err);
+            run = fitted_run(options, dialog.file_name, min_score, max_score, raw_scores, desktop, err);
         }
 
         if (run.beta_binomial) {

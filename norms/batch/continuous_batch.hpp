@@ -30,6 +30,9 @@ inline const std::string ContinuousUsage =
     " (--group VARIABLE [--age VARIABLE] | --age VARIABLE --width W) MIN MAX FILE\n"
     "       vornak-batch continuous [--csv] [--xlsx WORKBOOK] [--plot PICTURE] [--manual FILE]"
     " [--manual-scale NAME] --model MODEL --ages A,A... MIN MAX\n"
+    "       vornak-batch continuous --step S [--k K] [--t T] [--terms P | --r2 R] [--scale NAME] [--ages A,A...]"
+    " [--bootstrap B [--seed S]] [--csv] [--save-model MODEL] --score VARIABLE"
+    " (--group VARIABLE [--age VARIABLE] | --age VARIABLE --width W) MIN MAX FILE\n"
     "       vornak-batch continuous --family betabinomial --items N [--alpha-degree D --beta-degree D]"
     " [--weight VARIABLE] [--rake MARGINS]"
     " [--scale NAME] [--ages A,A...] [--bootstrap B [--seed S]] [--csv] [--save-model MODEL]"
@@ -50,6 +53,7 @@ struct ContinuousBatchOptions : ContinuousChoices {
     ManualOptions manual;
     std::string min_text;
     std::string max_text;
+    std::string step_text;  // --step: rows from MIN to MAX by this step
     std::string file;
 };
 

@@ -99,14 +99,15 @@ std::optional<std::vector<Extended>> parse_age_list(const std::string& text)
 
 ContinuousTables fit_continuous_tables(const stats::NormingSample& sample, const stats::ContinuousOptions& options,
                                        std::vector<Extended> ages, long long raw_min, long long raw_max,
-                                       const stats::BootstrapChoice& bootstrap, stats::Interruption* interruption)
+                                       const stats::BootstrapChoice& bootstrap, stats::Interruption* interruption,
+                                       const std::vector<Extended>& raw_scores)
 {
     if (bootstrap.resamples < 0)
         throw std::invalid_argument("The number of bootstrap resamples must not be negative.");
     const stats::ContinuousFit fit = stats::fit_continuous_norms(sample, options, interruption);
     if (ages.empty())
         ages = default_norm_ages(sample);
-    ContinuousTables tables = fitted_tables(fit, options, std::move(ages), raw_min, raw_max, nullptr);
+    ContinuousTables tables = fitted_tables(fit, options, std::move(ages), raw_min, raw_max, nullptr, raw_scores);
     if (bootstrap.resamples > 0)
         add_limits(tables, stats::resample_models(sample, options, bootstrap, interruption, &fit));
     return tables;
@@ -114,9 +115,9 @@ ContinuousTables fit_continuous_tables(const stats::NormingSample& sample, const
 
 ContinuousTables fitted_tables(const stats::ContinuousFit& fit, const stats::ContinuousOptions& options,
                                std::vector<Extended> ages, long long raw_min, long long raw_max,
-                               const stats::Resamples* resamples)
+                               const stats::Resamples* resamples, const std::vector<Extended>& raw_scores)
 {
-    ContinuousTables tables = model_tables(fit.model, std::move(ages), raw_min, raw_max);
+    ContinuousTables tables = model_tables(fit.model, std::move(ages), raw_min, raw_max, raw_scores);
     tables.fit = fit;
     tables.options = options;
     if (resamples)
@@ -125,14 +126,16 @@ ContinuousTables fitted_tables(const stats::ContinuousFit& fit, const stats::Con
 }
 
 ContinuousTables model_tables(const stats::ContinuousModel& model, std::vector<Extended> ages, long long raw_min,
-                              long long raw_max)
+                              long long raw_max, const std::vector<Extended>& raw_scores)
 {
     ContinuousTables tables;
     tables.model = model;
     tables.ages = std::move(ages);
     tables.raw_min = raw_min;
     tables.raw_max = raw_max;
-    tables.cells = stats::continuous_norm_table(model, tables.ages, raw_min, raw_max);
+    tables.raw_scores = raw_scores;
+    tables.cells = raw_scores.empty() ? stats::continuous_norm_table(model, tables.ages, raw_min, raw_max)
+                                      : stats::continuous_norm_table(model, tables.ages, raw_scores);
     return tables;
 }
 

@@ -33,6 +33,9 @@ struct ContinuousTables {
     std::vector<Extended> ages;
     long long raw_min = 0;
     long long raw_max = 0;
+    // The rows' raw scores when they are not the whole scores raw_min … raw_max (a grid of
+    // decimal steps, which raw_min and raw_max then enclose).
+    std::vector<Extended> raw_scores;
     int resamples = 0;  // the cells have limits when above 0
     std::uint64_t seed = 0;
     Extended bias = 0;  // by which the limits were widened
@@ -54,22 +57,24 @@ std::vector<Extended> evenly_spaced_ages(double low, double high, double steps =
 // given and each once; none for any other text.
 std::optional<std::vector<Extended>> parse_age_list(const std::string& text);
 
-// Fits the model and makes its tables at `ages` (the default ages when empty). Throws
+// Fits the model and makes its tables at `ages` (the default ages when empty), for the raw
+// scores raw_min … raw_max, or those of `raw_scores` when it lists any. Throws
 // std::invalid_argument, with the reason, for a sample or choices the model cannot use and for
 // ages outside the sample's, and stats::Interrupted when `interruption` asks it to stop.
 ContinuousTables fit_continuous_tables(const stats::NormingSample& sample, const stats::ContinuousOptions& options,
                                        std::vector<Extended> ages, long long raw_min, long long raw_max,
                                        const stats::BootstrapChoice& bootstrap,
-                                       stats::Interruption* interruption = nullptr);
+                                       stats::Interruption* interruption = nullptr,
+                                       const std::vector<Extended>& raw_scores = {});
 
 // The tables of a fitted model at `ages`, with limits from the resampled models when there are
 // any. Throws std::invalid_argument for ages outside the sample's.
 ContinuousTables fitted_tables(const stats::ContinuousFit& fit, const stats::ContinuousOptions& options,
                                std::vector<Extended> ages, long long raw_min, long long raw_max,
-                               const stats::Resamples* resamples);
+                               const stats::Resamples* resamples, const std::vector<Extended>& raw_scores = {});
 
 // The tables of a model read from its file, without limits.
 ContinuousTables model_tables(const stats::ContinuousModel& model, std::vector<Extended> ages, long long raw_min,
-                              long long raw_max);
+                              long long raw_max, const std::vector<Extended>& raw_scores = {});
 
 }  // namespace norms

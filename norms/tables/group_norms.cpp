@@ -25,7 +25,7 @@ std::vector<stats::NormCell> cells_among(const std::vector<Extended>& scores, Ex
             below += score < raw;
             tied += score == raw;
         }
-        stats::NormCell cell{age, raw, 0, 100 * (below + tied / 2) / n, stats::RangeSide::within, std::nullopt};
+        stats::NormCell cell{age, static_cast<Extended>(raw), 0, 100 * (below + tied / 2) / n, stats::RangeSide::within, std::nullopt};
         if (below + tied == 0) {
             cell.side = stats::RangeSide::below;
             cell.PR = 50 / n;

@@ -205,7 +205,7 @@ std::vector<std::string> continuous_cell_texts(const stats::NormCell& cell, int 
     const std::string side = cell.side == stats::RangeSide::below   ? "<"
                              : cell.side == stats::RangeSide::above ? ">"
                                                                     : "";
-    std::vector<std::string> texts = {std::to_string(cell.raw), side + format_fixed(cell.norm, 0, decimals),
+    std::vector<std::string> texts = {stats::data_number_text(static_cast<double>(cell.raw)), side + format_fixed(cell.norm, 0, decimals),
                                       side + RankText(cell.PR)};
     if (const std::optional<stats::BootstrapLimits>& limits = cell.limits) {
         for (const Extended norm :
