@@ -111,4 +111,10 @@ std::string special_file_kind(const std::string& path)
     return "";
 }
 
+std::string base_file_name(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return path.substr(slash == std::string::npos ? 0 : slash + 1);
+}
+
 }  // namespace platform

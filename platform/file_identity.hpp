@@ -11,6 +11,9 @@ namespace platform {
 // left as they are; the name as given when the working folder cannot be told.
 std::string full_file_name(const std::string& path);
 
+// The name after the last slash, as a chart's title gives a file.
+std::string base_file_name(const std::string& path);
+
 // True when both names lead to the same file: the same device and inode once symbolic links
 // are followed, or, for a name with nothing there yet, the same place once its folder's links
 // are resolved (a dangling link counts as the place it points to).

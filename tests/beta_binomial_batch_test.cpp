@@ -212,3 +212,18 @@ TEST(BetaBinomialBatch, RefusalsNameWhatIsWrong)
         EXPECT_EQ(run.err.substr(0, run.err.find('\n')), "vornak-batch: " + reason);
     }
 }
+
+TEST(BetaBinomialBatch, TheWorkbookIsWrittenBesideTheReport)
+{
+    const std::string data = write_temp_file("bb_outputs.csv", sample_csv());
+    const std::string workbook = testing::TempDir() + "bb_outputs.xlsx";
+    const Outcome run =
+        continuous(with(fixed_degrees, {"--age", "age", "--ages", "7,11", "--xlsx", workbook, "0", "20", data}));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(file_content(workbook).substr(0, 2), "PK");
+    const Outcome manual = continuous(with(fixed_degrees, {"--age", "age", "--manual", testing::TempDir() + "bb.xlsx",
+                                                           "0", "20", data}));
+    EXPECT_EQ(manual.status, 2);
+    EXPECT_NE(manual.err.find("--manual is not yet offered with --family betabinomial"), std::string::npos)
+        << manual.err;
+}

@@ -12,10 +12,13 @@
 #include "norms/tables/beta_binomial_model_file.hpp"
 #include "norms/tables/beta_binomial_tables.hpp"
 #include "norms/tables/model_file_json.hpp"
+#include "norms/write/beta_binomial_chart.hpp"
 #include "norms/write/beta_binomial_report.hpp"
+#include "norms/write/continuous_csv.hpp"
 #include "norms/write/output_files.hpp"
 #include "norms/write/output_targets.hpp"
 #include "platform/console_desktop.hpp"
+#include "platform/file_identity.hpp"
 #include "platform/failure.hpp"
 #include "stats/number_format.hpp"
 
@@ -24,6 +27,7 @@ namespace {
 
 struct BetaBinomialRun {
     BetaBinomialTables tables;
+    stats::NormingSample sample;  // the cases fitted; none for a model read from its file
     ContinuousSource source;
 };
 
@@ -59,6 +63,7 @@ BetaBinomialRun fitted_run(const ContinuousBatchOptions& options, const std::str
                   cases.skipped + read_cases.missing_weights};
     run.tables = fit_beta_binomial_tables(cases.sample, read_cases.weights, beta_binomial_choice(options), options.ages,
                                           options.bootstrap);
+    run.sample = std::move(cases.sample);
     return run;
 }
 
@@ -78,7 +83,8 @@ bool holds_beta_binomial_model(const std::string& path)
     }
 }
 
-int RunBetaBinomialBatch(const ContinuousBatchOptions& options, std::ostream& out, std::ostream& err)
+int RunBetaBinomialBatch(const ContinuousBatchOptions& options, const ChartPainter& paint_chart, std::ostream& out,
+                         std::ostream& err)
 {
     const bool saved = !options.model_path.empty();
     platform::ConsoleDesktop desktop(err, saved ? options.model_path : options.file, stats::decimal_separator());
@@ -88,7 +94,9 @@ int RunBetaBinomialBatch(const ContinuousBatchOptions& options, std::ostream& ou
         check_output_targets({{"the data file", options.file},
                               {"the model file", options.model_path},
                               {"the margins file", options.beta_binomial.margins_file}},
-                             {{"--save-model", options.save_model_path}});
+                             {{"--xlsx", options.xlsx_path},
+                              {"--plot", options.plot_path},
+                              {"--save-model", options.save_model_path}});
         std::int64_t min_score = 0;
         std::int64_t max_score = 0;
         if (!ReadScoreRange(desktop, options.min_text, options.max_text, min_score, max_score, RowLimit::none))
@@ -104,6 +112,13 @@ int RunBetaBinomialBatch(const ContinuousBatchOptions& options, std::ostream& ou
             run = fitted_run(options, dialog.file_name, min_score, max_score, desktop);
         }
         write_beta_binomial_output(output, options.csv, run.tables, run.source, desktop);
+        if (!options.xlsx_path.empty())
+            files.add_workbook(options.xlsx_path, beta_binomial_workbook(run.tables, run.source));
+        if (!options.plot_path.empty())
+            files.add_picture(options.plot_path,
+                              beta_binomial_chart(run.tables, saved ? nullptr : &run.sample,
+                                                  platform::base_file_name(dialog.file_name)),
+                              paint_chart);
         if (!options.save_model_path.empty())
             files.add_text(options.save_model_path, beta_binomial_model_json(run.tables.model));
     } catch (...) {

@@ -117,9 +117,8 @@ void check_family_choice(const CLI::App& form, const BetaBinomialOptions& option
         if (given(form, name))
             throw CLI::ValidationError(std::string(name) +
                                        " has no use with --family betabinomial, which ranks no cases");
-    for (const char* name : {"--xlsx", "--plot", "--manual"})
-        if (given(form, name))
-            throw CLI::ValidationError(std::string(name) + " is not yet offered with --family betabinomial");
+    if (given(form, "--manual"))
+        throw CLI::ValidationError("--manual is not yet offered with --family betabinomial");
     if (given(form, "--seed") && !given(form, "--bootstrap"))
         throw CLI::ValidationError("--seed needs --bootstrap: it seeds the resamples");
 }

@@ -23,6 +23,7 @@
 #include "norms/write/output_files.hpp"
 #include "norms/write/output_targets.hpp"
 #include "platform/console_desktop.hpp"
+#include "platform/file_identity.hpp"
 #include "stats/number_format.hpp"
 
 namespace norms {
@@ -168,12 +169,6 @@ ContinuousRun fitted_run(const ContinuousBatchOptions& options, const std::strin
     run.comparison = best.comparison;
     run.beta_binomial = std::move(best.beta_binomial);
     return run;
-}
-
-std::string file_name_of(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    return path.substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
 }  // namespace
@@ -379,7 +374,7 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
         if (!options.plot_path.empty())
             files.add_picture(options.plot_path,
                               continuous_chart(run.tables, saved ? nullptr : &run.cases.sample,
-                                               file_name_of(dialog.file_name)),
+                                               platform::base_file_name(dialog.file_name)),
                               paint_chart);
         if (!options.save_model_path.empty() && !run.beta_binomial)
             files.add_text(options.save_model_path, continuous_model_json(run.tables.model));

@@ -35,8 +35,9 @@ inline const std::string ContinuousUsage =
     " (--group VARIABLE [--age VARIABLE] | --age VARIABLE --width W) MIN MAX FILE\n"
     "       vornak-batch continuous --family betabinomial --items N [--alpha-degree D --beta-degree D]"
     " [--weight VARIABLE] [--rake MARGINS]"
-    " [--scale NAME] [--ages A,A...] [--bootstrap B [--seed S]] [--csv] [--save-model MODEL]"
-    " [--delimiter C] [--encoding NAME] --score VARIABLE (--age VARIABLE | --group VARIABLE) MIN MAX FILE\n"
+    " [--scale NAME] [--ages A,A...] [--bootstrap B [--seed S]] [--csv] [--xlsx WORKBOOK] [--plot PICTURE]"
+    " [--save-model MODEL] [--delimiter C] [--encoding NAME] --score VARIABLE (--age VARIABLE | --group VARIABLE)"
+    " MIN MAX FILE\n"
     "       vornak-batch continuous --family best [--k K] [--t T] [--scale NAME] [--ages A,A...]"
     " [--bootstrap B [--seed S]] [--csv] [--save-model MODEL] [--delimiter C] [--encoding NAME] --score VARIABLE"
     " (--group VARIABLE [--age VARIABLE] | --age VARIABLE --width W) MIN MAX FILE";

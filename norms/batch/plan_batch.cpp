@@ -11,6 +11,7 @@
 #include "norms/tables/cutoffs.hpp"
 #include "norms/write/output_targets.hpp"
 #include "norms/write/sample_plan_output.hpp"
+#include "platform/file_identity.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
 #include "platform/printable_text.hpp"
@@ -94,8 +95,7 @@ bool read_pilot(platform::Desktop& desktop, const PlanOptions& options, int row_
         " Expected shape: the frequencies of a pilot sample of " +
             stats::format_fixed(check.found, 0, 0) + " in the following file:",
         " " + shown(dialog.file_name)};
-    const std::size_t slash = dialog.file_name.find_last_of('/');
-    inputs.shape_title = "pilot " + shown(dialog.file_name.substr(slash == std::string::npos ? 0 : slash + 1));
+    inputs.shape_title = "pilot " + shown(platform::base_file_name(dialog.file_name));
     return true;
 }
 

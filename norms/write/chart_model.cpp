@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "norms/tables/norms_table.hpp"
+#include "platform/file_identity.hpp"
 #include "stats/interval_method.hpp"
 #include "stats/number_format.hpp"
 
@@ -35,19 +36,13 @@ std::vector<ChartTick> ticks(double first, double last, double step)
     return result;
 }
 
-std::string file_name_of(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 ChartModel BuildChartModel(const NormsRun& run)
 {
     ChartModel model;
     model.title = std::string(stats::interval_method_entry(run.method).caption) + ", n = " +
-                  whole(run.sample_size) + ", " + file_name_of(run.data_file_path);
+                  whole(run.sample_size) + ", " + platform::base_file_name(run.data_file_path);
 
     for (int j = 0; j < run.row_count; ++j) {
         const NormsRow& row = run.table[j];
