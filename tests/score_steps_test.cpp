@@ -180,10 +180,10 @@ TEST(ScoreSteps, PerPersonFormsTakeUpTo100000ScoresAndTheFrequencyFormStill200)
                                   "different raw score values: The maximum allowed is 200. \n");
 }
 
-TEST(ScoreSteps, ContinuousNormsFitScoresWithDecimalsAsTheyAre)
+// A sample of 5 bands' whole scores 0 … 60, as a CSV file's text, and the same with every score
+// divided by 4.
+std::pair<std::string, std::string> whole_and_quarter_points()
 {
-    // Quarter points: the regression of the raw score on L and age scales by 1/4 with them, and
-    // so does every coefficient; rounding or truncating the scores would break that.
     const stats::NormingSample sample = continuous_samples::age_trend(5, 60, 7);
     std::string whole = "band,raw\n";
     std::string quarters = "band,raw\n";
@@ -192,6 +192,14 @@ TEST(ScoreSteps, ContinuousNormsFitScoresWithDecimalsAsTheyAre)
         whole += band + "," + stats::data_number_text(static_cast<double>(sample.scores[i])) + "\n";
         quarters += band + "," + stats::data_number_text(static_cast<double>(sample.scores[i]) / 4) + "\n";
     }
+    return {whole, quarters};
+}
+
+TEST(ScoreSteps, ContinuousNormsFitScoresWithDecimalsAsTheyAre)
+{
+    // Quarter points: the regression of the raw score on L and age scales by 1/4 with them, and
+    // so does every coefficient; rounding or truncating the scores would break that.
+    const auto [whole, quarters] = whole_and_quarter_points();
     const auto model_of = [](const std::string& data, const std::string& name, const std::string& max) {
         const std::string model = testing::TempDir() + name + ".json";
         const Outcome run = batch({"continuous", "--score", "raw", "--group", "band", "--terms", "3", "--save-model",
@@ -213,14 +221,7 @@ TEST(ScoreSteps, ContinuousNormsFitScoresWithDecimalsAsTheyAre)
 
 TEST(ScoreSteps, ContinuousTablesHaveARowForEveryStepAndAQuarterPointIsItsWholePoint)
 {
-    const stats::NormingSample sample = continuous_samples::age_trend(5, 60, 7);
-    std::string whole = "band,raw\n";
-    std::string quarters = "band,raw\n";
-    for (std::size_t i = 0; i < sample.scores.size(); ++i) {
-        const std::string band = stats::data_number_text(static_cast<double>(sample.groups[i]));
-        whole += band + "," + stats::data_number_text(static_cast<double>(sample.scores[i])) + "\n";
-        quarters += band + "," + stats::data_number_text(static_cast<double>(sample.scores[i]) / 4) + "\n";
-    }
+    const auto [whole, quarters] = whole_and_quarter_points();
     const Outcome by_points = batch({"continuous", "--score", "raw", "--group", "band", "--terms", "3", "--csv", "0",
                                      "60", write_temp_file("step_whole.csv", whole)});
     const Outcome by_quarters =
