@@ -491,6 +491,11 @@ TEST_F(Study, ScoresWithDecimalsKeepThemInTheBoxesAndTheTables)
     ASSERT_EQ(batch_tables.status, 0) << batch_tables.err;
     EXPECT_EQ(shown_as_csv(true).join('\n').toStdString(), without_below(batch_tables.out, 3).join('\n').toStdString());
 
+    // The Continuous tab takes the same range with its decimals, and a test's items from its top.
+    EXPECT_EQ(find<QLabel>("lblContinuousData").text().toStdString(),
+              "bmi_like.csv, score bmi, raw scores 12.0 to 18.8 (chosen beside the norms tables)");
+    EXPECT_EQ(find<QSpinBox>("spnItems").value(), 19);
+
     // A coarser step the scores do not lie on is refused with the case that is off it.
     find<QSpinBox>("spnMax").setValue(190);
     find<QSpinBox>("spnStep").setValue(5);

@@ -204,8 +204,8 @@ void ContinuousPanel::set_study(const norms::StudyFile& file, const norms::Study
     if (new_file || new_choices) {
         // A test's number of items: its highest raw score, unless the user says otherwise.
         const QSignalBlocker blocker(items_box_);
-        items_box_->setValue(
-            static_cast<int>(std::clamp<std::int64_t>(choices.max_score, 1, norms::most_beta_binomial_items)));
+        const std::int64_t highest = norms::enclosing_score_range(choices).second;
+        items_box_->setValue(static_cast<int>(std::clamp<std::int64_t>(highest, 1, norms::most_beta_binomial_items)));
     }
     if (new_file) {
         model_path_.clear();

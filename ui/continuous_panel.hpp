@@ -72,6 +72,7 @@ private:
     void showSource();
     void choicesChanged();
     std::optional<ContinuousChoices> chosen();
+    QString scoreRangeText() const;
     std::optional<std::vector<stats::Extended>> chosenAges();
     void tablesReady();
     void stepFailed(const QString& message, ContinuousRunner::Step step);

@@ -4,6 +4,7 @@
 #include "ui/continuous_panel.hpp"
 
 #include <limits>
+#include <tuple>
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -222,8 +223,7 @@ void ContinuousPanel::showSource()
         source_label_->setText("model file " + QFileInfo(text(model_path_)).fileName() + ", without data");
     else if (data)
         source_label_->setText(QFileInfo(text(data_path_)).fileName() + ", score " + text(study_choices_.score_variable) +
-                               ", raw scores " + QString::number(study_choices_.min_score) + " to " +
-                               QString::number(study_choices_.max_score) + " (chosen beside the norms tables)");
+                               ", raw scores " + scoreRangeText() + " (chosen beside the norms tables)");
     else
         source_label_->setText(data_path_.empty()
                                    ? "No data; open a file of one row per person with File > Open Data..., or a "
@@ -252,6 +252,14 @@ std::optional<std::vector<Extended>> ContinuousPanel::chosenAges()
     return ages;
 }
 
+// MIN to MAX as the norms tables chose them, with their decimals.
+QString ContinuousPanel::scoreRangeText() const
+{
+    if (const std::optional<norms::ScoreGrid>& grid = study_choices_.grid)
+        return text(grid->text(0)) + " to " + text(grid->text(grid->rows - 1));
+    return QString::number(study_choices_.min_score) + " to " + QString::number(study_choices_.max_score);
+}
+
 std::optional<ContinuousChoices> ContinuousPanel::chosen()
 {
     ContinuousChoices chosen;
@@ -266,8 +274,9 @@ std::optional<ContinuousChoices> ContinuousPanel::chosen()
         return chosen;
     }
     layout.score_variable = study_choices_.score_variable;
-    layout.min_score = study_choices_.min_score;
-    layout.max_score = study_choices_.max_score;
+    std::tie(layout.min_score, layout.max_score) = norms::enclosing_score_range(study_choices_);
+    // Scores with decimals: the Taylor model takes them as they are, within MIN and MAX.
+    layout.whole_scores = !study_choices_.grid;
     if (age_box_->currentIndex() > 0)
         layout.age_variable = age_box_->currentText().toStdString();
     stats::ContinuousOptions& model = chosen.model;

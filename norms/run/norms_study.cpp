@@ -1,5 +1,6 @@
 #include "norms/run/norms_study.hpp"
 
+#include <cmath>
 #include <filesystem>
 
 #include "norms/count/case_weights.hpp"
@@ -116,6 +117,14 @@ GroupTables person_counts(const StudyFile& file, const StudyChoices& choices,
 }
 
 }  // namespace
+
+std::pair<std::int64_t, std::int64_t> enclosing_score_range(const StudyChoices& choices)
+{
+    if (!choices.grid)
+        return {choices.min_score, choices.max_score};
+    return {static_cast<std::int64_t>(std::floor(choices.grid->score(0))),
+            static_cast<std::int64_t>(std::ceil(choices.grid->score(choices.grid->rows - 1)))};
+}
 
 void StudyProgress::check() const
 {

@@ -58,6 +58,10 @@ struct StudyChoices {
     std::string grid_refusal = {};  // why MIN, MAX and the step make no grid, if they do not
 };
 
+// The whole scores that enclose the choices' MIN and MAX: a grid's ends rounded outwards, else
+// min_score and max_score.
+std::pair<std::int64_t, std::int64_t> enclosing_score_range(const StudyChoices& choices);
+
 // Each group's frequencies, from the cases kept when they hold the chosen variables, else by
 // reading the file again. Throws platform::Failure with the message vornak-batch gives for the
 // same refusal (a bad score names its line, column and value; groups that are too small are
