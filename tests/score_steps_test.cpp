@@ -255,6 +255,17 @@ TEST(ScoreSteps, ContinuousTablesHaveARowForEveryStepAndAQuarterPointIsItsWholeP
         else
             EXPECT_NEAR(std::stod(quarter_rows[r][2]), point, 1e-6) << r;
     }
+    // Rows listed are the same rows, bit for bit, in ascending order.
+    const Outcome listed =
+        batch({"continuous", "--score", "raw", "--group", "band", "--terms", "3", "--raw-scores", "14.75,2.5", "--csv",
+               "0", "15", write_temp_file("listed_quarters.csv", quarters)});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    const auto listed_rows = rows(listed.out);
+    ASSERT_EQ(listed_rows.size(), 2 * quarter_rows.size() / 61);
+    for (std::size_t age = 0; age < listed_rows.size() / 2; ++age) {
+        EXPECT_EQ(listed_rows[2 * age], quarter_rows[61 * age + 10]);
+        EXPECT_EQ(listed_rows[2 * age + 1], quarter_rows[61 * age + 59]);
+    }
     const Outcome refused = batch({"continuous", "--family", "best", "--score", "raw", "--group", "band", "--step",
                                    "0.25", "0", "15", write_temp_file("step_best.csv", quarters)});
     EXPECT_EQ(refused.status, 2);

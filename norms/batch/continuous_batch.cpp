@@ -1,5 +1,6 @@
 #include "norms/batch/continuous_batch.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <sstream>
@@ -23,6 +24,7 @@
 #include "norms/write/output_files.hpp"
 #include "norms/write/output_targets.hpp"
 #include "platform/console_desktop.hpp"
+#include "platform/failure.hpp"
 #include "platform/file_identity.hpp"
 #include "stats/number_format.hpp"
 
@@ -265,6 +267,19 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
                            ->type_name("MODEL"));
     add_manual_options(form, options.manual, draws_pdf, "the ages");
     AddStepOption(form, options.step_text);
+    AddTakenOption(
+        form, "--raw-scores",
+        [&options](const std::string& text) {
+            std::optional<std::vector<Extended>> scores = parse_age_list(text);
+            if (!scores || std::any_of(scores->begin(), scores->end(), [](Extended x) { return !(x >= 0); }))
+                return false;
+            std::sort(scores->begin(), scores->end());
+            options.listed_raw_scores = std::move(*scores);
+            return true;
+        },
+        "raw scores from 0 separated by commas, such as 12.5,13,14.25",
+        "make the tables' rows for these raw scores alone, in ascending order, instead of MIN to MAX")
+        ->type_name("X,X...");
     for (CLI::Option* option : add_family_options(form, options.beta_binomial))
         data.all.push_back(option);
     const CLI::Option* model = AddNameOption(form, "--model", options.model_path, "a file name",
@@ -280,14 +295,18 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
     const CLI::Option* file = AddPersonFileOperand(form, options.file);
     form.final_callback([&options, &form, data, ages, model, file] {
         check_family_choice(form, options.beta_binomial);
-        if (!options.step_text.empty()) {
+        for (const char* rows : {"--step", "--raw-scores"}) {
+            if (form.count(rows) == 0)
+                continue;
             if (options.beta_binomial.family || options.beta_binomial.best)
-                throw CLI::ValidationError("--step has no use with --family betabinomial or best, whose raw scores "
-                                           "are whole counts");
+                throw CLI::ValidationError(std::string(rows) + " has no use with --family betabinomial or best, "
+                                                               "whose raw scores are whole counts");
             for (const char* name : {"--xlsx", "--plot", "--manual"})
                 if (const CLI::Option* output = form.get_option_no_throw(name); output && output->count() > 0)
-                    throw CLI::ValidationError(std::string(name) + " is not yet offered with --step");
+                    throw CLI::ValidationError(std::string(name) + " is not yet offered with " + rows);
         }
+        if (form.count("--step") > 0 && form.count("--raw-scores") > 0)
+            throw CLI::ValidationError("--step and --raw-scores each choose the rows: give one of them");
         if (options.beta_binomial.family)
             options.family = BetaBinomialFamily{options.beta_binomial.items, options.beta_binomial.alpha_degree,
                                                 options.beta_binomial.beta_degree};
@@ -335,7 +354,15 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
                                    RowLimit::per_person)) {
             return 1;
         }
-        const std::vector<Extended> raw_scores = grid_scores(grid);
+        std::vector<Extended> raw_scores = grid_scores(grid);
+        if (!options.listed_raw_scores.empty()) {
+            raw_scores = options.listed_raw_scores;
+            // Listed scores lie within MIN and MAX, as the cases' do.
+            if (raw_scores.front() < static_cast<Extended>(min_score) ||
+                raw_scores.back() > static_cast<Extended>(max_score))
+                throw platform::Failure("--raw-scores lists a score outside MIN to MAX, " + std::to_string(min_score) +
+                                        " to " + std::to_string(max_score) + ".");
+        }
         platform::FileDialog dialog;  // gives the file's full name, as the report shows it
         desktop.open_file(dialog);
         ContinuousRun run;

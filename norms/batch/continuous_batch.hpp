@@ -30,7 +30,7 @@ inline const std::string ContinuousUsage =
     " (--group VARIABLE [--age VARIABLE] | --age VARIABLE --width W) MIN MAX FILE\n"
     "       vornak-batch continuous [--csv] [--xlsx WORKBOOK] [--plot PICTURE] [--manual FILE]"
     " [--manual-scale NAME] --model MODEL --ages A,A... MIN MAX\n"
-    "       vornak-batch continuous --step S [--k K] [--t T] [--terms P | --r2 R] [--scale NAME] [--ages A,A...]"
+    "       vornak-batch continuous (--step S | --raw-scores X,X...) [--k K] [--t T] [--terms P | --r2 R] [--scale NAME] [--ages A,A...]"
     " [--bootstrap B [--seed S]] [--csv] [--save-model MODEL] --score VARIABLE"
     " (--group VARIABLE [--age VARIABLE] | --age VARIABLE --width W) MIN MAX FILE\n"
     "       vornak-batch continuous --family betabinomial --items N [--alpha-degree D --beta-degree D]"
@@ -55,6 +55,7 @@ struct ContinuousBatchOptions : ContinuousChoices {
     std::string min_text;
     std::string max_text;
     std::string step_text;  // --step: rows from MIN to MAX by this step
+    std::vector<Extended> listed_raw_scores;  // --raw-scores: rows for these scores alone, ascending
     std::string file;
 };
 
