@@ -257,7 +257,7 @@ void ContinuousRunner::finished()
     const bool wanted = ran.second == key_of(ran.first);
     if (outcome.interrupted) {
         if (stopped_ == ran)
-            emit stepFailed({}, ran.first);
+            emit stepCancelled(ran.first);
     } else if (!outcome.error.empty()) {
         if (wanted) {
             stopped_ = ran;

@@ -66,8 +66,10 @@ public:
 
 signals:
     void tablesReady();
-    // A step stopped: with the message to show when it was refused, empty when cancelled.
+    // A step was refused, with the message to show.
     void stepFailed(const QString& message, ContinuousRunner::Step step);
+    // A step stopped because cancel() asked it to.
+    void stepCancelled(ContinuousRunner::Step step);
     void statusChanged(const QString& status);  // empty once nothing runs
     // A step has run for a moment: its progress from 0 to 100, or -1 while its end cannot be
     // told, until progressHidden().
