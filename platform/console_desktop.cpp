@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/failure.hpp"
-#include "platform/file_identity.hpp"
+#include "platform/file_names.hpp"
 
 namespace platform {
 

@@ -63,13 +63,6 @@ bool on_kernel_file_system(const std::string& path)
 
 }  // namespace
 
-std::string full_file_name(const std::string& path)
-{
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.lexically_normal().string();
-}
-
 bool same_file(const std::string& first, const std::string& second)
 {
     const std::optional<Identity> a = existing_identity(first);
@@ -109,12 +102,6 @@ std::string special_file_kind(const std::string& path)
     if (S_ISREG(status.st_mode) && on_kernel_file_system(path))
         return "a setting of the kernel";
     return "";
-}
-
-std::string base_file_name(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    return path.substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
 }  // namespace platform

@@ -1,18 +1,12 @@
-// What a file's name stands for: its full name, as reports show it, and whether two names lead
-// to one file, so that a program's output never takes the place of its own input, of another
+// What a file's name stands for: whether two names lead to one file, so that a program's output never takes the place of its own input, of another
 // output or of its standard output.
 #pragma once
 
 #include <string>
 
+#include "platform/file_names.hpp"
+
 namespace platform {
-
-// The name made absolute against the working folder, with "." and ".." taken out but links
-// left as they are; the name as given when the working folder cannot be told.
-std::string full_file_name(const std::string& path);
-
-// The name after the last slash, as a chart's title gives a file.
-std::string base_file_name(const std::string& path);
 
 // True when both names lead to the same file: the same device and inode once symbolic links
 // are followed, or, for a name with nothing there yet, the same place once its folder's links

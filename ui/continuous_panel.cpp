@@ -31,7 +31,7 @@
 #include "norms/write/continuous_report.hpp"
 #include "norms/write/continuous_shown_table.hpp"
 #include "norms/write/output_files.hpp"
-#include "platform/file_identity.hpp"
+#include "platform/file_names.hpp"
 #include "platform/whole_file.hpp"
 #include "stats/number_format.hpp"
 #include "ui/Application.hpp"

@@ -24,7 +24,7 @@
 #include "norms/write/chart_model.hpp"
 #include "norms/write/group_outputs.hpp"
 #include "norms/write/weighting_notes.hpp"
-#include "platform/file_identity.hpp"
+#include "platform/file_names.hpp"
 #include "stats/interval_method.hpp"
 #include "stats/number_format.hpp"
 #include "ui/Application.hpp"

@@ -18,7 +18,7 @@
 #include "norms/write/output_files.hpp"
 #include "norms/write/output_targets.hpp"
 #include "platform/console_desktop.hpp"
-#include "platform/file_identity.hpp"
+#include "platform/file_names.hpp"
 #include "platform/failure.hpp"
 #include "stats/number_format.hpp"
 

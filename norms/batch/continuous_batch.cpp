@@ -25,7 +25,7 @@
 #include "norms/write/output_targets.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
-#include "platform/file_identity.hpp"
+#include "platform/file_names.hpp"
 #include "stats/number_format.hpp"
 
 namespace norms {

@@ -11,7 +11,7 @@
 #include "norms/tables/cutoffs.hpp"
 #include "norms/write/output_targets.hpp"
 #include "norms/write/sample_plan_output.hpp"
-#include "platform/file_identity.hpp"
+#include "platform/file_names.hpp"
 #include "platform/console_desktop.hpp"
 #include "platform/failure.hpp"
 #include "platform/printable_text.hpp"

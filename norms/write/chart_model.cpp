@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "norms/tables/norms_table.hpp"
-#include "platform/file_identity.hpp"
+#include "platform/file_names.hpp"
 #include "stats/interval_method.hpp"
 #include "stats/number_format.hpp"
 
