@@ -7,6 +7,7 @@
 #include <boost/math/distributions/normal.hpp>
 
 #include "stats/continuous_cross_validation.hpp"
+#include "stats/norm_scales.hpp"
 
 namespace stats {
 namespace {
@@ -75,9 +76,7 @@ void widen_by_bias(std::vector<NormCell>& cells, Extended bias, Extended scale_m
     if (!(bias > 0))
         return;
     const auto PR_of = [scale_mean, scale_sd](Extended norm) {
-        if (std::isinf(norm))
-            return norm < 0 ? Extended(0) : Extended(100);
-        return 100 * boost::math::cdf(standard_normal, (norm - scale_mean) / scale_sd);
+        return 100 * proportion_of_z((norm - scale_mean) / scale_sd);
     };
     for (NormCell& cell : cells) {
         if (!cell.limits)

@@ -229,22 +229,8 @@ TEST(ScoreSteps, ContinuousTablesHaveARowForEveryStepAndAQuarterPointIsItsWholeP
                write_temp_file("step_quarters.csv", quarters)});
     ASSERT_EQ(by_points.status, 0) << by_points.err;
     ASSERT_EQ(by_quarters.status, 0) << by_quarters.err;
-    const auto rows = [](const std::string& text) {
-        std::vector<std::vector<std::string>> cells;
-        std::istringstream lines(text);
-        std::string line;
-        std::getline(lines, line);
-        while (std::getline(lines, line)) {
-            std::vector<std::string> fields;
-            std::istringstream split(line);
-            for (std::string field; std::getline(split, field, ',');)
-                fields.push_back(field);
-            cells.push_back(fields);
-        }
-        return cells;
-    };
-    const auto points = rows(by_points.out);
-    const auto quarter_rows = rows(by_quarters.out);
+    const auto points = csv_rows(by_points.out);
+    const auto quarter_rows = csv_rows(by_quarters.out);
     ASSERT_EQ(quarter_rows.size(), points.size());  // 61 rows an age either way
     EXPECT_EQ(quarter_rows[59][1], "14.75");
     for (std::size_t r = 0; r < points.size(); ++r) {
@@ -260,7 +246,7 @@ TEST(ScoreSteps, ContinuousTablesHaveARowForEveryStepAndAQuarterPointIsItsWholeP
         batch({"continuous", "--score", "raw", "--group", "band", "--terms", "3", "--raw-scores", "14.75,2.5", "--csv",
                "0", "15", write_temp_file("listed_quarters.csv", quarters)});
     ASSERT_EQ(listed.status, 0) << listed.err;
-    const auto listed_rows = rows(listed.out);
+    const auto listed_rows = csv_rows(listed.out);
     ASSERT_EQ(listed_rows.size(), 2 * quarter_rows.size() / 61);
     for (std::size_t age = 0; age < listed_rows.size() / 2; ++age) {
         EXPECT_EQ(listed_rows[2 * age], quarter_rows[61 * age + 10]);

@@ -43,12 +43,12 @@ stats::RivalModel beta_binomial_rival(const stats::BetaBinomialSample& cases, in
 // The resamples' limits, widened by the family's bias as the Taylor model's are by its own: its
 // cross-validated error squared, less the targets' variance, is its out-of-sample error.
 void add_widened_limits(BetaBinomialTables& tables, const stats::NormingSample& sample,
-                        const stats::ContinuousOptions& options, const stats::ContinuousFit& fit,
-                        Extended beta_binomial_error, const stats::BootstrapChoice& bootstrap,
-                        stats::Interruption* interruption)
+                        const stats::BetaBinomialSample& cases, const stats::ContinuousOptions& options,
+                        const stats::ContinuousFit& fit, Extended beta_binomial_error,
+                        const stats::BootstrapChoice& bootstrap, stats::Interruption* interruption)
 {
     const std::vector<stats::BetaBinomialModel> models = stats::resample_beta_binomial(
-        beta_binomial_sample(sample), sample.groups, tables.choice, tables.model, bootstrap, interruption);
+        cases, sample.groups, tables.choice, tables.model, bootstrap, interruption);
     tables.resamples = bootstrap.resamples;
     tables.seed = bootstrap.seed;
     stats::add_beta_binomial_limits(tables.cells, models, bootstrap.threads);
@@ -140,8 +140,8 @@ DefaultContinuousTables fit_default_continuous_tables(const stats::NormingSample
         BetaBinomialTables& chosen_tables = tables.beta_binomial.emplace(
             chosen_beta_binomial_tables(sample, {}, choice, std::move(*chosen), std::move(ages), {}, interruption));
         if (bootstrap.resamples > 0)
-            add_widened_limits(chosen_tables, sample, options, fit, *tables.comparison->beta_binomial_error, bootstrap,
-                               interruption);
+            add_widened_limits(chosen_tables, sample, cases, options, fit, *tables.comparison->beta_binomial_error,
+                               bootstrap, interruption);
         std::erase_if(chosen_tables.cells, [&](const stats::NormCell& cell) {
             return cell.raw < raw_min || cell.raw > raw_max;
         });

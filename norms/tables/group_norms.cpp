@@ -11,7 +11,7 @@
 namespace norms {
 namespace {
 
-// Each raw score's cell among `scores`.
+// Each raw score's cell among `scores`, which are sorted.
 std::vector<stats::NormCell> cells_among(const std::vector<Extended>& scores, Extended age, long long raw_min,
                                          long long raw_max, const stats::NormScale& scale, bool limits)
 {
@@ -20,12 +20,11 @@ std::vector<stats::NormCell> cells_among(const std::vector<Extended>& scores, Ex
         stats::interval_method_entry(stats::IntervalMethod::bayesian).table_engine;
     std::vector<stats::NormCell> cells;
     for (long long raw = raw_min; raw <= raw_max; ++raw) {
-        Extended below = 0, tied = 0;
-        for (const Extended score : scores) {
-            below += score < raw;
-            tied += score == raw;
-        }
-        stats::NormCell cell{age, static_cast<Extended>(raw), 0, 100 * (below + tied / 2) / n, stats::RangeSide::within, std::nullopt};
+        const auto [first, last] = std::equal_range(scores.begin(), scores.end(), static_cast<Extended>(raw));
+        const auto below = static_cast<Extended>(first - scores.begin());
+        const auto tied = static_cast<Extended>(last - first);
+        stats::NormCell cell{age, static_cast<Extended>(raw), 0, 100 * (below + tied / 2) / n,
+                             stats::RangeSide::within, std::nullopt};
         if (below + tied == 0) {
             cell.side = stats::RangeSide::below;
             cell.PR = 50 / n;
@@ -113,6 +112,7 @@ std::vector<stats::NormCell> group_norm_cells(const stats::NormingSample& sample
             for (std::size_t c = 0; c < sample.ages.size(); ++c)
                 if (std::abs(sample.ages[c] - age) <= half)
                     scores.push_back(sample.scores[c]);
+            std::sort(scores.begin(), scores.end());
             if (scores.size() < stats::smallest_ranking_group)
                 throw std::invalid_argument("The age window around " + age_text(age) + " holds " +
                                             std::to_string(scores.size()) + " cases, too few for norms of its own.");
@@ -124,6 +124,8 @@ std::vector<stats::NormCell> group_norm_cells(const stats::NormingSample& sample
     std::map<Extended, std::vector<Extended>> groups;
     for (std::size_t c = 0; c < sample.groups.size(); ++c)
         groups[sample.groups[c]].push_back(sample.scores[c]);
+    for (auto& [value, scores] : groups)
+        std::sort(scores.begin(), scores.end());
     for (const Extended age : ages) {
         const auto above = groups.lower_bound(age);
         if (above == groups.end() || (above->first != age && above == groups.begin()))
