@@ -154,7 +154,8 @@ RunResult run_scores(const std::string& file_name, const std::string& file_bytes
                 throw platform::Failure(reason);
             choices.scales.push_back(*parsed);
         }
-        if (!norms::ReadScoreRange(desktop, min, max, layout.min_score, layout.max_score))
+        if (!norms::ReadScoreRange(desktop, min, max, layout.min_score, layout.max_score,
+                                   norms::RowLimit::per_person))
             return result;
         place_file(file_name, file_bytes);
         const norms::DataFile file = norms::person_data_file(file_name, layout);

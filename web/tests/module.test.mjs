@@ -33,6 +33,15 @@ test('scoresTables gives vornak-batch scores --csv rows for the spelling sample 
   }
 });
 
+test('a per-person table takes more score values than the worksheet\'s 200', async () => {
+  const csvText = 'raw\n' + Array.from({ length: 40 }, (_, i) => `${i * 7}`).join('\n') + '\n';
+  const path = join(mkdtempSync(join(tmpdir(), 'vornak-web-')), 'wide.csv');
+  writeFileSync(path, csvText);
+  const rows = await scoresTables({ csvText, score: 'raw', min: 0, max: 300 });
+  assert.equal(rows.length, 301);
+  assert.deepEqual(rows, batchRows(['scores', '--score', 'raw', '--csv', '0', '300', path]));
+});
+
 test('refusals reject with the program\'s own messages', async () => {
   const folder = mkdtempSync(join(tmpdir(), 'vornak-web-'));
   const file = (name, text) => {
