@@ -379,7 +379,7 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
         if (run.beta_binomial) {
             write_beta_binomial_output(output, options.csv, *run.beta_binomial, run.source, desktop);
             if (!options.csv)
-                for (const std::string& line : family_choice_lines(*run.comparison, run.beta_binomial->bias))
+                for (const std::string& line : family_choice_lines(*run.comparison, run.beta_binomial->bias.overall))
                     output << line << '\n';
             if (!options.save_model_path.empty())
                 files.add_text(options.save_model_path, beta_binomial_model_json(run.beta_binomial->model));

@@ -38,7 +38,7 @@ struct ContinuousTables {
     std::vector<Extended> raw_scores;
     int resamples = 0;  // the cells have limits when above 0
     std::uint64_t seed = 0;
-    Extended bias = 0;  // by which the limits were widened
+    stats::ModelBias bias;  // by which the limits were widened
     // The cells are the ranking groups' own norms, their limits exact (group_norms.hpp).
     bool group_norms = false;
     std::vector<stats::NormCell> cells;  // age by age, each age's raw scores ascending
