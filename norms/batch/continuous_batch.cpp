@@ -171,7 +171,7 @@ ContinuousRun fitted_run(const ContinuousBatchOptions& options, const std::strin
     }
     DefaultContinuousTables best = fit_default_continuous_tables(run.cases.sample, options.model, options.ages,
                                                                  min_score, max_score, options.bootstrap,
-                                                                 &watch.interruption());
+                                                                 &watch.interruption(), raw_scores);
     run.tables = std::move(best.taylor);
     run.comparison = best.comparison;
     run.beta_binomial = std::move(best.beta_binomial);
@@ -303,8 +303,8 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
         for (const char* rows : {"--step", "--raw-scores"}) {
             if (form.count(rows) == 0)
                 continue;
-            if (options.beta_binomial.family || options.beta_binomial.best)
-                throw CLI::ValidationError(std::string(rows) + " has no use with --family betabinomial or best, "
+            if (options.beta_binomial.family)
+                throw CLI::ValidationError(std::string(rows) + " has no use with --family betabinomial, "
                                                                "whose raw scores are whole counts");
             for (const char* name : {"--xlsx", "--plot", "--manual"})
                 if (const CLI::Option* output = form.get_option_no_throw(name); output && output->count() > 0)
