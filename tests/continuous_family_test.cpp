@@ -63,8 +63,46 @@ TEST(ContinuousFamily, ChoicesThatFixTheModelOrItsOutputsAreRefusedWithBest)
                              "from the data"),
               std::string::npos)
         << terms.err;
-    const Outcome plot = continuous({"--family", "best", "--xlsx", testing::TempDir() + "family.xlsx", "--score", "raw",
-                                     "--age", "age", "0", "20", data});
+    // Rows by a step are the Taylor family's to give in outputs yet.
+    const Outcome plot = continuous({"--family", "best", "--xlsx", testing::TempDir() + "family.xlsx", "--step", "0.5",
+                                     "--score", "raw", "--age", "age", "--width", "1", "0", "20", data});
     EXPECT_EQ(plot.status, 2);
-    EXPECT_NE(plot.err.find("--xlsx is not yet offered with --family best"), std::string::npos) << plot.err;
+    EXPECT_NE(plot.err.find("--xlsx is not yet offered with --step"), std::string::npos) << plot.err;
+}
+
+// Rows asked for: whole ones keep the beta-binomial in the running and take its cells of those
+// scores; rows with decimals leave it unjudged, and the Taylor model gives them as its own run.
+TEST(ContinuousFamily, TheRowsAskedForDecideWhetherTheBetaBinomialIsJudged)
+{
+    const std::string data = write_temp_file("family_rows.csv", counts_csv());
+    const std::vector<std::string> common = {"--score", "raw", "--age", "age", "--ages", "6.5,11", "--csv"};
+    auto with = [&common, &data](std::vector<std::string> more) {
+        more.insert(more.begin(), common.begin(), common.end());
+        more.insert(more.end(), {"0", "20", data});
+        return more;
+    };
+    const Outcome own = continuous(with({"--family", "betabinomial", "--items", "20"}));
+    const Outcome listed = continuous(with({"--family", "best", "--width", "1", "--raw-scores", "7,3"}));
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    std::vector<std::string> rows = {own.out.substr(0, own.out.find('\n') + 1)};
+    for (const std::string age : {"6.5", "11"})
+        for (const std::string raw : {"3", "7"}) {
+            const std::size_t at = own.out.find("\n" + age + "," + raw + ",") + 1;
+            rows.push_back(own.out.substr(at, own.out.find('\n', at) + 1 - at));
+        }
+    std::string expected;
+    for (const std::string& row : rows)
+        expected += row;
+    EXPECT_EQ(listed.out, expected);
+
+    const Outcome halves = continuous(with({"--family", "best", "--width", "1", "--step", "0.5"}));
+    ASSERT_EQ(halves.status, 0) << halves.err;
+    EXPECT_EQ(std::count(halves.out.begin(), halves.out.end(), '\n'), 1 + 2 * 41);
+    const Outcome report = continuous(
+        {"--family", "best", "--score", "raw", "--age", "age", "--ages", "6.5,11", "--width", "1", "--step", "0.5",
+         "0", "20", data});
+    ASSERT_EQ(report.status, 0) << report.err;
+    EXPECT_EQ(report.out.find("beta-binomial"), std::string::npos) << report.out;
+    ASSERT_NE(report.out.find("   Chosen: Taylor polynomial\n"), std::string::npos) << report.out;
+    EXPECT_EQ(halves.out, continuous(with({"--width", "1", "--step", "0.5"})).out);
 }

@@ -6,6 +6,7 @@
 
 #include "norms/tables/norms_table.hpp"
 #include "norms/tables/scale_columns.hpp"
+#include "norms/write/continuous_chart.hpp"
 
 using stats::Extended;
 
@@ -90,4 +91,41 @@ TEST(GroupNorms, AnAgeWindowHoldsTheCasesWithinHalfItsWidth)
     EXPECT_THROW(norms::group_norm_cells(sample, options, {8.04L}, 0, 4, false), std::invalid_argument);
     // With ages and groups both given, the groups are not the model's ages.
     EXPECT_FALSE(norms::has_group_norms(sample, stats::ContinuousOptions{}));
+}
+
+// Rows between whole scores rank among the group as they are, and a manual's column counts the
+// cases the cells rank among; the chart's curves are where the cells' PRs reach each rank, at the
+// tables' ages alone, and no model's.
+TEST(GroupNorms, RowsSizesAndTheChartFollowTheGroupsOwnCases)
+{
+    const stats::NormingSample sample = two_grades();
+    const stats::ContinuousOptions options;
+    const std::vector<stats::NormCell> rows = norms::group_norm_cells(sample, options, {1}, 0, 6, false, {2.5L, 3});
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].raw, 2.5L);
+    EXPECT_EQ(rows[0].PR, Extended(40));  // 4 of grade 1's 10 cases lie below 2.5
+    EXPECT_EQ(rows[1].PR, Extended(55));
+    std::vector<std::string> sizes;
+    norms::group_norm_cells(sample, options, {1, 1.5L}, 0, 6, false, {}, &sizes);
+    EXPECT_EQ(sizes, (std::vector<std::string>{"n = 10", "n = 10 and 10"}));
+
+    norms::ContinuousTables tables;
+    tables.model.age = {1, 2};
+    tables.model.cases = 20;
+    tables.ages = {1, 2};
+    tables.raw_max = 6;
+    tables.group_norms = true;
+    tables.cells = norms::group_norm_cells(sample, options, tables.ages, 0, 6, false);
+    const norms::ChartModel chart = norms::continuous_chart(tables, &sample, "grades.csv");
+    EXPECT_TRUE(chart.title.starts_with("The ranking groups' own norms on the T scale, n = 20")) << chart.title;
+    ASSERT_EQ(chart.lines.size(), std::size(norms::curve_ranks));
+    const norms::ChartLine& median = chart.lines[3];
+    EXPECT_EQ(median.legend, "PR 50");
+    // Grade 1's PR is 35 at 2 and 55 at 3; grade 2's is 50 at 4.
+    ASSERT_EQ(median.points.size(), 2u);
+    EXPECT_EQ(median.points[0].x, 1.0);
+    EXPECT_EQ(median.points[0].y, 2.75);
+    EXPECT_EQ(median.points[1].x, 2.0);
+    EXPECT_EQ(median.points[1].y, 4.0);
+    EXPECT_EQ(chart.scatter.size(), 20u);
 }

@@ -252,9 +252,11 @@ TEST(ScoreSteps, ContinuousTablesHaveARowForEveryStepAndAQuarterPointIsItsWholeP
         EXPECT_EQ(listed_rows[2 * age], quarter_rows[61 * age + 10]);
         EXPECT_EQ(listed_rows[2 * age + 1], quarter_rows[61 * age + 59]);
     }
-    const Outcome refused = batch({"continuous", "--family", "best", "--score", "raw", "--group", "band", "--step",
-                                   "0.25", "0", "15", write_temp_file("step_best.csv", quarters)});
+    const Outcome refused = batch({"continuous", "--family", "betabinomial", "--items", "15", "--score", "raw",
+                                   "--group", "band", "--step", "0.25", "0", "15",
+                                   write_temp_file("step_beta_binomial.csv", quarters)});
     EXPECT_EQ(refused.status, 2);
-    EXPECT_NE(refused.err.find("--step has no use with --family betabinomial or best"), std::string::npos)
+    EXPECT_NE(refused.err.find("--step has no use with --family betabinomial, whose raw scores are whole counts"),
+              std::string::npos)
         << refused.err;
 }

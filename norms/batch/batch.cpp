@@ -112,7 +112,7 @@ int RunBatch(const std::vector<std::string>& arguments, std::ostream& out, std::
     else if (&command_line.chosen() == &plan_form)
         status = RunPlanBatch(plan, paint_chart, out, err);
     else if (&command_line.chosen() == &continuous_form)
-        status = IsBetaBinomialRun(continuous) ? RunBetaBinomialBatch(continuous, paint_chart, out, err)
+        status = IsBetaBinomialRun(continuous) ? RunBetaBinomialBatch(continuous, paint_chart, out, err, paint_manual)
                                                : RunContinuousBatch(continuous, paint_chart, out, err, paint_manual);
     else
         status = run_frequency_form(options, paint_chart, out, err);

@@ -15,6 +15,7 @@
 #include "norms/write/beta_binomial_chart.hpp"
 #include "norms/write/beta_binomial_report.hpp"
 #include "norms/write/continuous_csv.hpp"
+#include "norms/write/continuous_manual.hpp"
 #include "norms/write/output_files.hpp"
 #include "norms/write/output_targets.hpp"
 #include "platform/console_desktop.hpp"
@@ -84,7 +85,7 @@ bool holds_beta_binomial_model(const std::string& path)
 }
 
 int RunBetaBinomialBatch(const ContinuousBatchOptions& options, const ChartPainter& paint_chart, std::ostream& out,
-                         std::ostream& err)
+                         std::ostream& err, const ManualPdfPainter& paint_manual)
 {
     const bool saved = !options.model_path.empty();
     platform::ConsoleDesktop desktop(err, saved ? options.model_path : options.file, stats::decimal_separator());
@@ -96,7 +97,8 @@ int RunBetaBinomialBatch(const ContinuousBatchOptions& options, const ChartPaint
                               {"the margins file", options.beta_binomial.margins_file}},
                              {{"--xlsx", options.xlsx_path},
                               {"--plot", options.plot_path},
-                              {"--save-model", options.save_model_path}});
+                              {"--save-model", options.save_model_path},
+                              {"--manual", options.manual.path}});
         std::int64_t min_score = 0;
         std::int64_t max_score = 0;
         if (!ReadScoreRange(desktop, options.min_text, options.max_text, min_score, max_score, RowLimit::none))
@@ -121,6 +123,12 @@ int RunBetaBinomialBatch(const ContinuousBatchOptions& options, const ChartPaint
                               paint_chart);
         if (!options.save_model_path.empty())
             files.add_text(options.save_model_path, beta_binomial_model_json(run.tables.model));
+        if (!options.manual.path.empty() || options.manual.choices.reversals) {
+            const ManualTable manual = beta_binomial_manual(run.tables, options.manual.choices, "");
+            show_reversals(desktop, manual);
+            if (!options.manual.path.empty())
+                files.add_manual(options.manual.path, manual, paint_manual);
+        }
     } catch (...) {
         return ShowFailure(desktop, std::current_exception());
     }

@@ -18,11 +18,11 @@ bool holds_beta_binomial_model(const std::string& path);
 bool IsBetaBinomialRun(const ContinuousBatchOptions& options);
 
 // Runs the form for the beta-binomial family: the report, or with --csv the tables, to `out`;
-// notices and messages to `err`; the workbook, the picture (drawn by paint_chart) and the model
-// file only once `out` has taken everything. Gives
-// the exit status: 0 done, 1 a refused input, a fit that did not converge or a failure (nothing
-// written to `out`, no file written).
+// notices and messages to `err`; the workbook, the picture (drawn by paint_chart), the model
+// file and the manual table (its PDF drawn by paint_manual) only once `out` has taken everything.
+// Gives the exit status: 0 done, 1 a refused input, a fit that did not converge or a failure
+// (nothing written to `out`, no file written).
 int RunBetaBinomialBatch(const ContinuousBatchOptions& options, const ChartPainter& paint_chart, std::ostream& out,
-                         std::ostream& err);
+                         std::ostream& err, const ManualPdfPainter& paint_manual = nullptr);
 
 }  // namespace norms

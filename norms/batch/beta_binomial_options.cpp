@@ -89,9 +89,6 @@ void check_family_choice(const CLI::App& form, const BetaBinomialOptions& option
             if (given(form, name))
                 throw CLI::ValidationError(std::string(name) + " has no use with --family best, which chooses the "
                                                                "model by cross-validation from the data");
-        for (const char* name : {"--xlsx", "--plot", "--manual"})
-            if (given(form, name))
-                throw CLI::ValidationError(std::string(name) + " is not yet offered with --family best");
     }
     if (!options.family) {
         for (const char* name : {"--items", "--alpha-degree", "--beta-degree", "--weight", "--rake"})
@@ -117,8 +114,6 @@ void check_family_choice(const CLI::App& form, const BetaBinomialOptions& option
         if (given(form, name))
             throw CLI::ValidationError(std::string(name) +
                                        " has no use with --family betabinomial, which ranks no cases");
-    if (given(form, "--manual"))
-        throw CLI::ValidationError("--manual is not yet offered with --family betabinomial");
     if (given(form, "--seed") && !given(form, "--bootstrap"))
         throw CLI::ValidationError("--seed needs --bootstrap: it seeds the resamples");
 }

@@ -32,7 +32,7 @@ std::vector<CLI::Option*> add_family_options(CLI::App& form, BetaBinomialOptions
 
 // Refuses, with CLI::ValidationError, the choices that make no sense for the family chosen: the
 // beta-binomial's options (and case weights) with the Taylor family; with the beta-binomial, a missing --items,
-// --score, FILE or age (--age or --group), and the Taylor family's ranking, terms and outputs.
+// --score, FILE or age (--age or --group), and the Taylor family's ranking and terms.
 void check_family_choice(const CLI::App& form, const BetaBinomialOptions& options);
 
 }  // namespace norms

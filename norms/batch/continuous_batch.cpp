@@ -15,6 +15,7 @@
 #include "norms/tables/continuous_family.hpp"
 #include "norms/tables/continuous_model_file.hpp"
 #include "norms/tables/continuous_tables.hpp"
+#include "norms/write/beta_binomial_chart.hpp"
 #include "norms/write/beta_binomial_report.hpp"
 #include "norms/write/continuous_chart.hpp"
 #include "norms/write/continuous_csv.hpp"
@@ -125,6 +126,10 @@ struct ContinuousRun {
     ContinuousSource source;
 };
 
+// --save-model with --family best when no model made the tables.
+const std::string no_model_notice =
+    "--save-model wrote no file: no model was chosen, as the ranking groups' own norms made the tables";
+
 // The rows' raw scores of a --step grid; none for whole scores.
 std::vector<Extended> grid_scores(const std::optional<ScoreGrid>& grid)
 {
@@ -166,7 +171,7 @@ ContinuousRun fitted_run(const ContinuousBatchOptions& options, const std::strin
     }
     DefaultContinuousTables best = fit_default_continuous_tables(run.cases.sample, options.model, options.ages,
                                                                  min_score, max_score, options.bootstrap,
-                                                                 &watch.interruption());
+                                                                 &watch.interruption(), raw_scores);
     run.tables = std::move(best.taylor);
     run.comparison = best.comparison;
     run.beta_binomial = std::move(best.beta_binomial);
@@ -298,8 +303,8 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
         for (const char* rows : {"--step", "--raw-scores"}) {
             if (form.count(rows) == 0)
                 continue;
-            if (options.beta_binomial.family || options.beta_binomial.best)
-                throw CLI::ValidationError(std::string(rows) + " has no use with --family betabinomial or best, "
+            if (options.beta_binomial.family)
+                throw CLI::ValidationError(std::string(rows) + " has no use with --family betabinomial, "
                                                                "whose raw scores are whole counts");
             for (const char* name : {"--xlsx", "--plot", "--manual"})
                 if (const CLI::Option* output = form.get_option_no_throw(name); output && output->count() > 0)
@@ -381,8 +386,6 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
             if (!options.csv)
                 for (const std::string& line : family_choice_lines(*run.comparison, run.beta_binomial->bias.overall))
                     output << line << '\n';
-            if (!options.save_model_path.empty())
-                files.add_text(options.save_model_path, beta_binomial_model_json(run.beta_binomial->model));
         } else if (options.csv) {
             // Without the report, its warnings go with the notices.
             if (run.tables.fit)
@@ -396,17 +399,34 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
                 for (const std::string& line : family_choice_lines(*run.comparison))
                     output << line << '\n';
         }
-        if (!options.xlsx_path.empty())
-            files.add_workbook(options.xlsx_path, continuous_workbook(run.tables, run.source));
-        if (!options.plot_path.empty())
+        // The outputs of the family that made the tables.
+        const BetaBinomialTables* beta_binomial = run.beta_binomial ? &*run.beta_binomial : nullptr;
+        if (!options.xlsx_path.empty()) {
+            SheetsWorkbook workbook = beta_binomial ? beta_binomial_workbook(*beta_binomial, run.source)
+                                                    : continuous_workbook(run.tables, run.source);
+            if (run.comparison)
+                add_family_choice_rows(workbook, *run.comparison, beta_binomial ? beta_binomial->bias : 0);
+            files.add_workbook(options.xlsx_path, workbook);
+        }
+        if (!options.plot_path.empty()) {
+            const stats::NormingSample* cases = saved ? nullptr : &run.cases.sample;
+            const std::string title = platform::base_file_name(dialog.file_name);
             files.add_picture(options.plot_path,
-                              continuous_chart(run.tables, saved ? nullptr : &run.cases.sample,
-                                               platform::base_file_name(dialog.file_name)),
+                              beta_binomial ? beta_binomial_chart(*beta_binomial, cases, title)
+                                            : continuous_chart(run.tables, cases, title),
                               paint_chart);
-        if (!options.save_model_path.empty() && !run.beta_binomial)
-            files.add_text(options.save_model_path, continuous_model_json(run.tables.model));
+        }
+        if (!options.save_model_path.empty()) {
+            if (beta_binomial)
+                files.add_text(options.save_model_path, beta_binomial_model_json(beta_binomial->model));
+            else if (run.tables.group_norms)
+                desktop.warning(no_model_notice);
+            else
+                files.add_text(options.save_model_path, continuous_model_json(run.tables.model));
+        }
         if (!options.manual.path.empty() || options.manual.choices.reversals) {
-            const ManualTable manual = continuous_manual(run.tables, options.manual.choices, "");
+            const ManualTable manual = beta_binomial ? beta_binomial_manual(*beta_binomial, options.manual.choices, "")
+                                                     : continuous_manual(run.tables, options.manual.choices, "");
             show_reversals(desktop, manual);
             if (!options.manual.path.empty())
                 files.add_manual(options.manual.path, manual, paint_manual);

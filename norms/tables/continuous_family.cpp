@@ -99,7 +99,8 @@ DefaultContinuousTables fit_default_continuous_tables(const stats::NormingSample
                                                       const stats::ContinuousOptions& options,
                                                       std::vector<Extended> ages, long long raw_min, long long raw_max,
                                                       const stats::BootstrapChoice& bootstrap,
-                                                      stats::Interruption* interruption)
+                                                      stats::Interruption* interruption,
+                                                      const std::vector<Extended>& raw_scores)
 {
     if (bootstrap.resamples < 0)
         throw std::invalid_argument("The number of bootstrap resamples must not be negative.");
@@ -111,7 +112,8 @@ DefaultContinuousTables fit_default_continuous_tables(const stats::NormingSample
     const stats::BetaBinomialSample cases = beta_binomial_sample(sample);
     stats::BetaBinomialChoice choice{std::max<int>(static_cast<int>(raw_max), 0), std::nullopt, std::nullopt,
                                      options.scale};
-    if (compares_families(sample, options, raw_min)) {
+    const auto whole = [](Extended raw) { return raw == std::floor(raw); };
+    if (compares_families(sample, options, raw_min) && std::all_of(raw_scores.begin(), raw_scores.end(), whole)) {
         choice.items = std::max<int>(static_cast<int>(raw_max), highest_score(sample));
         try {
             chosen = stats::fit_beta_binomial_choice(cases, choice);
@@ -135,20 +137,21 @@ DefaultContinuousTables fit_default_continuous_tables(const stats::NormingSample
     }
     const NormsFamily family = tables.comparison ? tables.comparison->chosen : NormsFamily::taylor;
     if (family == NormsFamily::beta_binomial) {
-        tables.taylor = fitted_tables(fit, options, ages, raw_min, raw_max, nullptr);
+        tables.taylor = fitted_tables(fit, options, ages, raw_min, raw_max, nullptr, raw_scores);
         BetaBinomialTables& chosen_tables = tables.beta_binomial.emplace(
             chosen_beta_binomial_tables(sample, {}, choice, std::move(*chosen), std::move(ages), {}, interruption));
         if (bootstrap.resamples > 0)
             add_widened_limits(chosen_tables, sample, cases, options, fit, bootstrap, interruption);
         std::erase_if(chosen_tables.cells, [&](const stats::NormCell& cell) {
-            return cell.raw < raw_min || cell.raw > raw_max;
+            return cell.raw < raw_min || cell.raw > raw_max ||
+                   (!raw_scores.empty() && !std::binary_search(raw_scores.begin(), raw_scores.end(), cell.raw));
         });
         return tables;
     }
     if (family == NormsFamily::groups) {
-        tables.taylor = fitted_tables(fit, options, ages, raw_min, raw_max, nullptr);
+        tables.taylor = fitted_tables(fit, options, ages, raw_min, raw_max, nullptr, raw_scores);
         tables.taylor.cells = group_norm_cells(sample, options, tables.taylor.ages, raw_min, raw_max,
-                                               bootstrap.resamples > 0);
+                                               bootstrap.resamples > 0, raw_scores, &tables.taylor.group_sizes);
         tables.taylor.group_norms = true;
         tables.taylor.resamples = bootstrap.resamples;
         tables.taylor.seed = bootstrap.seed;
@@ -157,7 +160,8 @@ DefaultContinuousTables fit_default_continuous_tables(const stats::NormingSample
     std::optional<stats::Resamples> resamples;
     if (bootstrap.resamples > 0)
         resamples = stats::resample_models(sample, options, bootstrap, interruption, &fit);
-    tables.taylor = fitted_tables(fit, options, std::move(ages), raw_min, raw_max, resamples ? &*resamples : nullptr);
+    tables.taylor = fitted_tables(fit, options, std::move(ages), raw_min, raw_max, resamples ? &*resamples : nullptr,
+                                  raw_scores);
     return tables;
 }
 

@@ -39,13 +39,15 @@ struct DefaultContinuousTables {
 // a whole number from 0.
 bool compares_families(const stats::NormingSample& sample, const stats::ContinuousOptions& options, long long raw_min);
 
-// Fits the Taylor model, and the beta-binomial (its degrees by BIC) where compares_families, and
-// makes the tables of the one chosen, as fit_continuous_tables and fit_beta_binomial_tables do;
-// the groups' own norms have their exact limits when resamples are asked for.
+// Fits the Taylor model, and the beta-binomial (its degrees by BIC) where compares_families and
+// every row is a whole score, and makes the tables of the one chosen, as fit_continuous_tables
+// and fit_beta_binomial_tables do, for the raw scores raw_min … raw_max or those of `raw_scores`
+// when it lists any; the groups' own norms have their exact limits when resamples are asked for.
 DefaultContinuousTables fit_default_continuous_tables(const stats::NormingSample& sample,
                                                       const stats::ContinuousOptions& options,
                                                       std::vector<Extended> ages, long long raw_min, long long raw_max,
                                                       const stats::BootstrapChoice& bootstrap,
-                                                      stats::Interruption* interruption = nullptr);
+                                                      stats::Interruption* interruption = nullptr,
+                                                      const std::vector<Extended>& raw_scores = {});
 
 }  // namespace norms

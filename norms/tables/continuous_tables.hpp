@@ -41,6 +41,7 @@ struct ContinuousTables {
     stats::ModelBias bias;  // by which the limits were widened
     // The cells are the ranking groups' own norms, their limits exact (group_norms.hpp).
     bool group_norms = false;
+    std::vector<std::string> group_sizes;  // then each age's cases, "n = 97" (group_norm_cells)
     std::vector<stats::NormCell> cells;  // age by age, each age's raw scores ascending
 };
 

@@ -11,19 +11,19 @@
 namespace norms {
 namespace {
 
-// Each raw score's cell among `scores`, which are sorted.
-std::vector<stats::NormCell> cells_among(const std::vector<Extended>& scores, Extended age, long long raw_min,
-                                         long long raw_max, const stats::NormScale& scale, bool limits)
+// Each row's cell among `scores`, which are sorted.
+std::vector<stats::NormCell> cells_among(const std::vector<Extended>& scores, Extended age,
+                                         const std::vector<Extended>& rows, const stats::NormScale& scale, bool limits)
 {
     const auto n = static_cast<Extended>(scores.size());
     const stats::TableIntervalEngine engine =
         stats::interval_method_entry(stats::IntervalMethod::bayesian).table_engine;
     std::vector<stats::NormCell> cells;
-    for (long long raw = raw_min; raw <= raw_max; ++raw) {
-        const auto [first, last] = std::equal_range(scores.begin(), scores.end(), static_cast<Extended>(raw));
+    for (const Extended raw : rows) {
+        const auto [first, last] = std::equal_range(scores.begin(), scores.end(), raw);
         const auto below = static_cast<Extended>(first - scores.begin());
         const auto tied = static_cast<Extended>(last - first);
-        stats::NormCell cell{age, static_cast<Extended>(raw), 0, 100 * (below + tied / 2) / n,
+        stats::NormCell cell{age, raw, 0, 100 * (below + tied / 2) / n,
                              stats::RangeSide::within, std::nullopt};
         if (below + tied == 0) {
             cell.side = stats::RangeSide::below;
@@ -98,8 +98,17 @@ bool has_group_norms(const stats::NormingSample& sample, const stats::Continuous
 std::vector<stats::NormCell> group_norm_cells(const stats::NormingSample& sample,
                                               const stats::ContinuousOptions& options,
                                               const std::vector<Extended>& ages, long long raw_min,
-                                              long long raw_max, bool limits)
+                                              long long raw_max, bool limits, const std::vector<Extended>& raw_scores,
+                                              std::vector<std::string>* sizes)
 {
+    const auto size = [sizes](const std::string& counts) {
+        if (sizes)
+            sizes->push_back("n = " + counts);
+    };
+    std::vector<Extended> rows = raw_scores;
+    if (rows.empty())
+        for (long long raw = raw_min; raw <= raw_max; ++raw)
+            rows.push_back(static_cast<Extended>(raw));
     std::vector<stats::NormCell> cells;
     if (options.window_width > 0) {
         // The ranking's own allowance of a billionth of the ages' scale.
@@ -116,7 +125,8 @@ std::vector<stats::NormCell> group_norm_cells(const stats::NormingSample& sample
             if (scores.size() < stats::smallest_ranking_group)
                 throw std::invalid_argument("The age window around " + age_text(age) + " holds " +
                                             std::to_string(scores.size()) + " cases, too few for norms of its own.");
-            const std::vector<stats::NormCell> at_age = cells_among(scores, age, raw_min, raw_max, options.scale, limits);
+            size(std::to_string(scores.size()));
+            const std::vector<stats::NormCell> at_age = cells_among(scores, age, rows, options.scale, limits);
             cells.insert(cells.end(), at_age.begin(), at_age.end());
         }
         return cells;
@@ -133,14 +143,16 @@ std::vector<stats::NormCell> group_norm_cells(const stats::NormingSample& sample
                                         age_text(groups.begin()->first) + " to " + age_text(groups.rbegin()->first) +
                                         "; the groups' norms do not extrapolate.");
         const std::vector<stats::NormCell> high =
-            cells_among(above->second, above->first, raw_min, raw_max, options.scale, limits);
+            cells_among(above->second, above->first, rows, options.scale, limits);
         if (above->first == age) {
+            size(std::to_string(above->second.size()));
             cells.insert(cells.end(), high.begin(), high.end());
             continue;
         }
         const auto below = std::prev(above);
+        size(std::to_string(below->second.size()) + " and " + std::to_string(above->second.size()));
         const std::vector<stats::NormCell> low =
-            cells_among(below->second, below->first, raw_min, raw_max, options.scale, limits);
+            cells_among(below->second, below->first, rows, options.scale, limits);
         const Extended share = (age - below->first) / (above->first - below->first);
         for (std::size_t r = 0; r < low.size(); ++r)
             cells.push_back(interpolated(low[r], high[r], age, share, options.scale));

@@ -11,13 +11,10 @@ namespace norms {
 Extended beta_binomial_raw_at_rank(const stats::BetaBinomialModel& model, Extended age, Extended rank)
 {
     const std::vector<stats::MidRank> ranks = stats::mid_ranks(stats::beta_binomial_probabilities(model, age));
-    const auto pr = [&ranks](std::size_t x) { return 100 * ranks[x].proportion(); };
-    if (rank <= pr(0))
-        return 0;
-    for (std::size_t x = 1; x < ranks.size(); ++x)
-        if (rank <= pr(x))
-            return static_cast<Extended>(x - 1) + (rank - pr(x - 1)) / (pr(x) - pr(x - 1));
-    return static_cast<Extended>(ranks.size() - 1);
+    std::vector<std::pair<Extended, Extended>> raw_and_pr;
+    for (std::size_t x = 0; x < ranks.size(); ++x)
+        raw_and_pr.emplace_back(static_cast<Extended>(x), 100 * ranks[x].proportion());
+    return raw_at_rank(raw_and_pr, rank);
 }
 
 ChartModel beta_binomial_chart(const BetaBinomialTables& tables, const stats::NormingSample* sample,

@@ -20,9 +20,24 @@ std::vector<stats::Crossing> crossings_of(const ContinuousTables& tables)
 
 }  // namespace
 
+Extended raw_at_rank(const std::vector<std::pair<Extended, Extended>>& raw_and_pr, Extended rank)
+{
+    if (rank <= raw_and_pr.front().second)
+        return raw_and_pr.front().first;
+    for (std::size_t x = 1; x < raw_and_pr.size(); ++x) {
+        const auto [raw, pr] = raw_and_pr[x];
+        const auto [lower_raw, lower_pr] = raw_and_pr[x - 1];
+        if (rank <= pr)
+            return lower_raw + (raw - lower_raw) * (rank - lower_pr) / (pr - lower_pr);
+    }
+    return raw_and_pr.back().first;
+}
+
 ChartModel continuous_chart(const ContinuousTables& tables, const stats::NormingSample* sample,
                             const std::string& title)
 {
+    if (tables.group_norms)
+        return group_norms_chart(tables, sample, title);
     const stats::ContinuousModel& model = tables.model;
     ChartModel chart;
     chart.title = "Continuous norms on the " + model.scale_name + " scale, n = " + std::to_string(model.cases) + ", " +
@@ -50,6 +65,40 @@ ChartModel continuous_chart(const ContinuousTables& tables, const stats::Norming
                                 static_cast<double>(stats::ModelAtAge(model, crossing.age).raw(crossing.L))});
     chart.alerts_legend = crossing_legend;
 
+    if (sample)
+        add_chart_cases(chart, *sample);
+    return chart;
+}
+
+ChartModel group_norms_chart(const ContinuousTables& tables, const stats::NormingSample* sample,
+                             const std::string& title)
+{
+    const stats::ContinuousModel& model = tables.model;
+    ChartModel chart;
+    chart.title = "The ranking groups' own norms on the " + model.scale_name + " scale, n = " +
+                  std::to_string(model.cases) + ", " + title;
+    double low = model.age.low;
+    double high = model.age.high;
+    for (const Extended age : tables.ages) {
+        low = std::min(low, static_cast<double>(age));
+        high = std::max(high, static_cast<double>(age));
+    }
+    chart.x = {"Age", low, high, round_ticks(low, high, 12)};
+    const auto raw_low = static_cast<double>(tables.raw_min);
+    const auto raw_high = static_cast<double>(tables.raw_max);
+    chart.y = {"Raw score", raw_low - 0.5, raw_high + 0.5, round_ticks(raw_low, raw_high, 10)};
+    chart.points_legend.clear();
+    for (const Extended rank : curve_ranks)
+        chart.lines.push_back({"PR " + stats::format_number(rank), {}});
+    for (std::size_t c = 0; c < tables.cells.size();) {
+        const Extended age = tables.cells[c].age;
+        std::vector<std::pair<Extended, Extended>> raw_and_pr;
+        for (; c < tables.cells.size() && tables.cells[c].age == age; ++c)
+            raw_and_pr.emplace_back(tables.cells[c].raw, tables.cells[c].PR);
+        for (std::size_t r = 0; r < std::size(curve_ranks); ++r)
+            chart.lines[r].points.push_back(
+                {static_cast<double>(age), static_cast<double>(raw_at_rank(raw_and_pr, curve_ranks[r]))});
+    }
     if (sample)
         add_chart_cases(chart, *sample);
     return chart;

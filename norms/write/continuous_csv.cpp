@@ -115,6 +115,8 @@ void write_continuous_csv(std::ostream& out, const std::vector<stats::NormCell>&
 
 SheetsWorkbook continuous_workbook(const ContinuousTables& tables, const ContinuousSource& source)
 {
+    if (tables.group_norms)
+        return group_norms_workbook(tables, source);
     SheetsWorkbook workbook;
     const stats::ContinuousModel& model = tables.model;
     const auto [text, number] = about_rows(workbook, "Continuous norms", source, model.cases);
@@ -138,6 +140,20 @@ SheetsWorkbook continuous_workbook(const ContinuousTables& tables, const Continu
         text("Intervals", interval_note(tables));
 
     add_age_sheets(workbook, tables.cells, tables.resamples > 0, norm_score_decimals(model));
+    return workbook;
+}
+
+SheetsWorkbook group_norms_workbook(const ContinuousTables& tables, const ContinuousSource& source)
+{
+    SheetsWorkbook workbook;
+    const auto [text, number] = about_rows(workbook, "The ranking groups' own norms", source, tables.model.cases);
+    if (!source.data_file.empty())
+        text("Ranking", ranking_description(source));
+    text("Scale", scale_description(tables.model));
+    text("Tables", std::string("no model: each raw score's mid-rank PR among the cases of its ranking group") +
+                       (tables.resamples > 0 ? ", with exact limits by the Bayesian method" : "") +
+                       "; at an age between two groups' ages, interpolated linearly in age");
+    add_age_sheets(workbook, tables.cells, tables.resamples > 0, norm_score_decimals(tables.model));
     return workbook;
 }
 

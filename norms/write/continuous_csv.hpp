@@ -35,6 +35,10 @@ void write_continuous_csv(std::ostream& out, const std::vector<stats::NormCell>&
 // ranking and scale), then one sheet per age with the CSV's columns.
 SheetsWorkbook continuous_workbook(const ContinuousTables& tables, const ContinuousSource& source);
 
+// The same sheets for the ranking groups' own norms (tables.group_norms), whose About sheet says
+// that no model made them; continuous_workbook gives it for such tables.
+SheetsWorkbook group_norms_workbook(const ContinuousTables& tables, const ContinuousSource& source);
+
 // The same for a beta-binomial model: an About sheet with its coefficients and fit, then one
 // sheet per age.
 SheetsWorkbook beta_binomial_workbook(const BetaBinomialTables& tables, const ContinuousSource& source);

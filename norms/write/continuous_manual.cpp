@@ -7,7 +7,7 @@ namespace {
 
 // The column's value of one cell: on the scale, or the percentile rank, with the rank's 95%
 // limits for the reversal check.
-ManualValue manual_value(const stats::NormCell& cell, const stats::ContinuousModel& model,
+ManualValue manual_value(const stats::NormCell& cell, const ManualCellsSource& source,
                          const std::optional<stats::NormScale>& scale)
 {
     const Extended norm = cell.norm;
@@ -24,39 +24,65 @@ ManualValue manual_value(const stats::NormCell& cell, const stats::ContinuousMod
         value.score = {pr, limits.PR_lower95, limits.PR_upper95, limits.PR_lower90, limits.PR_upper90};
         return value;
     }
-    const auto on_scale = [&](Extended model_score) {
-        return scale->of_z((model_score - model.scale_mean) / model.scale_sd);
+    const auto on_scale = [&](Extended own_score) {
+        return scale->of_z((own_score - source.scale_mean) / source.scale_sd);
     };
     value.score = {on_scale(norm), on_scale(limits.norm_lower95), on_scale(limits.norm_upper95),
                    on_scale(limits.norm_lower90), on_scale(limits.norm_upper90)};
     return value;
 }
 
+std::string with_resamples(const std::string& method, int resamples)
+{
+    return resamples > 0 ? method + ", " + std::to_string(resamples) + " bootstrap resamples" : method;
+}
+
 }  // namespace
+
+ManualTable continuous_cells_manual(const std::vector<stats::NormCell>& cells, const ManualCellsSource& source,
+                                    const ManualChoices& choices, const std::string& title)
+{
+    ManualSource manual;
+    manual.title = title;
+    manual.columns_caption = "age";
+    manual.method = source.method;
+    if (!cells.empty())
+        manual.min_score = static_cast<std::int64_t>(cells.front().raw);
+    for (std::size_t c = 0; c < cells.size();) {
+        ManualColumn column;
+        column.title = stats::data_number_text(static_cast<double>(cells[c].age));
+        column.sizes = {manual.columns.size() < source.column_sizes.size() ? source.column_sizes[manual.columns.size()]
+                                                                           : "n = " + std::to_string(source.cases)};
+        for (const Extended age = cells[c].age; c < cells.size() && cells[c].age == age; ++c)
+            column.values.push_back(manual_value(cells[c], source, choices.scale));
+        manual.columns.push_back(std::move(column));
+    }
+    ManualChoices shown = choices;
+    if (!source.limits)
+        shown.interval = ManualInterval::none;
+    return build_manual_table(manual, shown);
+}
 
 ManualTable continuous_manual(const ContinuousTables& tables, const ManualChoices& choices,
                               const std::string& title)
 {
-    ManualSource source;
-    source.title = title;
-    source.columns_caption = "age";
-    source.method = tables.resamples > 0
-                        ? "continuous norm model, " + std::to_string(tables.resamples) + " bootstrap resamples"
-                        : "continuous norm model";
-    source.min_score = tables.raw_min;
-    const std::size_t per_age = static_cast<std::size_t>(tables.raw_max - tables.raw_min + 1);
-    for (std::size_t first = 0; first + per_age <= tables.cells.size(); first += per_age) {
-        ManualColumn column;
-        column.title = stats::data_number_text(static_cast<double>(tables.cells[first].age));
-        column.sizes = {"n = " + std::to_string(tables.model.cases)};
-        for (std::size_t c = first; c < first + per_age; ++c)
-            column.values.push_back(manual_value(tables.cells[c], tables.model, choices.scale));
-        source.columns.push_back(std::move(column));
-    }
-    ManualChoices shown = choices;
-    if (tables.resamples == 0)
-        shown.interval = ManualInterval::none;
-    return build_manual_table(source, shown);
+    const std::string method = tables.group_norms
+                                   ? std::string("the ranking groups' own norms") +
+                                         (tables.resamples > 0 ? ", exact limits by the Bayesian method" : "")
+                                   : with_resamples("continuous norm model", tables.resamples);
+    return continuous_cells_manual(tables.cells,
+                                   {method, tables.model.cases, tables.group_sizes, tables.model.scale_mean,
+                                    tables.model.scale_sd, tables.resamples > 0},
+                                   choices, title);
+}
+
+ManualTable beta_binomial_manual(const BetaBinomialTables& tables, const ManualChoices& choices,
+                                 const std::string& title)
+{
+    return continuous_cells_manual(tables.cells,
+                                   {with_resamples("beta-binomial norm model", tables.resamples), tables.model.cases,
+                                    {}, tables.model.scale.mean, tables.model.scale.sd, tables.resamples > 0},
+                                   choices, title);
 }
 
 }  // namespace norms

@@ -46,4 +46,11 @@ std::vector<std::string> family_choice_lines(const FamilyComparison& comparison,
     return lines;
 }
 
+void add_family_choice_rows(SheetsWorkbook& workbook, const FamilyComparison& comparison, Extended bias)
+{
+    for (const std::string& line : family_choice_lines(comparison, bias))
+        if (const std::size_t text = line.find_first_not_of(' '); text != std::string::npos)
+            workbook.about.push_back({"Family choice", line.substr(text), std::nullopt});
+}
+
 }  // namespace norms
