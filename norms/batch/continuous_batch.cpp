@@ -405,7 +405,7 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
             SheetsWorkbook workbook = beta_binomial ? beta_binomial_workbook(*beta_binomial, run.source)
                                                     : continuous_workbook(run.tables, run.source);
             if (run.comparison)
-                add_family_choice_rows(workbook, *run.comparison, beta_binomial ? beta_binomial->bias : 0);
+                add_family_choice_rows(workbook, *run.comparison, beta_binomial ? beta_binomial->bias.overall : 0);
             files.add_workbook(options.xlsx_path, workbook);
         }
         if (!options.plot_path.empty()) {
