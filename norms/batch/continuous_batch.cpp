@@ -135,6 +135,15 @@ std::vector<Extended> grid_scores(const std::optional<ScoreGrid>& grid)
     return scores;
 }
 
+// The decimals the rows show with: the step's, or the most that a listed score has.
+int row_decimals(const std::optional<ScoreGrid>& grid, const std::vector<Extended>& listed_scores)
+{
+    int decimals = grid ? grid->decimals : 0;
+    for (const Extended score : listed_scores)
+        decimals = std::max(decimals, ShortestDecimals(static_cast<double>(score)).value_or(MaxScoreDecimals));
+    return decimals;
+}
+
 ContinuousRun fitted_run(const ContinuousBatchOptions& options, const std::string& full_name, std::int64_t min_score,
                          std::int64_t max_score, const std::vector<Extended>& raw_scores, platform::Desktop& desktop,
                          std::ostream& err)
@@ -375,6 +384,7 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
         } else {
             run = fitted_run(options, dialog.file_name, min_score, max_score, raw_scores, desktop, err);
         }
+        run.tables.score_decimals = row_decimals(grid, options.listed_raw_scores);
 
         if (run.beta_binomial) {
             write_beta_binomial_output(output, options.csv, *run.beta_binomial, run.source, desktop);
