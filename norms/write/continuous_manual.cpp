@@ -1,5 +1,7 @@
 #include "norms/write/continuous_manual.hpp"
 
+#include <cmath>
+
 #include "stats/number_format.hpp"
 
 namespace norms {
@@ -44,7 +46,15 @@ ManualTable continuous_manual(const ContinuousTables& tables, const ManualChoice
                         ? "continuous norm model, " + std::to_string(tables.resamples) + " bootstrap resamples"
                         : "continuous norm model";
     source.min_score = tables.raw_min;
-    const std::size_t per_age = static_cast<std::size_t>(tables.raw_max - tables.raw_min + 1);
+    std::size_t per_age = static_cast<std::size_t>(tables.raw_max - tables.raw_min + 1);
+    if (!tables.raw_scores.empty()) {
+        // Rows by a step or listed: each score in units of its last decimal.
+        per_age = tables.raw_scores.size();
+        source.score_decimals = tables.score_decimals;
+        const Extended unit = std::pow(10.0L, tables.score_decimals);
+        for (const Extended score : tables.raw_scores)
+            source.listed_scores.push_back(std::llround(score * unit));
+    }
     for (std::size_t first = 0; first + per_age <= tables.cells.size(); first += per_age) {
         ManualColumn column;
         column.title = stats::data_number_text(static_cast<double>(tables.cells[first].age));
