@@ -310,9 +310,6 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
             if (options.beta_binomial.family || options.beta_binomial.best)
                 throw CLI::ValidationError(std::string(rows) + " has no use with --family betabinomial or best, "
                                                                "whose raw scores are whole counts");
-            for (const char* name : {"--xlsx", "--plot", "--manual"})
-                if (const CLI::Option* output = form.get_option_no_throw(name); output && output->count() > 0)
-                    throw CLI::ValidationError(std::string(name) + " is not yet offered with " + rows);
         }
         if (form.count("--step") > 0 && form.count("--raw-scores") > 0)
             throw CLI::ValidationError("--step and --raw-scores each choose the rows: give one of them");
