@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "norms/batch/batch.hpp"
 #include "stats/number_format.hpp"
 #include "tests/support/batch_outcome.hpp"
 #include "tests/support/continuous_samples.hpp"
@@ -180,19 +182,22 @@ TEST(ScoreSteps, PerPersonFormsTakeUpTo100000ScoresAndTheFrequencyFormStill200)
                                   "different raw score values: The maximum allowed is 200. \n");
 }
 
-// A sample of 5 bands' whole scores 0 … 60, as a CSV file's text, and the same with every score
-// divided by 4.
-std::pair<std::string, std::string> whole_and_quarter_points()
+// A sample of 5 bands of 60 cases with whole scores 0 … 40, each divided by `divisor`, as a CSV
+// file's text.
+std::string points_divided_by(double divisor)
 {
     const stats::NormingSample sample = continuous_samples::age_trend(5, 60, 7);
-    std::string whole = "band,raw\n";
-    std::string quarters = "band,raw\n";
-    for (std::size_t i = 0; i < sample.scores.size(); ++i) {
-        const std::string band = stats::data_number_text(static_cast<double>(sample.groups[i]));
-        whole += band + "," + stats::data_number_text(static_cast<double>(sample.scores[i])) + "\n";
-        quarters += band + "," + stats::data_number_text(static_cast<double>(sample.scores[i]) / 4) + "\n";
-    }
-    return {whole, quarters};
+    std::string text = "band,raw\n";
+    for (std::size_t i = 0; i < sample.scores.size(); ++i)
+        text += stats::data_number_text(static_cast<double>(sample.groups[i])) + "," +
+                stats::data_number_text(static_cast<double>(sample.scores[i]) / divisor) + "\n";
+    return text;
+}
+
+// The sample's whole scores, and the same with every score divided by 4.
+std::pair<std::string, std::string> whole_and_quarter_points()
+{
+    return {points_divided_by(1), points_divided_by(4)};
 }
 
 TEST(ScoreSteps, ContinuousNormsFitScoresWithDecimalsAsTheyAre)
@@ -259,4 +264,50 @@ TEST(ScoreSteps, ContinuousTablesHaveARowForEveryStepAndAQuarterPointIsItsWholeP
     EXPECT_NE(refused.err.find("--step has no use with --family betabinomial, whose raw scores are whole counts"),
               std::string::npos)
         << refused.err;
+}
+
+TEST(ScoreSteps, ContinuousChartAndManualTableByATenthShowEveryDecimalRow)
+{
+    // Scores with one decimal, 0.0 to 4.0, as a measurement has them.
+    const std::string data = write_temp_file("step_tenths.csv", points_divided_by(10));
+    ChartModel chart;
+    ManualTable manual;
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunBatch(
+        {"continuous", "--score", "raw", "--group", "band", "--terms", "3", "--step", "0.1", "--ages", "7,9", "--plot",
+         testing::TempDir() + "step_tenths.png", "--manual", testing::TempDir() + "step_tenths.pdf", "0", "4", data},
+        out, err,
+        [&chart](ChartFormat, const ChartModel& drawn) {
+            chart = drawn;
+            return std::string("picture");
+        },
+        [&manual](const ManualTable& table) {
+            manual = table;
+            return std::string("%PDF");
+        });
+    ASSERT_EQ(status, 0) << err.str();
+
+    // The manual's rows run 0.0, 0.1, … 4.0, each next row a tenth after the last one's end, and
+    // each end written with its one decimal; a row rounded to a whole score breaks the chain.
+    const std::regex tenths("([0-9]+)\\.([0-9])(?:\u2013([0-9]+)\\.([0-9]))?");
+    std::int64_t next = 0;
+    for (const ManualRow& row : manual.rows) {
+        std::smatch ends;
+        ASSERT_TRUE(std::regex_match(row.raw, ends, tenths)) << row.raw;
+        const auto units = [&ends](int whole) { return std::stoll(ends[whole]) * 10 + std::stoll(ends[whole + 1]); };
+        EXPECT_EQ(units(1), next) << row.raw;
+        next = (ends[3].matched ? units(3) : units(1)) + 1;
+        EXPECT_EQ(row.cells.size(), 2U);
+    }
+    EXPECT_EQ(next, 41);
+    EXPECT_GT(manual.rows.size(), 10U);
+
+    // The raw-score axis holds 0.0 to 4.0 with half a tenth of room, its ticks with their decimal.
+    EXPECT_EQ(chart.y.min, -0.05);
+    EXPECT_EQ(chart.y.max, 4.05);
+    std::vector<std::string> ticks;
+    for (const ChartTick& tick : chart.y.ticks)
+        ticks.push_back(tick.label);
+    EXPECT_EQ(ticks, (std::vector<std::string>{"0.0", "0.5", "1.0", "1.5", "2.0", "2.5", "3.0", "3.5", "4.0"}));
 }

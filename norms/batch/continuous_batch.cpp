@@ -140,6 +140,15 @@ std::vector<Extended> grid_scores(const std::optional<ScoreGrid>& grid)
     return scores;
 }
 
+// The decimals the rows show with: the step's, or the most that a listed score has.
+int row_decimals(const std::optional<ScoreGrid>& grid, const std::vector<Extended>& listed_scores)
+{
+    int decimals = grid ? grid->decimals : 0;
+    for (const Extended score : listed_scores)
+        decimals = std::max(decimals, ShortestDecimals(static_cast<double>(score)).value_or(MaxScoreDecimals));
+    return decimals;
+}
+
 ContinuousRun fitted_run(const ContinuousBatchOptions& options, const std::string& full_name, std::int64_t min_score,
                          std::int64_t max_score, const std::vector<Extended>& raw_scores, platform::Desktop& desktop,
                          std::ostream& err)
@@ -306,9 +315,6 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
             if (options.beta_binomial.family)
                 throw CLI::ValidationError(std::string(rows) + " has no use with --family betabinomial, "
                                                                "whose raw scores are whole counts");
-            for (const char* name : {"--xlsx", "--plot", "--manual"})
-                if (const CLI::Option* output = form.get_option_no_throw(name); output && output->count() > 0)
-                    throw CLI::ValidationError(std::string(name) + " is not yet offered with " + rows);
         }
         if (form.count("--step") > 0 && form.count("--raw-scores") > 0)
             throw CLI::ValidationError("--step and --raw-scores each choose the rows: give one of them");
@@ -380,6 +386,7 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
         } else {
             run = fitted_run(options, dialog.file_name, min_score, max_score, raw_scores, desktop, err);
         }
+        run.tables.score_decimals = row_decimals(grid, options.listed_raw_scores);
 
         if (run.beta_binomial) {
             write_beta_binomial_output(output, options.csv, *run.beta_binomial, run.source, desktop);

@@ -36,6 +36,9 @@ struct ContinuousTables {
     // The rows' raw scores when they are not the whole scores raw_min … raw_max (a grid of
     // decimal steps, which raw_min and raw_max then enclose).
     std::vector<Extended> raw_scores;
+    // The decimals with which the workbook, the manual table and the chart show those rows: a
+    // step's, or the most that a listed score has; 0 for whole scores.
+    int score_decimals = 0;
     int resamples = 0;  // the cells have limits when above 0
     std::uint64_t seed = 0;
     stats::ModelBias bias;  // by which the limits were widened

@@ -47,7 +47,13 @@ ChartModel continuous_chart(const ContinuousTables& tables, const stats::Norming
     chart.x = {"Age", low, high, round_ticks(low, high, 12)};
     const auto raw_low = static_cast<double>(tables.raw_min);
     const auto raw_high = static_cast<double>(tables.raw_max);
-    chart.y = {"Raw score", raw_low - 0.5, raw_high + 0.5, round_ticks(raw_low, raw_high, 10)};
+    if (tables.score_decimals == 0) {
+        chart.y = {"Raw score", raw_low - 0.5, raw_high + 0.5, round_ticks(raw_low, raw_high, 10)};
+    } else {
+        // Rows with decimals: half a unit of their last decimal of room, and ticks with decimals.
+        const double room = 0.5 * std::pow(10.0, -tables.score_decimals);
+        chart.y = {"Raw score", raw_low - room, raw_high + room, decimal_ticks(raw_low, raw_high, 10)};
+    }
     chart.points_legend.clear();
 
     for (const Extended rank : curve_ranks) {

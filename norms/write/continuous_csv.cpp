@@ -38,11 +38,12 @@ auto about_rows(SheetsWorkbook& workbook, const std::string& kind, const Continu
     return std::pair(text, number);
 }
 
-// One sheet per age with the CSV's columns.
+// One sheet per age with the CSV's columns; the raw scores show with `score_decimals`.
 void add_age_sheets(SheetsWorkbook& workbook, const std::vector<stats::NormCell>& cells, bool limits,
-                    int norm_decimals)
+                    int norm_decimals, int score_decimals = 0)
 {
-    std::vector<SheetsWorkbook::ColumnFormat> formats = {{}, {false, 0}, {false, norm_decimals}, {true, {}}};
+    std::vector<SheetsWorkbook::ColumnFormat> formats = {
+        {}, {false, score_decimals}, {false, norm_decimals}, {true, {}}};
     if (limits) {
         for (int c = 0; c < 4; ++c)
             formats.push_back({false, norm_decimals});
@@ -139,7 +140,7 @@ SheetsWorkbook continuous_workbook(const ContinuousTables& tables, const Continu
     if (tables.resamples > 0)
         text("Intervals", interval_note(tables));
 
-    add_age_sheets(workbook, tables.cells, tables.resamples > 0, norm_score_decimals(model));
+    add_age_sheets(workbook, tables.cells, tables.resamples > 0, norm_score_decimals(model), tables.score_decimals);
     return workbook;
 }
 

@@ -1,5 +1,9 @@
 #include "norms/write/continuous_manual.hpp"
 
+#include <cmath>
+
+#include <cmath>
+
 #include "stats/number_format.hpp"
 
 namespace norms {
@@ -48,6 +52,19 @@ ManualTable continuous_cells_manual(const std::vector<stats::NormCell>& cells, c
     manual.method = source.method;
     if (!cells.empty())
         manual.min_score = static_cast<std::int64_t>(cells.front().raw);
+    // Rows other than every whole score from the first (by a step, or listed): each score in
+    // units of its last decimal, as the first age's cells have them.
+    bool consecutive = source.score_decimals == 0;
+    std::vector<std::int64_t> rows;
+    const Extended unit = std::pow(10.0L, source.score_decimals);
+    for (std::size_t c = 0; c < cells.size() && cells[c].age == cells.front().age; ++c) {
+        rows.push_back(std::llround(cells[c].raw * unit));
+        consecutive = consecutive && cells[c].raw == cells.front().raw + static_cast<Extended>(c);
+    }
+    if (!consecutive) {
+        manual.score_decimals = source.score_decimals;
+        manual.listed_scores = std::move(rows);
+    }
     for (std::size_t c = 0; c < cells.size();) {
         ManualColumn column;
         column.title = stats::data_number_text(static_cast<double>(cells[c].age));
@@ -72,7 +89,7 @@ ManualTable continuous_manual(const ContinuousTables& tables, const ManualChoice
                                    : with_resamples("continuous norm model", tables.resamples);
     return continuous_cells_manual(tables.cells,
                                    {method, tables.model.cases, tables.group_sizes, tables.model.scale_mean,
-                                    tables.model.scale_sd, tables.resamples > 0},
+                                    tables.model.scale_sd, tables.resamples > 0, tables.score_decimals},
                                    choices, title);
 }
 

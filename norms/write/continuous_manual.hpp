@@ -19,10 +19,11 @@ struct ManualCellsSource {
     Extended scale_mean = 0;   // the scale of the cells' norm scores
     Extended scale_sd = 1;
     bool limits = false;       // the cells carry limits
+    int score_decimals = 0;    // the rows' decimals
 };
 
-// The manual table of cells that come age by age, each age's raw scores ascending from the
-// first cell's, one column per age, on the choices' scale (the percentile rank when none): a
+// The manual table of cells that come age by age, each age with the same ascending raw scores,
+// one column per age, on the choices' scale (the percentile rank when none): a
 // scale's score is taken from the cells' own through z. A raw score beyond the range of the
 // cells' maker shows the range's end with "<" or ">". The cells carry intervals only when
 // `source.limits`.

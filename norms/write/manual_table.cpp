@@ -64,6 +64,16 @@ std::string score_title(const std::optional<stats::NormScale>& scale)
     return scale->title == "custom scale" ? scale->title + " " + scale->name : scale->title;
 }
 
+// The columns' raw scores by the step from min_score, one per value.
+std::vector<std::int64_t> grid_scores(const std::vector<ManualColumn>& columns, std::int64_t min_score,
+                                      std::int64_t score_step)
+{
+    std::vector<std::int64_t> scores(columns.empty() ? 0 : columns.front().values.size());
+    for (std::size_t j = 0; j < scores.size(); ++j)
+        scores[j] = min_score + static_cast<std::int64_t>(j) * score_step;
+    return scores;
+}
+
 }  // namespace
 
 std::string reversal_rank_text(Extended pr)
@@ -155,16 +165,21 @@ bool intervals_overlap(Extended lower_a, Extended upper_a, Extended lower_b, Ext
 std::vector<Reversal> find_reversals(const std::vector<ManualColumn>& columns,
                                      std::int64_t min_score, AbilityTrend trend, std::int64_t score_step)
 {
+    return find_reversals(columns, grid_scores(columns, min_score, score_step), trend);
+}
+
+std::vector<Reversal> find_reversals(const std::vector<ManualColumn>& columns,
+                                     const std::vector<std::int64_t>& scores, AbilityTrend trend)
+{
     std::vector<Reversal> reversals;
-    const std::size_t scores = columns.empty() ? 0 : columns.front().values.size();
-    for (std::size_t j = 0; j < scores; ++j)
+    for (std::size_t j = 0; j < scores.size(); ++j)
         for (std::size_t c = 0; c + 1 < columns.size(); ++c) {
             const ManualValue& earlier = columns[c].values[j];
             const ManualValue& later = columns[c + 1].values[j];
             const bool against = trend == AbilityTrend::increasing ? later.pr > earlier.pr
                                                                    : later.pr < earlier.pr;
             if (against)
-                reversals.push_back({min_score + static_cast<std::int64_t>(j) * score_step, c, earlier, later,
+                reversals.push_back({scores[j], c, earlier, later,
                                      intervals_overlap(earlier.pr_lower95, earlier.pr_upper95,
                                                        later.pr_lower95, later.pr_upper95)});
         }
@@ -205,12 +220,14 @@ ManualTable build_manual_table(const ManualSource& source, const ManualChoices& 
     }
 
     // Each raw score's cells; a score whose cells all equal those of the score before joins its row.
-    const std::size_t scores = source.columns.empty() ? 0 : source.columns.front().values.size();
-    for (std::size_t j = 0; j < scores; ++j) {
+    const std::vector<std::int64_t> scores = source.listed_scores.empty()
+                                                 ? grid_scores(source.columns, source.min_score, source.score_step)
+                                                 : source.listed_scores;
+    for (std::size_t j = 0; j < scores.size(); ++j) {
         std::vector<ManualCell> cells;
         for (const ManualColumn& column : source.columns)
             cells.push_back(cell_of(column.values[j], choices));
-        const std::int64_t score = source.min_score + static_cast<std::int64_t>(j) * source.score_step;
+        const std::int64_t score = scores[j];
         if (!table.rows.empty() && table.rows.back().cells == cells)
             table.rows.back().last_score = score;
         else
@@ -229,7 +246,7 @@ ManualTable build_manual_table(const ManualSource& source, const ManualChoices& 
     table.footnotes.insert(table.footnotes.end(), source.footnotes.begin(), source.footnotes.end());
     if (choices.reversals) {
         table.trend = choices.reversals;
-        table.reversals = find_reversals(source.columns, source.min_score, *choices.reversals, source.score_step);
+        table.reversals = find_reversals(source.columns, scores, *choices.reversals);
     }
     return table;
 }

@@ -76,6 +76,8 @@ struct ManualSource {
     // Scores by a step with decimals: min_score and the step count in units of 10^-score_decimals.
     std::int64_t score_step = 1;
     int score_decimals = 0;
+    // Listed raw scores instead, one per value and in the same units, when not empty.
+    std::vector<std::int64_t> listed_scores = {};
 };
 
 // A cell: the score as the norm-scales window rounds it, and its interval as "(47–57)", or
@@ -137,6 +139,9 @@ ManualTable build_manual_table(const ManualSource& source, const ManualChoices& 
 // from one column to the next, by raw score and then by column.
 std::vector<Reversal> find_reversals(const std::vector<ManualColumn>& columns,
                                      std::int64_t min_score, AbilityTrend trend, std::int64_t score_step = 1);
+// The same for values at the raw scores `scores`, one per value.
+std::vector<Reversal> find_reversals(const std::vector<ManualColumn>& columns,
+                                     const std::vector<std::int64_t>& scores, AbilityTrend trend);
 
 // The reversal in words: "reversal at raw score 14: PR 30.58 for age_band 9, 31.20 for
 // age_band 10; the 95% intervals overlap".

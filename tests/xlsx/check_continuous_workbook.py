@@ -5,6 +5,7 @@ tables and the saved model.
 Usage: check_continuous_workbook.py VORNAK_BATCH
 """
 import csv
+import decimal
 import io
 import json
 import math
@@ -68,4 +69,22 @@ assert about["Cases"] == model["cases"] == 250, about
 assert about["Scale"] == "T (mean 50, SD 10)", about["Scale"]
 assert about["Data file"] == people
 assert 0.9 < about["Adjusted R²"] < about["R²"] < 1, about
+
+# Scores with one decimal by --step 0.1: each sheet's rows are 0.0, 0.1, ... 3.0, every cell the
+# decimal's own double and shown with one decimal.
+tenths = os.path.join(folder, "tenths.csv")
+with open(people) as source, open(tenths, "w", newline="") as out:
+    writer = csv.writer(out)
+    for number, row in enumerate(csv.reader(source)):
+        writer.writerow(row if number == 0 else row[:2] + [str(decimal.Decimal(row[2]) / 10)])
+stepped = ["--score", "raw", "--group", "band", "--terms", "3", "--ages", "7", "--step", "0.1", "0", "3", tenths]
+table = subprocess.run([batch, "continuous", "--csv"] + stepped, check=True, capture_output=True, text=True).stdout
+run = subprocess.run([batch, "continuous", "--xlsx", workbook_path] + stepped, capture_output=True, text=True)
+assert run.returncode == 0, run.stderr
+sheet = openpyxl.load_workbook(workbook_path)["Age 7"]
+cells = list(sheet.iter_rows(min_row=2, values_only=True))
+assert [row[1] for row in cells] == [float(decimal.Decimal(k) / 10) for k in range(31)], cells
+assert [[x if x in ("-inf", "inf") else float(x) for x in row] for row in list(csv.reader(io.StringIO(table)))[1:]] \
+    == [list(row) for row in cells]
+assert {row[0].number_format for row in sheet.iter_rows(min_row=2, min_col=2, max_col=2)} == {"0.0"}
 print("ok")
