@@ -29,6 +29,11 @@ class QSpinBox;
 
 namespace ui {
 
+// The family box's items, in their order.
+enum ContinuousFamilyItem { taylor_item, beta_binomial_item, best_family_item };
+// The item the tab starts with.
+inline constexpr int default_family_item = taylor_item;
+
 class ChartCanvas;
 class NormsTableView;
 
@@ -85,6 +90,7 @@ private:
     void showBetaBinomialTables();
     void takeSliderAge(int position);
     void takeSearchPoint(std::size_t point);
+    bool refusedForBestFamily(const QString& output);
     norms::ContinuousSource source() const;
     std::string baseName() const;
 

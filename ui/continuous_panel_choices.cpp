@@ -134,9 +134,15 @@ QWidget* ContinuousPanel::createChoices()
     add("Terms:", terms, "wgtTerms");
 
     family_box_ = new QComboBox(choices_);
-    family_box_->addItems({"Taylor polynomial", "beta-binomial"});
+    family_box_->addItems({"Taylor polynomial", "beta-binomial", "best: least held-out error"});
     family_box_->setToolTip(
         "The beta-binomial family knows a test's floor at 0 and its ceiling at the number of items");
+    family_box_->setItemData(best_family_item,
+                             "Cross-validation compares the Taylor polynomial, the beta-binomial (for whole scores "
+                             "from 0) and the ranking groups' own norms; the one whose norm scores err least on "
+                             "held-out cases makes the tables",
+                             Qt::ToolTipRole);
+    family_box_->setCurrentIndex(default_family_item);
     add("Famil&y:", family_box_, "cboFamily");
     items_box_ = spin_box(choices_, "spnItems", 1, norms::most_beta_binomial_items, 1);
     add("Number of i&tems:", items_box_, "spnItems");
@@ -294,7 +300,12 @@ std::optional<ContinuousChoices> ContinuousPanel::chosen()
         model.rule = stats::ModelRule::adjusted_r2;
         model.r2 = norms::parse_plain_number(r2_box_->text().trimmed().toStdString()).value_or(0);
     }
-    if (family_box_->currentIndex() == 1) {
+    if (family_box_->currentIndex() == best_family_item) {
+        // The family's choice rests on the terms' cross-validation.
+        model.rule = stats::ModelRule::cross_validation;
+        model.terms = 0;
+        chosen.best_family = true;
+    } else if (family_box_->currentIndex() == beta_binomial_item) {
         const auto degree = [](const QSpinBox* box) {
             return box->value() < 0 ? std::nullopt : std::optional(box->value());
         };
@@ -317,9 +328,11 @@ std::optional<ContinuousChoices> ContinuousPanel::chosen()
 // The family's own boxes take input, the other family's wait.
 void ContinuousPanel::showFamily()
 {
-    const bool beta_binomial = family_box_->currentIndex() == 1;
-    for (QWidget* box : std::initializer_list<QWidget*>{k_box_, t_box_, terms_box_->parentWidget()})
+    const bool beta_binomial = family_box_->currentIndex() == beta_binomial_item;
+    const bool best = family_box_->currentIndex() == best_family_item;
+    for (QWidget* box : {k_box_, t_box_})
         box->setEnabled(!beta_binomial);
+    terms_box_->parentWidget()->setEnabled(!beta_binomial && !best);
     for (QWidget* box : {items_box_, alpha_box_, beta_box_})
         box->setEnabled(beta_binomial);
 }
