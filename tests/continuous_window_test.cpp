@@ -23,10 +23,12 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <variant>
 
 #include <gtest/gtest.h>
 
 #include "norms/tables/continuous_model_file.hpp"
+#include "norms/count/score_grid.hpp"
 #include "tests/support/batch_outcome.hpp"
 #include "tests/support/scripted_desktop.hpp"
 #include "tests/support/temp_files.hpp"
@@ -345,6 +347,7 @@ TEST_F(ContinuousMode, TheBestFamilyGivesTheBatchsCellsAndLines)
     EXPECT_TRUE(find<QSpinBox>("spnK").isEnabled());
     EXPECT_FALSE(find<QRadioButton>("radTerms").isEnabled());
     EXPECT_FALSE(find<QSpinBox>("spnItems").isEnabled());
+    EXPECT_FALSE(find<QSpinBox>("spnContinuousStep").isEnabled());
     EXPECT_EQ(find<QLineEdit>("txtAges").text(), "11");
     type("txtAges", "8, 12");
     ASSERT_EQ(table().rowCount(), 2 * 51);
@@ -450,6 +453,49 @@ TEST_F(ContinuousMode, TheGroupsOwnNormsWinWhereNoModelFollowsTheGrowth)
     ASSERT_EQ(desktop.messages.size(), 1u);
     EXPECT_EQ(desktop.messages[0].text,
               "The ranking groups' own norms have no model file: no model improves on them here.");
+}
+
+// Scores with one decimal: the rows go from MIN to MAX by the step, at first the scores' finest,
+// as vornak-batch continuous --step makes them; a step MAX does not lie on is refused beside it.
+TEST_F(ContinuousMode, RowsGoByTheStepAsTheBatchMakesThem)
+{
+    std::string data = "age,score\n";
+    for (int i = 0; i < 61 * 41; ++i) {
+        const int age = 60 + i % 61;                    // tenths: 6.0 to 12.0
+        const int score = 100 + 2 * age + i * 37 % 41;  // tenths: 22.0 to 38.0
+        data += norms::ScoreUnitsText(age, 1) + "," + norms::ScoreUnitsText(score, 1) + "\n";
+    }
+    const std::string path = write_temp_file("decimal_scores.csv", data);
+    find<QTabWidget>("tabMode").setCurrentIndex(0);
+    window.loadFile(QString::fromStdString(path));
+    settle();
+    find<QTabWidget>("tabMode").setCurrentIndex(1);
+    settle();
+    EXPECT_EQ(find<QLabel>("lblContinuousData").text(),
+              "decimal_scores.csv, score score, raw scores 22.0 to 38.0 (chosen beside the norms tables)");
+    auto& step = find<QSpinBox>("spnContinuousStep");
+    EXPECT_EQ(step.text(), "0.1");
+    type("txtAges", "9.5");
+    const auto by_step = [&](const std::string& s) {
+        return csv_rows(batch({"continuous", "--score", "score", "--age", "age", "--width", "1", "--ages", "9.5",
+                               "--step", s, "--csv", "22.0", "38.0", path}));
+    };
+    ASSERT_EQ(table().rowCount(), 161);
+    EXPECT_EQ(table().index(1, 1).data().toString(), "22.1");
+    EXPECT_EQ(shown_as_csv(), by_step("0.1"));
+
+    step.setValue(5);
+    settle();
+    ASSERT_EQ(table().rowCount(), 33);
+    EXPECT_EQ(shown_as_csv(), by_step("0.5"));
+
+    step.setValue(3);
+    settle();
+    const auto refused = norms::ParseScoreGrid("22.0", "38.0", "0.3");
+    ASSERT_TRUE(std::holds_alternative<std::string>(refused));
+    EXPECT_EQ(find<QLabel>("lblContinuousProblem").text().toStdString(), std::get<std::string>(refused));
+    EXPECT_EQ(table().rowCount(), 33) << "the last good table stays";
+    EXPECT_TRUE(desktop.messages.empty());
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "ui/continuous_panel.hpp"
 
+#include <cmath>
 #include <vector>
 
 #include <QButtonGroup>
@@ -37,6 +38,7 @@
 #include "stats/number_format.hpp"
 #include "ui/Application.hpp"
 #include "ui/chart_canvas.hpp"
+#include "ui/decimal_spin_box.hpp"
 #include "ui/norms_table_view.hpp"
 #include "ui/window_parts.hpp"
 
@@ -204,10 +206,20 @@ void ContinuousPanel::set_study(const norms::StudyFile& file, const norms::Study
     const bool new_choices = choices.score_variable != study_choices_.score_variable ||
                              choices.min_score != study_choices_.min_score ||
                              choices.max_score != study_choices_.max_score;
+    const std::string previous_score = study_choices_.score_variable;
     study_cases_ = file.cases;
     data_path_ = file.data.path;
     study_choices_ = choices;
     if (new_file || new_choices) {
+        // The step at the finest of the scores' decimals, 1 for whole scores.
+        const int decimals = choices.grid ? choices.grid->decimals : 0;
+        if (new_file || decimals != step_box_->decimals() || choices.score_variable != previous_score) {
+            const QSignalBlocker step_blocker(step_box_);
+            step_box_->setDecimals(decimals);
+            const int unit = static_cast<int>(std::pow(10, decimals));
+            step_box_->setRange(1, static_cast<int>(norms::largest_raw_score) * unit);
+            step_box_->setValue(1);
+        }
         // A test's number of items: its highest raw score, unless the user says otherwise.
         const QSignalBlocker blocker(items_box_);
         const std::int64_t highest = norms::enclosing_score_range(choices).second;

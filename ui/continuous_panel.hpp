@@ -8,6 +8,8 @@
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <variant>
 
 #include <QTimer>
 #include <QWidget>
@@ -35,6 +37,7 @@ enum ContinuousFamilyItem { taylor_item, beta_binomial_item, best_family_item };
 inline constexpr int default_family_item = taylor_item;
 
 class ChartCanvas;
+class DecimalSpinBox;
 class NormsTableView;
 
 class ContinuousPanel : public QWidget {
@@ -78,6 +81,7 @@ private:
     void choicesChanged();
     std::optional<ContinuousChoices> chosen();
     QString scoreRangeText() const;
+    std::variant<norms::ScoreGrid, std::string> chosenRows() const;
     std::optional<std::vector<stats::Extended>> chosenAges();
     void tablesReady();
     void stepFailed(const QString& message, ContinuousRunner::Step step);
@@ -113,6 +117,7 @@ private:
     QLabel* source_label_ = nullptr;
     QSpinBox* min_box_ = nullptr;  // the raw scores of a model's tables
     QSpinBox* max_box_ = nullptr;
+    DecimalSpinBox* step_box_ = nullptr;  // the rows' step, in the score variable's decimals
     QWidget* data_choices_ = nullptr;
     QComboBox* age_box_ = nullptr;
     QRadioButton* by_groups_ = nullptr;

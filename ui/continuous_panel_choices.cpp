@@ -20,6 +20,7 @@
 #include "norms/count/group_checks.hpp"
 #include "norms/count/variable_guesses.hpp"
 #include "norms/read/input_checks.hpp"
+#include "ui/decimal_spin_box.hpp"
 
 namespace ui {
 namespace {
@@ -77,6 +78,11 @@ QWidget* ContinuousPanel::createChoices()
     range_row->addWidget(max_box_);
     range_row->addStretch();
     add("Raw scores:", range, "wgtContinuousRange");
+    step_box_ = new DecimalSpinBox(choices_);
+    step_box_->setRange(1, static_cast<int>(norms::largest_raw_score));
+    step_box_->setAlignment(Qt::AlignRight);
+    step_box_->setToolTip("The table has a row for the minimum and for every step up to the maximum");
+    add("Step:", step_box_, "spnContinuousStep");
 
     age_box_ = new QComboBox(choices_);
     add("A&ge variable:", age_box_, "cboAge");
@@ -188,7 +194,7 @@ QWidget* ContinuousPanel::createChoices()
     });
     showFamily();
     for (QSpinBox* box : {k_box_, t_box_, terms_box_, items_box_, alpha_box_, beta_box_, bootstrap_box_, seed_box_,
-                          min_box_, max_box_})
+                          min_box_, max_box_, static_cast<QSpinBox*>(step_box_)})
         connect(box, &QSpinBox::valueChanged, this, [this] {
             if (!filling_)
                 typing_pause_.start();
@@ -318,11 +324,29 @@ std::optional<ContinuousChoices> ContinuousPanel::chosen()
     QStringList problems;
     for (const std::string& problem : norms::continuous_choice_problems(chosen))
         problems << text(problem);
+    if (family_box_->currentIndex() == taylor_item) {
+        std::variant<norms::ScoreGrid, std::string> rows = chosenRows();
+        if (const auto* grid = std::get_if<norms::ScoreGrid>(&rows); grid && !grid->whole_steps())
+            chosen.raw_scores = grid->scores();
+        else if (const auto* refusal = std::get_if<std::string>(&rows))
+            problems << text(*refusal);
+    }
     problem_label_->setText(problems.join('\n'));
     problem_label_->setVisible(!problems.isEmpty());
     if (!problems.isEmpty())
         return std::nullopt;
     return chosen;
+}
+
+// The rows MIN, MIN + S, … MAX by the step, as vornak-batch continuous --step makes them, or why
+// they make no grid.
+std::variant<norms::ScoreGrid, std::string> ContinuousPanel::chosenRows() const
+{
+    const int decimals = step_box_->decimals();
+    const std::optional<norms::ScoreGrid>& range = study_choices_.grid;
+    const std::string min_text = range ? range->text(0) : std::to_string(study_choices_.min_score);
+    const std::string max_text = range ? range->text(range->rows - 1) : std::to_string(study_choices_.max_score);
+    return norms::ParseScoreGrid(min_text, max_text, norms::ScoreUnitsText(step_box_->value(), decimals));
 }
 
 // The family's own boxes take input, the other family's wait.
@@ -335,6 +359,8 @@ void ContinuousPanel::showFamily()
     terms_box_->parentWidget()->setEnabled(!beta_binomial && !best);
     for (QWidget* box : {items_box_, alpha_box_, beta_box_})
         box->setEnabled(beta_binomial);
+    // Only the Taylor polynomial's tables take rows by a step.
+    step_box_->setEnabled(!beta_binomial && !best);
 }
 
 }  // namespace ui

@@ -115,6 +115,7 @@ ContinuousRunner::Key ContinuousRunner::key_of(Step step) const
     if (step == Step::resamples)
         return key;
     choices.ages = wanted_.ages;
+    choices.raw_scores = wanted_.raw_scores;
     return key;
 }
 
@@ -204,9 +205,10 @@ void ContinuousRunner::start_next()
         start(*step, "Making the tables...", unknown_end, [model, fit, resamples, choices](Watch&) {
             const norms::NormingLayout& layout = choices.layout;
             Outcome outcome;
-            outcome.tables = model ? norms::model_tables(*model, choices.ages, layout.min_score, layout.max_score)
+            outcome.tables = model ? norms::model_tables(*model, choices.ages, layout.min_score, layout.max_score,
+                                                         choices.raw_scores)
                                    : norms::fitted_tables(*fit, choices.model, choices.ages, layout.min_score,
-                                                          layout.max_score, resamples.get());
+                                                          layout.max_score, resamples.get(), choices.raw_scores);
             return outcome;
         });
         break;

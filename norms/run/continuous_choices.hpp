@@ -41,6 +41,9 @@ struct ContinuousChoices {
     // The family of the least cross-validated error instead (--family best): the Taylor
     // polynomial with its terms cross-validated, the beta-binomial or the ranking groups' own norms.
     bool best_family = false;
+    // The tables' rows when they are not the whole scores MIN … MAX, such as a grid of decimal
+    // steps, ascending within MIN and MAX.
+    std::vector<stats::Extended> raw_scores;
 
     friend bool operator==(const ContinuousChoices&, const ContinuousChoices&) = default;
 };
