@@ -432,6 +432,9 @@ TEST_F(ContinuousMode, TheGroupsOwnNormsWinWhereNoModelFollowsTheGrowth)
     find<QSpinBox>("spnMax").setValue(30);
     find<QTabWidget>("tabMode").setCurrentIndex(1);
     find<QComboBox>("cboFamily").setCurrentIndex(ui::best_family_item);
+    settle();
+    EXPECT_EQ(find<QLineEdit>("txtAges").text(), "4");
+    EXPECT_EQ(table().rowCount(), 31);
     type("txtAges", "2,5.5");
     const std::vector<std::string> choices = {"continuous", "--score", "score", "--group", "group", "--family", "best",
                                               "--ages", "2,5.5"};

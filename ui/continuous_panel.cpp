@@ -298,8 +298,14 @@ void ContinuousPanel::tablesReady()
         return;
     }
     const norms::ContinuousTables& tables = *runner_.tables();
-    if (tables.ages.empty())
+    if (runner_.comparison()) {
+        // The family's choice makes the tables of every default age: one age instead, as for
+        // the beta-binomial's.
+        if (proposeAge(tables.model.age))
+            return;
+    } else if (tables.ages.empty()) {
         proposeAge(tables.model.age);
+    }
     std::vector<std::string> model_lines = norms::continuous_model_lines(tables);
     if (tables.resamples > 0)
         model_lines.insert(model_lines.end(), {"", norms::interval_note(tables)});
