@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -19,16 +20,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
+#include <variant>
 
 #include <gtest/gtest.h>
 
 #include "norms/tables/continuous_model_file.hpp"
+#include "norms/count/score_grid.hpp"
 #include "tests/support/batch_outcome.hpp"
 #include "tests/support/scripted_desktop.hpp"
 #include "tests/support/temp_files.hpp"
 #include "ui/chart_canvas.hpp"
 #include "ui/chart_picture.hpp"
+#include "ui/continuous_panel.hpp"
 #include "ui/continuous_runner.hpp"
 #include "ui/norms_table_model.hpp"
 #include "ui/study_window.hpp"
@@ -329,6 +335,171 @@ TEST_F(ContinuousMode, TheBetaBinomialFamilyGivesTheBatchsCellsAndFiles)
                                               .join('\n'));
 }
 
+// The best family: every cell, with and without the bootstrap's limits and whichever family wins,
+// is what vornak-batch continuous --family best prints, and the family's lines are the report's;
+// its CSV is the batch's, and the outputs the batch does not write yet are refused.
+TEST_F(ContinuousMode, TheBestFamilyGivesTheBatchsCellsAndLines)
+{
+    auto& family = find<QComboBox>("cboFamily");
+    EXPECT_EQ(family.currentIndex(), ui::default_family_item);
+    family.setCurrentIndex(ui::best_family_item);
+    EXPECT_EQ(family.currentText(), "best: least held-out error");
+    EXPECT_TRUE(find<QSpinBox>("spnK").isEnabled());
+    EXPECT_FALSE(find<QRadioButton>("radTerms").isEnabled());
+    EXPECT_FALSE(find<QSpinBox>("spnItems").isEnabled());
+    EXPECT_FALSE(find<QSpinBox>("spnContinuousStep").isEnabled());
+    EXPECT_EQ(find<QLineEdit>("txtAges").text(), "11");
+    type("txtAges", "8, 12");
+    ASSERT_EQ(table().rowCount(), 2 * 51);
+    const auto best = [](std::vector<std::string> more) {
+        std::vector<std::string> choices = {"--family", "best", "--ages", "8,12"};
+        choices.insert(choices.end(), more.begin(), more.end());
+        return choices;
+    };
+    // The family's lines close the model's notes as they close the report.
+    const auto family_lines = [](const Outcome& report) {
+        const std::string& text = report.out;
+        return QString::fromStdString(text.substr(text.find(" Family: "))).trimmed();
+    };
+    const auto shown_notes = [&] { return find<QPlainTextEdit>("txtModel").toPlainText(); };
+
+    const std::vector<std::string> windows = best({"--age", "age", "--width", "1"});
+    EXPECT_EQ(shown_as_csv(), csv_rows(continuous(windows)));
+    const QString windows_lines = family_lines(continuous(windows, {}));
+    EXPECT_TRUE(shown_notes().endsWith(windows_lines));
+
+    // Ranked within the age groups, the groups' ages as the model's: another family wins.
+    find<QComboBox>("cboAge").setCurrentText("(none)");
+    find<QRadioButton>("radRankGroups").setChecked(true);
+    find<QComboBox>("cboRankGroup").setCurrentText("age_group");
+    type("txtAges", "8,12");
+    const std::vector<std::string> grouped = best({"--group", "age_group"});
+    EXPECT_EQ(shown_as_csv(), csv_rows(continuous(grouped)));
+    const QString grouped_lines = family_lines(continuous(grouped, {}));
+    EXPECT_TRUE(shown_notes().endsWith(grouped_lines));
+    EXPECT_NE(grouped_lines, windows_lines);
+
+    // With the bootstrap's limits, on another scale.
+    find<QComboBox>("cboContinuousScale").setCurrentText("standard score (IQ scale) (IQ)");
+    find<QSpinBox>("spnBootstrap").setValue(10);
+    find<QSpinBox>("spnSeed").setValue(3);
+    settle();
+    std::vector<std::string> with_limits = grouped;
+    with_limits.insert(with_limits.end(), {"--scale", "IQ", "--bootstrap", "10", "--seed", "3"});
+    ASSERT_EQ(table().columnCount(), 12);
+    const Outcome limits_csv = continuous(with_limits);
+    EXPECT_EQ(shown_as_csv("IQ"), csv_rows(limits_csv));
+
+    const QString csv = dir.filePath("norms.csv");
+    desktop.save_answers = {csv.toStdString()};
+    find<QAction>("mnuExportCsv").trigger();
+    EXPECT_EQ(file_content(csv.toStdString()), limits_csv.out);
+    find<QAction>("mnuExportExcel").trigger();
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text, "The workbook is not offered yet with the family \"best: least held-out "
+                                        "error\"; export the CSV, or choose the family it chose.");
+    desktop.messages.clear();
+
+    // Back to the Taylor polynomial: its own terms again.
+    family.setCurrentIndex(ui::taylor_item);
+    settle();
+    EXPECT_TRUE(find<QRadioButton>("radTerms").isEnabled());
+    EXPECT_EQ(shown_as_csv("IQ").join('\n'),
+              csv_rows(continuous({"--group", "age_group", "--ages", "8,12", "--scale", "IQ", "--bootstrap", "10",
+                                   "--seed", "3"}))
+                  .join('\n'));
+    EXPECT_FALSE(shown_notes().contains(" Family: "));
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
+// Growth that no smooth model follows: the groups' own norms win, the tab shows their cells (and
+// the cases without a model's curves), and no model file holds them.
+TEST_F(ContinuousMode, TheGroupsOwnNormsWinWhereNoModelFollowsTheGrowth)
+{
+    std::string data = "group,score\n";
+    const int middles[] = {2, 3, 6, 14, 22, 25, 26};
+    for (int group = 1; group <= 7; ++group)
+        for (int k = 0; k < 300; ++k) {
+            const int spread = static_cast<int>(std::floor(group * (k * 7 % 25 - 12) / 6.0));
+            data += std::to_string(group) + "," + std::to_string(std::clamp(middles[group - 1] + spread, 0, 30)) + "\n";
+        }
+    const std::string path = write_temp_file("growth.csv", data);
+    find<QTabWidget>("tabMode").setCurrentIndex(0);
+    window.loadFile(QString::fromStdString(path));
+    settle();
+    find<QSpinBox>("spnMin").setValue(0);
+    find<QSpinBox>("spnMax").setValue(30);
+    find<QTabWidget>("tabMode").setCurrentIndex(1);
+    find<QComboBox>("cboFamily").setCurrentIndex(ui::best_family_item);
+    settle();
+    EXPECT_EQ(find<QLineEdit>("txtAges").text(), "4");
+    EXPECT_EQ(table().rowCount(), 31);
+    type("txtAges", "2,5.5");
+    const std::vector<std::string> choices = {"continuous", "--score", "score", "--group", "group", "--family", "best",
+                                              "--ages", "2,5.5"};
+    const auto run = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), {"0", "30", path});
+        return batch(arguments);
+    };
+    std::vector<std::string> csv = choices;
+    csv.push_back("--csv");
+    EXPECT_EQ(shown_as_csv(), csv_rows(run(csv)));
+    const std::string report = run(choices).out;
+    EXPECT_TRUE(find<QPlainTextEdit>("txtModel").toPlainText().endsWith(
+        QString::fromStdString(report.substr(report.find(" Family: "))).trimmed()));
+    EXPECT_TRUE(report.find("Chosen: the ranking groups' own norms") != std::string::npos);
+    EXPECT_TRUE(find<ui::ChartCanvas>("chtCurves").chart().lines.empty());
+    EXPECT_FALSE(find<ui::ChartCanvas>("chtCurves").chart().scatter.empty());
+
+    find<QAction>("mnuSaveModel").trigger();
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text,
+              "The ranking groups' own norms have no model file: no model improves on them here.");
+}
+
+// Scores with one decimal: the rows go from MIN to MAX by the step, at first the scores' finest,
+// as vornak-batch continuous --step makes them; a step MAX does not lie on is refused beside it.
+TEST_F(ContinuousMode, RowsGoByTheStepAsTheBatchMakesThem)
+{
+    std::string data = "age,score\n";
+    for (int i = 0; i < 61 * 41; ++i) {
+        const int age = 60 + i % 61;                    // tenths: 6.0 to 12.0
+        const int score = 100 + 2 * age + i * 37 % 41;  // tenths: 22.0 to 38.0
+        data += norms::ScoreUnitsText(age, 1) + "," + norms::ScoreUnitsText(score, 1) + "\n";
+    }
+    const std::string path = write_temp_file("decimal_scores.csv", data);
+    find<QTabWidget>("tabMode").setCurrentIndex(0);
+    window.loadFile(QString::fromStdString(path));
+    settle();
+    find<QTabWidget>("tabMode").setCurrentIndex(1);
+    settle();
+    EXPECT_EQ(find<QLabel>("lblContinuousData").text(),
+              "decimal_scores.csv, score score, raw scores 22.0 to 38.0 (chosen beside the norms tables)");
+    auto& step = find<QSpinBox>("spnContinuousStep");
+    EXPECT_EQ(step.text(), "0.1");
+    type("txtAges", "9.5");
+    const auto by_step = [&](const std::string& s) {
+        return csv_rows(batch({"continuous", "--score", "score", "--age", "age", "--width", "1", "--ages", "9.5",
+                               "--step", s, "--csv", "22.0", "38.0", path}));
+    };
+    ASSERT_EQ(table().rowCount(), 161);
+    EXPECT_EQ(table().index(1, 1).data().toString(), "22.1");
+    EXPECT_EQ(shown_as_csv(), by_step("0.1"));
+
+    step.setValue(5);
+    settle();
+    ASSERT_EQ(table().rowCount(), 33);
+    EXPECT_EQ(shown_as_csv(), by_step("0.5"));
+
+    step.setValue(3);
+    settle();
+    const auto refused = norms::ParseScoreGrid("22.0", "38.0", "0.3");
+    ASSERT_TRUE(std::holds_alternative<std::string>(refused));
+    EXPECT_EQ(find<QLabel>("lblContinuousProblem").text().toStdString(), std::get<std::string>(refused));
+    EXPECT_EQ(table().rowCount(), 33) << "the last good table stays";
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
 namespace {
 
 // The runner on its own, with the steps each request starts.
@@ -413,4 +584,28 @@ TEST_F(Runner, ALongSearchStopsForANewerRequestAndForCancel)
     ASSERT_EQ(cancels.count(), 1);
     EXPECT_EQ(cancels[0][0].value<ui::ContinuousRunner::Step>(), ui::ContinuousRunner::Step::fit);
     EXPECT_EQ(runner.tables()->model.t, 2) << "the tables from before stay";
+}
+
+// The best family is one step, which a new age makes again, and Cancel stops.
+TEST_F(Runner, TheBestFamilyIsOneStepThatCancelStops)
+{
+    QSignalSpy cancels(&runner, &ui::ContinuousRunner::stepCancelled);
+    const QString best = "Choosing the family...";
+    choices.best_family = true;
+    EXPECT_EQ(run(), QStringList({"Taking the cases...", best}));
+    ASSERT_TRUE(runner.comparison().has_value());
+    choices.ages = {9.25};
+    EXPECT_EQ(run(), QStringList({best}));
+    EXPECT_EQ(runner.tables() ? runner.tables()->cells.front().age : runner.beta_binomial_tables()->cells.front().age,
+              9.25L);
+
+    choices.bootstrap = {500, 3, 0};
+    steps.clear();
+    runner.request(choices);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return steps.contains(best); }, 30000));
+    QTest::qWait(300);
+    runner.cancel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return runner.idle(); }, 30000));
+    ASSERT_EQ(cancels.count(), 1);
+    EXPECT_EQ(cancels[0][0].value<ui::ContinuousRunner::Step>(), ui::ContinuousRunner::Step::tables);
 }

@@ -1,5 +1,6 @@
 #include "ui/continuous_panel.hpp"
 
+#include <cmath>
 #include <vector>
 
 #include <QButtonGroup>
@@ -30,12 +31,14 @@
 #include "norms/write/continuous_csv.hpp"
 #include "norms/write/continuous_report.hpp"
 #include "norms/write/continuous_shown_table.hpp"
+#include "norms/write/family_report.hpp"
 #include "norms/write/output_files.hpp"
 #include "platform/file_names.hpp"
 #include "platform/whole_file.hpp"
 #include "stats/number_format.hpp"
 #include "ui/Application.hpp"
 #include "ui/chart_canvas.hpp"
+#include "ui/decimal_spin_box.hpp"
 #include "ui/norms_table_view.hpp"
 #include "ui/window_parts.hpp"
 
@@ -51,6 +54,17 @@ constexpr double slider_steps = 100;
 QString text(const std::string& s)
 {
     return QString::fromStdString(s);
+}
+
+// A report's lines as the model's notes show them, without the empty lines before them.
+QString shown_lines(const std::vector<std::string>& lines)
+{
+    QStringList shown;
+    for (const std::string& line : lines)
+        shown << text(line);
+    while (!shown.isEmpty() && shown.front().isEmpty())
+        shown.removeFirst();
+    return shown.join('\n');
 }
 
 }  // namespace
@@ -192,10 +206,20 @@ void ContinuousPanel::set_study(const norms::StudyFile& file, const norms::Study
     const bool new_choices = choices.score_variable != study_choices_.score_variable ||
                              choices.min_score != study_choices_.min_score ||
                              choices.max_score != study_choices_.max_score;
+    const std::string previous_score = study_choices_.score_variable;
     study_cases_ = file.cases;
     data_path_ = file.data.path;
     study_choices_ = choices;
     if (new_file || new_choices) {
+        // The step at the finest of the scores' decimals, 1 for whole scores.
+        const int decimals = choices.grid ? choices.grid->decimals : 0;
+        if (new_file || decimals != step_box_->decimals() || choices.score_variable != previous_score) {
+            const QSignalBlocker step_blocker(step_box_);
+            step_box_->setDecimals(decimals);
+            const int unit = static_cast<int>(std::pow(10, decimals));
+            step_box_->setRange(1, static_cast<int>(norms::largest_raw_score) * unit);
+            step_box_->setValue(1);
+        }
         // A test's number of items: its highest raw score, unless the user says otherwise.
         const QSignalBlocker blocker(items_box_);
         const std::int64_t highest = norms::enclosing_score_range(choices).second;
@@ -274,22 +298,33 @@ void ContinuousPanel::tablesReady()
         return;
     }
     const norms::ContinuousTables& tables = *runner_.tables();
-    if (tables.ages.empty())
+    if (runner_.comparison()) {
+        // The family's choice makes the tables of every default age: one age instead, as for
+        // the beta-binomial's.
+        if (proposeAge(tables.model.age))
+            return;
+    } else if (tables.ages.empty()) {
         proposeAge(tables.model.age);
-    QStringList model_lines;
-    for (const std::string& line : norms::continuous_model_lines(tables))
-        model_lines << text(line);
+    }
+    std::vector<std::string> model_lines = norms::continuous_model_lines(tables);
     if (tables.resamples > 0)
-        model_lines << "" << text(norms::interval_note(tables));
-    while (!model_lines.isEmpty() && model_lines.front().isEmpty())
-        model_lines.removeFirst();
-    model_text_->setPlainText(model_lines.join('\n'));
+        model_lines.insert(model_lines.end(), {"", norms::interval_note(tables)});
+    if (const std::optional<norms::FamilyComparison>& comparison = runner_.comparison())
+        std::ranges::copy(norms::family_choice_lines(*comparison), std::back_inserter(model_lines));
+    model_text_->setPlainText(shown_lines(model_lines));
     search_chart_->setVisible(tables.fit.has_value());
     if (tables.fit)
         search_chart_->set_chart(norms::continuous_search_chart(*tables.fit));
     const bool data = model_path_.empty();
     const stats::NormingSample* sample = data && runner_.cases() ? &runner_.cases()->sample : nullptr;
-    curves_chart_->set_chart(norms::continuous_chart(tables, sample, baseName()));
+    norms::ChartModel curves = norms::continuous_chart(tables, sample, baseName());
+    if (tables.group_norms) {
+        // The groups' own norms make the tables: the model's curves are not theirs.
+        curves.title = "The ranking groups' own norms, " + baseName();
+        curves.lines.clear();
+        curves.alerts.clear();
+    }
+    curves_chart_->set_chart(curves);
     if (data)
         showCases();
     showAges(tables.model.age, tables.ages);
@@ -302,12 +337,10 @@ void ContinuousPanel::showBetaBinomialTables()
     const norms::BetaBinomialTables& tables = *runner_.beta_binomial_tables();
     if (proposeAge(tables.model.age))
         return;  // the whole table of the default ages would be long: one age, as for Taylor's
-    QStringList model_lines;
-    for (const std::string& line : norms::beta_binomial_model_lines(tables))
-        model_lines << text(line);
-    while (!model_lines.isEmpty() && model_lines.front().isEmpty())
-        model_lines.removeFirst();
-    model_text_->setPlainText(model_lines.join('\n'));
+    std::vector<std::string> model_lines = norms::beta_binomial_model_lines(tables);
+    if (const std::optional<norms::FamilyComparison>& comparison = runner_.comparison())
+        std::ranges::copy(norms::family_choice_lines(*comparison, tables.bias), std::back_inserter(model_lines));
+    model_text_->setPlainText(shown_lines(model_lines));
     search_chart_->hide();
     curves_chart_->set_chart(
         norms::beta_binomial_chart(tables, runner_.cases() ? &runner_.cases()->sample : nullptr, baseName()));
@@ -363,7 +396,10 @@ void ContinuousPanel::stepCancelled(ContinuousRunner::Step step)
 void ContinuousPanel::stepFailed(const QString& message, ContinuousRunner::Step step)
 {
     const bool tables = has_tables();
-    if (step == ContinuousRunner::Step::tables && !runner_.wants_beta_binomial()) {
+    // With the best family one step fits and makes the tables: once there are tables, what fails
+    // is most often a typed age.
+    if (step == ContinuousRunner::Step::tables && !runner_.wants_beta_binomial() &&
+        (!runner_.wants_best_family() || tables)) {
         // Ages typed outside the model's: said beside them, as the typing goes on.
         age_problem_label_->setText(message);
         age_problem_label_->show();
@@ -409,7 +445,7 @@ void ContinuousPanel::takeSliderAge(int position)
 void ContinuousPanel::takeSearchPoint(std::size_t point)
 {
     const std::optional<norms::ContinuousTables>& tables = runner_.tables();
-    if (!tables || !tables->fit || point >= tables->fit->search.size())
+    if (runner_.comparison() || !tables || !tables->fit || point >= tables->fit->search.size())
         return;
     filling_ = true;
     terms_box_->setValue(tables->fit->search[point].terms);
@@ -460,8 +496,22 @@ void ContinuousPanel::exportCsv()
         exports_.csv(baseName(), [this](std::ostream& out) { norms::write_continuous_csv(out, *tables()); });
 }
 
+// The best family's workbook, chart and model file are those of the family chosen, which
+// vornak-batch does not write yet; its CSV is offered.
+bool ContinuousPanel::refusedForBestFamily(const QString& output)
+{
+    if (!runner_.comparison())
+        return false;
+    desktop_.failure(("The " + output + " is not offered yet with the family \"best: least held-out error\"; "
+                      "export the CSV, or choose the family it chose.")
+                         .toStdString());
+    return true;
+}
+
 void ContinuousPanel::exportExcel()
 {
+    if (refusedForBestFamily("workbook"))
+        return;
     if (const std::optional<norms::BetaBinomialTables>& beta_binomial = runner_.beta_binomial_tables())
         exports_.workbook(baseName(), [&](norms::OutputFiles& files, const std::string& path) {
             files.add_workbook(path, norms::beta_binomial_workbook(*beta_binomial, source()));
@@ -476,6 +526,10 @@ void ContinuousPanel::saveModel()
 {
     if (!has_tables())
         return;
+    if (tables() && tables()->group_norms) {
+        desktop_.failure("The ranking groups' own norms have no model file: no model improves on them here.");
+        return;
+    }
     const std::string json = runner_.beta_binomial_tables()
                                  ? norms::beta_binomial_model_json(runner_.beta_binomial_tables()->model)
                                  : norms::continuous_model_json(tables()->model);
@@ -486,7 +540,7 @@ void ContinuousPanel::saveModel()
 
 void ContinuousPanel::saveChart()
 {
-    if (has_tables())
+    if (has_tables() && !refusedForBestFamily("chart"))
         exports_.chart(curves_chart_->chart());
 }
 

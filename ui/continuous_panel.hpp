@@ -8,6 +8,8 @@
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <variant>
 
 #include <QTimer>
 #include <QWidget>
@@ -29,7 +31,13 @@ class QSpinBox;
 
 namespace ui {
 
+// The family box's items, in their order.
+enum ContinuousFamilyItem { taylor_item, beta_binomial_item, best_family_item };
+// The item the tab starts with.
+inline constexpr int default_family_item = taylor_item;
+
 class ChartCanvas;
+class DecimalSpinBox;
 class NormsTableView;
 
 class ContinuousPanel : public QWidget {
@@ -73,6 +81,7 @@ private:
     void choicesChanged();
     std::optional<ContinuousChoices> chosen();
     QString scoreRangeText() const;
+    std::variant<norms::ScoreGrid, std::string> chosenRows() const;
     std::optional<std::vector<stats::Extended>> chosenAges();
     void tablesReady();
     void stepFailed(const QString& message, ContinuousRunner::Step step);
@@ -85,6 +94,7 @@ private:
     void showBetaBinomialTables();
     void takeSliderAge(int position);
     void takeSearchPoint(std::size_t point);
+    bool refusedForBestFamily(const QString& output);
     norms::ContinuousSource source() const;
     std::string baseName() const;
 
@@ -107,6 +117,7 @@ private:
     QLabel* source_label_ = nullptr;
     QSpinBox* min_box_ = nullptr;  // the raw scores of a model's tables
     QSpinBox* max_box_ = nullptr;
+    DecimalSpinBox* step_box_ = nullptr;  // the rows' step, in the score variable's decimals
     QWidget* data_choices_ = nullptr;
     QComboBox* age_box_ = nullptr;
     QRadioButton* by_groups_ = nullptr;

@@ -20,6 +20,7 @@
 #include "norms/count/group_checks.hpp"
 #include "norms/count/variable_guesses.hpp"
 #include "norms/read/input_checks.hpp"
+#include "ui/decimal_spin_box.hpp"
 
 namespace ui {
 namespace {
@@ -77,6 +78,11 @@ QWidget* ContinuousPanel::createChoices()
     range_row->addWidget(max_box_);
     range_row->addStretch();
     add("Raw scores:", range, "wgtContinuousRange");
+    step_box_ = new DecimalSpinBox(choices_);
+    step_box_->setRange(1, static_cast<int>(norms::largest_raw_score));
+    step_box_->setAlignment(Qt::AlignRight);
+    step_box_->setToolTip("The table has a row for the minimum and for every step up to the maximum");
+    add("Step:", step_box_, "spnContinuousStep");
 
     age_box_ = new QComboBox(choices_);
     add("A&ge variable:", age_box_, "cboAge");
@@ -134,9 +140,15 @@ QWidget* ContinuousPanel::createChoices()
     add("Terms:", terms, "wgtTerms");
 
     family_box_ = new QComboBox(choices_);
-    family_box_->addItems({"Taylor polynomial", "beta-binomial"});
+    family_box_->addItems({"Taylor polynomial", "beta-binomial", "best: least held-out error"});
     family_box_->setToolTip(
         "The beta-binomial family knows a test's floor at 0 and its ceiling at the number of items");
+    family_box_->setItemData(best_family_item,
+                             "Cross-validation compares the Taylor polynomial, the beta-binomial (for whole scores "
+                             "from 0) and the ranking groups' own norms; the one whose norm scores err least on "
+                             "held-out cases makes the tables",
+                             Qt::ToolTipRole);
+    family_box_->setCurrentIndex(default_family_item);
     add("Famil&y:", family_box_, "cboFamily");
     items_box_ = spin_box(choices_, "spnItems", 1, norms::most_beta_binomial_items, 1);
     add("Number of i&tems:", items_box_, "spnItems");
@@ -182,7 +194,7 @@ QWidget* ContinuousPanel::createChoices()
     });
     showFamily();
     for (QSpinBox* box : {k_box_, t_box_, terms_box_, items_box_, alpha_box_, beta_box_, bootstrap_box_, seed_box_,
-                          min_box_, max_box_})
+                          min_box_, max_box_, static_cast<QSpinBox*>(step_box_)})
         connect(box, &QSpinBox::valueChanged, this, [this] {
             if (!filling_)
                 typing_pause_.start();
@@ -294,7 +306,12 @@ std::optional<ContinuousChoices> ContinuousPanel::chosen()
         model.rule = stats::ModelRule::adjusted_r2;
         model.r2 = norms::parse_plain_number(r2_box_->text().trimmed().toStdString()).value_or(0);
     }
-    if (family_box_->currentIndex() == 1) {
+    if (family_box_->currentIndex() == best_family_item) {
+        // The family's choice rests on the terms' cross-validation.
+        model.rule = stats::ModelRule::cross_validation;
+        model.terms = 0;
+        chosen.best_family = true;
+    } else if (family_box_->currentIndex() == beta_binomial_item) {
         const auto degree = [](const QSpinBox* box) {
             return box->value() < 0 ? std::nullopt : std::optional(box->value());
         };
@@ -307,6 +324,13 @@ std::optional<ContinuousChoices> ContinuousPanel::chosen()
     QStringList problems;
     for (const std::string& problem : norms::continuous_choice_problems(chosen))
         problems << text(problem);
+    if (family_box_->currentIndex() == taylor_item) {
+        std::variant<norms::ScoreGrid, std::string> rows = chosenRows();
+        if (const auto* grid = std::get_if<norms::ScoreGrid>(&rows); grid && !grid->whole_steps())
+            chosen.raw_scores = grid->scores();
+        else if (const auto* refusal = std::get_if<std::string>(&rows))
+            problems << text(*refusal);
+    }
     problem_label_->setText(problems.join('\n'));
     problem_label_->setVisible(!problems.isEmpty());
     if (!problems.isEmpty())
@@ -314,14 +338,29 @@ std::optional<ContinuousChoices> ContinuousPanel::chosen()
     return chosen;
 }
 
+// The rows MIN, MIN + S, … MAX by the step, as vornak-batch continuous --step makes them, or why
+// they make no grid.
+std::variant<norms::ScoreGrid, std::string> ContinuousPanel::chosenRows() const
+{
+    const int decimals = step_box_->decimals();
+    const std::optional<norms::ScoreGrid>& range = study_choices_.grid;
+    const std::string min_text = range ? range->text(0) : std::to_string(study_choices_.min_score);
+    const std::string max_text = range ? range->text(range->rows - 1) : std::to_string(study_choices_.max_score);
+    return norms::ParseScoreGrid(min_text, max_text, norms::ScoreUnitsText(step_box_->value(), decimals));
+}
+
 // The family's own boxes take input, the other family's wait.
 void ContinuousPanel::showFamily()
 {
-    const bool beta_binomial = family_box_->currentIndex() == 1;
-    for (QWidget* box : std::initializer_list<QWidget*>{k_box_, t_box_, terms_box_->parentWidget()})
+    const bool beta_binomial = family_box_->currentIndex() == beta_binomial_item;
+    const bool best = family_box_->currentIndex() == best_family_item;
+    for (QWidget* box : {k_box_, t_box_})
         box->setEnabled(!beta_binomial);
+    terms_box_->parentWidget()->setEnabled(!beta_binomial && !best);
     for (QWidget* box : {items_box_, alpha_box_, beta_box_})
         box->setEnabled(beta_binomial);
+    // Only the Taylor polynomial's tables take rows by a step.
+    step_box_->setEnabled(!beta_binomial && !best);
 }
 
 }  // namespace ui

@@ -93,10 +93,15 @@ ContinuousRunner::Key ContinuousRunner::key_of(Step step) const
     choices.layout = wanted_.layout;
     if (step == Step::cases)
         return key;
-    if (wanted_.family) {
-        // One step fits the beta-binomial model, draws its resamples and makes its tables.
+    if (wanted_.family || wanted_.best_family) {
+        // One step fits the beta-binomial model, or chooses the family, draws the resamples and
+        // makes the tables.
         choices.family = wanted_.family;
-        choices.model.scale = wanted_.model.scale;
+        choices.best_family = wanted_.best_family;
+        if (wanted_.best_family)
+            choices.model = wanted_.model;
+        else
+            choices.model.scale = wanted_.model.scale;
         if (wanted_.bootstrap.resamples > 0)
             choices.bootstrap = wanted_.bootstrap;
         choices.ages = wanted_.ages;
@@ -110,6 +115,7 @@ ContinuousRunner::Key ContinuousRunner::key_of(Step step) const
     if (step == Step::resamples)
         return key;
     choices.ages = wanted_.ages;
+    choices.raw_scores = wanted_.raw_scores;
     return key;
 }
 
@@ -119,7 +125,7 @@ std::optional<ContinuousRunner::Step> ContinuousRunner::next_step() const
         return std::nullopt;
     std::optional<Step> step;
     if (model_ || cases_key_ == key_of(Step::cases)) {
-        if (!model_ && wanted_.family) {
+        if (!model_ && (wanted_.family || wanted_.best_family)) {
             if (tables_key_ != key_of(Step::tables))
                 step = Step::tables;
         } else if (!model_ && fit_key_ != key_of(Step::fit))
@@ -188,21 +194,8 @@ void ContinuousRunner::start_next()
         break;
     }
     case Step::tables: {
-        if (!model_ && choices.family) {
-            const std::shared_ptr<const norms::NormingCases> cases = cases_;
-            const auto total = static_cast<std::size_t>(choices.bootstrap.resamples);
-            start(
-                *step, "Fitting the beta-binomial model...",
-                [total](const Watch& watch) {
-                    return total > 0 ? static_cast<int>(watch.computing.done * 100 / total) : -1;
-                },
-                [cases, choices](Watch& watch) {
-                    Outcome outcome;
-                    outcome.beta_binomial_tables = norms::fit_beta_binomial_tables(
-                        cases->sample, {}, norms::beta_binomial_choice(choices), choices.ages, choices.bootstrap,
-                        &watch.computing);
-                    return outcome;
-                });
+        if (!model_ && (choices.family || choices.best_family)) {
+            start_one_step_fit(choices);
             break;
         }
         const std::optional<stats::ContinuousModel> model = model_;
@@ -212,14 +205,49 @@ void ContinuousRunner::start_next()
         start(*step, "Making the tables...", unknown_end, [model, fit, resamples, choices](Watch&) {
             const norms::NormingLayout& layout = choices.layout;
             Outcome outcome;
-            outcome.tables = model ? norms::model_tables(*model, choices.ages, layout.min_score, layout.max_score)
+            outcome.tables = model ? norms::model_tables(*model, choices.ages, layout.min_score, layout.max_score,
+                                                         choices.raw_scores)
                                    : norms::fitted_tables(*fit, choices.model, choices.ages, layout.min_score,
-                                                          layout.max_score, resamples.get());
+                                                          layout.max_score, resamples.get(), choices.raw_scores);
             return outcome;
         });
         break;
     }
     }
+}
+
+// The beta-binomial family, or the choice of the family, as one step: its fit, its resamples and
+// its tables.
+void ContinuousRunner::start_one_step_fit(const ContinuousChoices& choices)
+{
+    const std::shared_ptr<const norms::NormingCases> cases = cases_;
+    const auto total = static_cast<std::size_t>(choices.bootstrap.resamples);
+    const auto percent = [total](const Watch& watch) {
+        return total > 0 ? static_cast<int>(std::min<std::size_t>(100, watch.computing.done * 100 / total)) : -1;
+    };
+    if (choices.family) {
+        start(Step::tables, "Fitting the beta-binomial model...", percent, [cases, choices](Watch& watch) {
+            Outcome outcome;
+            outcome.beta_binomial_tables = norms::fit_beta_binomial_tables(
+                cases->sample, {}, norms::beta_binomial_choice(choices), choices.ages, choices.bootstrap,
+                &watch.computing);
+            return outcome;
+        });
+        return;
+    }
+    start(Step::tables, "Choosing the family...", percent, [cases, choices](Watch& watch) {
+        const norms::NormingLayout& layout = choices.layout;
+        norms::DefaultContinuousTables best =
+            norms::fit_default_continuous_tables(cases->sample, choices.model, choices.ages, layout.min_score,
+                                                 layout.max_score, choices.bootstrap, &watch.computing);
+        Outcome outcome;
+        outcome.comparison = best.comparison;
+        if (best.beta_binomial)
+            outcome.beta_binomial_tables = std::move(best.beta_binomial);
+        else
+            outcome.tables = std::move(best.taylor);
+        return outcome;
+    });
 }
 
 void ContinuousRunner::start(Step step, const QString& status, std::function<int(const Watch&)> percent,
@@ -280,6 +308,7 @@ void ContinuousRunner::finished()
         case Step::tables:
             tables_ = std::move(outcome.tables);
             beta_binomial_tables_ = std::move(outcome.beta_binomial_tables);
+            comparison_ = std::move(outcome.comparison);
             tables_key_ = ran.second;
             emit tablesReady();
             break;

@@ -18,6 +18,7 @@
 #include "norms/run/continuous_choices.hpp"
 #include "norms/run/norms_study.hpp"
 #include "norms/tables/beta_binomial_tables.hpp"
+#include "norms/tables/continuous_family.hpp"
 #include "norms/tables/continuous_tables.hpp"
 #include "stats/interruption.hpp"
 #include "ui/delayed_progress.hpp"
@@ -53,6 +54,9 @@ public:
     bool has_source() const { return file_ || model_; }
     // The choices asked for fit the beta-binomial family, whose tables step fits its model too.
     bool wants_beta_binomial() const { return wanted_.family.has_value() && !model_; }
+    // The choices asked for the family of the least cross-validated error, which one tables step
+    // chooses and fits.
+    bool wants_best_family() const { return wanted_.best_family && !model_; }
     // The cases the latest model was fitted to, if any.
     const std::shared_ptr<const norms::NormingCases>& cases() const { return cases_; }
     // What they were taken for.
@@ -63,6 +67,8 @@ public:
     // The latest tables made: the Taylor model's, or the beta-binomial model's.
     const std::optional<norms::ContinuousTables>& tables() const { return tables_; }
     const std::optional<norms::BetaBinomialTables>& beta_binomial_tables() const { return beta_binomial_tables_; }
+    // With the best family: the families' cross-validated errors and the one whose tables these are.
+    const std::optional<norms::FamilyComparison>& comparison() const { return comparison_; }
 
 signals:
     void tablesReady();
@@ -91,6 +97,7 @@ private:
         std::shared_ptr<const stats::Resamples> resamples;
         std::optional<norms::ContinuousTables> tables;
         std::optional<norms::BetaBinomialTables> beta_binomial_tables;
+        std::optional<norms::FamilyComparison> comparison;
         std::string error;
         bool interrupted = false;
     };
@@ -103,6 +110,7 @@ private:
     Key key_of(Step step) const;
     std::optional<Step> next_step() const;
     void start_next();
+    void start_one_step_fit(const ContinuousChoices& choices);
     void start(Step step, const QString& status, std::function<int(const Watch&)> percent,
                std::function<Outcome(Watch&)> work);
     void finished();
@@ -119,6 +127,7 @@ private:
     std::shared_ptr<const stats::Resamples> resamples_;
     std::optional<norms::ContinuousTables> tables_;
     std::optional<norms::BetaBinomialTables> beta_binomial_tables_;
+    std::optional<norms::FamilyComparison> comparison_;
     std::optional<Key> cases_key_;
     std::optional<Key> fit_key_;
     std::optional<Key> resamples_key_;

@@ -118,6 +118,15 @@ Extended ScoreGrid::score(std::int64_t row) const
     return static_cast<Extended>(units(row)) / static_cast<Extended>(power_of_ten(decimals));
 }
 
+std::vector<Extended> ScoreGrid::scores() const
+{
+    std::vector<Extended> all;
+    all.reserve(static_cast<std::size_t>(rows));
+    for (std::int64_t row = 0; row < rows; ++row)
+        all.push_back(score(row));
+    return all;
+}
+
 std::string ScoreGrid::text(std::int64_t row) const
 {
     return ScoreUnitsText(units(row), decimals);

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "stats/distrib.hpp"
 
@@ -57,6 +58,8 @@ struct ScoreGrid {
     // Row k's score in units, and as the nearest number.
     std::int64_t units(std::int64_t row) const { return first + row * step; }
     Extended score(std::int64_t row) const;
+    // Every row's score, as a continuous table's rows take them.
+    std::vector<Extended> scores() const;
     // Row k's score with the grid's decimals, every digit exact: "61.1".
     std::string text(std::int64_t row) const;
     // "7.0 to 68.0 by 0.1", as messages name the grid.

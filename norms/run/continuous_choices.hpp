@@ -38,6 +38,12 @@ struct ContinuousChoices {
     // The beta-binomial family instead of the Taylor polynomial, which takes only the model's
     // scale of its options.
     std::optional<BetaBinomialFamily> family;
+    // The family of the least cross-validated error instead (--family best): the Taylor
+    // polynomial with its terms cross-validated, the beta-binomial or the ranking groups' own norms.
+    bool best_family = false;
+    // The tables' rows when they are not the whole scores MIN … MAX, such as a grid of decimal
+    // steps, ascending within MIN and MAX.
+    std::vector<stats::Extended> raw_scores;
 
     friend bool operator==(const ContinuousChoices&, const ContinuousChoices&) = default;
 };
