@@ -394,11 +394,6 @@ TEST_F(ContinuousMode, TheBestFamilyGivesTheBatchsCellsAndLines)
     desktop.save_answers = {csv.toStdString()};
     find<QAction>("mnuExportCsv").trigger();
     EXPECT_EQ(file_content(csv.toStdString()), limits_csv.out);
-    find<QAction>("mnuExportExcel").trigger();
-    ASSERT_EQ(desktop.messages.size(), 1u);
-    EXPECT_EQ(desktop.messages[0].text, "The workbook is not offered yet with the family \"best: least held-out "
-                                        "error\"; export the CSV, or choose the family it chose.");
-    desktop.messages.clear();
 
     // Back to the Taylor polynomial: its own terms again.
     family.setCurrentIndex(ui::taylor_item);
@@ -412,8 +407,8 @@ TEST_F(ContinuousMode, TheBestFamilyGivesTheBatchsCellsAndLines)
     EXPECT_TRUE(desktop.messages.empty());
 }
 
-// Growth that no smooth model follows: the groups' own norms win, the tab shows their cells (and
-// the cases without a model's curves), and no model file holds them.
+// Growth that no smooth model follows: the groups' own norms win, the tab shows their cells and
+// curves, its workbook is the batch's, and no model file holds them.
 TEST_F(ContinuousMode, TheGroupsOwnNormsWinWhereNoModelFollowsTheGrowth)
 {
     std::string data = "group,score\n";
@@ -448,8 +443,28 @@ TEST_F(ContinuousMode, TheGroupsOwnNormsWinWhereNoModelFollowsTheGrowth)
     EXPECT_TRUE(find<QPlainTextEdit>("txtModel").toPlainText().endsWith(
         QString::fromStdString(report.substr(report.find(" Family: "))).trimmed()));
     EXPECT_TRUE(report.find("Chosen: the ranking groups' own norms") != std::string::npos);
-    EXPECT_TRUE(find<ui::ChartCanvas>("chtCurves").chart().lines.empty());
-    EXPECT_FALSE(find<ui::ChartCanvas>("chtCurves").chart().scatter.empty());
+    const norms::ChartModel& curves = find<ui::ChartCanvas>("chtCurves").chart();
+    EXPECT_TRUE(curves.title.starts_with("The ranking groups' own norms"));
+    EXPECT_FALSE(curves.lines.empty());
+    EXPECT_FALSE(curves.scatter.empty());
+
+    // The workbook is the batch's: the groups' cells and the family rows.
+    const QString from_window = dir.filePath("window.xlsx");
+    const std::string from_batch = dir.filePath("batch.xlsx").toStdString();
+    desktop.save_answers = {from_window.toStdString()};
+    find<QAction>("mnuExportExcel").trigger();
+    ASSERT_TRUE(desktop.messages.empty()) << desktop.messages.front().text;
+    std::vector<std::string> with_workbook = choices;
+    with_workbook.insert(with_workbook.end(), {"--xlsx", from_batch});
+    ASSERT_EQ(run(with_workbook).status, 0);
+    const auto sheets = [](const QString& workbook) {
+        QProcess unzip;
+        unzip.start("unzip", {"-p", workbook, "xl/*"});
+        EXPECT_TRUE(unzip.waitForFinished());
+        return unzip.readAllStandardOutput();
+    };
+    EXPECT_TRUE(sheets(from_window).contains("Family choice"));
+    EXPECT_EQ(sheets(from_window), sheets(QString::fromStdString(from_batch)));
 
     find<QAction>("mnuSaveModel").trigger();
     ASSERT_EQ(desktop.messages.size(), 1u);

@@ -317,14 +317,7 @@ void ContinuousPanel::tablesReady()
         search_chart_->set_chart(norms::continuous_search_chart(*tables.fit));
     const bool data = model_path_.empty();
     const stats::NormingSample* sample = data && runner_.cases() ? &runner_.cases()->sample : nullptr;
-    norms::ChartModel curves = norms::continuous_chart(tables, sample, baseName());
-    if (tables.group_norms) {
-        // The groups' own norms make the tables: the model's curves are not theirs.
-        curves.title = "The ranking groups' own norms, " + baseName();
-        curves.lines.clear();
-        curves.alerts.clear();
-    }
-    curves_chart_->set_chart(curves);
+    curves_chart_->set_chart(norms::continuous_chart(tables, sample, baseName()));
     if (data)
         showCases();
     showAges(tables.model.age, tables.ages);
@@ -339,7 +332,7 @@ void ContinuousPanel::showBetaBinomialTables()
         return;  // the whole table of the default ages would be long: one age, as for Taylor's
     std::vector<std::string> model_lines = norms::beta_binomial_model_lines(tables);
     if (const std::optional<norms::FamilyComparison>& comparison = runner_.comparison())
-        std::ranges::copy(norms::family_choice_lines(*comparison, tables.bias), std::back_inserter(model_lines));
+        std::ranges::copy(norms::family_choice_lines(*comparison, tables.bias.overall), std::back_inserter(model_lines));
     model_text_->setPlainText(shown_lines(model_lines));
     search_chart_->hide();
     curves_chart_->set_chart(
@@ -496,30 +489,19 @@ void ContinuousPanel::exportCsv()
         exports_.csv(baseName(), [this](std::ostream& out) { norms::write_continuous_csv(out, *tables()); });
 }
 
-// The best family's workbook, chart and model file are those of the family chosen, which
-// vornak-batch does not write yet; its CSV is offered.
-bool ContinuousPanel::refusedForBestFamily(const QString& output)
-{
-    if (!runner_.comparison())
-        return false;
-    desktop_.failure(("The " + output + " is not offered yet with the family \"best: least held-out error\"; "
-                      "export the CSV, or choose the family it chose.")
-                         .toStdString());
-    return true;
-}
-
+// The workbook of the family that made the tables; with the best family, it says which was chosen.
 void ContinuousPanel::exportExcel()
 {
-    if (refusedForBestFamily("workbook"))
+    const std::optional<norms::BetaBinomialTables>& beta_binomial = runner_.beta_binomial_tables();
+    if (!beta_binomial && !tables())
         return;
-    if (const std::optional<norms::BetaBinomialTables>& beta_binomial = runner_.beta_binomial_tables())
-        exports_.workbook(baseName(), [&](norms::OutputFiles& files, const std::string& path) {
-            files.add_workbook(path, norms::beta_binomial_workbook(*beta_binomial, source()));
-        });
-    else if (tables())
-        exports_.workbook(baseName(), [this](norms::OutputFiles& files, const std::string& path) {
-            files.add_workbook(path, norms::continuous_workbook(*tables(), source()));
-        });
+    exports_.workbook(baseName(), [&](norms::OutputFiles& files, const std::string& path) {
+        norms::SheetsWorkbook workbook = beta_binomial ? norms::beta_binomial_workbook(*beta_binomial, source())
+                                                       : norms::continuous_workbook(*tables(), source());
+        if (const std::optional<norms::FamilyComparison>& comparison = runner_.comparison())
+            norms::add_family_choice_rows(workbook, *comparison, beta_binomial ? beta_binomial->bias.overall : 0);
+        files.add_workbook(path, workbook);
+    });
 }
 
 void ContinuousPanel::saveModel()
@@ -540,7 +522,7 @@ void ContinuousPanel::saveModel()
 
 void ContinuousPanel::saveChart()
 {
-    if (has_tables() && !refusedForBestFamily("chart"))
+    if (has_tables())
         exports_.chart(curves_chart_->chart());
 }
 

@@ -94,7 +94,6 @@ private:
     void showBetaBinomialTables();
     void takeSliderAge(int position);
     void takeSearchPoint(std::size_t point);
-    bool refusedForBestFamily(const QString& output);
     norms::ContinuousSource source() const;
     std::string baseName() const;
 
