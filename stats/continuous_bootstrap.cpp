@@ -81,7 +81,7 @@ Resamples resample_models(const NormingSample& sample, const ContinuousOptions& 
         throw std::invalid_argument("A bootstrap needs at least one resample.");
     check_norming_sample(sample, {options.window_width, options.scale.mean, options.scale.sd});
     const Bootstrap bootstrap(sample, options, choice.seed);
-    Resamples resamples{choice, std::vector<ContinuousModel>(static_cast<std::size_t>(choice.resamples)), {}};
+    Resamples resamples{choice, std::vector<ContinuousModel>(static_cast<std::size_t>(choice.resamples))};
     for_each_index(resamples.models.size(), choice.threads, [&](std::size_t r) {
         check(interruption);
         resamples.models[r] = bootstrap.refit(r);

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "stats/continuous_model_bias.hpp"
 #include "stats/continuous_norms.hpp"
 #include "stats/interruption.hpp"
 #include "stats/resampling.hpp"
@@ -35,7 +34,7 @@ struct Resamples {
     std::vector<ContinuousModel> models;
     // The chosen model's bias as cross-validation estimates it, by which the limits are widened
     // (continuous_model_bias.hpp); 0 when the number of terms is not cross-validated.
-    ModelBias bias;
+    Extended bias = 0;
 };
 
 // Draws and refits the resamples of `choice` (at least one). Counts each resample done in the

@@ -77,14 +77,6 @@ ValueRange drawn_L_range(const RankedCases& ranked, const std::vector<std::uint3
 
 }  // namespace
 
-std::size_t location_band(Extended z)
-{
-    // The standard normal's quintiles.
-    constexpr std::array<Extended, location_bands - 1> upper_edges = {-0.8416212335729143L, -0.2533471031357997L,
-                                                                      0.2533471031357997L, 0.8416212335729143L};
-    return static_cast<std::size_t>(std::upper_bound(upper_edges.begin(), upper_edges.end(), z) - upper_edges.begin());
-}
-
 CrossValidation cross_validate(const NormingSample& sample, const RankingChoice& ranking,
                                const std::vector<std::uint32_t>& counts, const RankedCases& whole,
                                const std::vector<PowerTerm>& candidates,
@@ -132,10 +124,6 @@ CrossValidation cross_validate(const NormingSample& sample, const RankingChoice&
     Extended weight_sum = 0;
     Extended held_out_cases = 0;
     Extended variance_sum = 0;
-    // The same sums within each band of the cases' locations.
-    std::vector<BandValues> band_sums(subsets.size() + rivals.size(), BandValues{});
-    BandValues band_cases{};
-    BandValues band_variance{};
     for (int fold = 0; fold < cross_validation_folds; ++fold) {
         check(interruption);
         std::vector<std::uint32_t> training(n, 0);
@@ -185,14 +173,9 @@ CrossValidation cross_validate(const NormingSample& sample, const RankingChoice&
                 continue;
             const Extended target = (below + tied / 2) / others;
             const Extended weight = count(c) * scale_weight(whole.L[c], ranking);
-            const std::size_t band = location_band((whole.L[c] - ranking.scale_mean) / ranking.scale_sd);
-            band_cases[band] += count(c);
-            if (others > 1) {
-                const Extended variance =
-                    weight * std::max(Extended(0), below / others + tied / others / 4 - target * target) / (others - 1);
-                variance_sum += variance;
-                band_variance[band] += variance;
-            }
+            if (others > 1)
+                variance_sum += weight * std::max(Extended(0), below / others + tied / others / 4 - target * target) /
+                                (others - 1);
             weight_sum += weight;
             held_out_cases += count(c);
             const Extended grouped = normal_cdf((trained.L[c] - ranking.scale_mean) / ranking.scale_sd);
@@ -217,13 +200,11 @@ CrossValidation cross_validate(const NormingSample& sample, const RankingChoice&
                 if (models[p]) {
                     const Extended difference = cached->second[p] - target;
                     model_sums[p] += weight * difference * difference;
-                    band_sums[p][band] += weight * difference * difference;
                     add_excess(p, weight * difference * difference);
                 }
             for (std::size_t r = 0; r < rivals.size(); ++r) {
                 const Extended difference = cached->second[models.size() + r] - target;
                 rival_sums[r] += weight * difference * difference;
-                band_sums[models.size() + r][band] += weight * difference * difference;
                 add_excess(models.size() + r, weight * difference * difference);
             }
         }
@@ -235,31 +216,21 @@ CrossValidation cross_validate(const NormingSample& sample, const RankingChoice&
         const Extended variance = excess_squares[slot] / held_out_cases - mean * mean;
         return held_out_cases > 1 ? std::sqrt(std::max(Extended(0), variance) / (held_out_cases - 1)) : Extended(0);
     };
-    const auto band_means = [&](const BandValues& sums) {
-        BandValues means{};
-        for (std::size_t b = 0; b < location_bands; ++b)
-            means[b] = band_cases[b] > 0 ? sums[b] / band_cases[b] : 0;
-        return means;
-    };
     CrossValidation result;
     result.error_by_terms.resize(subsets.size());
     result.excess_se_by_terms.resize(subsets.size());
-    result.band_squares_by_terms.resize(subsets.size());
     if (weight_sum > 0) {
         for (std::size_t p = 0; p < subsets.size(); ++p)
             if (subsets[p]) {
                 result.error_by_terms[p] = std::sqrt(model_sums[p] / held_out_cases);
                 result.excess_se_by_terms[p] = excess_se(p);
-                result.band_squares_by_terms[p] = band_means(band_sums[p]);
             }
         result.grouped_error = std::sqrt(grouped_sum / held_out_cases);
         for (std::size_t r = 0; r < rivals.size(); ++r) {
             result.rival_errors.push_back(std::sqrt(rival_sums[r] / held_out_cases));
             result.rival_excess_se.push_back(excess_se(subsets.size() + r));
-            result.rival_band_squares.push_back(band_means(band_sums[subsets.size() + r]));
         }
         result.target_variance = variance_sum / held_out_cases;
-        result.band_target_variance = band_means(band_variance);
     }
     return result;
 }

@@ -17,7 +17,6 @@
 // (a table per ranking group, from the training cases) are judged the same way.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -31,13 +30,6 @@
 namespace stats {
 
 inline constexpr int cross_validation_folds = 5;
-
-// The norm scale is cut into bands of equal shares of the population, the quintiles of z, so that
-// a model's error can be judged where it is made: a model too stiff for a floor errs in the low
-// band and hardly in the middle.
-inline constexpr std::size_t location_bands = 5;
-using BandValues = std::array<Extended, location_bands>;
-std::size_t location_band(Extended z);
 
 // A model of another kind, judged on the same folds by the same criterion: given the training
 // cases' counts (one per case, 0 for the held-out ones), it fits itself to them and gives the
@@ -60,11 +52,6 @@ struct CrossValidation {
     // each target's counts as (p + q/4 - PR²) / (others - 1), p the share below and q the share
     // tied among the others (the variance of a trinomial's below + tied/2), weighted alike.
     Extended target_variance = 0;
-    // The same squares taken within each band of the cases' locations (a band without held-out
-    // cases has 0): each size's and each rival's criterion squared, and the targets' variance.
-    std::vector<std::optional<BandValues>> band_squares_by_terms;
-    std::vector<BandValues> rival_band_squares;
-    BandValues band_target_variance{};
 };
 
 // `subsets[p]` is the subset of `candidates` that stands for p terms, if any; `base` holds the

@@ -25,45 +25,23 @@ Extended widening(Extended distance, Extended z, Extended bias)
 
 }  // namespace
 
-namespace {
-
-OutOfSampleError error_of(Extended criterion, const BandValues& band_squares, const ContinuousFit& fit)
-{
-    OutOfSampleError error{std::max(Extended(0), criterion * criterion - fit.target_variance.value_or(0)), {}};
-    for (std::size_t b = 0; b < location_bands; ++b)
-        error.by_band[b] = std::max(Extended(0), band_squares[b] - fit.band_target_variance[b]);
-    return error;
-}
-
-}  // namespace
-
-OutOfSampleError out_of_sample_error(const ContinuousFit& fit)
-{
-    return error_of(fit.cross_validated_error.value_or(0), fit.band_squares.value_or(BandValues{}), fit);
-}
-
-OutOfSampleError rival_out_of_sample_error(const ContinuousFit& fit, std::size_t r)
-{
-    return error_of(fit.rival_errors.at(r), fit.rival_band_squares.at(r), fit);
-}
-
-ModelBias model_bias(const NormingSample& sample, const ContinuousOptions& options, const ContinuousFit& fit,
-                     const std::vector<ContinuousModel>& models)
+Extended model_bias(const NormingSample& sample, const ContinuousOptions& options, const ContinuousFit& fit,
+                    const std::vector<ContinuousModel>& models)
 {
     if (!fit.out_of_sample_mse)
-        return {};
-    return bias_beside_resamples(sample, options, out_of_sample_error(fit), models.size(),
+        return 0;
+    return bias_beside_resamples(sample, options, *fit.out_of_sample_mse, models.size(),
                                  [&models](std::size_t r, Extended age, Extended raw) {
                                      return norm_of_raw(models[r], ModelAtAge(models[r], age), raw).PR / 100;
                                  });
 }
 
-ModelBias bias_beside_resamples(const NormingSample& sample, const ContinuousOptions& options,
-                                const OutOfSampleError& error, std::size_t resamples,
-                                const std::function<Extended(std::size_t, Extended, Extended)>& PR_of)
+Extended bias_beside_resamples(const NormingSample& sample, const ContinuousOptions& options,
+                               Extended out_of_sample_mse, std::size_t resamples,
+                               const std::function<Extended(std::size_t, Extended, Extended)>& PR_of)
 {
     if (resamples < 2)
-        return {};
+        return 0;
     const RankingChoice ranking{options.window_width, options.scale.mean, options.scale.sd};
     const RankedCases ranked = rank_cases(sample, ranking);
     const std::size_t step = std::max<std::size_t>(1, ranked.score.size() / most_cases);
@@ -71,8 +49,6 @@ ModelBias bias_beside_resamples(const NormingSample& sample, const ContinuousOpt
     std::map<std::pair<Extended, Extended>, Extended> variance_at;
     Extended sum = 0;
     std::size_t cases = 0;
-    BandValues band_sums{};
-    BandValues band_cases{};
     for (std::size_t c = 0; c < ranked.score.size(); c += step) {
         auto [at, added] = variance_at.try_emplace({ranked.A[c], ranked.score[c]}, 0);
         if (added) {
@@ -85,39 +61,25 @@ ModelBias bias_beside_resamples(const NormingSample& sample, const ContinuousOpt
             }
             at->second = squares / static_cast<Extended>(resamples - 1);
         }
-        const Extended location = (ranked.L[c] - ranking.scale_mean) / ranking.scale_sd;
-        const Extended z = std::clamp(location, -1.96L, 1.96L);
+        const Extended z = std::clamp((ranked.L[c] - ranking.scale_mean) / ranking.scale_sd, -1.96L, 1.96L);
         const Extended density = boost::math::pdf(standard_normal, z);
-        const Extended variance = at->second * ranking.scale_sd * ranking.scale_sd / (density * density);
-        sum += variance;
+        sum += at->second * ranking.scale_sd * ranking.scale_sd / (density * density);
         ++cases;
-        const std::size_t band = location_band(location);
-        band_sums[band] += variance;
-        band_cases[band] += 1;
     }
-    // What the resamples' variance, scaled to the folds' training size, leaves of the error.
     const Extended folds = cross_validation_folds;
-    const auto bias_of = [folds](Extended mse, Extended variance) {
-        const Extended squared_bias = mse - variance * folds / (folds - 1);
-        return squared_bias > 0 ? std::sqrt(squared_bias) : Extended(0);
-    };
-    ModelBias bias;
-    bias.overall = bias_of(error.overall, sum / static_cast<Extended>(cases));
-    for (std::size_t b = 0; b < location_bands; ++b)
-        bias.by_band[b] = band_cases[b] > 0 ? bias_of(error.by_band[b], band_sums[b] / band_cases[b]) : bias.overall;
-    return bias;
+    const Extended squared_bias = out_of_sample_mse - sum / static_cast<Extended>(cases) * folds / (folds - 1);
+    return squared_bias > 0 ? std::sqrt(squared_bias) : 0;
 }
 
-void widen_by_bias(std::vector<NormCell>& cells, const ModelBias& model_bias, Extended scale_mean, Extended scale_sd)
+void widen_by_bias(std::vector<NormCell>& cells, Extended bias, Extended scale_mean, Extended scale_sd)
 {
+    if (!(bias > 0))
+        return;
     const auto PR_of = [scale_mean, scale_sd](Extended norm) {
         return 100 * proportion_of_z((norm - scale_mean) / scale_sd);
     };
     for (NormCell& cell : cells) {
         if (!cell.limits)
-            continue;
-        const Extended bias = model_bias.by_band[location_band((cell.norm - scale_mean) / scale_sd)];
-        if (!(bias > 0))
             continue;
         BootstrapLimits& limits = *cell.limits;
         for (const auto& [lower, upper, z] : {std::tuple{&limits.norm_lower95, &limits.norm_upper95, 1.959963984540054L},

@@ -211,9 +211,6 @@ private:
         fit_.rival_errors = validation.rival_errors;
         fit_.target_variance = validation.target_variance;
         fit_.rival_excess_se = validation.rival_excess_se;
-        fit_.rival_band_squares = validation.rival_band_squares;
-        fit_.band_target_variance = validation.band_target_variance;
-        band_squares_by_terms_ = validation.band_squares_by_terms;
         excess_se_by_terms_ = validation.excess_se_by_terms;
         target_variance_ = validation.target_variance;
     }
@@ -253,7 +250,6 @@ private:
                 const Extended error = *best->size.cross_validated_error;
                 fit_.cross_validated_error = error;
                 fit_.excess_se = excess_se_by_terms_[best->size.terms];
-                fit_.band_squares = band_squares_by_terms_[best->size.terms];
                 fit_.out_of_sample_mse = std::max(Extended(0), error * error - target_variance_);
                 fit_.grouped_better = !resample_ && *fit_.grouped_error <= error;
                 if (fit_.grouped_better)
@@ -301,7 +297,6 @@ private:
     bool resample_;
     Extended target_variance_ = 0;
     std::vector<std::optional<Extended>> excess_se_by_terms_;
-    std::vector<std::optional<BandValues>> band_squares_by_terms_;
     RankedCases ranked_;
     std::vector<PowerTerm> candidates_;
     std::optional<CandidateRegression> regression_;

@@ -90,11 +90,6 @@ struct ContinuousFit {
     std::optional<Extended> cross_validated_error;
     // The part of each criterion's square that is its targets' own variance.
     std::optional<Extended> target_variance;
-    // The same within each band of the norm scale: the chosen model's criterion squared, each
-    // rival's, and the targets' variance.
-    std::optional<BandValues> band_squares;
-    std::vector<BandValues> rival_band_squares;
-    BandValues band_target_variance{};
     // The standard errors of the chosen model's and each rival's criterion squared less the
     // groups' own (continuous_cross_validation.hpp).
     std::optional<Extended> excess_se;

@@ -332,7 +332,7 @@ void ContinuousPanel::showBetaBinomialTables()
         return;  // the whole table of the default ages would be long: one age, as for Taylor's
     std::vector<std::string> model_lines = norms::beta_binomial_model_lines(tables);
     if (const std::optional<norms::FamilyComparison>& comparison = runner_.comparison())
-        std::ranges::copy(norms::family_choice_lines(*comparison, tables.bias.overall), std::back_inserter(model_lines));
+        std::ranges::copy(norms::family_choice_lines(*comparison, tables.bias), std::back_inserter(model_lines));
     model_text_->setPlainText(shown_lines(model_lines));
     search_chart_->hide();
     curves_chart_->set_chart(
@@ -499,7 +499,7 @@ void ContinuousPanel::exportExcel()
         norms::SheetsWorkbook workbook = beta_binomial ? norms::beta_binomial_workbook(*beta_binomial, source())
                                                        : norms::continuous_workbook(*tables(), source());
         if (const std::optional<norms::FamilyComparison>& comparison = runner_.comparison())
-            norms::add_family_choice_rows(workbook, *comparison, beta_binomial ? beta_binomial->bias.overall : 0);
+            norms::add_family_choice_rows(workbook, *comparison, beta_binomial ? beta_binomial->bias : 0);
         files.add_workbook(path, workbook);
     });
 }

@@ -391,7 +391,7 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
         if (run.beta_binomial) {
             write_beta_binomial_output(output, options.csv, *run.beta_binomial, run.source, desktop);
             if (!options.csv)
-                for (const std::string& line : family_choice_lines(*run.comparison, run.beta_binomial->bias.overall))
+                for (const std::string& line : family_choice_lines(*run.comparison, run.beta_binomial->bias))
                     output << line << '\n';
         } else if (options.csv) {
             // Without the report, its warnings go with the notices.
@@ -412,7 +412,7 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
             SheetsWorkbook workbook = beta_binomial ? beta_binomial_workbook(*beta_binomial, run.source)
                                                     : continuous_workbook(run.tables, run.source);
             if (run.comparison)
-                add_family_choice_rows(workbook, *run.comparison, beta_binomial ? beta_binomial->bias.overall : 0);
+                add_family_choice_rows(workbook, *run.comparison, beta_binomial ? beta_binomial->bias : 0);
             files.add_workbook(options.xlsx_path, workbook);
         }
         if (!options.plot_path.empty()) {

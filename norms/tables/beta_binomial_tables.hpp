@@ -10,7 +10,6 @@
 
 #include "stats/beta_binomial_bootstrap.hpp"
 #include "stats/beta_binomial_group_fit.hpp"
-#include "stats/continuous_model_bias.hpp"
 #include "stats/continuous_ranking.hpp"
 
 namespace norms {
@@ -24,7 +23,7 @@ struct BetaBinomialTables {
     std::vector<Extended> ages;
     int resamples = 0;  // the cells have limits when above 0
     std::uint64_t seed = 0;
-    stats::ModelBias bias;  // by which the limits were widened, when the family was cross-validated
+    Extended bias = 0;  // by which the limits were widened, when the family was cross-validated
     std::vector<stats::NormCell> cells;  // age by age, each age's raw scores 0 … N
     // By age group: the groups of the group variable, else each age when there are at most 20,
     // else the round age each case lies nearest.

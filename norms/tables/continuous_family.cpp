@@ -44,7 +44,7 @@ stats::RivalModel beta_binomial_rival(const stats::BetaBinomialSample& cases, in
 // cross-validated error squared, less the targets' variance, is its out-of-sample error.
 void add_widened_limits(BetaBinomialTables& tables, const stats::NormingSample& sample,
                         const stats::BetaBinomialSample& cases, const stats::ContinuousOptions& options,
-                        const stats::ContinuousFit& fit,
+                        const stats::ContinuousFit& fit, Extended beta_binomial_error,
                         const stats::BootstrapChoice& bootstrap, stats::Interruption* interruption)
 {
     const std::vector<stats::BetaBinomialModel> models = stats::resample_beta_binomial(
@@ -52,9 +52,10 @@ void add_widened_limits(BetaBinomialTables& tables, const stats::NormingSample& 
     tables.resamples = bootstrap.resamples;
     tables.seed = bootstrap.seed;
     stats::add_beta_binomial_limits(tables.cells, models, bootstrap.threads);
+    const Extended mse = std::max(Extended(0), beta_binomial_error * beta_binomial_error - fit.target_variance.value_or(0));
     // Each resample's mid-ranks at the age last asked for: the cases come age by age.
     std::vector<std::pair<Extended, std::vector<stats::MidRank>>> last(models.size());
-    tables.bias = stats::bias_beside_resamples(sample, options, stats::rival_out_of_sample_error(fit, 0), models.size(),
+    tables.bias = stats::bias_beside_resamples(sample, options, mse, models.size(),
                                                [&](std::size_t r, Extended age, Extended raw) {
                                                    if (last[r].second.empty() || last[r].first != age)
                                                        last[r] = {age, stats::mid_ranks(stats::beta_binomial_probabilities(models[r], age))};
@@ -141,7 +142,8 @@ DefaultContinuousTables fit_default_continuous_tables(const stats::NormingSample
         BetaBinomialTables& chosen_tables = tables.beta_binomial.emplace(
             chosen_beta_binomial_tables(sample, {}, choice, std::move(*chosen), std::move(ages), {}, interruption));
         if (bootstrap.resamples > 0)
-            add_widened_limits(chosen_tables, sample, cases, options, fit, bootstrap, interruption);
+            add_widened_limits(chosen_tables, sample, cases, options, fit, *tables.comparison->beta_binomial_error,
+                               bootstrap, interruption);
         std::erase_if(chosen_tables.cells, [&](const stats::NormCell& cell) {
             return cell.raw < raw_min || cell.raw > raw_max ||
                    (!raw_scores.empty() && !std::binary_search(raw_scores.begin(), raw_scores.end(), cell.raw));

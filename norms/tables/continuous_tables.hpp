@@ -41,7 +41,7 @@ struct ContinuousTables {
     int score_decimals = 0;
     int resamples = 0;  // the cells have limits when above 0
     std::uint64_t seed = 0;
-    stats::ModelBias bias;  // by which the limits were widened
+    Extended bias = 0;  // by which the limits were widened
     // The cells are the ranking groups' own norms, their limits exact (group_norms.hpp).
     bool group_norms = false;
     std::vector<std::string> group_sizes;  // then each age's cases, "n = 97" (group_norm_cells)

@@ -107,9 +107,9 @@ std::string cross_validation_summary(const stats::ContinuousFit& fit)
 std::string interval_note(const ContinuousTables& tables)
 {
     std::string note = "Each resample repeats the ranking, the search and the choice of the model";
-    if (tables.bias.overall > 0)
+    if (tables.bias > 0)
         note += "; the limits are widened by the model's bias as cross-validation estimates it, " +
-                format_fixed(tables.bias.overall, 0, 3);
+                format_fixed(tables.bias, 0, 3);
     return note + ". " + measured_coverage;
 }
 
