@@ -54,7 +54,7 @@ TEST(ContinuousFamily, TheBetterFamilyOutOfSampleMakesTheTablesAsItsOwnRunWould)
     EXPECT_NE(report.out.find("   Chosen: beta-binomial\n"), std::string::npos) << report.out;
 }
 
-TEST(ContinuousFamily, ChoicesThatFixTheModelOrItsOutputsAreRefusedWithBest)
+TEST(ContinuousFamily, ChoicesThatFixTheModelAreRefusedWithBest)
 {
     const std::string data = write_temp_file("family_refusals.csv", counts_csv());
     const Outcome terms = continuous({"--family", "best", "--terms", "4", "--score", "raw", "--age", "age", "0", "20", data});
@@ -63,11 +63,6 @@ TEST(ContinuousFamily, ChoicesThatFixTheModelOrItsOutputsAreRefusedWithBest)
                              "from the data"),
               std::string::npos)
         << terms.err;
-    // Rows by a step are the Taylor family's to give in outputs yet.
-    const Outcome plot = continuous({"--family", "best", "--xlsx", testing::TempDir() + "family.xlsx", "--step", "0.5",
-                                     "--score", "raw", "--age", "age", "--width", "1", "0", "20", data});
-    EXPECT_EQ(plot.status, 2);
-    EXPECT_NE(plot.err.find("--xlsx is not yet offered with --step"), std::string::npos) << plot.err;
 }
 
 // Rows asked for: whole ones keep the beta-binomial in the running and take its cells of those
