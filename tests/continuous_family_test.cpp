@@ -44,8 +44,13 @@ TEST(ContinuousFamily, TheBetterFamilyOutOfSampleMakesTheTablesAsItsOwnRunWould)
     EXPECT_EQ(best.out, own.out);
     EXPECT_EQ(std::count(best.out.begin(), best.out.end(), '\n'), 1 + 2 * 21);
 
-    const Outcome report = continuous(with({"--family", "best", "--width", "1", "0", "20", data}));
+    // The data choose the family by default; --terms fixes a Taylor model instead.
+    const Outcome report = continuous(with({"--width", "1", "0", "20", data}));
     ASSERT_EQ(report.status, 0) << report.err;
+    EXPECT_EQ(report.out, continuous(with({"--family", "best", "--width", "1", "0", "20", data})).out);
+    const Outcome fixed = continuous(with({"--terms", "4", "--width", "1", "--csv", "0", "20", data}));
+    ASSERT_EQ(fixed.status, 0) << fixed.err;
+    EXPECT_EQ(fixed.out, continuous(with({"--family", "taylor", "--terms", "4", "--width", "1", "--csv", "0", "20", data})).out);
     EXPECT_NE(report.out.find(" Family: the one whose norm scores err least on held-out cases (5-fold "
                               "cross-validation)"),
               std::string::npos)
@@ -99,5 +104,5 @@ TEST(ContinuousFamily, TheRowsAskedForDecideWhetherTheBetaBinomialIsJudged)
     ASSERT_EQ(report.status, 0) << report.err;
     EXPECT_EQ(report.out.find("beta-binomial"), std::string::npos) << report.out;
     ASSERT_NE(report.out.find("   Chosen: Taylor polynomial\n"), std::string::npos) << report.out;
-    EXPECT_EQ(halves.out, continuous(with({"--width", "1", "--step", "0.5"})).out);
+    EXPECT_EQ(halves.out, continuous(with({"--family", "taylor", "--width", "1", "--step", "0.5"})).out);
 }

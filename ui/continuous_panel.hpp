@@ -34,7 +34,7 @@ namespace ui {
 // The family box's items, in their order.
 enum ContinuousFamilyItem { taylor_item, beta_binomial_item, best_family_item };
 // The item the tab starts with.
-inline constexpr int default_family_item = taylor_item;
+inline constexpr int default_family_item = best_family_item;
 
 class ChartCanvas;
 class DecimalSpinBox;

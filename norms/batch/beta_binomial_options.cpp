@@ -56,9 +56,9 @@ std::vector<CLI::Option*> add_family_options(CLI::App& form, BetaBinomialOptions
                             return text == "taylor" || text == "betabinomial" || text == "best";
                         },
                         "taylor, betabinomial or best",
-                        "the model: taylor, a polynomial in the location and age (the default), betabinomial, "
-                        "the distribution of a count of correct items, or best, the one whose norm scores err "
-                        "less on held-out cases")
+                        "the model: best, the one whose norm scores err least on held-out cases (the default "
+                        "unless --terms, --r2 or --model fixes a Taylor model), taylor, a polynomial in the location "
+                        "and age, or betabinomial, the distribution of a count of correct items")
                         ->type_name("NAME"));
     added.push_back(AddTakenOption(
                         form, "--items",

@@ -308,6 +308,10 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
     form.add_option("MAX", options.max_text, "the maximum legitimate raw score")->required();
     const CLI::Option* file = AddPersonFileOperand(form, options.file);
     form.final_callback([&options, &form, data, ages, model, file] {
+        // The data choose the family unless it, or a model, is fixed.
+        if (form.count("--family") == 0 && form.count("--terms") == 0 && form.count("--r2") == 0 &&
+            form.count("--model") == 0)
+            options.beta_binomial.best = true;
         check_family_choice(form, options.beta_binomial);
         for (const char* rows : {"--step", "--raw-scores"}) {
             if (form.count(rows) == 0)

@@ -23,26 +23,19 @@ namespace norms {
 class BatchCommandLine;
 
 inline const std::string ContinuousUsage =
-    "usage: vornak-batch continuous [--k K] [--t T] [--terms P | --r2 R] [--scale NAME] [--ages A,A...]"
+    "usage: vornak-batch continuous [--family best|taylor] [--k K] [--t T] [--terms P | --r2 R] [--scale NAME]"
+    " [--ages A,A...] [--step S | --raw-scores X,X...]"
     " [--bootstrap B [--seed S]] [--csv] [--xlsx WORKBOOK] [--plot PICTURE] [--save-model MODEL]"
     " [--manual FILE] [--manual-scale NAME] [--manual-interval none|95|90]"
     " [--reversals increasing|decreasing] [--delimiter C] [--encoding NAME] --score VARIABLE"
     " (--group VARIABLE [--age VARIABLE] | --age VARIABLE --width W) MIN MAX FILE\n"
     "       vornak-batch continuous [--csv] [--xlsx WORKBOOK] [--plot PICTURE] [--manual FILE]"
     " [--manual-scale NAME] --model MODEL --ages A,A... MIN MAX\n"
-    "       vornak-batch continuous (--step S | --raw-scores X,X...) [--k K] [--t T] [--terms P | --r2 R] [--scale NAME] [--ages A,A...]"
-    " [--bootstrap B [--seed S]] [--csv] [--xlsx WORKBOOK] [--plot PICTURE] [--save-model MODEL]"
-    " [--manual FILE] [--manual-scale NAME] [--manual-interval none|95|90]"
-    " [--reversals increasing|decreasing] --score VARIABLE"
-    " (--group VARIABLE [--age VARIABLE] | --age VARIABLE --width W) MIN MAX FILE\n"
     "       vornak-batch continuous --family betabinomial --items N [--alpha-degree D --beta-degree D]"
     " [--weight VARIABLE] [--rake MARGINS]"
     " [--scale NAME] [--ages A,A...] [--bootstrap B [--seed S]] [--csv] [--xlsx WORKBOOK] [--plot PICTURE]"
-    " [--save-model MODEL] [--delimiter C] [--encoding NAME] --score VARIABLE (--age VARIABLE | --group VARIABLE)"
-    " MIN MAX FILE\n"
-    "       vornak-batch continuous --family best [--k K] [--t T] [--scale NAME] [--ages A,A...]"
-    " [--bootstrap B [--seed S]] [--csv] [--save-model MODEL] [--delimiter C] [--encoding NAME] --score VARIABLE"
-    " (--group VARIABLE [--age VARIABLE] | --age VARIABLE --width W) MIN MAX FILE";
+    " [--save-model MODEL] [--manual FILE] [--delimiter C] [--encoding NAME] --score VARIABLE"
+    " (--age VARIABLE | --group VARIABLE) MIN MAX FILE";
 
 // The run's choices as the options fill them, and what the command line adds to them.
 struct ContinuousBatchOptions : ContinuousChoices {
@@ -66,7 +59,7 @@ struct ContinuousBatchOptions : ContinuousChoices {
 CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptions& options, bool can_plot,
                             bool draws_pdf = true);
 
-// Runs the continuous form with the Taylor family, or the better of the two with --family best
+// Runs the continuous form with the family the data choose (--family best, the default), or the Taylor family
 // (the beta-binomial family alone has a run of its own, RunBetaBinomialBatch): the report, or with --csv the tables, to `out`; notices and
 // messages to `err`. The workbook, the picture (drawn by paint_chart) and the model file take
 // their places only once `out` has taken everything. Gives the exit status: 0 done, 1 a refused

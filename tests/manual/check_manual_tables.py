@@ -163,7 +163,7 @@ print("manual tables read back:", len(rows), "PDF rows,", len(body), "sheet rows
 # A continuous model's manual table, the ages across: every cell of the PDF against the CSV of
 # the same model and resamples, a raw score beyond the model's range shown with "<" or ">".
 vocabulary = os.path.join(examples, "vocabulary_by_age.csv")
-model = ["continuous", "--score", "raw", "--age", "age", "--width", "1", "--ages", "6,10,14",
+model = ["continuous", "--family", "taylor", "--score", "raw", "--age", "age", "--width", "1", "--ages", "6,10,14",
          "--bootstrap", "40", "--seed", "7"]
 
 

@@ -100,7 +100,7 @@ data = write_cases("decimals.csv", ["band", "age", "raw"], people)
 common = ["--score", "raw", "--group", "band", "--age", "age", "--ages", "7,8.5", "0", "31", data]
 best, best_paths = outputs("taylor_best", "--family", "best", *common)
 assert "   Chosen: Taylor polynomial\n" in best.stdout, best.stdout
-_, own_paths = outputs("taylor_own", *common)
+_, own_paths = outputs("taylor_own", "--family", "taylor", *common)
 same_as_own(best_paths, own_paths, "Taylor polynomial")
 
 # The groups' own norms win where the groups' middles zigzag, which no smooth curve follows.
