@@ -112,6 +112,14 @@ protected:
         arguments.insert(arguments.end(), {"0", "50", vocabulary});
         return batch(arguments);
     }
+    // A workbook's sheets, strings and styles: all but the file's own creation time.
+    static QByteArray sheets(const QString& workbook)
+    {
+        QProcess unzip;
+        unzip.start("unzip", {"-p", workbook, "xl/*"});
+        EXPECT_TRUE(unzip.waitForFinished());
+        return unzip.readAllStandardOutput();
+    }
     static QStringList csv_rows(const Outcome& outcome)
     {
         EXPECT_EQ(outcome.status, 0) << outcome.err;
@@ -222,13 +230,6 @@ TEST_F(ContinuousMode, OutputsAreTheBatchsFiles)
     const Outcome saved = continuous(choices, {"--save-model", batch_model, "--xlsx", batch_workbook});
     ASSERT_EQ(saved.status, 0) << saved.err;
     EXPECT_EQ(file_content(model.toStdString()), file_content(batch_model));
-    // The workbooks' sheets, strings and styles; only the file's own creation time may differ.
-    const auto sheets = [](const QString& workbook) {
-        QProcess unzip;
-        unzip.start("unzip", {"-p", workbook, "xl/*"});
-        EXPECT_TRUE(unzip.waitForFinished());
-        return unzip.readAllStandardOutput();
-    };
     EXPECT_TRUE(sheets(from_window).contains("Age 9.5"));
     EXPECT_EQ(sheets(from_window), sheets(QString::fromStdString(batch_workbook)));
     const std::string svg = file_content(picture.toStdString());
@@ -308,11 +309,8 @@ TEST_F(ContinuousMode, TheBetaBinomialFamilyGivesTheBatchsCellsAndFiles)
     for (const char* command : {"mnuExportCsv", "mnuSaveModel", "mnuExportExcel"})
         find<QAction>(command).trigger();
     ASSERT_TRUE(desktop.messages.empty()) << desktop.messages.front().text;
-    QProcess unzip;
-    unzip.start("unzip", {"-p", workbook, "xl/*"});
-    ASSERT_TRUE(unzip.waitForFinished());
-    const QByteArray sheets = unzip.readAllStandardOutput();
-    EXPECT_TRUE(sheets.contains("Age 8") && sheets.contains("Age 12") && sheets.contains("log alpha, x^2"));
+    const QByteArray parts = sheets(workbook);
+    EXPECT_TRUE(parts.contains("Age 8") && parts.contains("Age 12") && parts.contains("log alpha, x^2"));
     EXPECT_EQ(file_content(csv.toStdString()), continuous(choices).out);
     const std::string batch_model = dir.filePath("batch_model.json").toStdString();
     ASSERT_EQ(continuous(choices, {"--save-model", batch_model}).status, 0);
@@ -464,12 +462,6 @@ TEST_F(ContinuousMode, TheGroupsOwnNormsWinWhereNoModelFollowsTheGrowth)
     std::vector<std::string> with_workbook = choices;
     with_workbook.insert(with_workbook.end(), {"--xlsx", from_batch});
     ASSERT_EQ(run(with_workbook).status, 0);
-    const auto sheets = [](const QString& workbook) {
-        QProcess unzip;
-        unzip.start("unzip", {"-p", workbook, "xl/*"});
-        EXPECT_TRUE(unzip.waitForFinished());
-        return unzip.readAllStandardOutput();
-    };
     EXPECT_TRUE(sheets(from_window).contains("Family choice"));
     EXPECT_EQ(sheets(from_window), sheets(QString::fromStdString(from_batch)));
 
