@@ -123,12 +123,10 @@ int RunBetaBinomialBatch(const ContinuousBatchOptions& options, const ChartPaint
                               paint_chart);
         if (!options.save_model_path.empty())
             files.add_text(options.save_model_path, beta_binomial_model_json(run.tables.model));
-        if (!options.manual.path.empty() || options.manual.choices.reversals) {
-            const ManualTable manual = beta_binomial_manual(run.tables, options.manual.choices, "");
-            show_reversals(desktop, manual);
-            if (!options.manual.path.empty())
-                files.add_manual(options.manual.path, manual, paint_manual);
-        }
+        add_manual_output(
+            options.manual,
+            [&](const ManualChoices& choices) { return beta_binomial_manual(run.tables, choices, ""); }, desktop,
+            files, paint_manual);
     } catch (...) {
         return ShowFailure(desktop, std::current_exception());
     }

@@ -45,14 +45,14 @@ bool given(const CLI::App& form, const std::string& name)
 
 }  // namespace
 
-std::vector<CLI::Option*> add_family_options(CLI::App& form, BetaBinomialOptions& options)
+std::vector<CLI::Option*> add_family_options(CLI::App& form, BetaBinomialOptions& options, bool& best_family)
 {
     std::vector<CLI::Option*> added;
     added.push_back(AddTakenOption(
                         form, "--family",
-                        [&options](const std::string& text) {
+                        [&options, &best_family](const std::string& text) {
                             options.family = text == "betabinomial";
-                            options.best = text == "best";
+                            best_family = text == "best";
                             return text == "taylor" || text == "betabinomial" || text == "best";
                         },
                         "taylor, betabinomial or best",
@@ -82,9 +82,9 @@ std::vector<CLI::Option*> add_family_options(CLI::App& form, BetaBinomialOptions
     return added;
 }
 
-void check_family_choice(const CLI::App& form, const BetaBinomialOptions& options)
+void check_family_choice(const CLI::App& form, const BetaBinomialOptions& options, bool best_family)
 {
-    if (options.best) {
+    if (best_family) {
         for (const char* name : {"--terms", "--r2", "--model"})
             if (given(form, name))
                 throw CLI::ValidationError(std::string(name) + " has no use with --family best, which chooses the "

@@ -16,7 +16,6 @@ namespace norms {
 
 struct BetaBinomialOptions {
     bool family = false;  // --family betabinomial
-    bool best = false;    // --family best: whichever errs less out of sample
     int items = 0;
     std::optional<int> alpha_degree;  // none: chosen by BIC
     std::optional<int> beta_degree;
@@ -28,11 +27,12 @@ struct BetaBinomialOptions {
 
 // Adds --family, --items, --alpha-degree, --beta-degree, --weight and --rake, which fill `options` as they are
 // parsed; gives the options added.
-std::vector<CLI::Option*> add_family_options(CLI::App& form, BetaBinomialOptions& options);
+// --family best sets `best_family`.
+std::vector<CLI::Option*> add_family_options(CLI::App& form, BetaBinomialOptions& options, bool& best_family);
 
 // Refuses, with CLI::ValidationError, the choices that make no sense for the family chosen: the
 // beta-binomial's options (and case weights) with the Taylor family; with the beta-binomial, a missing --items,
 // --score, FILE or age (--age or --group), and the Taylor family's ranking and terms.
-void check_family_choice(const CLI::App& form, const BetaBinomialOptions& options);
+void check_family_choice(const CLI::App& form, const BetaBinomialOptions& options, bool best_family);
 
 }  // namespace norms

@@ -130,16 +130,6 @@ struct ContinuousRun {
 const std::string no_model_notice =
     "--save-model wrote no file: no model was chosen, as the ranking groups' own norms made the tables";
 
-// The rows' raw scores of a --step grid; none for whole scores.
-std::vector<Extended> grid_scores(const std::optional<ScoreGrid>& grid)
-{
-    std::vector<Extended> scores;
-    if (grid && !grid->whole_steps())
-        for (std::int64_t row = 0; row < grid->rows; ++row)
-            scores.push_back(grid->score(row));
-    return scores;
-}
-
 // The decimals the rows show with: the step's, or the most that a listed score has.
 int row_decimals(const std::optional<ScoreGrid>& grid, const std::vector<Extended>& listed_scores)
 {
@@ -173,7 +163,7 @@ ContinuousRun fitted_run(const ContinuousBatchOptions& options, const std::strin
     ConsoleWatch watch(err, [&options](const stats::Interruption& interruption) {
         return continuous_progress_line(interruption, options.model.node_budget, options.bootstrap.resamples);
     });
-    if (!options.beta_binomial.best) {
+    if (!options.best_family) {
         run.tables = fit_continuous_tables(run.cases.sample, options.model, options.ages, min_score, max_score,
                                            options.bootstrap, &watch.interruption(), raw_scores);
         return run;
@@ -288,13 +278,13 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
             if (!scores || std::any_of(scores->begin(), scores->end(), [](Extended x) { return !(x >= 0); }))
                 return false;
             std::sort(scores->begin(), scores->end());
-            options.listed_raw_scores = std::move(*scores);
+            options.raw_scores = std::move(*scores);
             return true;
         },
         "raw scores from 0 separated by commas, such as 12.5,13,14.25",
         "make the tables' rows for these raw scores alone, in ascending order, instead of MIN to MAX")
         ->type_name("X,X...");
-    for (CLI::Option* option : add_family_options(form, options.beta_binomial))
+    for (CLI::Option* option : add_family_options(form, options.beta_binomial, options.best_family))
         data.all.push_back(option);
     const CLI::Option* model = AddNameOption(form, "--model", options.model_path, "a file name",
                                              "make the tables from MODEL, saved before with --save-model")
@@ -311,8 +301,8 @@ CLI::App& AddContinuousForm(BatchCommandLine& command_line, ContinuousBatchOptio
         // The data choose the family unless it, or a model, is fixed.
         if (form.count("--family") == 0 && form.count("--terms") == 0 && form.count("--r2") == 0 &&
             form.count("--model") == 0)
-            options.beta_binomial.best = true;
-        check_family_choice(form, options.beta_binomial);
+            options.best_family = true;
+        check_family_choice(form, options.beta_binomial, options.best_family);
         for (const char* rows : {"--step", "--raw-scores"}) {
             if (form.count(rows) == 0)
                 continue;
@@ -369,9 +359,10 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
                                    RowLimit::per_person)) {
             return 1;
         }
-        std::vector<Extended> raw_scores = grid_scores(grid);
-        if (!options.listed_raw_scores.empty()) {
-            raw_scores = options.listed_raw_scores;
+        // The rows: a --step grid's (none for whole scores), or those listed.
+        std::vector<Extended> raw_scores = grid && !grid->whole_steps() ? grid->scores() : std::vector<Extended>();
+        if (!options.raw_scores.empty()) {
+            raw_scores = options.raw_scores;
             // Listed scores lie within MIN and MAX, as the cases' do.
             if (raw_scores.front() < static_cast<Extended>(min_score) ||
                 raw_scores.back() > static_cast<Extended>(max_score))
@@ -390,7 +381,7 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
         } else {
             run = fitted_run(options, dialog.file_name, min_score, max_score, raw_scores, desktop, err);
         }
-        run.tables.score_decimals = row_decimals(grid, options.listed_raw_scores);
+        run.tables.score_decimals = row_decimals(grid, options.raw_scores);
 
         if (run.beta_binomial) {
             write_beta_binomial_output(output, options.csv, *run.beta_binomial, run.source, desktop);
@@ -435,13 +426,13 @@ int RunContinuousBatch(const ContinuousBatchOptions& options, const ChartPainter
             else
                 files.add_text(options.save_model_path, continuous_model_json(run.tables.model));
         }
-        if (!options.manual.path.empty() || options.manual.choices.reversals) {
-            const ManualTable manual = beta_binomial ? beta_binomial_manual(*beta_binomial, options.manual.choices, "")
-                                                     : continuous_manual(run.tables, options.manual.choices, "");
-            show_reversals(desktop, manual);
-            if (!options.manual.path.empty())
-                files.add_manual(options.manual.path, manual, paint_manual);
-        }
+        add_manual_output(
+            options.manual,
+            [&](const ManualChoices& choices) {
+                return beta_binomial ? beta_binomial_manual(*beta_binomial, choices, "")
+                                     : continuous_manual(run.tables, choices, "");
+            },
+            desktop, files, paint_manual);
     } catch (...) {
         return ShowFailure(desktop, std::current_exception());
     }

@@ -49,8 +49,7 @@ struct ContinuousBatchOptions : ContinuousChoices {
     ManualOptions manual;
     std::string min_text;
     std::string max_text;
-    std::string step_text;  // --step: rows from MIN to MAX by this step
-    std::vector<Extended> listed_raw_scores;  // --raw-scores: rows for these scores alone, ascending
+    std::string step_text;  // --step: rows from MIN to MAX by this step; --raw-scores fills raw_scores
     std::string file;
 };
 

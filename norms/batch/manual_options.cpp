@@ -60,6 +60,17 @@ void check_manual_options(const CLI::App& form, const ManualOptions& options)
                                        " chooses what the manual table shows, which needs --manual");
 }
 
+void add_manual_output(const ManualOptions& options, const std::function<ManualTable(const ManualChoices&)>& make,
+                       platform::Desktop& desktop, OutputFiles& files, const ManualPdfPainter& paint_manual)
+{
+    if (options.path.empty() && !options.choices.reversals)
+        return;
+    const ManualTable manual = make(options.choices);
+    show_reversals(desktop, manual);
+    if (!options.path.empty())
+        files.add_manual(options.path, manual, paint_manual);
+}
+
 void show_reversals(platform::Desktop& desktop, const ManualTable& manual)
 {
     if (!manual.trend)

@@ -2,9 +2,11 @@
 // --manual-scale, --manual-interval and --reversals.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "norms/write/manual_table.hpp"
+#include "norms/write/output_files.hpp"
 #include "platform/desktop.hpp"
 
 namespace CLI {
@@ -29,5 +31,10 @@ void check_manual_options(const CLI::App& form, const ManualOptions& options);
 
 // Each reversal that the manual table found, or that there are none, as a notice.
 void show_reversals(platform::Desktop& desktop, const ManualTable& manual);
+
+// When --manual or --reversals asks for the manual table: makes it with `make` from the chosen
+// choices, shows its reversals, and adds it to `files` when it has a path.
+void add_manual_output(const ManualOptions& options, const std::function<ManualTable(const ManualChoices&)>& make,
+                       platform::Desktop& desktop, OutputFiles& files, const ManualPdfPainter& paint_manual);
 
 }  // namespace norms

@@ -231,13 +231,13 @@ int RunScoresBatch(const ScoresOptions& options, std::ostream& out, std::ostream
                                  group_tables_workbook(tables, dialog.file_name, options.shared.notes));
         if (!options.weights_file.empty())
             outputs.add_text(options.weights_file, weights_file_text(counts.case_weights));
-        if (!options.manual.path.empty() || options.manual.choices.reversals) {
-            const ManualTable manual = group_tables_manual(
-                tables, options.manual.choices, options.shared.notes.empty() ? "" : options.shared.notes.front());
-            show_reversals(desktop, manual);
-            if (!options.manual.path.empty())
-                outputs.add_manual(options.manual.path, manual, paint_manual);
-        }
+        add_manual_output(
+            options.manual,
+            [&](const ManualChoices& choices) {
+                return group_tables_manual(tables, choices,
+                                           options.shared.notes.empty() ? "" : options.shared.notes.front());
+            },
+            desktop, outputs, paint_manual);
         if (WriteOutput(out, desktop, [&](std::ostream& stream) { stream << output.view(); }) != 0 ||
             CommitOutputFiles(outputs, desktop, err) != 0)
             return 1;

@@ -18,6 +18,18 @@ std::vector<stats::Crossing> crossings_of(const ContinuousTables& tables)
     return stats::find_crossings(tables.model, stats::consistency_ages(tables.model, {}));
 }
 
+// The raw-score axis of the tables' rows: with decimals, half a unit of their last decimal of
+// room and ticks with decimals.
+ChartAxis raw_score_axis(const ContinuousTables& tables)
+{
+    const auto raw_low = static_cast<double>(tables.raw_min);
+    const auto raw_high = static_cast<double>(tables.raw_max);
+    if (tables.score_decimals == 0)
+        return {"Raw score", raw_low - 0.5, raw_high + 0.5, round_ticks(raw_low, raw_high, 10)};
+    const double room = 0.5 * std::pow(10.0, -tables.score_decimals);
+    return {"Raw score", raw_low - room, raw_high + room, decimal_ticks(raw_low, raw_high, 10)};
+}
+
 }  // namespace
 
 Extended raw_at_rank(const std::vector<std::pair<Extended, Extended>>& raw_and_pr, Extended rank)
@@ -45,15 +57,7 @@ ChartModel continuous_chart(const ContinuousTables& tables, const stats::Norming
     const double low = model.age.low;
     const double high = model.age.high;
     chart.x = {"Age", low, high, round_ticks(low, high, 12)};
-    const auto raw_low = static_cast<double>(tables.raw_min);
-    const auto raw_high = static_cast<double>(tables.raw_max);
-    if (tables.score_decimals == 0) {
-        chart.y = {"Raw score", raw_low - 0.5, raw_high + 0.5, round_ticks(raw_low, raw_high, 10)};
-    } else {
-        // Rows with decimals: half a unit of their last decimal of room, and ticks with decimals.
-        const double room = 0.5 * std::pow(10.0, -tables.score_decimals);
-        chart.y = {"Raw score", raw_low - room, raw_high + room, decimal_ticks(raw_low, raw_high, 10)};
-    }
+    chart.y = raw_score_axis(tables);
     chart.points_legend.clear();
 
     for (const Extended rank : curve_ranks) {
@@ -90,9 +94,7 @@ ChartModel group_norms_chart(const ContinuousTables& tables, const stats::Normin
         high = std::max(high, static_cast<double>(age));
     }
     chart.x = {"Age", low, high, round_ticks(low, high, 12)};
-    const auto raw_low = static_cast<double>(tables.raw_min);
-    const auto raw_high = static_cast<double>(tables.raw_max);
-    chart.y = {"Raw score", raw_low - 0.5, raw_high + 0.5, round_ticks(raw_low, raw_high, 10)};
+    chart.y = raw_score_axis(tables);
     chart.points_legend.clear();
     for (const Extended rank : curve_ranks)
         chart.lines.push_back({"PR " + stats::format_number(rank), {}});

@@ -154,7 +154,8 @@ SheetsWorkbook group_norms_workbook(const ContinuousTables& tables, const Contin
     text("Tables", std::string("no model: each raw score's mid-rank PR among the cases of its ranking group") +
                        (tables.resamples > 0 ? ", with exact limits by the Bayesian method" : "") +
                        "; at an age between two groups' ages, interpolated linearly in age");
-    add_age_sheets(workbook, tables.cells, tables.resamples > 0, norm_score_decimals(tables.model));
+    add_age_sheets(workbook, tables.cells, tables.resamples > 0, norm_score_decimals(tables.model),
+                   tables.score_decimals);
     return workbook;
 }
 

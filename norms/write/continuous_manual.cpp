@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include <cmath>
-
 #include "stats/number_format.hpp"
 
 namespace norms {
